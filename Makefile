@@ -1,0 +1,47 @@
+# make run   installs the Debian packages, builds and starts Clicktrove.
+# make test  installs the Debian packages, builds and runs every test (also under ThreadSanitizer, and the fuzzers).
+JOBS ?= $(shell nproc)
+BUILD ?= build
+CMAKE_FLAGS ?=
+
+.PHONY: all deps configure build run test test-main test-tsan test-fuzz bench clean
+
+all: build
+
+deps:
+	bash scripts/install-deps
+
+configure: deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	./$(BUILD)/src/clicktrove
+
+test: test-main test-tsan test-fuzz
+
+test-main: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The engine, platform and analytics tests again under ThreadSanitizer (no Qt in this build).
+test-tsan: deps
+	cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCLICKTROVE_SANITIZE=thread \
+	  -DCLICKTROVE_WITH_QT=OFF -DCLICKTROVE_BUILD_BENCH=OFF
+	cmake --build build-tsan -j $(JOBS)
+	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+	  ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -L unit
+
+# A short bounded run of each decoder fuzzer (clang, libFuzzer, AddressSanitizer and UBSan).
+test-fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCLICKTROVE_FUZZ=ON \
+	  -DCLICKTROVE_WITH_QT=OFF -DCLICKTROVE_BUILD_TESTS=OFF -DCLICKTROVE_BUILD_BENCH=OFF
+	cmake --build build-fuzz -j $(JOBS)
+	ctest --test-dir build-fuzz --output-on-failure -j $(JOBS) -L fuzz
+
+bench: build
+	./$(BUILD)/bench/click_rate
+
+clean:
+	rm -rf build build-tsan build-fuzz

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "support/child_process.hpp"
+
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+
+namespace clicktrove::testing {
+
+// A private X server. Xvfb picks a free display number itself (-displayfd), so tests run in parallel.
+// While it runs, DISPLAY points at it; the previous value comes back on stop().
+class XvfbServer {
+public:
+    struct Options {
+        int width = 1920;
+        int height = 1080;
+        bool withXtest = true;
+    };
+
+    XvfbServer() = default;
+    XvfbServer(const XvfbServer&) = delete;
+    XvfbServer& operator=(const XvfbServer&) = delete;
+    ~XvfbServer() { stop(); }
+
+    bool start() { return start(Options{}); }
+    bool start(const Options& options);
+    void stop();
+    bool running() const { return process_.running(); }
+    // ":N"
+    const std::string& display() const { return display_; }
+
+private:
+    ChildProcess process_;
+    std::string display_;
+    std::optional<std::string> savedDisplay_;
+    bool changedEnv_ = false;
+};
+
+// A gtest fixture that gives each test its own X server; tests are skipped with a clear message when Xvfb is
+// not installed.
+class XvfbTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    XvfbServer xvfb;
+};
+
+}  // namespace clicktrove::testing

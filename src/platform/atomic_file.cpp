@@ -1,0 +1,77 @@
+#include "platform/atomic_file.hpp"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace clicktrove::platform {
+
+namespace {
+bool fail(std::string* error, const std::string& what) {
+    if (error) *error = what + ": " + std::strerror(errno);
+    return false;
+}
+}  // namespace
+
+bool writeFileAtomically(const std::filesystem::path& path, std::string_view contents, std::string* error) {
+    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+    std::string tmpl = (folder / ("." + path.filename().string() + ".tmp-XXXXXX")).string();
+    const int fd = ::mkstemp(tmpl.data());
+    if (fd < 0) return fail(error, "cannot create temporary file in " + folder.string());
+
+    const char* data = contents.data();
+    std::size_t left = contents.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, data, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            fail(error, "cannot write " + tmpl);
+            ::close(fd);
+            ::unlink(tmpl.c_str());
+            return false;
+        }
+        data += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    // mkstemp creates 0600; data files are the user's own and readable as ordinary files are.
+    ::fchmod(fd, 0644);
+    if (::fsync(fd) != 0) {
+        fail(error, "cannot flush " + tmpl);
+        ::close(fd);
+        ::unlink(tmpl.c_str());
+        return false;
+    }
+    if (::close(fd) != 0) {
+        fail(error, "cannot close " + tmpl);
+        ::unlink(tmpl.c_str());
+        return false;
+    }
+    if (::rename(tmpl.c_str(), path.c_str()) != 0) {
+        fail(error, "cannot replace " + path.string());
+        ::unlink(tmpl.c_str());
+        return false;
+    }
+    // Make the rename itself durable.
+    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return true;
+}
+
+bool readWholeFile(const std::filesystem::path& path, std::string& contents, std::string* error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return fail(error, "cannot open " + path.string());
+    std::ostringstream s;
+    s << in.rdbuf();
+    if (in.bad()) return fail(error, "cannot read " + path.string());
+    contents = s.str();
+    return true;
+}
+
+}  // namespace clicktrove::platform

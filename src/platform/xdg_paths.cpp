@@ -1,0 +1,29 @@
+#include "platform/xdg_paths.hpp"
+
+#include <cstdlib>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace clicktrove::platform::xdg {
+
+namespace {
+std::filesystem::path fromEnv(const char* name, const char* fallbackUnderHome) {
+    const char* value = std::getenv(name);
+    // The XDG rules say relative paths are invalid and must be ignored.
+    if (value && *value && value[0] == '/') return value;
+    return home() / fallbackUnderHome;
+}
+}  // namespace
+
+std::filesystem::path home() {
+    const char* value = std::getenv("HOME");
+    if (value && *value) return value;
+    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) return pw->pw_dir;
+    return "/tmp";
+}
+
+std::filesystem::path configHome() { return fromEnv("XDG_CONFIG_HOME", ".config"); }
+std::filesystem::path dataHome() { return fromEnv("XDG_DATA_HOME", ".local/share"); }
+std::filesystem::path cacheHome() { return fromEnv("XDG_CACHE_HOME", ".cache"); }
+
+}  // namespace clicktrove::platform::xdg

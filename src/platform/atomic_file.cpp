@@ -19,7 +19,9 @@ bool fail(std::string* error, const std::string& what) {
 
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view contents, std::string* error) {
     const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
-    std::string tmpl = (folder / ("." + path.filename().string() + ".tmp-XXXXXX")).string();
+    std::string name = ".";
+    name.append(path.filename().string()).append(".tmp-XXXXXX");
+    std::string tmpl = (folder / name).string();
     const int fd = ::mkstemp(tmpl.data());
     if (fd < 0) return fail(error, "cannot create temporary file in " + folder.string());
 

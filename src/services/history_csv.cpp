@@ -34,8 +34,8 @@ std::string HistoryCsv::fixed(double value, int decimals) {
     // to_chars never consults the locale, unlike printf, whose decimal separator follows LC_NUMERIC. The
     // largest double in fixed notation has 309 integer digits.
     std::array<char, 400> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed,
-                                      decimals);
+    const auto result =
+        std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed, decimals);
     if (result.ec != std::errc{}) return {};
     return std::string(buffer.data(), result.ptr);
 }

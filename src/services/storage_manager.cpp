@@ -2,28 +2,21 @@
 
 #include "engine/model_json.hpp"
 #include "platform/atomic_file.hpp"
+#include "platform/file_user_defaults.hpp"
+#include "platform/qt/qt_file_chooser.hpp"
+#include "platform/qt/qt_main_queue.hpp"
+#include "platform/unreadable_copy.hpp"
+#include "platform/xdg_paths.hpp"
+#include "services/history_csv.hpp"
 
-#include <ctime>
 #include <fstream>
 #include <system_error>
-
-#include "services/history_csv.hpp"
 
 namespace clicktrove {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// "20261210T083000Z": sorts by time and holds no character that file managers or shells treat specially.
-std::string utcStamp(std::chrono::system_clock::time_point when) {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
-    std::tm utc{};
-    ::gmtime_r(&seconds, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &utc);
-    return text;
-}
 
 // The configuration export replaces the chosen file in place, as the user asked for that file.
 void writePlainFile(const fs::path& path, const std::string& bytes) {
@@ -43,6 +36,18 @@ StorageManager::StorageManager(fs::path appFolder, platform::UserDefaults& stand
       clock_(clock) {
     std::error_code ec;
     if (!fs::exists(appFolder_, ec)) fs::create_directories(appFolder_, ec);
+}
+
+StorageManager& StorageManager::shared() {
+    // Built once and never destroyed, so work still queued at exit, or a late caller during static destruction,
+    // never meets a dead manager.
+    static StorageManager* const instance = [] {
+        static const std::shared_ptr<platform::UserDefaults> defaults = platform::FileUserDefaults::standard();
+        auto* queue = new platform::QtMainQueue();
+        auto* chooser = new platform::QtFileChooser();
+        return new StorageManager(platform::xdg::dataHome() / "Clicktrove", *defaults, *queue, *chooser);
+    }();
+    return *instance;
 }
 
 std::optional<Uuid> StorageManager::lastActivePresetId() const {
@@ -71,7 +76,9 @@ void StorageManager::saveHistory(const std::vector<HistoryRecord>& records) {
     platform::writeFileAtomically(appFolder_ / kHistoryFileName, *text);
 }
 
-std::vector<ClickPreset> StorageManager::loadPresets() { return loadList<std::vector<ClickPreset>>(kPresetsFileName); }
+std::vector<ClickPreset> StorageManager::loadPresets() {
+    return loadList<std::vector<ClickPreset>>(kPresetsFileName);
+}
 
 std::vector<HistoryRecord> StorageManager::loadHistory() {
     return loadList<std::vector<HistoryRecord>>(kHistoryFileName);
@@ -84,31 +91,23 @@ List StorageManager::loadList(const char* fileName) {
     if (!fs::exists(path, ec)) return {};
     std::string text;
     if (!platform::readWholeFile(path, text)) {
-        moveAside(path);
+        platform::moveUnreadableAside(path, clock_.now());
         return {};
     }
     auto list = fromJsonText<List>(text);
     if (!list) {
-        moveAside(path);
+        platform::moveUnreadableAside(path, clock_.now());
         return {};
     }
     return std::move(*list);
 }
 
-void StorageManager::moveAside(const fs::path& path) {
-    const std::string base = path.filename().string() + ".unreadable-" + utcStamp(clock_.now());
-    fs::path target = path.parent_path() / base;
-    std::error_code ec;
-    // Two bad starts within one second must not overwrite the first copy.
-    for (int n = 2; fs::exists(target, ec); ++n) target = path.parent_path() / (base + "-" + std::to_string(n));
-    fs::rename(path, target, ec);
-}
-
 void StorageManager::exportConfig(const ClickConfig& config) {
     mainQueue_.post([this, alive = std::weak_ptr<bool>(alive_), config] {
         if (alive.expired()) return;
-        const auto path = fileChooser_.chooseSaveFile(
-            {.title = "Export Click Configuration", .proposedName = "click_config.json", .kind = platform::FileKind::json});
+        const auto path = fileChooser_.chooseSaveFile({.title = "Export Click Configuration",
+                                                       .proposedName = "click_config.json",
+                                                       .kind = platform::FileKind::json});
         if (!path) return;
         const auto text = toPrettyJsonText(config);
         if (!text) return;
@@ -123,8 +122,8 @@ void StorageManager::importConfig(std::function<void(std::optional<ClickConfig>)
             return;
         }
         std::optional<ClickConfig> config;
-        const auto path = fileChooser_.chooseOpenFile(
-            {.title = "Import Click Configuration", .kind = platform::FileKind::json});
+        const auto path =
+            fileChooser_.chooseOpenFile({.title = "Import Click Configuration", .kind = platform::FileKind::json});
         std::string text;
         if (path && platform::readWholeFile(*path, text)) config = fromJsonText<ClickConfig>(text);
         if (completion) completion(std::move(config));

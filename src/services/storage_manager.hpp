@@ -65,7 +65,6 @@ public:
 private:
     template <class List>
     List loadList(const char* fileName);
-    void moveAside(const std::filesystem::path& path);
 
     std::filesystem::path appFolder_;
     std::string lastActivePresetKey_ = "Clicktrove.lastActivePresetId";

@@ -103,6 +103,7 @@ private:
 
 class NotificationManagerBusTest : public ::testing::Test {
 protected:
+    // The manager, once its server check has answered.
     std::unique_ptr<NotificationManager> createManager() {
         auto owned = std::make_unique<CountingTransport>();
         transport = owned.get();
@@ -118,8 +119,10 @@ protected:
 TEST_F(NotificationManagerBusTest, TheServerReceivesTheExactCompletionTexts) {
     NotificationServer server;
     ASSERT_TRUE(server.start());
-    auto manager = createManager();
-    ASSERT_TRUE(manager->isAuthorized());
+    // As the shared manager is used: created and asked to post at once, before the server check answers.
+    auto owned = std::make_unique<CountingTransport>();
+    transport = owned.get();
+    NotificationManager manager(std::move(owned), log);
 
     const struct {
         std::int64_t clicks;
@@ -130,7 +133,10 @@ TEST_F(NotificationManagerBusTest, TheServerReceivesTheExactCompletionTexts) {
         {1, 60.0, "Finished simulating 1 clicks over a duration of 1m 0s."},
         {37254, 3725.4, "Finished simulating 37254 clicks over a duration of 62m 5s."},
     };
-    for (const auto& c : cases) manager->sendCompletionNotification(c.clicks, c.duration);
+    manager.sendCompletionNotification(cases[0].clicks, cases[0].duration);
+    ASSERT_TRUE(waitUntil([&] { return transport->answers == 1; }));
+    ASSERT_TRUE(manager.isAuthorized());
+    for (const auto& c : {cases[1], cases[2]}) manager.sendCompletionNotification(c.clicks, c.duration);
     ASSERT_TRUE(waitUntil([&] { return transport->completions == 3; }));
 
     ASSERT_EQ(server.received.size(), 3u);

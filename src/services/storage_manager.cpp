@@ -42,10 +42,10 @@ StorageManager& StorageManager::shared() {
     // Built once and never destroyed, so work still queued at exit, or a late caller during static destruction,
     // never meets a dead manager.
     static StorageManager* const instance = [] {
-        static const std::shared_ptr<platform::UserDefaults> defaults = platform::FileUserDefaults::standard();
+        auto* defaults = new std::shared_ptr<platform::UserDefaults>(platform::FileUserDefaults::standard());
         auto* queue = new platform::QtMainQueue();
         auto* chooser = new platform::QtFileChooser();
-        return new StorageManager(platform::xdg::dataHome() / "Clicktrove", *defaults, *queue, *chooser);
+        return new StorageManager(platform::xdg::dataHome() / "Clicktrove", **defaults, *queue, *chooser);
     }();
     return *instance;
 }

@@ -14,7 +14,7 @@ class SoundPlayer;
 // Plays the program's short feedback sounds by name: the click sound of a run, the preview of the Settings
 // screen, the countdown beep and the confirmation sound of coordinate capture. Main thread only; every call
 // returns at once (playback runs elsewhere).
-class AudioManager {
+class AudioManager final {
 public:
     // The names the settings offer, in the order the sound picker lists them. "None" means silence.
     static constexpr std::array<std::string_view, 15> availableSounds = {

@@ -110,6 +110,7 @@ void MenuBarManager::setup() {
             if (reason == QSystemTrayIcon::Trigger) menu_->popup(QCursor::pos());
         });
         statusItem_->show();
+        // Qt announces a new application palette (the desktop's light/dark switch) to the application object.
         qApp->installEventFilter(this);
     }
 

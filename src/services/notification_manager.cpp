@@ -27,7 +27,14 @@ NotificationManager::~NotificationManager() = default;
 void NotificationManager::checkAuthorizationStatus() {
     const std::uint64_t generation = ++checkGeneration_;
     transport_->checkServer([this, generation](bool serverPresent) {
-        if (generation == checkGeneration_) setAuthorized(serverPresent);
+        if (generation != checkGeneration_) return;
+        answered_ = true;
+        setAuthorized(serverPresent);
+        auto waiting = std::move(waiting_);
+        waiting_.clear();
+        if (serverPresent) {
+            for (const auto& notification : waiting) post(notification);
+        }
     });
 }
 
@@ -56,9 +63,16 @@ std::string NotificationManager::completionBody(std::int64_t totalClicks, double
 }
 
 void NotificationManager::sendCompletionNotification(std::int64_t totalClicks, double duration) {
-    if (!isAuthorized_) return;
     platform::NotificationTransport::Notification notification{kTitle, completionBody(totalClicks, duration),
                                                                kSoundName};
+    if (!answered_) {
+        waiting_.push_back(std::move(notification));
+        return;
+    }
+    if (isAuthorized_) post(notification);
+}
+
+void NotificationManager::post(const platform::NotificationTransport::Notification& notification) {
     transport_->send(notification, [log = log_](std::optional<std::string> error) {
         if (error && log) log->write(kFailurePrefix + *error);
     });

@@ -1,15 +1,17 @@
 #pragma once
 
+#include "platform/qt/notification_transport.hpp"
+
 #include <QObject>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace clicktrove {
 
 namespace platform {
 class LogSink;
-class NotificationTransport;
 }  // namespace platform
 
 // Posts the desktop notification that a clicking run has completed. Notifications are posted only while the
@@ -31,6 +33,7 @@ public:
     bool isAuthorized() const { return isAuthorized_; }
 
     // Posts "Clicktrove Complete" with the clicks and the duration (seconds) while authorised; else nothing.
+    // Called before the first server check has answered, it waits for that answer.
     void sendCompletionNotification(std::int64_t totalClicks, double duration);
     // Nothing to grant on this desktop: both ask again whether a notification server is there.
     void requestAuthorization();
@@ -49,10 +52,15 @@ signals:
 
 private:
     void setAuthorized(bool authorized);
+    void post(const platform::NotificationTransport::Notification& notification);
 
     std::unique_ptr<platform::NotificationTransport> transport_;
     std::shared_ptr<platform::LogSink> log_;
     bool isAuthorized_ = false;
+    // The shared manager comes into being with the first completion, before any answer could arrive; that
+    // notification is held for the answer instead of being lost.
+    bool answered_ = false;
+    std::vector<platform::NotificationTransport::Notification> waiting_;
     // Only the answer to the newest check counts; an older one arriving late must not overwrite it.
     std::uint64_t checkGeneration_ = 0;
 };

@@ -2,6 +2,8 @@
 
 #include "platform/fake/recording_log_sink.hpp"
 #include "platform/qt/dbus_notification_transport.hpp"
+#include "support/session_bus.hpp"
+#include "support/temp_home.hpp"
 
 #include <gtest/gtest.h>
 #include <QCoreApplication>
@@ -76,8 +78,10 @@ private:
 // The real D-Bus transport, counted, so a test can wait for the server check and see whether anything was sent.
 class CountingTransport final : public platform::NotificationTransport {
 public:
-    CountingTransport() : inner_(QDBusConnection::connectToBus(QDBusConnection::SessionBus, "client")) {}
-    ~CountingTransport() override { QDBusConnection::disconnectFromBus("client"); }
+    explicit CountingTransport(QDBusConnection connection = QDBusConnection::connectToBus(QDBusConnection::SessionBus,
+                                                                                          "client"))
+        : inner_(connection), name_(connection.name()) {}
+    ~CountingTransport() override { QDBusConnection::disconnectFromBus(name_); }
 
     void checkServer(ServerHandler onAnswer) override {
         inner_.checkServer([this, onAnswer](bool present) {
@@ -99,12 +103,14 @@ public:
 
 private:
     platform::DBusNotificationTransport inner_;
+    QString name_;
 };
 
 class NotificationManagerBusTest : public ::testing::Test {
 protected:
-    std::unique_ptr<NotificationManager> createManager() {
-        auto owned = std::make_unique<CountingTransport>();
+    // The manager, once its server check has answered.
+    std::unique_ptr<NotificationManager> createManager(
+        std::unique_ptr<CountingTransport> owned = std::make_unique<CountingTransport>()) {
         transport = owned.get();
         auto manager = std::make_unique<NotificationManager>(std::move(owned), log);
         EXPECT_TRUE(waitUntil([this] { return transport->answers == 1; }));
@@ -118,8 +124,10 @@ protected:
 TEST_F(NotificationManagerBusTest, TheServerReceivesTheExactCompletionTexts) {
     NotificationServer server;
     ASSERT_TRUE(server.start());
-    auto manager = createManager();
-    ASSERT_TRUE(manager->isAuthorized());
+    // As the shared manager is used: created and asked to post at once, before the server check answers.
+    auto owned = std::make_unique<CountingTransport>();
+    transport = owned.get();
+    NotificationManager manager(std::move(owned), log);
 
     const struct {
         std::int64_t clicks;
@@ -130,7 +138,10 @@ TEST_F(NotificationManagerBusTest, TheServerReceivesTheExactCompletionTexts) {
         {1, 60.0, "Finished simulating 1 clicks over a duration of 1m 0s."},
         {37254, 3725.4, "Finished simulating 37254 clicks over a duration of 62m 5s."},
     };
-    for (const auto& c : cases) manager->sendCompletionNotification(c.clicks, c.duration);
+    manager.sendCompletionNotification(cases[0].clicks, cases[0].duration);
+    ASSERT_TRUE(waitUntil([&] { return transport->answers == 1; }));
+    ASSERT_TRUE(manager.isAuthorized());
+    for (const auto& c : {cases[1], cases[2]}) manager.sendCompletionNotification(c.clicks, c.duration);
     ASSERT_TRUE(waitUntil([&] { return transport->completions == 3; }));
 
     ASSERT_EQ(server.received.size(), 3u);
@@ -174,6 +185,27 @@ TEST_F(NotificationManagerBusTest, AnErrorReplyIsLoggedWithItsDescription) {
     ASSERT_TRUE(waitUntil([this] { return transport->completions == 1; }));
     EXPECT_EQ(log->lines(),
               std::vector<std::string>{"Clicktrove: Failed to send notification: Notification store is full"});
+}
+
+// Desktops whose notification daemon the bus starts on the first Notify: nobody owns the name beforehand,
+// yet notifications are expected. Here the daemon cannot start, so the bus answers with an error.
+TEST_F(NotificationManagerBusTest, ADaemonTheBusStartsOnDemandCountsAsAServer) {
+    clicktrove::testing::TempHome home;
+    clicktrove::testing::writeFile(home.dataHome() / "dbus-1/services/org.freedesktop.Notifications.service",
+                                   "[D-BUS Service]\nName=org.freedesktop.Notifications\n"
+                                   "Exec=/nonexistent/clicktrove-test-notification-daemon\n");
+    clicktrove::testing::SessionBus bus;  // reads its service folders from the XDG directories set above
+    ASSERT_TRUE(bus.start());
+    auto manager = createManager(std::make_unique<CountingTransport>(
+        QDBusConnection::connectToBus(QString::fromStdString(bus.address()), "activating")));
+    ASSERT_TRUE(manager->isAuthorized());
+
+    manager->sendCompletionNotification(5, 2.0);
+    ASSERT_TRUE(waitUntil([this] { return transport->completions == 1; }));
+    ASSERT_EQ(log->lines().size(), 1u);
+    const std::string prefix = "Clicktrove: Failed to send notification: ";
+    EXPECT_EQ(log->lines()[0].substr(0, prefix.size()), prefix);
+    EXPECT_GT(log->lines()[0].size(), prefix.size()) << "the description follows";
 }
 
 }  // namespace

@@ -40,13 +40,11 @@ protected:
     std::unique_ptr<NotificationManager> manager;
 };
 
-TEST_F(NotificationManagerTest, PostsOnlyOnceTheServerCheckSaysYes) {
+TEST_F(NotificationManagerTest, PostsOnceTheServerCheckSaysYes) {
     int changes = 0;
     QObject::connect(manager.get(), &NotificationManager::isAuthorizedChanged, [&changes] { ++changes; });
     ASSERT_EQ(transport->pendingChecks(), 1u) << "creation asks at once";
     EXPECT_FALSE(manager->isAuthorized());
-    manager->sendCompletionNotification(10, 5.0);
-    EXPECT_TRUE(transport->sent().empty()) << "nothing is posted before the answer";
 
     transport->answerCheck(true);
     EXPECT_TRUE(manager->isAuthorized());
@@ -61,7 +59,17 @@ TEST_F(NotificationManagerTest, PostsOnlyOnceTheServerCheckSaysYes) {
     EXPECT_TRUE(log->lines().empty());
 }
 
+// The shared manager is created by the first completion itself, so that one comes before any answer.
+TEST_F(NotificationManagerTest, ACompletionBeforeTheFirstAnswerWaitsForIt) {
+    manager->sendCompletionNotification(7, 61.0);
+    EXPECT_TRUE(transport->sent().empty()) << "nothing is posted before the answer";
+    transport->answerCheck(true);
+    ASSERT_EQ(transport->sent().size(), 1u);
+    EXPECT_EQ(transport->sent()[0].body, "Finished simulating 7 clicks over a duration of 1m 1s.");
+}
+
 TEST_F(NotificationManagerTest, NoServerMeansNothingPostedAndNothingLogged) {
+    manager->sendCompletionNotification(10, 5.0);  // waiting for the answer
     transport->answerCheck(false);
     manager->sendCompletionNotification(10, 5.0);
     EXPECT_TRUE(transport->sent().empty());

@@ -1,6 +1,9 @@
 #include "platform/qt/x11_raw_input_source.hpp"
 
 #include <QSocketNotifier>
+#include <QtGlobal>
+#include <cstdlib>
+#include <cstring>
 
 namespace clicktrove::platform {
 
@@ -16,6 +19,13 @@ bool X11RawInputSource::open(std::string& error) {
     if (watcher_) return true;
     watcher_ = X11RawInputWatcher::open(watch_, error);
     if (!watcher_) return false;
+    const char* session = std::getenv("XDG_SESSION_TYPE");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if ((session && std::strcmp(session, "wayland") == 0) || (wayland && *wayland)) {
+        // Xwayland forwards only the input that goes to X11 windows; presses in Wayland windows never arrive.
+        qWarning("Clicktrove: this is a Wayland session; %s are seen only while an X11 window has the focus",
+                 watch_ == X11RawInputWatcher::Watch::keyPresses ? "keyboard shortcuts" : "mouse clicks");
+    }
     notifier_ = new QSocketNotifier(watcher_->connectionFd(), QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &X11RawInputSource::readAvailable);
     // Events may already sit in Xlib's queue after the set-up round trip; the socket would not announce them.

@@ -4,6 +4,7 @@
 #include <sys/prctl.h>
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <ctime>
 #include <optional>
 
@@ -92,8 +93,15 @@ std::unique_ptr<OneShotTimer> SerialQueue::createTimer(Task handler) {
     return std::make_unique<Timer>(*this, std::move(state));
 }
 
-void SerialQueue::sleepFor(std::chrono::nanoseconds duration) {
-    if (duration.count() <= 0) return;
+void SerialQueue::sleepFor(std::chrono::nanoseconds duration, std::stop_token stop) {
+    if (duration.count() <= 0 || stop.stop_requested()) return;
+    if (stop.stop_possible()) {
+        std::mutex mutex;
+        std::condition_variable_any cv;
+        std::unique_lock lock(mutex);
+        cv.wait_for(lock, stop, duration, [] { return false; });
+        return;
+    }
     timespec deadline{};
     ::clock_gettime(CLOCK_MONOTONIC, &deadline);
     const auto total = static_cast<long long>(deadline.tv_nsec) + duration.count() % 1'000'000'000;

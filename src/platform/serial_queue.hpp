@@ -25,7 +25,7 @@ public:
 
     void async(Task task) override;
     std::unique_ptr<OneShotTimer> createTimer(Task handler) override;
-    void sleepFor(std::chrono::nanoseconds duration) override;
+    void sleepFor(std::chrono::nanoseconds duration, std::stop_token stop = {}) override;
 
     const std::string& label() const { return label_; }
     // True on the queue's own thread.

@@ -10,6 +10,21 @@
 
 namespace clicktrove::platform {
 
+namespace {
+
+// The most the queue's thread waits on the CPU before a deadline; bounds the cost of a badly loaded machine.
+constexpr std::chrono::nanoseconds kMaxWakeLatency = std::chrono::microseconds(100);
+
+inline void cpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#elif defined(__aarch64__)
+    asm volatile("yield");
+#endif
+}
+
+}  // namespace
+
 // Shared between the queue and the Timer handle, so that a handler run in progress keeps its state alive
 // when the handle is dropped meanwhile. Every field is guarded by the queue's mutex.
 struct SerialQueue::TimerState {
@@ -122,6 +137,15 @@ void SerialQueue::wake() {
     cv_.notify_one();
 }
 
+void SerialQueue::learnWakeLatency(std::chrono::steady_clock::time_point askedFor) {
+    using std::chrono::nanoseconds;
+    auto late = std::chrono::duration_cast<nanoseconds>(std::chrono::steady_clock::now() - askedFor);
+    late = std::clamp(late, nanoseconds(0), kMaxWakeLatency);
+    // Moving average over about eight wake-ups: follows a change of load within a few ticks, ignores one
+    // stray preemption.
+    wakeLatency_ += (late - wakeLatency_) / 8;
+}
+
 void SerialQueue::run() {
     ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     // Thread names are at most 15 characters; the end of a reverse-DNS label is the telling part.
@@ -148,8 +172,18 @@ void SerialQueue::run() {
             continue;
         }
         const auto deadline = *next->deadline;
-        if (std::chrono::steady_clock::now() < deadline) {
-            cv_.wait_until(lock, deadline);
+        const auto now = std::chrono::steady_clock::now();
+        if (now < deadline) {
+            const auto wakeAt = deadline - wakeLatency_;
+            if (now < wakeAt) {
+                if (cv_.wait_until(lock, wakeAt) == std::cv_status::timeout) learnWakeLatency(wakeAt);
+            } else {
+                // Inside the window the kernel's wake-up latency would overshoot: wait the rest on the CPU,
+                // without the lock so that callers are never held up by it.
+                lock.unlock();
+                while (std::chrono::steady_clock::now() < deadline) cpuRelax();
+                lock.lock();
+            }
             continue;
         }
         next->deadline.reset();

@@ -26,6 +26,10 @@ struct TickCase {
     std::int64_t clicks;
 };
 
+void PrintTo(const TickCase& c, std::ostream* os) {
+    *os << clicktrove::displayText(c.type);
+}
+
 class OneTick : public EngineTest, public ::testing::WithParamInterface<TickCase> {};
 
 TEST_P(OneTick, PostsTheEventsOfItsTypeAndCountsItsClicks) {
@@ -233,6 +237,10 @@ struct AbortCase {
     GlobalPoint releasedAt;
 };
 
+void PrintTo(const AbortCase& c, std::ostream* os) {
+    *os << "during sleep " << c.duringSleep;
+}
+
 class DragAbort : public Drags, public ::testing::WithParamInterface<AbortCase> {};
 
 TEST_P(DragAbort, EmergencyStopEndsTheDragWithinOneStepAtTheCursor) {
@@ -287,6 +295,10 @@ struct CornerCase {
     GlobalPoint cursor;
     bool stops;
 };
+
+void PrintTo(const CornerCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class CornerStop : public EngineTest, public ::testing::WithParamInterface<CornerCase> {};
 

@@ -99,6 +99,10 @@ struct LimitCase {
     std::vector<std::int64_t> remaining;
 };
 
+void PrintTo(const LimitCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class MaxClicks : public EngineTest, public ::testing::WithParamInterface<LimitCase> {};
 
 TEST_P(MaxClicks, TheTickAfterTheLimitStopsTheRunAsCompleted) {

@@ -66,13 +66,14 @@ private:
     void armNextTickLocked(const ClickConfig& config);
     double elapsedTimeLocked() const;
 
-    ScreenPoint nextClickPoint(const ClickConfig& config);
+    // cursor: this tick's reading when it has one already.
+    ScreenPoint nextClickPoint(const ClickConfig& config, std::optional<platform::GlobalPoint> cursor);
     void postClick(ClickType type, ScreenPoint point);
     void postHoldEvent(ClickType type, bool down, ScreenPoint point);
     // Blocks the queue for about duration seconds; the emergency stop cuts it short within one step.
     void performDrag(ScreenPoint from, ScreenPoint to, double duration, std::stop_token abort);
     void releaseAllButtons();
-    bool isCursorInScreenCorner();
+    bool isCursorInScreenCorner(std::optional<platform::GlobalPoint> cursor);
     bool emergencyStopRequested() const;
 
     platform::MouseInput& input_;

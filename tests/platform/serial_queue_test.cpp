@@ -125,7 +125,9 @@ TEST(SerialQueue, AHandlerMayDestroyItsOwnTimer) {
         timer.reset();
         done.set_value();
     });
-    timer->schedule(Steady::now());
+    // Scheduled from the queue: the main thread must not still be inside schedule() when the handler
+    // destroys the timer.
+    queue.async([&] { timer->schedule(Steady::now()); });
     ASSERT_EQ(done.get_future().wait_for(kCap), std::future_status::ready);
     flush(queue);
     EXPECT_EQ(timer, nullptr);

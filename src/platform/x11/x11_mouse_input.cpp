@@ -1,8 +1,11 @@
 #include "platform/x11/x11_mouse_input.hpp"
 
+#include <X11/Xlib-xcb.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xrandr.h>
+#include <xcb/xcb.h>
+#include <xcb/xproto.h>
 #include <cmath>
 #include <cstdlib>
 
@@ -42,7 +45,10 @@ X11MouseInput::X11MouseInput(std::string displayName) : displayName_(std::move(d
 }
 
 X11MouseInput::~X11MouseInput() {
-    if (display_) XCloseDisplay(display_);
+    if (display_) {
+        if (xcb_) dropPrefetchLocked();
+        XCloseDisplay(display_);
+    }
 }
 
 bool X11MouseInput::connectLocked() {
@@ -52,6 +58,7 @@ bool X11MouseInput::connectLocked() {
     if (!name || !*name) return false;
     display_ = XOpenDisplay(name);
     if (!display_) return false;
+    xcb_ = XGetXCBConnection(display_);
     int eventBase = 0, errorBase = 0, major = 0, minor = 0;
     hasXtest_ = XTestQueryExtension(display_, &eventBase, &errorBase, &major, &minor);
     int randrError = 0;
@@ -151,8 +158,46 @@ void X11MouseInput::post(std::span<const MouseEvent> events) {
             }
         }
     }
+    if (xcb_) {
+        dropPrefetchLocked();
+        prefetch_ = xcb_query_pointer(xcb_, static_cast<xcb_window_t>(DefaultRootWindow(display_))).sequence;
+        prefetchSentAt_ = std::chrono::steady_clock::now();
+    }
     // XFlush, not XSync: a round trip per operation would stall the 1 ms cadence whenever the server is busy.
     XFlush(display_);
+    if (xcb_) xcb_flush(xcb_);
+}
+
+void X11MouseInput::dropPrefetchLocked() {
+    if (prefetch_) xcb_discard_reply(xcb_, *prefetch_);
+    prefetch_.reset();
+}
+
+std::optional<GlobalPoint> X11MouseInput::toGlobalLocked(int rootX, int rootY) {
+    refreshScreensLocked();
+    const ScreenRect& primary = screens_.front();
+    return GlobalPoint{rootX - primary.x, rootY - primary.y};
+}
+
+std::optional<GlobalPoint> X11MouseInput::recentCursorPosition(std::chrono::nanoseconds maxAge) {
+    {
+        std::lock_guard lock(mutex_);
+        if (display_ && prefetch_ && std::chrono::steady_clock::now() - prefetchSentAt_ <= maxAge) {
+            xcb_query_pointer_cookie_t cookie{*prefetch_};
+            prefetch_.reset();
+            xcb_generic_error_t* error = nullptr;
+            xcb_query_pointer_reply_t* reply = xcb_query_pointer_reply(xcb_, cookie, &error);
+            std::free(error);
+            if (reply) {
+                const bool sameScreen = reply->same_screen;
+                const int x = reply->root_x, y = reply->root_y;
+                std::free(reply);
+                if (!sameScreen) return std::nullopt;
+                return toGlobalLocked(x, y);
+            }
+        }
+    }
+    return cursorPosition();
 }
 
 std::optional<GlobalPoint> X11MouseInput::cursorPosition() {
@@ -165,9 +210,7 @@ std::optional<GlobalPoint> X11MouseInput::cursorPosition() {
         // The pointer is on another X screen: its position means nothing in this screen's space.
         return std::nullopt;
     }
-    refreshScreensLocked();
-    const ScreenRect& primary = screens_.front();
-    return GlobalPoint{rootX - primary.x, rootY - primary.y};
+    return toGlobalLocked(rootX, rootY);
 }
 
 void X11MouseInput::readScreens(std::vector<ScreenRect>& out) {

@@ -1,0 +1,147 @@
+// XTest input as an ordinary X client window receives it, on the test executable's private Xvfb.
+#include "platform/x11/x11_mouse_input.hpp"
+#include "support/x11_event_window.hpp"
+#include "support/xvfb_server.hpp"
+
+#include <gtest/gtest.h>
+#include <array>
+#include <cstdlib>
+
+using clicktrove::platform::GlobalPoint;
+using clicktrove::platform::MouseButton;
+using clicktrove::platform::MouseEvent;
+using clicktrove::platform::ScreenRect;
+using clicktrove::platform::X11MouseInput;
+using clicktrove::testing::X11EventWindow;
+using Type = X11EventWindow::Received::Type;
+
+namespace {
+
+struct Expected {
+    Type type;
+    unsigned int button;
+    int x;
+    int y;
+};
+
+void expectButtons(const std::vector<X11EventWindow::Received>& got, const std::vector<Expected>& want) {
+    ASSERT_EQ(got.size(), want.size());
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        EXPECT_EQ(got[i].type, want[i].type) << "event " << i;
+        EXPECT_EQ(got[i].button, want[i].button) << "event " << i;
+        EXPECT_EQ(got[i].rootX, want[i].x) << "event " << i;
+        EXPECT_EQ(got[i].rootY, want[i].y) << "event " << i;
+    }
+}
+
+struct PostCase {
+    const char* name;
+    std::vector<MouseEvent> events;
+    std::vector<Expected> received;
+};
+
+void PrintTo(const PostCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class X11Posting : public ::testing::TestWithParam<PostCase> {};
+
+TEST_P(X11Posting, TheWindowReceivesTheButtonsAtThePoints) {
+    X11EventWindow window(100, 100, 600, 400);
+    ASSERT_TRUE(window.isOpen());
+    X11MouseInput input;
+    ASSERT_TRUE(input.canPost());
+    input.post(GetParam().events);
+    const auto& want = GetParam().received;
+    window.waitForButtonEvents(want.size());
+    expectButtons(window.buttonEvents(), want);
+}
+
+constexpr GlobalPoint kP{300, 250};
+
+INSTANTIATE_TEST_SUITE_P(
+    Events, X11Posting,
+    ::testing::Values(
+        PostCase{"Left",
+                 {MouseEvent::down(MouseButton::left, kP), MouseEvent::up(MouseButton::left, kP)},
+                 {{Type::press, 1, 300, 250}, {Type::release, 1, 300, 250}}},
+        PostCase{"RightIsButton3",
+                 {MouseEvent::down(MouseButton::right, kP), MouseEvent::up(MouseButton::right, kP)},
+                 {{Type::press, 3, 300, 250}, {Type::release, 3, 300, 250}}},
+        PostCase{"MiddleIsButton2",
+                 {MouseEvent::down(MouseButton::middle, kP), MouseEvent::up(MouseButton::middle, kP)},
+                 {{Type::press, 2, 300, 250}, {Type::release, 2, 300, 250}}},
+        PostCase{"DoubleClickIsFourEventsBackToBack",
+                 {MouseEvent::down(MouseButton::left, kP, 1), MouseEvent::up(MouseButton::left, kP, 1),
+                  MouseEvent::down(MouseButton::left, kP, 2), MouseEvent::up(MouseButton::left, kP, 2)},
+                 {{Type::press, 1, 300, 250},
+                  {Type::release, 1, 300, 250},
+                  {Type::press, 1, 300, 250},
+                  {Type::release, 1, 300, 250}}},
+        PostCase{"ScrollUpIsOnePressAndReleaseOfButton4PerLine",
+                 {MouseEvent::move({400, 300}), MouseEvent::scroll(2)},
+                 {{Type::press, 4, 400, 300},
+                  {Type::release, 4, 400, 300},
+                  {Type::press, 4, 400, 300},
+                  {Type::release, 4, 400, 300}}},
+        PostCase{"ScrollDownIsButton5",
+                 {MouseEvent::move({400, 300}), MouseEvent::scroll(-1)},
+                 {{Type::press, 5, 400, 300}, {Type::release, 5, 400, 300}}},
+        PostCase{"DragMovesWithTheButtonHeld",
+                 {MouseEvent::down(MouseButton::left, {150, 150}), MouseEvent::drag(MouseButton::left, {250, 200}),
+                  MouseEvent::drag(MouseButton::left, {350, 250}), MouseEvent::up(MouseButton::left, {350, 250})},
+                 {{Type::press, 1, 150, 150}, {Type::release, 1, 350, 250}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(X11MouseInput, CursorAndScreensAreInGlobalCoordinates) {
+    X11EventWindow window(0, 0, 10, 10);
+    X11MouseInput input;
+    input.move({123, 456});
+    int rootX = 0, rootY = 0;
+    ASSERT_TRUE(window.queryPointer(rootX, rootY));
+    EXPECT_EQ(rootX, 123);
+    EXPECT_EQ(rootY, 456);
+    EXPECT_EQ(input.cursorPosition(), (GlobalPoint{123, 456}));
+    EXPECT_EQ(input.screens(), (std::vector<ScreenRect>{{0, 0, 1920, 1080}}));
+}
+
+TEST(X11MouseInput, DragEventsMoveThePointerAndMotionReachesTheWindow) {
+    X11EventWindow window(0, 0, 800, 600);
+    X11MouseInput input;
+    input.move({10, 10});
+    input.drag(MouseButton::left, {200, 100});
+    int rootX = 0, rootY = 0;
+    ASSERT_TRUE(window.queryPointer(rootX, rootY));
+    EXPECT_EQ(rootX, 200);
+    EXPECT_EQ(rootY, 100);
+}
+
+using X11MouseInputServer = clicktrove::testing::XvfbTest;
+
+TEST_F(X11MouseInputServer, NoDisplayMeansNoPostingAndNoCursor) {
+    const std::string display = xvfb.display();
+    ::unsetenv("DISPLAY");
+    X11MouseInput missing;
+    EXPECT_FALSE(missing.canPost());
+    EXPECT_EQ(missing.cursorPosition(), std::nullopt);
+    EXPECT_TRUE(missing.screens().empty());
+    missing.post(std::array{MouseEvent::move({1, 1})});  // no crash, nothing to do
+
+    // A display named explicitly works without $DISPLAY, and one that comes later is found by canPost.
+    X11MouseInput named(display);
+    EXPECT_TRUE(named.canPost());
+    ::setenv("DISPLAY", display.c_str(), 1);
+    EXPECT_TRUE(missing.canPost());
+}
+
+TEST_F(X11MouseInputServer, WithoutXtestNothingCanBePosted) {
+    xvfb.stop();
+    clicktrove::testing::XvfbServer::Options options;
+    options.withXtest = false;
+    ASSERT_TRUE(xvfb.start(options));
+    X11MouseInput input;
+    EXPECT_FALSE(input.canPost());
+    EXPECT_TRUE(input.cursorPosition().has_value());
+}
+
+}  // namespace

@@ -10,10 +10,12 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <atomic>
 #include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace std::chrono_literals;
@@ -76,6 +78,27 @@ private:
     std::string display_;
 };
 
+// The real check, counting the checks that have begun.
+class StartedChecks final : public clicktrove::platform::InputPermission {
+public:
+    bool inputMayBePosted() override {
+        ++started;
+        return real_.inputMayBePosted();
+    }
+    bool waitForStarted(int count) const {
+        const auto deadline = std::chrono::steady_clock::now() + 30s;
+        while (started.load() < count) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            std::this_thread::sleep_for(1ms);
+        }
+        return true;
+    }
+    std::atomic<int> started{0};
+
+private:
+    X11InputPermission real_;
+};
+
 struct Published {
     explicit Published(PermissionManager& manager) {
         QObject::connect(&manager, &PermissionManager::hasAccessibilityPermissionChanged,
@@ -120,7 +143,8 @@ TEST_F(PermissionManagerX11Test, FlagFollowsADisplayThatAppearsAndDisappears) {
 TEST_F(PermissionManagerX11Test, ADisplayThatNeverAnswersDoesNotBlockTheCaller) {
     XvfbServer xvfb;
     ASSERT_TRUE(xvfb.start());
-    PermissionManager manager(std::make_shared<X11InputPermission>(), queue, opener, clock);
+    auto checks = std::make_shared<StartedChecks>();
+    PermissionManager manager(checks, queue, opener, clock);
     ASSERT_TRUE(manager.hasAccessibilityPermission());
     Published published(manager);
 
@@ -128,7 +152,8 @@ TEST_F(PermissionManagerX11Test, ADisplayThatNeverAnswersDoesNotBlockTheCaller) 
     ASSERT_TRUE(silent.listen());
     ::setenv("DISPLAY", silent.display().c_str(), 1);
     const int before = queue.postedSoFar();
-    queue.advance(1s);          // the check connects and waits for an answer that never comes
+    queue.advance(1s);  // the check connects and waits for an answer that never comes
+    ASSERT_TRUE(checks->waitForStarted(2));
     manager.checkPermission();  // returns after its short wait
     queue.advance(5s);
     EXPECT_FALSE(manager.hasAccessibilityPermission());

@@ -200,6 +200,13 @@ void AutoClickerViewModel::handleShortcutAction(ShortcutManager::Action action) 
 void AutoClickerViewModel::emergencyStop() {
     run_->emergencyStop();
 }
+void AutoClickerViewModel::clickEngineDidUpdate(std::int64_t totalClicks, std::int64_t cps,
+                                                std::int64_t remainingClicks, double elapsedTime) {
+    run_->clickEngineDidUpdate(totalClicks, cps, remainingClicks, elapsedTime);
+}
+void AutoClickerViewModel::clickEngineDidStop(bool completed) {
+    run_->clickEngineDidStop(completed);
+}
 void AutoClickerViewModel::startMacroRecording() {
     macro_->startMacroRecording();
 }

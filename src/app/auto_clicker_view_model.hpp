@@ -119,6 +119,10 @@ public:
     void resetStats();
     void handleShortcutAction(ShortcutManager::Action action);
     void emergencyStop();
+    // The engine's reports, as its delegate hands them on (each is hopped once more onto the main queue).
+    void clickEngineDidUpdate(std::int64_t totalClicks, std::int64_t cps, std::int64_t remainingClicks,
+                              double elapsedTime);
+    void clickEngineDidStop(bool completed);
 
     // --- macros ---
     void startMacroRecording();

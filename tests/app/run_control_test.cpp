@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 #include <QAction>
 #include <array>
+#include <cmath>
+#include <limits>
 
 using namespace std::chrono_literals;
 
@@ -369,6 +371,56 @@ TEST_F(RunControlTest, ChartAlwaysHoldsThirtySamplesAndDecaysWhileIdle) {
     const auto during = vm->cpsHistory();
     rig.advance(3s);
     EXPECT_EQ(vm->cpsHistory(), during);
+}
+
+// An imported configuration may carry numbers no control produces; a run on it must neither crash nor hang,
+// and its record must stay storable.
+TEST_F(RunControlTest, RunsOnAbsurdConfigurationValuesStayBounded) {
+    constexpr double kHuge = std::numeric_limits<double>::max();
+    constexpr std::int64_t kMaxInt = std::numeric_limits<std::int64_t>::max();
+    const struct {
+        const char* name;
+        std::function<void(ClickConfig&)> edit;
+    } cases[] = {
+        {"interval parts at the integer limit",
+         [](ClickConfig& c) { c.intervalHours = c.intervalMinutes = c.intervalSeconds = kMaxInt; }},
+        {"negative interval parts", [](ClickConfig& c) { c.intervalSeconds = c.intervalMilliseconds = -kMaxInt; }},
+        {"maximum clicks at the integer limit", [](ClickConfig& c) { c.maxClicks = kMaxInt; }},
+        {"points far outside every screen",
+         [](ClickConfig& c) {
+             c.fixedCoordinates = {{kHuge, -kHuge}};
+         }},
+        {"huge radius jitter",
+         [](ClickConfig& c) {
+             c.randomizeRadius = true;
+             c.randomRadius = kHuge;
+         }},
+        {"huge interval jitter",
+         [](ClickConfig& c) {
+             c.randomizeInterval = true;
+             c.intervalRandomRangeMs = kHuge;
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        vm->setConfig(quickConfig());
+        vm->editConfig(c.edit);
+        const std::size_t before = rig.presses().size();
+        startAndPassCountdown();
+        rig.advance(1s);
+        EXPECT_GT(rig.presses().size(), before) << "the first tick clicks";
+        vm->stopClicking();
+        rig.drain();
+        EXPECT_EQ(vm->status(), "Stopped");
+        EXPECT_FALSE(vm->isRunning());
+        EXPECT_TRUE(std::isfinite(vm->averageIntervalMs()));
+        EXPECT_EQ(vm->cpsHistory().size(), 30u);
+        EXPECT_TRUE(vm->settingsManager().encodedRecord().has_value()) << "the settings stay storable";
+    }
+    for (const auto& record : vm->historyManager().historyRecords()) {
+        EXPECT_TRUE(std::isfinite(record.duration));
+        EXPECT_TRUE(std::isfinite(record.averageIntervalMs));
+    }
 }
 
 }  // namespace

@@ -228,54 +228,52 @@ void AutoClickerViewModel::importMacro() {
 
 // --- published stores ---
 
-#define CLICKTROVE_PUBLISH(field, signal) \
-    field = std::move(value);             \
-    emit signal();                        \
-    emit changed()
-
-void AutoClickerViewModel::setStatus(const QString& value) {
-    status_ = value;
-    emit statusChanged();
+template <class T>
+void AutoClickerViewModel::publish(T& field, T value, void (AutoClickerViewModel::*signal)()) {
+    field = std::move(value);
+    emit(this->*signal)();
     emit changed();
 }
+
+void AutoClickerViewModel::setStatus(const QString& value) {
+    publish(status_, value, &AutoClickerViewModel::statusChanged);
+}
 void AutoClickerViewModel::setIsRunning(bool value) {
-    CLICKTROVE_PUBLISH(isRunning_, isRunningChanged);
+    publish(isRunning_, value, &AutoClickerViewModel::isRunningChanged);
 }
 void AutoClickerViewModel::setIsPaused(bool value) {
-    CLICKTROVE_PUBLISH(isPaused_, isPausedChanged);
+    publish(isPaused_, value, &AutoClickerViewModel::isPausedChanged);
 }
 void AutoClickerViewModel::setTotalClicks(std::int64_t value) {
-    CLICKTROVE_PUBLISH(totalClicks_, totalClicksChanged);
+    publish(totalClicks_, value, &AutoClickerViewModel::totalClicksChanged);
 }
 void AutoClickerViewModel::setElapsedTime(double value) {
-    CLICKTROVE_PUBLISH(elapsedTime_, elapsedTimeChanged);
+    publish(elapsedTime_, value, &AutoClickerViewModel::elapsedTimeChanged);
 }
 void AutoClickerViewModel::setCps(std::int64_t value) {
-    CLICKTROVE_PUBLISH(cps_, cpsChanged);
+    publish(cps_, value, &AutoClickerViewModel::cpsChanged);
 }
 void AutoClickerViewModel::setRemainingClicks(std::int64_t value) {
-    CLICKTROVE_PUBLISH(remainingClicks_, remainingClicksChanged);
+    publish(remainingClicks_, value, &AutoClickerViewModel::remainingClicksChanged);
 }
 void AutoClickerViewModel::setCpsHistory(std::vector<double> value) {
-    CLICKTROVE_PUBLISH(cpsHistory_, cpsHistoryChanged);
+    publish(cpsHistory_, std::move(value), &AutoClickerViewModel::cpsHistoryChanged);
 }
 void AutoClickerViewModel::setIsRecordingMacro(bool value) {
-    CLICKTROVE_PUBLISH(isRecordingMacro_, isRecordingMacroChanged);
+    publish(isRecordingMacro_, value, &AutoClickerViewModel::isRecordingMacroChanged);
 }
 void AutoClickerViewModel::setRecordedClicks(std::vector<ClickRecord> value) {
-    CLICKTROVE_PUBLISH(recordedClicks_, recordedClicksChanged);
+    publish(recordedClicks_, std::move(value), &AutoClickerViewModel::recordedClicksChanged);
 }
 void AutoClickerViewModel::setIsPlayingMacro(bool value) {
-    CLICKTROVE_PUBLISH(isPlayingMacro_, isPlayingMacroChanged);
+    publish(isPlayingMacro_, value, &AutoClickerViewModel::isPlayingMacroChanged);
 }
 void AutoClickerViewModel::setToastMessage(std::optional<QString> value) {
-    CLICKTROVE_PUBLISH(toastMessage_, toastMessageChanged);
+    publish(toastMessage_, std::move(value), &AutoClickerViewModel::toastMessageChanged);
 }
 void AutoClickerViewModel::setIsConfigModified(bool value) {
-    CLICKTROVE_PUBLISH(isConfigModified_, isConfigModifiedChanged);
+    publish(isConfigModified_, value, &AutoClickerViewModel::isConfigModifiedChanged);
 }
-
-#undef CLICKTROVE_PUBLISH
 
 void AutoClickerViewModel::setActivePreset(const Uuid& id, const std::string& name) {
     activePresetId_ = id;

@@ -169,6 +169,8 @@ private:
     bool presetsFileIsCurrent() const;
 
     // Published stores: store, then the field's signal, then changed().
+    template <class T>
+    void publish(T& field, T value, void (AutoClickerViewModel::*signal)());
     void setStatus(const QString& status);
     void setIsRunning(bool value);
     void setIsPaused(bool value);

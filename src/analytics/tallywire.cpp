@@ -174,8 +174,18 @@ void Tallywire::applicationWillTerminate() {
     if (auto manager = TelemetryManager::shared()) manager->signalManager().appWillTerminate();
 }
 
-void Tallywire::applicationDidResignActive() {}
+void Tallywire::applicationDidResignActive() {
+    auto manager = TelemetryManager::shared();
+    if (!manager) return;
+    if (auto* sessions = manager->existingSessionManager()) sessions->handleDidEnterBackgroundNotification();
+    if (auto* durations = manager->existingDurationSignalTracker()) durations->handleDidEnterBackgroundNotification();
+}
 
-void Tallywire::applicationWillBecomeActive() {}
+void Tallywire::applicationWillBecomeActive() {
+    auto manager = TelemetryManager::shared();
+    if (!manager) return;
+    if (auto* sessions = manager->existingSessionManager()) sessions->handleWillEnterForegroundNotification();
+    if (auto* durations = manager->existingDurationSignalTracker()) durations->handleWillEnterForegroundNotification();
+}
 
 }  // namespace clicktrove::analytics

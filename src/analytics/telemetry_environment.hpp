@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analytics/http_transport.hpp"
+#include "analytics/platform_facts.hpp"
 #include "analytics/scheduler.hpp"
 #include "platform/clock.hpp"
 #include "platform/main_queue.hpp"
@@ -25,12 +26,15 @@ struct TelemetryEnvironment {
     std::function<std::shared_ptr<platform::UserDefaults>(const std::string& suiteName)> openDefaultsSuite;
     // The user's caches folder; the cache file lives in a folder of the suite's name below it.
     std::function<std::filesystem::path()> cachesFolder;
+    // What the default parameters report; nothing leaves them at their fallbacks.
+    std::shared_ptr<PlatformFactsSource> platformFacts;
 
-    // The system clock, one scheduler thread, libcurl and the XDG caches folder, around the app's main queue
-    // and its way of opening a defaults suite.
+    // The system clock, one scheduler thread, libcurl and the XDG caches folder, around the app's main queue,
+    // its way of opening a defaults suite and its platform facts (the Linux facts of this build when none).
     static TelemetryEnvironment production(
         std::shared_ptr<platform::MainQueue> mainQueue,
-        std::function<std::shared_ptr<platform::UserDefaults>(const std::string&)> openDefaultsSuite);
+        std::function<std::shared_ptr<platform::UserDefaults>(const std::string&)> openDefaultsSuite,
+        std::shared_ptr<PlatformFactsSource> platformFacts = nullptr);
 };
 
 }  // namespace clicktrove::analytics

@@ -1,6 +1,8 @@
 #include "analytics/telemetry_manager.hpp"
 
+#include "analytics/default_signal_payload.hpp"
 #include "analytics/sha256.hpp"
+#include "analytics/tallywire.hpp"
 #include "analytics/telemetry_manager_storage.hpp"
 #include "analytics/uuid.hpp"
 
@@ -117,9 +119,39 @@ std::string TelemetryManager::hashedUserIdentifier() {
 }
 
 std::map<std::string, std::string> TelemetryManager::defaultSignalParameters() {
-    return {};
+    const PlatformFacts facts = environment_.platformFacts ? environment_.platformFacts->facts() : PlatformFacts{};
+    // With session statistics off the history is neither read nor created.
+    const SessionManager* statistics = configuration()->sessionStatsEnabled() ? &sessionManager() : nullptr;
+    return DefaultSignalPayload::parameters(facts, environment_.clock->now(), statistics);
 }
 
-void TelemetryManager::sessionStarted() {}
+void TelemetryManager::sessionStarted() { sessionManager().startNewSession(); }
+
+SessionManager& TelemetryManager::sessionManager() {
+    if (!sessionManager_) {
+        std::weak_ptr<TelemetryManager> weak = weak_from_this();
+        sessionManager_ = SessionManager::create(
+            environment_,
+            [weak]() -> std::shared_ptr<platform::UserDefaults> {
+                // The suite of the installed manager, as every other reader of the suite uses it.
+                return weak.lock() ? TelemetryManager::defaultsSuite() : nullptr;
+            },
+            [](const std::string& name, const std::map<std::string, std::string>& parameters) {
+                Tallywire::sendInternalSignal(name, parameters);
+            });
+    }
+    return *sessionManager_;
+}
+
+DurationSignalTracker& TelemetryManager::durationSignalTracker() {
+    std::unique_lock lock(mutex_);
+    if (!durationSignalTracker_) durationSignalTracker_ = std::make_unique<DurationSignalTracker>(environment_.clock);
+    return *durationSignalTracker_;
+}
+
+DurationSignalTracker* TelemetryManager::existingDurationSignalTracker() const {
+    std::shared_lock lock(mutex_);
+    return durationSignalTracker_.get();
+}
 
 }  // namespace clicktrove::analytics

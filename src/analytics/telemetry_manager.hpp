@@ -1,5 +1,7 @@
 #pragma once
 
+#include "analytics/duration_signal_tracker.hpp"
+#include "analytics/session_manager.hpp"
 #include "analytics/signal_manager.hpp"
 #include "analytics/telemetry_environment.hpp"
 #include "analytics/telemetry_manager_configuration.hpp"
@@ -45,10 +47,17 @@ public:
     // The hashed identity the uploads carry for this user.
     std::string hashedUserIdentifier();
 
-    // The default parameters every signal of this manager carries.
+    // The default parameters every signal of this manager carries. Main thread.
     std::map<std::string, std::string> defaultSignalParameters();
-    // Runs the session-statistics step of a new session identifier.
+    // Runs the session-statistics step of a new session identifier. Main thread.
     void sessionStarted();
+    // The session statistics, created on first use. Main thread.
+    SessionManager& sessionManager();
+    // The session statistics when they exist already, else nothing. Main thread.
+    SessionManager* existingSessionManager() const { return sessionManager_.get(); }
+    // The running duration signals, created on first use. Any thread.
+    DurationSignalTracker& durationSignalTracker();
+    DurationSignalTracker* existingDurationSignalTracker() const;
 
 private:
     TelemetryManager(std::shared_ptr<TelemetryManagerConfiguration> configuration, TelemetryEnvironment environment);
@@ -60,6 +69,9 @@ private:
     std::optional<std::chrono::steady_clock::time_point> lastDateAppEnteredBackground_;
     std::map<std::string, std::shared_ptr<platform::UserDefaults>> suites_;
     std::shared_ptr<SignalManager> signalManager_;
+    // Touched on the main thread only.
+    std::shared_ptr<SessionManager> sessionManager_;
+    std::unique_ptr<DurationSignalTracker> durationSignalTracker_;  // guarded by mutex_
 };
 
 }  // namespace clicktrove::analytics

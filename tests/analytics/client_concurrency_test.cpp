@@ -5,8 +5,8 @@
 #include "analytics/thread_scheduler.hpp"
 #include "analytics_harness.hpp"
 
-#include <atomic>
 #include <gtest/gtest.h>
+#include <atomic>
 #include <set>
 #include <thread>
 

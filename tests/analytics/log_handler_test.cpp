@@ -2,9 +2,9 @@
 #include "analytics/telemetry_manager_configuration.hpp"
 #include "analytics_harness.hpp"
 
+#include <gtest/gtest.h>
 #include <cmath>
 #include <cstdlib>
-#include <gtest/gtest.h>
 
 namespace clicktrove::analytics {
 namespace {
@@ -16,7 +16,8 @@ TEST(LogHandlerTest, PassesMessagesAtOrAboveItsLevel) {
         Level handlerLevel;
         std::vector<std::string> received;
     };
-    for (const Case& c : {Case{Level::debug, {"d", "i", "e"}}, Case{Level::info, {"i", "e"}}, Case{Level::error, {"e"}}}) {
+    for (const Case& c :
+         {Case{Level::debug, {"d", "i", "e"}}, Case{Level::info, {"i", "e"}}, Case{Level::error, {"e"}}}) {
         clicktrove::testing::LogRecorder log;
         const LogHandler handler = log.handler(c.handlerLevel);
         handler.log(Level::debug, "d");
@@ -82,7 +83,8 @@ TEST(TelemetryManagerConfigurationTest, PreviewModeFollowsTheEnvironmentUntilSet
         bool preview;
     };
     TelemetryManagerConfiguration config("APP");
-    for (const Case& c : {Case{"1", true}, Case{"0", false}, Case{"true", false}, Case{"", false}, Case{nullptr, false}}) {
+    for (const Case& c :
+         {Case{"1", true}, Case{"0", false}, Case{"true", false}, Case{"", false}, Case{nullptr, false}}) {
         SCOPED_TRACE(c.value ? c.value : "(unset)");
         if (c.value) {
             ::setenv("XCODE_RUNNING_FOR_PREVIEWS", c.value, 1);

@@ -94,7 +94,8 @@ void LoopbackIngestionServer::serve(int fd) {
         while (lineEnd != std::string::npos) {
             const std::size_t start = lineEnd + 2;
             lineEnd = head.find("\r\n", start);
-            const std::string line = head.substr(start, lineEnd == std::string::npos ? std::string::npos : lineEnd - start);
+            const std::string line =
+                head.substr(start, lineEnd == std::string::npos ? std::string::npos : lineEnd - start);
             const auto colon = line.find(':');
             if (colon == std::string::npos) continue;
             std::string name = line.substr(0, colon);

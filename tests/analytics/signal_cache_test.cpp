@@ -24,7 +24,9 @@ SignalPostBody body(const std::string& type, int second = 0) {
 }
 
 // Built with append: GCC 12 warns (-Wrestrict) on literal + to_string at -O3.
-std::string numbered(const char* prefix, int i) { return std::string(prefix).append(std::to_string(i)); }
+std::string numbered(const char* prefix, int i) {
+    return std::string(prefix).append(std::to_string(i));
+}
 
 std::vector<std::string> types(const std::vector<SignalPostBody>& bodies) {
     std::vector<std::string> out;
@@ -34,7 +36,9 @@ std::vector<std::string> types(const std::vector<SignalPostBody>& bodies) {
 
 class SignalCacheTest : public clicktrove::testing::TempHomeTest {
 protected:
-    std::filesystem::path file() const { return tempHome.cacheHome() / "com.tallywire.0123456789ab" / "telemetrysignalcache"; }
+    std::filesystem::path file() const {
+        return tempHome.cacheHome() / "com.tallywire.0123456789ab" / "telemetrysignalcache";
+    }
     LogRecorder log;
 };
 
@@ -126,10 +130,10 @@ TEST_F(SignalCacheTest, ACorruptFileIsDeletedAndOneBadElementLosesNothingElse) {
         bool loadedMessage;
     };
     const std::string good = body("good").toCacheJson().dump();
-    for (const Case& c : {Case{"not JSON", "[{\"receivedAt\": 12, \"app", 0, false},
-                          Case{"not an array", "{\"a\": 1}", 0, false},
-                          Case{"one bad element", "[" + good + ", {\"type\": 5}, " + good + "]", 2, true},
-                          Case{"missing key", "[{\"receivedAt\": 1.5, \"appID\": \"A\"}]", 0, true}}) {
+    for (const Case& c :
+         {Case{"not JSON", "[{\"receivedAt\": 12, \"app", 0, false}, Case{"not an array", "{\"a\": 1}", 0, false},
+          Case{"one bad element", "[" + good + ", {\"type\": 5}, " + good + "]", 2, true},
+          Case{"missing key", "[{\"receivedAt\": 1.5, \"appID\": \"A\"}]", 0, true}}) {
         SCOPED_TRACE(c.name);
         log.clear();
         writeFile(file(), c.contents);

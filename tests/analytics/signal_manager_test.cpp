@@ -16,6 +16,7 @@ protected:
     std::shared_ptr<TelemetryManagerConfiguration> start() {
         auto config = harness.configuration();
         config->setSendNewSessionBeganSignal(false);
+        config->setSessionStatsEnabled(false);
         harness.initialize(config);
         harness.pump();
         return config;
@@ -68,7 +69,8 @@ TEST_F(SignalManagerTest, BackOffDoublesUpToTheCapAndASuccessResetsIt) {
     EXPECT_EQ(signals().consecutiveFailures(), 0);
     EXPECT_EQ(untilNextTimer(), 10s);
     // Every attempt carried the same signal.
-    for (std::size_t i = 0; i < harness.transport->requests().size(); ++i) EXPECT_EQ(typesOf(i), std::vector<std::string>{"A"});
+    for (std::size_t i = 0; i < harness.transport->requests().size(); ++i)
+        EXPECT_EQ(typesOf(i), std::vector<std::string>{"A"});
 }
 
 TEST_F(SignalManagerTest, IntervalsStayPositiveWhateverTheSettings) {
@@ -126,12 +128,14 @@ TEST_F(SignalManagerTest, TerminationSavesCachedInFlightAndUnprocessedSignalsAnd
     harness.transport->answer(200);
     harness.advance(10s);
     ASSERT_EQ(harness.transport->requests().size(), 3u);
-    EXPECT_EQ(typesOf(2), (std::vector<std::string>{"AfterRestart", "Tallywire.Session.started"}));
+    EXPECT_EQ(typesOf(2), (std::vector<std::string>{"AfterRestart", "Tallywire.Acquisition.newInstallDetected",
+                                                    "Tallywire.Session.started"}));
 }
 
 TEST_F(SignalManagerTest, AnUnusableBaseAddressFailsEachAttemptAndKeepsTheBatch) {
     auto config = harness.configuration();
     config->setSendNewSessionBeganSignal(false);
+    config->setSessionStatsEnabled(false);
     config->setApiBaseURL("file:///etc");
     harness.initialize(config);
     Tallywire::signal("A");

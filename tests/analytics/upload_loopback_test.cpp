@@ -5,8 +5,8 @@
 #include "analytics_harness.hpp"
 #include "loopback_ingestion_server.hpp"
 
-#include <condition_variable>
 #include <gtest/gtest.h>
+#include <condition_variable>
 #include <regex>
 
 namespace clicktrove::analytics {
@@ -50,6 +50,7 @@ protected:
         env.transport = transport;
         auto config = harness.configuration();
         config->setSendNewSessionBeganSignal(false);
+        config->setSessionStatsEnabled(false);
         config->setApiBaseURL(baseURL);
         config->setTelemetryNamespace(std::move(ns));
         Tallywire::initialize(config, env);
@@ -100,15 +101,18 @@ TEST_F(UploadLoopbackTest, AnAcceptedBatchHasTheWireForm) {
     std::vector<std::string> keys;
     for (const auto& [k, v] : first.items()) keys.push_back(k);
     std::sort(keys.begin(), keys.end());
-    EXPECT_EQ(keys, (std::vector<std::string>{"appID", "clientUser", "isTestMode", "payload", "receivedAt",
-                                              "sessionID", "type"}));
+    EXPECT_EQ(keys, (std::vector<std::string>{"appID", "clientUser", "isTestMode", "payload", "receivedAt", "sessionID",
+                                              "type"}));
     EXPECT_EQ(first["receivedAt"], "2026-01-01T01:02:03+0000");
     EXPECT_EQ(first["appID"], config->telemetryAppID());
     EXPECT_TRUE(std::regex_match(first["sessionID"].get<std::string>(),
                                  std::regex("[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}")));
     EXPECT_TRUE(std::regex_match(first["clientUser"].get<std::string>(), std::regex("[0-9a-f]{64}")));
     EXPECT_EQ(first["isTestMode"], "true");
-    EXPECT_EQ(first["payload"], (nlohmann::json{{"clickType", "Double Click"}}));
+    EXPECT_EQ(first["payload"]["clickType"], "Double Click");
+    // The signal's one parameter beside the 48 fixed and 8 calendar defaults (statistics are off here).
+    EXPECT_EQ(first["payload"].size(), 57u);
+    for (const auto& [k, v] : first["payload"].items()) EXPECT_TRUE(v.is_string()) << k;
     EXPECT_EQ(batch[1]["floatValue"], 1.25);
     EXPECT_EQ(signals().cachedSignalCount(), 0u);
     EXPECT_EQ(signals().consecutiveFailures(), 0);

@@ -132,6 +132,26 @@ void AnalyticsHarness::initialize(std::shared_ptr<analytics::TelemetryManagerCon
     analytics::Tallywire::initialize(std::move(configuration), environment());
 }
 
+std::shared_ptr<analytics::TelemetryManagerConfiguration> AnalyticsHarness::startQuiet() {
+    auto config = configuration();
+    config->setSendNewSessionBeganSignal(false);
+    config->setSessionStatsEnabled(false);
+    initialize(config);
+    pump();
+    return config;
+}
+
+nlohmann::json AnalyticsHarness::flush() {
+    pump();
+    const auto before = transport->requests().size();
+    advance(std::chrono::seconds(10));
+    const auto requests = transport->requests();
+    if (requests.size() == before) return nlohmann::json::array();
+    transport->answer(200);
+    pump();
+    return nlohmann::json::parse(requests.back().body);
+}
+
 void AnalyticsHarness::pump() {
     while (mainQueue->drain() + scheduler->runDue() > 0) {
     }

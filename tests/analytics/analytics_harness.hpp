@@ -78,6 +78,11 @@ public:
 
     std::shared_ptr<platform::InMemoryUserDefaults> suite(const std::string& name);
 
+    // Initialises with session statistics and the session signal off, so a test sees only its own signals.
+    std::shared_ptr<analytics::TelemetryManagerConfiguration> startQuiet();
+    // Lets the send timer fire once, accepts the upload and returns its signals (empty when none went out).
+    nlohmann::json flush();
+
     platform::FakeClock clock;
     std::shared_ptr<platform::ManualMainQueue> mainQueue;
     std::shared_ptr<ManualScheduler> scheduler;

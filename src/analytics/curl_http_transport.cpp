@@ -2,6 +2,9 @@
 
 #include <curl/curl.h>
 
+#include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <memory>
 #include <mutex>
 
@@ -22,50 +25,65 @@ int abortWhenAsked(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
 
 }  // namespace
 
-CurlHttpTransport::CurlHttpTransport(std::optional<std::chrono::milliseconds> timeoutCap) : timeoutCap_(timeoutCap) {
+struct CurlHttpTransport::State {
+    std::optional<std::chrono::milliseconds> timeoutCap;
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::deque<std::pair<HttpRequest, Completion>> queue;
+    bool stopping = false;
+    std::atomic<bool> abort{false};
+};
+
+CurlHttpTransport::CurlHttpTransport(std::optional<std::chrono::milliseconds> timeoutCap)
+    : state_(std::make_shared<State>()) {
     std::call_once(curlInitOnce, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-    thread_ = std::thread([this] { run(); });
+    state_->timeoutCap = timeoutCap;
+    thread_ = std::thread(&CurlHttpTransport::run, state_);
 }
 
 CurlHttpTransport::~CurlHttpTransport() {
     {
-        std::lock_guard lock(mutex_);
-        stopping_ = true;
+        std::lock_guard lock(state_->mutex);
+        state_->stopping = true;
     }
-    abort_ = true;
-    wake_.notify_all();
-    thread_.join();
+    state_->abort = true;
+    state_->wake.notify_all();
+    if (thread_.get_id() == std::this_thread::get_id()) {
+        thread_.detach();
+    } else {
+        thread_.join();
+    }
 }
 
 void CurlHttpTransport::send(HttpRequest request, Completion completion) {
     {
-        std::lock_guard lock(mutex_);
-        if (!stopping_) {
-            queue_.emplace_back(std::move(request), std::move(completion));
-            wake_.notify_all();
+        std::lock_guard lock(state_->mutex);
+        if (!state_->stopping) {
+            state_->queue.emplace_back(std::move(request), std::move(completion));
+            state_->wake.notify_all();
             return;
         }
     }
     completion(HttpResponse{std::string("The transport is shut down"), 0, {}});
 }
 
-void CurlHttpTransport::run() {
+void CurlHttpTransport::run(std::shared_ptr<State> state) {
     while (true) {
         std::pair<HttpRequest, Completion> job;
         {
-            std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
-            if (queue_.empty()) return;
-            job = std::move(queue_.front());
-            queue_.pop_front();
+            std::unique_lock lock(state->mutex);
+            state->wake.wait(lock, [&] { return state->stopping || !state->queue.empty(); });
+            if (state->queue.empty()) return;
+            job = std::move(state->queue.front());
+            state->queue.pop_front();
         }
         HttpResponse response =
-            abort_ ? HttpResponse{std::string("The transport is shut down"), 0, {}} : perform(job.first);
+            state->abort ? HttpResponse{std::string("The transport is shut down"), 0, {}} : perform(*state, job.first);
         if (job.second) job.second(std::move(response));
     }
 }
 
-HttpResponse CurlHttpTransport::perform(const HttpRequest& request) {
+HttpResponse CurlHttpTransport::perform(State& state, const HttpRequest& request) {
     HttpResponse response;
     std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
     if (!curl) {
@@ -79,7 +97,7 @@ HttpResponse CurlHttpTransport::perform(const HttpRequest& request) {
     std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> headerList(headers, &curl_slist_free_all);
 
     auto timeout = std::chrono::duration_cast<std::chrono::milliseconds>(request.timeout);
-    if (timeoutCap_ && *timeoutCap_ < timeout) timeout = *timeoutCap_;
+    if (state.timeoutCap && *state.timeoutCap < timeout) timeout = *state.timeoutCap;
 
     CURL* h = curl.get();
     curl_easy_setopt(h, CURLOPT_URL, request.url.c_str());
@@ -100,7 +118,7 @@ HttpResponse CurlHttpTransport::perform(const HttpRequest& request) {
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &response.body);
     curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &abortWhenAsked);
-    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &abort_);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &state.abort);
 
     const CURLcode code = curl_easy_perform(h);
     if (code != CURLE_OK) {

@@ -2,16 +2,14 @@
 
 #include "analytics/http_transport.hpp"
 
-#include <atomic>
-#include <condition_variable>
-#include <deque>
-#include <mutex>
+#include <memory>
 #include <thread>
 
 namespace clicktrove::analytics {
 
-// HTTP over libcurl on one worker thread of its own; requests run one after another. Completions run on that
-// thread. The destructor aborts the request in flight and completes the queued ones with an error.
+// HTTP over libcurl on one worker thread of its own; requests run one after another and their completions run
+// on that thread. The destructor aborts the request in flight and completes the queued ones with an error;
+// when a completion itself releases the last owner, the worker finishes on its own.
 class CurlHttpTransport final : public HttpTransport {
 public:
     // timeoutCap, when set, shortens every request's time-out to at most that (tests of a stalled server).
@@ -23,15 +21,11 @@ public:
     void send(HttpRequest request, Completion completion) override;
 
 private:
-    void run();
-    HttpResponse perform(const HttpRequest& request);
+    struct State;
+    static void run(std::shared_ptr<State> state);
+    static HttpResponse perform(State& state, const HttpRequest& request);
 
-    const std::optional<std::chrono::milliseconds> timeoutCap_;
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::deque<std::pair<HttpRequest, Completion>> queue_;
-    bool stopping_ = false;
-    std::atomic<bool> abort_{false};
+    std::shared_ptr<State> state_;
     std::thread thread_;
 };
 

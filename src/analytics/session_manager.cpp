@@ -45,11 +45,11 @@ SessionManager::SessionManager(TelemetryEnvironment environment, Suite suite, Se
     : environment_(std::move(environment)), suite_(std::move(suite)), send_(std::move(send)) {}
 
 void SessionManager::write(std::function<void(platform::UserDefaults&)> change) {
-    // Writes go to the scheduler's one thread in the order they were made, off the main thread.
-    Suite suite = suite_;
-    environment_.scheduler->post([suite, change = std::move(change)] {
-        if (auto s = suite ? suite() : nullptr) change(*s);
-    });
+    // The suite is looked up here, on the main thread; the write itself goes to the scheduler's one thread, in
+    // the order the writes were made.
+    auto suite = suite_ ? suite_() : nullptr;
+    if (!suite) return;
+    environment_.scheduler->post([suite, change = std::move(change)] { change(*suite); });
 }
 
 void SessionManager::load() {

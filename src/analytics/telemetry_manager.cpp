@@ -125,7 +125,9 @@ std::map<std::string, std::string> TelemetryManager::defaultSignalParameters() {
     return DefaultSignalPayload::parameters(facts, environment_.clock->now(), statistics);
 }
 
-void TelemetryManager::sessionStarted() { sessionManager().startNewSession(); }
+void TelemetryManager::sessionStarted() {
+    sessionManager().startNewSession();
+}
 
 SessionManager& TelemetryManager::sessionManager() {
     if (!sessionManager_) {

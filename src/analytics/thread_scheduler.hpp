@@ -2,16 +2,14 @@
 
 #include "analytics/scheduler.hpp"
 
-#include <condition_variable>
-#include <map>
-#include <mutex>
+#include <memory>
 #include <thread>
-#include <utility>
 
 namespace clicktrove::analytics {
 
 // A scheduler with one worker thread, ordered by deadline on the steady clock (posting order for equal
-// deadlines). The destructor drops tasks that have not started and joins the thread.
+// deadlines). The destructor drops tasks that have not started and waits for the running one, unless it runs
+// on the worker itself (a task released the last owner), which then finishes on its own.
 class ThreadScheduler final : public Scheduler {
 public:
     ThreadScheduler();
@@ -23,13 +21,10 @@ public:
     void cancel(TaskId id) override;
 
 private:
-    void run();
+    struct State;
+    static void run(std::shared_ptr<State> state);
 
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::map<std::pair<std::chrono::steady_clock::time_point, TaskId>, Task> tasks_;
-    TaskId nextId_ = 1;
-    bool stopping_ = false;
+    std::shared_ptr<State> state_;
     std::thread thread_;
 };
 

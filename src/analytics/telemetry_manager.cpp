@@ -157,3 +157,42 @@ DurationSignalTracker* TelemetryManager::existingDurationSignalTracker() const {
 }
 
 }  // namespace clicktrove::analytics
+
+namespace clicktrove::analytics {
+
+void TelemetryManager::initialize(std::shared_ptr<TelemetryManagerConfiguration> configuration,
+                                  TelemetryEnvironment environment) {
+    Tallywire::initialize(std::move(configuration), std::move(environment));
+}
+
+void TelemetryManager::terminate() {
+    Tallywire::terminate();
+}
+
+void TelemetryManager::send(const std::string& signalName, const std::map<std::string, std::string>& parameters) {
+    Tallywire::signal(signalName, parameters);
+}
+
+void TelemetryManager::send(const std::string& signalName, std::optional<std::string> customUserID,
+                            std::optional<double> floatValue, const std::map<std::string, std::string>& parameters) {
+    Tallywire::signal(signalName, parameters, floatValue, std::move(customUserID));
+}
+
+void TelemetryManager::generateNewSession() {
+    Tallywire::generateNewSession();
+}
+
+void TelemetryManager::updateDefaultUser(std::optional<std::string> user) {
+    Tallywire::updateDefaultUser(std::move(user));
+}
+
+void TelemetryManager::requestImmediateSyncOfInstalled() {
+    Tallywire::requestImmediateSync();
+}
+
+std::string TelemetryManager::hashedUserIdentifierOfInstalled() {
+    auto manager = shared();
+    return manager ? manager->hashedUserIdentifier() : std::string();
+}
+
+}  // namespace clicktrove::analytics

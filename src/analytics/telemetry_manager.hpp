@@ -28,6 +28,19 @@ public:
     // The installed manager, or nothing. Never creates one.
     static std::shared_ptr<TelemetryManager> shared();
     static bool isInstalled() { return shared() != nullptr; }
+
+    // The facade's operations under the manager's name.
+    static void initialize(std::shared_ptr<TelemetryManagerConfiguration> configuration,
+                           TelemetryEnvironment environment);
+    static void terminate();
+    static void send(const std::string& signalName, const std::map<std::string, std::string>& parameters = {});
+    static void send(const std::string& signalName, std::optional<std::string> customUserID,
+                     std::optional<double> floatValue, const std::map<std::string, std::string>& parameters = {});
+    static void generateNewSession();
+    static void updateDefaultUser(std::optional<std::string> user);
+    static void requestImmediateSyncOfInstalled();
+    // The installed manager's hashed user identifier; empty when none is installed.
+    static std::string hashedUserIdentifierOfInstalled();
     // The installed manager's defaults suite, or nothing when none is installed or the platform refuses it.
     static std::shared_ptr<platform::UserDefaults> defaultsSuite();
     // "com.tallywire." and the last 12 hex digits of the SHA-256 of the application identifier.

@@ -156,10 +156,6 @@ DurationSignalTracker* TelemetryManager::existingDurationSignalTracker() const {
     return durationSignalTracker_.get();
 }
 
-}  // namespace clicktrove::analytics
-
-namespace clicktrove::analytics {
-
 void TelemetryManager::initialize(std::shared_ptr<TelemetryManagerConfiguration> configuration,
                                   TelemetryEnvironment environment) {
     Tallywire::initialize(std::move(configuration), std::move(environment));

@@ -32,7 +32,9 @@ AnalyticsClient::Configuration AnalyticsManager::configuration() {
     return configuration;
 }
 
-void AnalyticsManager::configure() { client()->initialize(configuration()); }
+void AnalyticsManager::configure() {
+    client()->initialize(configuration());
+}
 
 void AnalyticsManager::track(const std::string& name, const Parameters& parameters) {
     client()->signal(name, parameters);

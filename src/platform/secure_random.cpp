@@ -1,10 +1,10 @@
 #include "platform/secure_random.hpp"
 
+#include <sys/random.h>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <stdexcept>
-#include <sys/random.h>
 
 namespace clicktrove::platform {
 

@@ -1,8 +1,8 @@
 #include "platform/xdg_paths.hpp"
 
-#include <cstdlib>
 #include <pwd.h>
 #include <unistd.h>
+#include <cstdlib>
 
 namespace clicktrove::platform::xdg {
 
@@ -22,8 +22,14 @@ std::filesystem::path home() {
     return "/tmp";
 }
 
-std::filesystem::path configHome() { return fromEnv("XDG_CONFIG_HOME", ".config"); }
-std::filesystem::path dataHome() { return fromEnv("XDG_DATA_HOME", ".local/share"); }
-std::filesystem::path cacheHome() { return fromEnv("XDG_CACHE_HOME", ".cache"); }
+std::filesystem::path configHome() {
+    return fromEnv("XDG_CONFIG_HOME", ".config");
+}
+std::filesystem::path dataHome() {
+    return fromEnv("XDG_DATA_HOME", ".local/share");
+}
+std::filesystem::path cacheHome() {
+    return fromEnv("XDG_CACHE_HOME", ".cache");
+}
 
 }  // namespace clicktrove::platform::xdg

@@ -1,0 +1,77 @@
+#include "platform/fake/fake_mouse_input.hpp"
+
+namespace clicktrove::platform {
+
+FakeMouseInput::FakeMouseInput(const Clock& clock) : clock_(clock) {}
+
+void FakeMouseInput::post(std::span<const MouseEvent> events) {
+    const auto time = clock_.monotonicNow();
+    std::lock_guard lock(mutex_);
+    if (!canPost_) return;
+    ++operations_;
+    for (const auto& e : events) {
+        recorded_.push_back({e, time, operations_});
+        if (follows_ && e.kind != MouseEvent::Kind::scroll) cursor_ = e.point;
+    }
+}
+
+std::optional<GlobalPoint> FakeMouseInput::cursorPosition() {
+    std::lock_guard lock(mutex_);
+    return cursor_;
+}
+
+void FakeMouseInput::readScreens(std::vector<ScreenRect>& out) {
+    std::lock_guard lock(mutex_);
+    out.assign(screens_.begin(), screens_.end());
+}
+
+bool FakeMouseInput::canPost() {
+    std::lock_guard lock(mutex_);
+    return canPost_;
+}
+
+void FakeMouseInput::setCursor(std::optional<GlobalPoint> cursor) {
+    std::lock_guard lock(mutex_);
+    cursor_ = cursor;
+}
+
+void FakeMouseInput::setCursorFollowsEvents(bool follows) {
+    std::lock_guard lock(mutex_);
+    follows_ = follows;
+}
+
+void FakeMouseInput::setScreens(std::vector<ScreenRect> screens) {
+    std::lock_guard lock(mutex_);
+    screens_ = std::move(screens);
+}
+
+void FakeMouseInput::setCanPost(bool canPost) {
+    std::lock_guard lock(mutex_);
+    canPost_ = canPost;
+}
+
+std::vector<FakeMouseInput::Recorded> FakeMouseInput::recorded() const {
+    std::lock_guard lock(mutex_);
+    return recorded_;
+}
+
+std::vector<MouseEvent> FakeMouseInput::events() const {
+    std::lock_guard lock(mutex_);
+    std::vector<MouseEvent> out;
+    out.reserve(recorded_.size());
+    for (const auto& r : recorded_) out.push_back(r.event);
+    return out;
+}
+
+int FakeMouseInput::operationCount() const {
+    std::lock_guard lock(mutex_);
+    return operations_;
+}
+
+void FakeMouseInput::clear() {
+    std::lock_guard lock(mutex_);
+    recorded_.clear();
+    operations_ = 0;
+}
+
+}  // namespace clicktrove::platform

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace clicktrove::platform {
+
+// A position in global coordinates: origin at the top-left corner of the primary monitor, x to the right,
+// y downwards, in pixels (one point per pixel on X11).
+struct GlobalPoint {
+    double x = 0;
+    double y = 0;
+    friend bool operator==(const GlobalPoint&, const GlobalPoint&) = default;
+};
+
+// One monitor's rectangle in global coordinates.
+struct ScreenRect {
+    double x = 0;
+    double y = 0;
+    double width = 0;
+    double height = 0;
+    double minX() const { return x; }
+    double minY() const { return y; }
+    double maxX() const { return x + width; }
+    double maxY() const { return y + height; }
+    friend bool operator==(const ScreenRect&, const ScreenRect&) = default;
+};
+
+enum class MouseButton : std::uint8_t { left, right, middle };
+
+// One synthetic input event. Button events and moves carry the point they happen at; a scroll happens
+// wherever the cursor is and carries only its line count.
+struct MouseEvent {
+    enum class Kind : std::uint8_t { buttonDown, buttonUp, moved, dragged, scroll };
+    Kind kind = Kind::moved;
+    MouseButton button = MouseButton::left;
+    GlobalPoint point;
+    // 1 for a single click, 2 for the second press of a double click. X11 has no such field (clients count
+    // clicks by timing); the fake records it.
+    int clickState = 1;
+    // Scroll only: lines, positive upwards.
+    int lines = 0;
+
+    static MouseEvent down(MouseButton b, GlobalPoint p, int state = 1) { return {Kind::buttonDown, b, p, state, 0}; }
+    static MouseEvent up(MouseButton b, GlobalPoint p, int state = 1) { return {Kind::buttonUp, b, p, state, 0}; }
+    static MouseEvent move(GlobalPoint p) { return {Kind::moved, MouseButton::left, p, 1, 0}; }
+    static MouseEvent drag(MouseButton b, GlobalPoint p) { return {Kind::dragged, b, p, 1, 0}; }
+    static MouseEvent scroll(int lines) { return {Kind::scroll, MouseButton::left, {}, 1, lines}; }
+    friend bool operator==(const MouseEvent&, const MouseEvent&) = default;
+};
+
+// The system's pointer: posts synthetic mouse input and reads the cursor and the monitors.
+// Every operation may be called from any thread; posting operations from different threads do not interleave.
+class MouseInput {
+public:
+    virtual ~MouseInput() = default;
+
+    // One posting operation: the events reach the system back to back, in this order, and are flushed
+    // together. Nothing happens when posting is not possible (see canPost).
+    virtual void post(std::span<const MouseEvent> events) = 0;
+    // The cursor in global coordinates, or nothing when it cannot be read.
+    virtual std::optional<GlobalPoint> cursorPosition() = 0;
+    // Replaces out with the monitors' rectangles, the primary first. Reuses out's storage so that a caller
+    // asking on every tick allocates nothing.
+    virtual void readScreens(std::vector<ScreenRect>& out) = 0;
+    // Whether synthetic input can reach the system now (a display with the input extension is there).
+    virtual bool canPost() = 0;
+
+    std::vector<ScreenRect> screens() {
+        std::vector<ScreenRect> out;
+        readScreens(out);
+        return out;
+    }
+
+    // Single-event conveniences; each is one posting operation.
+    void buttonDown(MouseButton b, GlobalPoint p, int clickState = 1) { postOne(MouseEvent::down(b, p, clickState)); }
+    void buttonUp(MouseButton b, GlobalPoint p, int clickState = 1) { postOne(MouseEvent::up(b, p, clickState)); }
+    void move(GlobalPoint p) { postOne(MouseEvent::move(p)); }
+    void drag(MouseButton b, GlobalPoint p) { postOne(MouseEvent::drag(b, p)); }
+    void scrollLines(int lines) { postOne(MouseEvent::scroll(lines)); }
+
+private:
+    void postOne(const MouseEvent& e) { post(std::span<const MouseEvent>(&e, 1)); }
+};
+
+}  // namespace clicktrove::platform

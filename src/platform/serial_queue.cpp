@@ -1,0 +1,155 @@
+#include "platform/serial_queue.hpp"
+
+#include <pthread.h>
+#include <sys/prctl.h>
+#include <algorithm>
+#include <cerrno>
+#include <ctime>
+#include <optional>
+
+namespace clicktrove::platform {
+
+// Shared between the queue and the Timer handle, so that a handler run in progress keeps its state alive
+// when the handle is dropped meanwhile. Every field is guarded by the queue's mutex.
+struct SerialQueue::TimerState {
+    Task handler;
+    std::optional<OneShotTimer::Deadline> deadline;
+    int suspendCount = 0;
+    bool cancelled = false;
+};
+
+class SerialQueue::Timer final : public OneShotTimer {
+public:
+    Timer(SerialQueue& queue, std::shared_ptr<TimerState> state) : queue_(queue), state_(std::move(state)) {}
+    ~Timer() override { cancel(); }
+
+    void schedule(Deadline deadline) override {
+        {
+            std::lock_guard lock(queue_.mutex_);
+            if (state_->cancelled) return;
+            state_->deadline = deadline;
+        }
+        queue_.wake();
+    }
+    void suspend() override {
+        std::lock_guard lock(queue_.mutex_);
+        ++state_->suspendCount;
+    }
+    void resume() override {
+        {
+            std::lock_guard lock(queue_.mutex_);
+            if (state_->suspendCount > 0) --state_->suspendCount;
+        }
+        queue_.wake();
+    }
+    void cancel() override {
+        std::lock_guard lock(queue_.mutex_);
+        if (state_->cancelled) return;
+        state_->cancelled = true;
+        state_->deadline.reset();
+        auto& timers = queue_.timers_;
+        timers.erase(std::remove(timers.begin(), timers.end(), state_), timers.end());
+    }
+    bool isPending() const override {
+        std::lock_guard lock(queue_.mutex_);
+        return state_->deadline.has_value();
+    }
+
+private:
+    SerialQueue& queue_;
+    std::shared_ptr<TimerState> state_;
+};
+
+SerialQueue::SerialQueue(std::string label) : label_(std::move(label)) {
+    thread_ = std::thread([this] { run(); });
+}
+
+SerialQueue::~SerialQueue() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    cv_.notify_all();
+    if (thread_.joinable()) thread_.join();
+}
+
+void SerialQueue::async(Task task) {
+    {
+        std::lock_guard lock(mutex_);
+        if (stopping_) return;
+        tasks_.push_back(std::move(task));
+    }
+    wake();
+}
+
+std::unique_ptr<OneShotTimer> SerialQueue::createTimer(Task handler) {
+    auto state = std::make_shared<TimerState>();
+    state->handler = std::move(handler);
+    {
+        std::lock_guard lock(mutex_);
+        timers_.push_back(state);
+    }
+    return std::make_unique<Timer>(*this, std::move(state));
+}
+
+void SerialQueue::sleepFor(std::chrono::nanoseconds duration) {
+    if (duration.count() <= 0) return;
+    timespec deadline{};
+    ::clock_gettime(CLOCK_MONOTONIC, &deadline);
+    const auto total = static_cast<long long>(deadline.tv_nsec) + duration.count() % 1'000'000'000;
+    deadline.tv_sec += static_cast<time_t>(duration.count() / 1'000'000'000 + total / 1'000'000'000);
+    deadline.tv_nsec = static_cast<long>(total % 1'000'000'000);
+    // Absolute deadline: a signal that interrupts the sleep does not stretch it.
+    while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
+    }
+}
+
+bool SerialQueue::isCurrent() const {
+    return std::this_thread::get_id() == thread_.get_id();
+}
+
+void SerialQueue::wake() {
+    // Called after changing the queue's state; a timer re-armed from its own handler finds no waiter, and
+    // notify_one without a waiter costs no system call.
+    cv_.notify_one();
+}
+
+void SerialQueue::run() {
+    ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    // Thread names are at most 15 characters; the end of a reverse-DNS label is the telling part.
+    const std::string name = label_.size() > 15 ? label_.substr(label_.size() - 15) : label_;
+    ::pthread_setname_np(::pthread_self(), name.c_str());
+
+    std::unique_lock lock(mutex_);
+    while (!stopping_) {
+        if (!tasks_.empty()) {
+            Task task = std::move(tasks_.front());
+            tasks_.pop_front();
+            lock.unlock();
+            task();
+            task = nullptr;
+            lock.lock();
+            continue;
+        }
+        std::shared_ptr<TimerState> next;
+        for (const auto& t : timers_) {
+            if (t->deadline && t->suspendCount == 0 && (!next || *t->deadline < *next->deadline)) next = t;
+        }
+        if (!next) {
+            cv_.wait(lock);
+            continue;
+        }
+        const auto deadline = *next->deadline;
+        if (std::chrono::steady_clock::now() < deadline) {
+            cv_.wait_until(lock, deadline);
+            continue;
+        }
+        next->deadline.reset();
+        lock.unlock();
+        next->handler();
+        next.reset();
+        lock.lock();
+    }
+}
+
+}  // namespace clicktrove::platform

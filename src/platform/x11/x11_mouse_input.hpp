@@ -1,0 +1,56 @@
+#pragma once
+
+#include "platform/mouse_input.hpp"
+
+#include <chrono>
+#include <mutex>
+#include <string>
+#include <vector>
+
+struct _XDisplay;
+
+namespace clicktrove::platform {
+
+// The pointer on an X server: XTest for synthetic input, XQueryPointer for the cursor, RandR monitors for
+// the screens. One connection serves every thread; a lock makes each posting operation atomic, since ticks
+// post from the engine queue while stop, pause and resume post from the caller's thread.
+//
+// Global coordinates are X root coordinates shifted so that the primary monitor's top-left corner is the
+// origin; this class alone translates between the two.
+class X11MouseInput final : public MouseInput {
+public:
+    // displayName empty: $DISPLAY. Without a display name no connection is attempted at all.
+    explicit X11MouseInput(std::string displayName = {});
+    X11MouseInput(const X11MouseInput&) = delete;
+    X11MouseInput& operator=(const X11MouseInput&) = delete;
+    ~X11MouseInput() override;
+
+    void post(std::span<const MouseEvent> events) override;
+    std::optional<GlobalPoint> cursorPosition() override;
+    void readScreens(std::vector<ScreenRect>& out) override;
+    // Connects again when the display was not there before, so a poll can notice a server that came later.
+    bool canPost() override;
+
+    // Forgets the cached monitor layout so the next reading asks the server (tests change it at will).
+    void invalidateScreens();
+
+private:
+    bool connectLocked();
+    void refreshScreensLocked();
+    void fakeMotionLocked(GlobalPoint p);
+    void fakeButtonLocked(unsigned int button, bool press);
+
+    std::string displayName_;
+    std::mutex mutex_;
+    _XDisplay* display_ = nullptr;
+    bool hasXtest_ = false;
+    bool hasRandr_ = false;
+    int randrEventBase_ = 0;
+    // The monitor layout changes rarely; reading it costs a round trip, so it is kept for a short while and
+    // also dropped whenever RandR reports a change.
+    std::vector<ScreenRect> screens_;  // root coordinates, primary first
+    std::chrono::steady_clock::time_point screensReadAt_{};
+    bool screensValid_ = false;
+};
+
+}  // namespace clicktrove::platform

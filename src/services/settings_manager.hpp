@@ -88,9 +88,6 @@ public:
     // text that is not UTF-8) nothing is written and the previous record stays.
     void save();
 
-    // The record's JSON text for the current values, or nothing when they cannot be encoded.
-    std::optional<std::string> encodedRecord() const;
-
 signals:
     void themeChanged(AppTheme theme);
     void accentColorChanged(AccentThemeColor color);
@@ -104,6 +101,8 @@ signals:
     void lastConfigChanged(const ClickConfig& lastConfig);
 
 private:
+    // The record's JSON text for the current values, or nothing when they cannot be encoded.
+    std::optional<std::string> encodedRecord() const;
     void load();
     void applyLaunchAtLogin();
     void applyDockIcon();

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+
+namespace clicktrove {
+
+// The usage-analytics client as the program uses it: configured once, then handed named signals with text
+// parameters. Implementations never report failures to the caller and return at once. Main thread only.
+class AnalyticsClient {
+public:
+    using Parameters = std::map<std::string, std::string>;
+
+    // The detail level of the client's own log handler, most detailed first.
+    enum class LogLevel { debug, info, error };
+
+    struct Configuration {
+        // The identifier the analytics service issued for the program.
+        std::string appID;
+        // Absent: the client's own defaults (an empty salt, the service's default ingestion endpoint, no
+        // namespace).
+        std::optional<std::string> salt;
+        std::optional<std::string> baseURL;
+        std::optional<std::string> signalNamespace;
+        // The client reports its own problems only to the system log, at this level.
+        LogLevel logLevel = LogLevel::debug;
+        // Absent: the client's own default.
+        std::optional<bool> testMode;
+    };
+
+    virtual ~AnalyticsClient() = default;
+
+    // Installs the configuration as the process-wide one, replacing any earlier one. Runs before any signal.
+    virtual void initialize(const Configuration& configuration) = 0;
+    // Queues one signal (no float value, no custom user identifier).
+    virtual void signal(const std::string& name, const Parameters& parameters) = 0;
+};
+
+// The client of a build without analytics: accepts everything and sends nothing.
+class EmptyAnalyticsClient final : public AnalyticsClient {
+public:
+    void initialize(const Configuration&) override {}
+    void signal(const std::string&, const Parameters&) override {}
+};
+
+}  // namespace clicktrove

@@ -1,0 +1,125 @@
+#pragma once
+
+#include "engine/click_config.hpp"
+#include "services/accent_theme_color.hpp"
+#include "services/app_theme.hpp"
+
+#include <QObject>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+
+namespace clicktrove {
+
+class AnalyticsManager;
+
+namespace platform {
+class ActivationPolicy;
+class Clock;
+class LogSink;
+class LoginItem;
+class UserDefaults;
+}  // namespace platform
+
+// The user's application-wide preferences, kept as one JSON record under "com.vaq.autoclicker.settings" in
+// the standard user defaults. Every assignment saves the whole record at once and runs its side effect, also
+// when the value is unchanged: the theme and accent colour send their usage signal, launch at login
+// (un)registers the login item, the taskbar icon switches the activation policy. Each change signal fires on
+// every assignment, after the value is stored. Main thread only.
+class SettingsManager final : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(AppTheme theme READ theme WRITE setTheme NOTIFY themeChanged)
+    Q_PROPERTY(AccentThemeColor accentColor READ accentColor WRITE setAccentColor NOTIFY accentColorChanged)
+    Q_PROPERTY(bool launchAtLogin READ launchAtLogin WRITE setLaunchAtLogin NOTIFY launchAtLoginChanged)
+    Q_PROPERTY(bool startMinimized READ startMinimized WRITE setStartMinimized NOTIFY startMinimizedChanged)
+    Q_PROPERTY(
+        bool rememberLastConfig READ rememberLastConfig WRITE setRememberLastConfig NOTIFY rememberLastConfigChanged)
+    Q_PROPERTY(bool showDockIcon READ showDockIcon WRITE setShowDockIcon NOTIFY showDockIconChanged)
+    Q_PROPERTY(bool playSound READ playSound WRITE setPlaySound NOTIFY playSoundChanged)
+    Q_PROPERTY(std::string soundName READ soundName WRITE setSoundName NOTIFY soundNameChanged)
+    Q_PROPERTY(double soundVolume READ soundVolume WRITE setSoundVolume NOTIFY soundVolumeChanged)
+    Q_PROPERTY(ClickConfig lastConfig READ lastConfig WRITE setLastConfig NOTIFY lastConfigChanged)
+public:
+    static constexpr const char* userDefaultsKey = "com.vaq.autoclicker.settings";
+    static constexpr const char* kLoginItemFailurePrefix = "Clicktrove: Failed to modify SMAppService state: ";
+
+    struct Services {
+        platform::UserDefaults& defaults;
+        platform::LoginItem& loginItem;
+        platform::ActivationPolicy& activationPolicy;
+        AnalyticsManager& analytics;
+        std::shared_ptr<platform::LogSink> log;
+        const platform::Clock& clock;
+    };
+
+    // The process's own: the standard user defaults, XDG autostart, the Qt activation policy, the shared
+    // analytics manager and the system log. Needs the Qt application object.
+    static Services systemServices();
+
+    // Starts from the defaults, loads the stored record through the setters (so their side effects run), then
+    // applies the activation policy. Never fails.
+    explicit SettingsManager(Services services, QObject* parent = nullptr);
+    ~SettingsManager() override;
+
+    AppTheme theme() const { return theme_; }
+    AccentThemeColor accentColor() const { return accentColor_; }
+    bool launchAtLogin() const { return launchAtLogin_; }
+    bool startMinimized() const { return startMinimized_; }
+    bool rememberLastConfig() const { return rememberLastConfig_; }
+    bool showDockIcon() const { return showDockIcon_; }
+    bool playSound() const { return playSound_; }
+    const std::string& soundName() const { return soundName_; }
+    double soundVolume() const { return soundVolume_; }
+    const ClickConfig& lastConfig() const { return lastConfig_; }
+
+    void setTheme(AppTheme theme);
+    void setAccentColor(AccentThemeColor color);
+    void setLaunchAtLogin(bool on);
+    void setStartMinimized(bool on);
+    void setRememberLastConfig(bool on);
+    void setShowDockIcon(bool on);
+    void setPlaySound(bool on);
+    void setSoundName(const std::string& name);
+    void setSoundVolume(double volume);
+    void setLastConfig(const ClickConfig& config);
+
+    // Writes the ten settings as one compact JSON record; when they cannot be encoded (a non-finite number,
+    // text that is not UTF-8) nothing is written and the previous record stays.
+    void save();
+
+signals:
+    void themeChanged(AppTheme theme);
+    void accentColorChanged(AccentThemeColor color);
+    void launchAtLoginChanged(bool launchAtLogin);
+    void startMinimizedChanged(bool startMinimized);
+    void rememberLastConfigChanged(bool rememberLastConfig);
+    void showDockIconChanged(bool showDockIcon);
+    void playSoundChanged(bool playSound);
+    void soundNameChanged(const std::string& soundName);
+    void soundVolumeChanged(double soundVolume);
+    void lastConfigChanged(const ClickConfig& lastConfig);
+
+private:
+    // The record's JSON text for the current values, or nothing when they cannot be encoded.
+    std::optional<std::string> encodedRecord() const;
+    void load();
+    void applyLaunchAtLogin();
+    void applyDockIcon();
+
+    Services services_;
+    AppTheme theme_ = AppTheme::system;
+    AccentThemeColor accentColor_ = AccentThemeColor::blue;
+    bool launchAtLogin_ = false;
+    bool startMinimized_ = false;
+    bool rememberLastConfig_ = true;
+    bool showDockIcon_ = true;
+    bool playSound_ = false;
+    std::string soundName_ = "Tink";
+    double soundVolume_ = 0.5;
+    ClickConfig lastConfig_;
+    // A stored record that did not decode, kept until the first save replaces it.
+    std::optional<nlohmann::json> unreadableRecord_;
+};
+
+}  // namespace clicktrove

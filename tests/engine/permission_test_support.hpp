@@ -1,0 +1,59 @@
+#pragma once
+
+#include "platform/fake/fake_clock.hpp"
+#include "platform/fake/manual_main_queue.hpp"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace clicktrove::testing {
+
+// A manual main queue that counts what is posted to it, so a test can wait for the worker's answer even when
+// the queue has already run it while advancing.
+class CountingMainQueue final : public platform::MainQueue {
+public:
+    explicit CountingMainQueue(platform::FakeClock& clock) : queue_(clock) {}
+
+    void post(Task task) override {
+        queue_.post(std::move(task));
+        ++posted_;
+    }
+    TaskId postAfter(std::chrono::nanoseconds delay, Task task) override {
+        return queue_.postAfter(delay, std::move(task));
+    }
+    void cancel(TaskId id) override { queue_.cancel(id); }
+
+    int drain() { return queue_.drain(); }
+    void advance(std::chrono::nanoseconds delta) { queue_.advance(delta); }
+    std::size_t pendingDelayed() const { return queue_.pendingDelayed(); }
+    int postedSoFar() const { return posted_.load(); }
+
+    // Waits (generously: the worker runs on its own schedule) until more than `count` tasks were posted.
+    bool waitForPostsBeyond(int count) const {
+        using namespace std::chrono_literals;
+        const auto deadline = std::chrono::steady_clock::now() + 30s;
+        while (posted_.load() <= count) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            std::this_thread::sleep_for(1ms);
+        }
+        return true;
+    }
+
+private:
+    platform::ManualMainQueue queue_;
+    std::atomic<int> posted_{0};
+};
+
+// Lets one poll of the permission monitor run: the one-second timer fires, the worker answers, the main queue
+// runs the answer.
+inline bool runOnePoll(CountingMainQueue& queue) {
+    using namespace std::chrono_literals;
+    const int before = queue.postedSoFar();
+    queue.advance(1s);
+    if (!queue.waitForPostsBeyond(before)) return false;
+    queue.drain();
+    return true;
+}
+
+}  // namespace clicktrove::testing

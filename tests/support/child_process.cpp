@@ -1,19 +1,22 @@
 #include "support/child_process.hpp"
 
-#include <cerrno>
-#include <chrono>
-#include <csignal>
+#include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <thread>
 
 extern char** environ;
 
 namespace clicktrove::testing {
 
-ChildProcess::ChildProcess(ChildProcess&& other) noexcept : pid_(other.pid_) { other.pid_ = -1; }
+ChildProcess::ChildProcess(ChildProcess&& other) noexcept : pid_(other.pid_) {
+    other.pid_ = -1;
+}
 
 ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
     if (this != &other) {
@@ -24,7 +27,9 @@ ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
     return *this;
 }
 
-ChildProcess::~ChildProcess() { stop(); }
+ChildProcess::~ChildProcess() {
+    stop();
+}
 
 bool ChildProcess::start(const std::vector<std::string>& argv, int keepFd) {
     stop();
@@ -65,6 +70,21 @@ int ChildProcess::stop() {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+bool startWithReadyLine(ChildProcess& process, std::vector<std::string> argv, std::string& line, int timeoutMs) {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) return false;
+    const std::string fd = std::to_string(fds[1]);
+    for (auto& arg : argv) {
+        for (auto at = arg.find("{fd}"); at != std::string::npos; at = arg.find("{fd}")) arg.replace(at, 4, fd);
+    }
+    const bool started = process.start(argv, fds[1]);
+    ::close(fds[1]);
+    const bool ready = started && readLine(fds[0], line, timeoutMs) && !line.empty();
+    ::close(fds[0]);
+    if (!ready) process.stop();
+    return ready;
+}
+
 int runCommand(const std::vector<std::string>& argv) {
     std::vector<char*> args;
     for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
@@ -82,7 +102,8 @@ bool readLine(int fd, std::string& line, int timeoutMs) {
     line.clear();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (true) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) return false;
         pollfd p{fd, POLLIN, 0};
         const int r = ::poll(&p, 1, static_cast<int>(left.count()));

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <string>
 #include <sys/types.h>
+#include <string>
 #include <vector>
 
 namespace clicktrove::testing {
@@ -28,6 +28,10 @@ public:
 private:
     pid_t pid_ = -1;
 };
+
+// Starts a server that tells it is ready by writing one line to a pipe it inherits: every "{fd}" in argv is
+// replaced by the pipe's number. Returns false, with the server stopped, when no line came within timeoutMs.
+bool startWithReadyLine(ChildProcess& process, std::vector<std::string> argv, std::string& line, int timeoutMs);
 
 // Runs a command to its end and returns its exit status (-1 when it could not be started).
 int runCommand(const std::vector<std::string>& argv);

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "support/child_process.hpp"
+#include "support/scoped_env.hpp"
+
+#include <memory>
 
 #include <optional>
 #include <string>
@@ -22,8 +25,7 @@ public:
 private:
     ChildProcess process_;
     std::string address_;
-    std::optional<std::string> savedAddress_;
-    bool changedEnv_ = false;
+    std::unique_ptr<ScopedEnv> env_;
 };
 
 }  // namespace clicktrove::testing

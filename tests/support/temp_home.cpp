@@ -1,10 +1,10 @@
 #include "support/temp_home.hpp"
 
+#include <sys/stat.h>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <sys/stat.h>
 
 namespace clicktrove::testing {
 
@@ -27,22 +27,14 @@ TempHome::TempHome() {
 }
 
 TempHome::~TempHome() {
-    for (const auto& [name, value] : saved_) {
-        if (value) {
-            ::setenv(name.c_str(), value->c_str(), 1);
-        } else {
-            ::unsetenv(name.c_str());
-        }
-    }
+    env_.clear();
     std::error_code ec;
     fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add, ec);
     fs::remove_all(root_, ec);
 }
 
 void TempHome::set(const char* name, const fs::path& value) {
-    const char* old = std::getenv(name);
-    saved_.emplace(name, old ? std::optional<std::string>(old) : std::nullopt);
-    ::setenv(name, value.c_str(), 1);
+    env_.push_back(std::make_unique<ScopedEnv>(name, value.string()));
 }
 
 void writeFile(const fs::path& path, const std::string& text) {

@@ -1,10 +1,12 @@
 #pragma once
 
-#include <filesystem>
 #include <gtest/gtest.h>
-#include <map>
-#include <optional>
+#include <filesystem>
+#include <memory>
 #include <string>
+#include <vector>
+
+#include "support/scoped_env.hpp"
 
 namespace clicktrove::testing {
 
@@ -29,7 +31,7 @@ private:
     void set(const char* name, const std::filesystem::path& value);
 
     std::filesystem::path root_;
-    std::map<std::string, std::optional<std::string>> saved_;
+    std::vector<std::unique_ptr<ScopedEnv>> env_;
 };
 
 // A gtest fixture with a TempHome per test.

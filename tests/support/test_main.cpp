@@ -4,9 +4,9 @@
 #include "support/session_bus.hpp"
 #include "support/xvfb_server.hpp"
 
+#include <gtest/gtest.h>
 #include <cstdlib>
 #include <cstring>
-#include <gtest/gtest.h>
 #include <memory>
 
 #ifdef CLICKTROVE_TEST_WITH_QT

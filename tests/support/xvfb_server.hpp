@@ -1,9 +1,10 @@
 #pragma once
 
 #include "support/child_process.hpp"
+#include "support/scoped_env.hpp"
 
 #include <gtest/gtest.h>
-#include <optional>
+#include <memory>
 #include <string>
 
 namespace clicktrove::testing {
@@ -33,8 +34,7 @@ public:
 private:
     ChildProcess process_;
     std::string display_;
-    std::optional<std::string> savedDisplay_;
-    bool changedEnv_ = false;
+    std::unique_ptr<ScopedEnv> env_;
 };
 
 // A gtest fixture that gives each test its own X server; tests are skipped with a clear message when Xvfb is

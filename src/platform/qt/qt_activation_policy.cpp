@@ -1,0 +1,96 @@
+#include "platform/qt/qt_activation_policy.hpp"
+
+#include <QtGui/qguiapplication_platform.h>
+#include <xcb/xcb.h>
+#include <QGuiApplication>
+#include <QPlatformSurfaceEvent>
+#include <QWindow>
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace clicktrove::platform {
+
+namespace {
+xcb_atom_t internAtom(xcb_connection_t* c, const char* name) {
+    const auto cookie = xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(c, cookie, nullptr);
+    if (reply == nullptr) return XCB_ATOM_NONE;
+    const xcb_atom_t atom = reply->atom;
+    std::free(reply);
+    return atom;
+}
+
+// Only ordinary top-level windows appear in a taskbar; dialogs, tool windows and popups do not.
+bool isTaskbarWindow(const QWindow* window) {
+    return window->parent() == nullptr && (window->flags() & Qt::WindowType_Mask) == Qt::Window;
+}
+
+void setSkipTaskbar(xcb_connection_t* c, xcb_window_t window, bool skip, bool mapped) {
+    const xcb_atom_t state = internAtom(c, "_NET_WM_STATE");
+    const xcb_atom_t skipTaskbar = internAtom(c, "_NET_WM_STATE_SKIP_TASKBAR");
+    if (state == XCB_ATOM_NONE || skipTaskbar == XCB_ATOM_NONE) return;
+
+    // Before mapping, the window manager reads the property; keep the states Qt has put there.
+    std::vector<xcb_atom_t> atoms;
+    const auto cookie = xcb_get_property(c, 0, window, state, XCB_ATOM_ATOM, 0, 1024);
+    if (xcb_get_property_reply_t* reply = xcb_get_property_reply(c, cookie, nullptr)) {
+        if (reply->format == 32 && reply->type == XCB_ATOM_ATOM) {
+            const auto* data = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
+            atoms.assign(data, data + xcb_get_property_value_length(reply) / 4);
+        }
+        std::free(reply);
+    }
+    std::erase(atoms, skipTaskbar);
+    if (skip) atoms.push_back(skipTaskbar);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, state, XCB_ATOM_ATOM, 32,
+                        static_cast<std::uint32_t>(atoms.size()), atoms.data());
+
+    // After mapping, the window manager owns the property and takes changes as requests to the root window.
+    if (mapped) {
+        const xcb_setup_t* setup = xcb_get_setup(c);
+        const xcb_window_t root = xcb_setup_roots_iterator(setup).data->root;
+        xcb_client_message_event_t message{};
+        message.response_type = XCB_CLIENT_MESSAGE;
+        message.format = 32;
+        message.window = window;
+        message.type = state;
+        message.data.data32[0] = skip ? 1 : 0;  // _NET_WM_STATE_ADD / _REMOVE
+        message.data.data32[1] = skipTaskbar;
+        message.data.data32[3] = 1;  // sent by an ordinary application
+        xcb_send_event(c, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&message));
+    }
+    xcb_flush(c);
+}
+}  // namespace
+
+QtActivationPolicy::QtActivationPolicy(QObject* parent) : QObject(parent) {
+    if (qApp) qApp->installEventFilter(this);
+}
+
+void QtActivationPolicy::setActivationPolicy(Policy policy) {
+    policy_ = policy;
+    QGuiApplication::setQuitOnLastWindowClosed(policy == Policy::regular);
+    for (QWindow* window : QGuiApplication::topLevelWindows()) apply(window);
+}
+
+bool QtActivationPolicy::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::PlatformSurface &&
+        static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() == QPlatformSurfaceEvent::SurfaceCreated) {
+        if (auto* window = qobject_cast<QWindow*>(watched)) apply(window);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void QtActivationPolicy::apply(QWindow* window) const {
+    if (!isTaskbarWindow(window) || window->handle() == nullptr) return;
+    // Only X11 has a standard skip-taskbar hint; elsewhere (Wayland) the tray and quit behaviour still apply.
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 == nullptr || x11->connection() == nullptr) return;
+    setSkipTaskbar(x11->connection(), static_cast<xcb_window_t>(window->winId()), policy_ == Policy::accessory,
+                   window->isVisible());
+}
+
+}  // namespace clicktrove::platform

@@ -1,0 +1,43 @@
+#include "platform/qt/x11_mouse_button_monitor.hpp"
+
+#include "platform/mouse_input.hpp"
+#include "platform/qt/x11_raw_input_source.hpp"
+
+#include <QtGlobal>
+
+namespace clicktrove::platform {
+
+X11MouseButtonMonitor::X11MouseButtonMonitor(MouseInput& mouseInput, QObject* parent)
+    : QObject(parent),
+      mouseInput_(mouseInput),
+      source_(new X11RawInputSource(
+          X11RawInputWatcher::Watch::buttonPresses, [this](const X11RawInputWatcher::Batch& b) { deliver(b); }, this)) {
+}
+
+X11MouseButtonMonitor::~X11MouseButtonMonitor() = default;
+
+std::optional<MouseButtonMonitor::Token> X11MouseButtonMonitor::addMonitor(Handler handler) {
+    std::string error;
+    if (!source_->open(error)) {
+        if (!warned_) qWarning("Clicktrove: global mouse monitoring is unavailable: %s", error.c_str());
+        warned_ = true;
+        return std::nullopt;
+    }
+    return handlers_.add(std::move(handler));
+}
+
+void X11MouseButtonMonitor::removeMonitor(Token token) {
+    if (handlers_.remove(token) && handlers_.empty()) source_->close();
+}
+
+void X11MouseButtonMonitor::deliver(const X11RawInputWatcher::Batch& batch) {
+    for (const unsigned int number : batch.buttonPresses) {
+        const auto kind = X11RawInputWatcher::buttonKind(number);
+        const auto point = mouseInput_.cursorPosition();
+        // Without a readable pointer the display is going away; a press without a place is worth nothing.
+        if (!kind || !point) continue;
+        handlers_.dispatch(MouseButtonPress{*kind, number, *point});
+    }
+}
+
+}  // namespace clicktrove::platform

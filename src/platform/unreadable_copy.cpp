@@ -1,0 +1,55 @@
+#include "platform/unreadable_copy.hpp"
+
+#include "platform/atomic_file.hpp"
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <system_error>
+
+namespace clicktrove::platform {
+
+namespace {
+std::string utcStamp(std::chrono::system_clock::time_point when) {
+    const std::time_t t = std::chrono::system_clock::to_time_t(when);
+    std::tm tm{};
+    ::gmtime_r(&t, &tm);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y%m%dT%H%M%SZ", &tm);
+    return buf;
+}
+}  // namespace
+
+std::filesystem::path unreadableCopyPath(const std::filesystem::path& path,
+                                         std::chrono::system_clock::time_point when) {
+    const std::string base = path.string() + ".unreadable-" + utcStamp(when);
+    std::filesystem::path candidate = base;
+    std::error_code ec;
+    for (int n = 2; std::filesystem::exists(std::filesystem::symlink_status(candidate, ec)); ++n) {
+        candidate = base + "-" + std::to_string(n);
+    }
+    return candidate;
+}
+
+std::filesystem::path moveUnreadableAside(const std::filesystem::path& path, std::chrono::system_clock::time_point when,
+                                          std::string* error) {
+    const auto target = unreadableCopyPath(path, when);
+    std::error_code ec;
+    std::filesystem::rename(path, target, ec);
+    if (ec) {
+        if (error) *error = "cannot move " + path.string() + " aside: " + ec.message();
+        return {};
+    }
+    return target;
+}
+
+std::filesystem::path keepUnreadableCopy(const std::filesystem::path& path, std::string_view contents,
+                                         std::chrono::system_clock::time_point when, std::string* error) {
+    const auto target = unreadableCopyPath(path, when);
+    std::error_code ec;
+    if (target.has_parent_path()) std::filesystem::create_directories(target.parent_path(), ec);
+    if (!writeFileAtomically(target, contents, error)) return {};
+    return target;
+}
+
+}  // namespace clicktrove::platform

@@ -1,0 +1,39 @@
+#include "services/history_manager.hpp"
+
+namespace clicktrove {
+
+HistoryManager::HistoryManager(StorageManager& storage, const platform::Clock& clock, QObject* parent)
+    : QObject(parent), storage_(storage), clock_(clock) {
+    // Written back at once: a missing file is created and an undecodable one (already moved aside by the
+    // storage) replaced by an empty list.
+    setHistoryRecords(storage_.loadHistory());
+}
+
+void HistoryManager::setHistoryRecords(std::vector<HistoryRecord> records) {
+    historyRecords_ = std::move(records);
+    emit historyRecordsChanged();
+    storage_.saveHistory(historyRecords_);
+}
+
+void HistoryManager::addRecord(std::int64_t totalClicks, ClickType clickType, double duration,
+                               double averageIntervalMs) {
+    if (totalClicks <= 0) return;
+    std::vector<HistoryRecord> list;
+    list.reserve(historyRecords_.size() + 1);
+    list.emplace_back(clock_.now(), totalClicks, duration, clickType, averageIntervalMs);
+    list.insert(list.end(), historyRecords_.begin(), historyRecords_.end());
+    setHistoryRecords(std::move(list));
+    if (historyRecords_.size() > kMaxRecords) {
+        setHistoryRecords(std::vector<HistoryRecord>(historyRecords_.begin(), historyRecords_.begin() + kMaxRecords));
+    }
+}
+
+void HistoryManager::clearHistory() {
+    setHistoryRecords({});
+}
+
+void HistoryManager::exportToCSV() {
+    storage_.exportHistoryCSV(historyRecords_);
+}
+
+}  // namespace clicktrove

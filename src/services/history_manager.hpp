@@ -1,0 +1,53 @@
+#pragma once
+
+#include "engine/click_type.hpp"
+#include "engine/history_record.hpp"
+#include "platform/clock.hpp"
+#include "services/storage_manager.hpp"
+
+#include <QObject>
+#include <cstdint>
+#include <vector>
+
+namespace clicktrove {
+
+// The log of finished runs, newest first. Every change publishes historyRecordsChanged and then writes the
+// whole list to the history file. A run adds a record only when it made a click; after addRecord the list holds
+// at most kMaxRecords (the newest). A loaded list is taken as it is, however long, until the next addRecord.
+// Main thread only.
+class HistoryManager final : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(std::vector<clicktrove::HistoryRecord> historyRecords READ historyRecords WRITE setHistoryRecords NOTIFY
+                   historyRecordsChanged)
+
+public:
+    static constexpr std::size_t kMaxRecords = 100;
+
+    explicit HistoryManager(StorageManager& storage = StorageManager::shared(),
+                            const platform::Clock& clock = platform::SystemClock::instance(),
+                            QObject* parent = nullptr);
+
+    const std::vector<HistoryRecord>& historyRecords() const { return historyRecords_; }
+    // Stores and publishes the list, then saves it.
+    void setHistoryRecords(std::vector<HistoryRecord> records);
+
+    // Puts a record dated now at the front. A run of 0 clicks or fewer leaves no record and writes nothing. When
+    // the list then holds more than kMaxRecords it is cut to the newest, which is a second change and write.
+    void addRecord(std::int64_t totalClicks, ClickType clickType, double duration, double averageIntervalMs);
+    // Empties the list; the file then holds an empty array.
+    void clearHistory();
+    // Hands the list, in its order, to the storage's CSV export (a save dialog on a later turn of the main queue).
+    void exportToCSV();
+    // The History screen's name for exportToCSV.
+    void exportCSV() { exportToCSV(); }
+
+signals:
+    void historyRecordsChanged();
+
+private:
+    StorageManager& storage_;
+    const platform::Clock& clock_;
+    std::vector<HistoryRecord> historyRecords_;
+};
+
+}  // namespace clicktrove

@@ -1,0 +1,97 @@
+#include "services/shortcut_manager.hpp"
+
+#include "platform/main_queue.hpp"
+#include "platform/modifier_flags.hpp"
+
+#include <QPointer>
+
+namespace clicktrove {
+
+namespace {
+
+using platform::ModifierFlags;
+
+constexpr std::uint64_t kCommandShift = ModifierFlags::command | ModifierFlags::shift;
+
+// X keycodes of S, X, P, R and T: physical positions, the same keys whatever the layout.
+constexpr std::array<std::pair<ShortcutManager::Action, KeyShortcut>, 5> kDefaultShortcuts = {{
+    {ShortcutManager::Action::start, {39, kCommandShift}},
+    {ShortcutManager::Action::stop, {53, kCommandShift}},
+    {ShortcutManager::Action::pause, {33, kCommandShift}},
+    {ShortcutManager::Action::resume, {27, kCommandShift}},
+    {ShortcutManager::Action::reset, {28, kCommandShift}},
+}};
+
+}  // namespace
+
+std::string_view ShortcutManager::rawValue(Action action) {
+    switch (action) {
+        case Action::start:
+            return "Start Clicking";
+        case Action::stop:
+            return "Stop Clicking";
+        case Action::pause:
+            return "Pause Clicking";
+        case Action::resume:
+            return "Resume Clicking";
+        case Action::reset:
+            return "Reset Stats";
+    }
+    return {};
+}
+
+std::optional<ShortcutManager::Action> ShortcutManager::actionFromRawValue(std::string_view text) {
+    for (const Action action : allActions) {
+        if (rawValue(action) == text) return action;
+    }
+    return std::nullopt;
+}
+
+ShortcutManager::ShortcutManager(platform::KeyPressMonitor& monitor, platform::MainQueue& mainQueue, QObject* parent)
+    : QObject(parent), keyMonitor_(monitor), mainQueue_(mainQueue) {
+    for (const auto& [action, shortcut] : kDefaultShortcuts) shortcuts_.emplace(action, shortcut);
+}
+
+ShortcutManager::~ShortcutManager() {
+    // Whatever isMonitoring says: a held monitor must never outlive the manager.
+    if (monitor_) keyMonitor_.removeMonitor(*monitor_);
+}
+
+void ShortcutManager::startMonitoring() {
+    if (isMonitoring_) return;
+    isMonitoring_ = true;
+    QPointer<ShortcutManager> self(this);
+    monitor_ = keyMonitor_.addMonitor([self, &queue = mainQueue_](const platform::KeyPressEvent& press) {
+        if (!self) return;
+        // Handled on a later turn of the loop, after the monitor's delivery has returned, so a callback that
+        // stops a run or opens a window never runs inside the monitor.
+        queue.post([self, press] {
+            if (self) self->handleKeyEvent(press);
+        });
+    });
+}
+
+void ShortcutManager::stopMonitoring() {
+    if (!isMonitoring_) return;
+    isMonitoring_ = false;
+    if (monitor_) keyMonitor_.removeMonitor(*monitor_);
+    monitor_.reset();
+}
+
+void ShortcutManager::handleKeyEvent(const platform::KeyPressEvent& press) {
+    if (press.keyCode == escapeKeyCode) {
+        if (onEmergencyStopTriggered) onEmergencyStopTriggered();
+        return;
+    }
+    for (const auto& [action, shortcut] : shortcuts_) {
+        const bool sameKey = shortcut.keyCode == press.keyCode;
+        const bool sameModifiers =
+            ((shortcut.modifierFlags ^ press.modifierFlags) & ModifierFlags::deviceIndependentMask) == 0;
+        if (sameKey && sameModifiers) {
+            if (onActionTriggered) onActionTriggered(action);
+            return;
+        }
+    }
+}
+
+}  // namespace clicktrove

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "platform/key_press_event.hpp"
+#include "platform/key_press_monitor.hpp"
+#include "services/key_shortcut.hpp"
+
+#include <QObject>
+#include <array>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string_view>
+
+namespace clicktrove {
+
+namespace platform {
+class MainQueue;
+}
+
+// Turns key presses anywhere in the session into run-control actions: five fixed combinations (Ctrl+Shift
+// with S, X, P, R, T) and Escape, with any modifiers, as the emergency stop. It only reports; the owner sets
+// the callbacks and decides what they do. Presses are never consumed. Main thread only.
+class ShortcutManager final : public QObject {
+    Q_OBJECT
+public:
+    enum class Action { start, stop, pause, resume, reset };
+    static constexpr std::array<Action, 5> allActions = {Action::start, Action::stop, Action::pause, Action::resume,
+                                                         Action::reset};
+    // "Start Clicking", "Stop Clicking", "Pause Clicking", "Resume Clicking", "Reset Stats".
+    static std::string_view rawValue(Action action);
+    static std::optional<Action> actionFromRawValue(std::string_view text);
+
+    // X keycode of Escape.
+    static constexpr std::uint16_t escapeKeyCode = 9;
+
+    // Sets up the default table; installs no monitor yet.
+    ShortcutManager(platform::KeyPressMonitor& monitor, platform::MainQueue& mainQueue, QObject* parent = nullptr);
+    ~ShortcutManager() override;
+
+    // The active bindings. Fixed after construction.
+    const std::map<Action, KeyShortcut>& shortcuts() const { return shortcuts_; }
+    bool isMonitoring() const { return isMonitoring_; }
+
+    // Starts watching key presses; does nothing while already watching.
+    void startMonitoring();
+    // Stops watching; does nothing when not watching.
+    void stopMonitoring();
+
+    // Matches one key press and calls the callback it selects (exactly one or none).
+    void handleKeyEvent(const platform::KeyPressEvent& press);
+
+    std::function<void(Action)> onActionTriggered;
+    std::function<void()> onEmergencyStopTriggered;
+
+private:
+    platform::KeyPressMonitor& keyMonitor_;
+    platform::MainQueue& mainQueue_;
+    std::map<Action, KeyShortcut> shortcuts_;
+    // One monitor covers other applications and the program's own windows alike (they share the session's
+    // press stream), so the pair of global and local monitors becomes this one token.
+    std::optional<platform::KeyPressMonitor::Token> monitor_;
+    bool isMonitoring_ = false;
+};
+
+}  // namespace clicktrove

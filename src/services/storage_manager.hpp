@@ -1,0 +1,79 @@
+#pragma once
+
+#include "engine/click_config.hpp"
+#include "engine/click_preset.hpp"
+#include "engine/history_record.hpp"
+#include "engine/uuid.hpp"
+#include "platform/clock.hpp"
+#include "platform/file_chooser.hpp"
+#include "platform/main_queue.hpp"
+#include "platform/user_defaults.hpp"
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace clicktrove {
+
+// The single owner of the program's files: the folder under the user's data home, the presets and history
+// files, the remembered last active preset, and the dialogs that export and import a configuration and export
+// the history as CSV. Main thread only. Nothing is reported to the caller: a file that is missing or cannot be
+// read loads as an empty list, a failed save leaves the previous file as it was, a cancelled or failed export
+// writes nothing further and a cancelled or failed import hands the completion no value.
+class StorageManager {
+public:
+    static constexpr const char* kPresetsFileName = "presets.json";
+    static constexpr const char* kHistoryFileName = "history.json";
+
+    // The folder is created (with its parents) here when it does not exist; a failure is ignored and later
+    // writes then fail in their turn. The references must outlive the manager.
+    StorageManager(std::filesystem::path appFolder, platform::UserDefaults& standardDefaults,
+                   platform::MainQueue& mainQueue, platform::FileChooser& fileChooser,
+                   const platform::Clock& clock = platform::SystemClock::instance());
+    StorageManager(const StorageManager&) = delete;
+    StorageManager& operator=(const StorageManager&) = delete;
+
+    // The process-wide instance, created on first use: the folder "Clicktrove" in $XDG_DATA_HOME, the standard
+    // user defaults, the Qt main queue and the Qt file dialogs. Needs the QApplication; main thread only.
+    static StorageManager& shared();
+
+    const std::filesystem::path& appFolder() const { return appFolder_; }
+    const std::string& lastActivePresetKey() const { return lastActivePresetKey_; }
+
+    // The identifier stored under lastActivePresetKey(); nothing when none is stored or it is not a UUID text.
+    std::optional<Uuid> lastActivePresetId() const;
+    // Stores the upper-case UUID text, or removes the key for no value.
+    void setLastActivePresetId(const std::optional<Uuid>& id);
+
+    // The data files are replaced atomically, so a crash or a full disk mid-save keeps the previous file.
+    void savePresets(const std::vector<ClickPreset>& presets);
+    void saveHistory(const std::vector<HistoryRecord>& records);
+    // A file that exists but cannot be read or decoded is moved aside first, as "<name>.unreadable-<UTC time>"
+    // beside it, because the callers replace it with defaults or an empty list straight away.
+    std::vector<ClickPreset> loadPresets();
+    std::vector<HistoryRecord> loadHistory();
+
+    // These return at once; the dialog opens on a later turn of the main queue. The arguments are copied now.
+    void exportConfig(const ClickConfig& config);
+    // The completion runs exactly once, on the main thread, after the dialog has closed.
+    void importConfig(std::function<void(std::optional<ClickConfig>)> completion);
+    void exportHistoryCSV(const std::vector<HistoryRecord>& records);
+
+private:
+    template <class List>
+    List loadList(const char* fileName);
+
+    std::filesystem::path appFolder_;
+    std::string lastActivePresetKey_ = "Clicktrove.lastActivePresetId";
+    platform::UserDefaults& defaults_;
+    platform::MainQueue& mainQueue_;
+    platform::FileChooser& fileChooser_;
+    const platform::Clock& clock_;
+    // Work already posted to the main queue checks this first, so a manager destroyed in between is not touched.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+}  // namespace clicktrove

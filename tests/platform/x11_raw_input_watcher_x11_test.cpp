@@ -1,0 +1,119 @@
+#include "platform/modifier_flags.hpp"
+#include "platform/x11/x11_raw_input_watcher.hpp"
+#include "support/child_process.hpp"
+
+#include <gtest/gtest.h>
+#include <poll.h>
+
+#include <cctype>
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace clicktrove::platform {
+namespace {
+
+using clicktrove::testing::runCommand;
+using Watch = X11RawInputWatcher::Watch;
+
+constexpr std::uint64_t kCtrl = ModifierFlags::command;
+constexpr std::uint64_t kShift = ModifierFlags::shift;
+
+// Reads batches until done() holds or a generous bound passes; the bound only keeps a broken build from
+// hanging, the events themselves arrive within milliseconds.
+template <typename Done>
+X11RawInputWatcher::Batch readUntil(X11RawInputWatcher& watcher, Done done) {
+    X11RawInputWatcher::Batch all;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!done(all) && std::chrono::steady_clock::now() < deadline) {
+        pollfd p{watcher.connectionFd(), POLLIN, 0};
+        ::poll(&p, 1, 100);
+        auto batch = watcher.readPending();
+        all.keyPresses.insert(all.keyPresses.end(), batch.keyPresses.begin(), batch.keyPresses.end());
+        all.buttonPresses.insert(all.buttonPresses.end(), batch.buttonPresses.begin(), batch.buttonPresses.end());
+    }
+    return all;
+}
+
+std::unique_ptr<X11RawInputWatcher> openWatcher(Watch watch) {
+    std::string error;
+    auto watcher = X11RawInputWatcher::open(watch, error);
+    EXPECT_NE(watcher, nullptr) << error;
+    return watcher;
+}
+
+struct KeyCase {
+    const char* keys;  // xdotool key syntax
+    std::uint16_t keyCode;
+    std::uint64_t modifierFlags;
+};
+
+class RawKeyPresses : public ::testing::TestWithParam<KeyCase> {};
+
+TEST_P(RawKeyPresses, ReportKeycodeAndTheModifiersHeldAtThePress) {
+    const KeyCase& c = GetParam();
+    auto watcher = openWatcher(Watch::keyPresses);
+    ASSERT_NE(watcher, nullptr);
+    ASSERT_EQ(runCommand({"xdotool", "key", c.keys}), 0);
+    const auto batch = readUntil(*watcher, [&](const X11RawInputWatcher::Batch& b) {
+        for (const auto& press : b.keyPresses) {
+            if (press.keyCode == c.keyCode) return true;
+        }
+        return false;
+    });
+    ASSERT_FALSE(batch.keyPresses.empty());
+    EXPECT_EQ(batch.keyPresses.back(), (KeyPressEvent{c.keyCode, c.modifierFlags}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Combinations, RawKeyPresses,
+                         ::testing::Values(KeyCase{"s", 39, 0}, KeyCase{"ctrl+shift+s", 39, kCtrl | kShift},
+                                           KeyCase{"ctrl+alt+shift+s", 39, kCtrl | kShift | ModifierFlags::option},
+                                           // Super is the Control bit, as Qt maps it.
+                                           KeyCase{"super+x", 53, ModifierFlags::control},
+                                           KeyCase{"shift+Escape", 9, kShift},
+                                           KeyCase{"KP_Enter", 104, ModifierFlags::numericPad},
+                                           KeyCase{"ctrl+KP_1", 87, kCtrl | ModifierFlags::numericPad}),
+                         [](const ::testing::TestParamInfo<KeyCase>& info) {
+                             std::string name = info.param.keys;
+                             for (char& ch : name) {
+                                 if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+                             }
+                             return name;
+                         });
+
+TEST(RawKeyPressState, LockedCapsLockIsReportedAndNumLockIsNot) {
+    auto watcher = openWatcher(Watch::keyPresses);
+    ASSERT_NE(watcher, nullptr);
+    ASSERT_EQ(runCommand({"xdotool", "key", "Caps_Lock", "Num_Lock", "ctrl+shift+s"}), 0);
+    // Unlock again before any assertion can end the test: the server outlives it.
+    ASSERT_EQ(runCommand({"xdotool", "key", "Caps_Lock", "Num_Lock", "t"}), 0);
+    const auto batch = readUntil(*watcher, [](const X11RawInputWatcher::Batch& b) {
+        return !b.keyPresses.empty() && b.keyPresses.back().keyCode == 28;
+    });
+    std::vector<KeyPressEvent> letters;
+    for (const auto& press : batch.keyPresses) {
+        if (press.keyCode == 39 || press.keyCode == 28) letters.push_back(press);
+    }
+    EXPECT_EQ(letters, (std::vector<KeyPressEvent>{{39, kCtrl | kShift | ModifierFlags::capsLock}, {28, 0}}));
+}
+
+TEST(RawButtonPresses, ReportEveryButtonOnceAndNoWheelSteps) {
+    auto watcher = openWatcher(Watch::buttonPresses);
+    ASSERT_NE(watcher, nullptr);
+    ASSERT_EQ(runCommand({"xdotool", "click", "4", "click", "5", "click", "1", "click", "6", "click", "3", "click", "7",
+                          "click", "2", "click", "8", "click", "9"}),
+              0);
+    const auto batch = readUntil(*watcher, [](const X11RawInputWatcher::Batch& b) {
+        return !b.buttonPresses.empty() && b.buttonPresses.back() == 9;
+    });
+    EXPECT_EQ(batch.buttonPresses, (std::vector<unsigned int>{1, 3, 2, 8, 9}));
+}
+
+TEST(RawInputWatcherOpen, FailsWithAReasonAndNoConnectionWhenThereIsNoDisplay) {
+    std::string error;
+    EXPECT_EQ(X11RawInputWatcher::open(Watch::keyPresses, error, ":4095"), nullptr);
+    EXPECT_NE(error.find(":4095"), std::string::npos) << error;
+}
+
+}  // namespace
+}  // namespace clicktrove::platform

@@ -1,0 +1,89 @@
+#include "platform/xdg_login_item.hpp"
+#include "support/temp_home.hpp"
+
+#include <gtest/gtest.h>
+#include <filesystem>
+
+using clicktrove::platform::LoginItem;
+using clicktrove::platform::XdgLoginItem;
+using clicktrove::testing::readFile;
+using clicktrove::testing::TempHomeTest;
+using clicktrove::testing::writeFile;
+namespace fs = std::filesystem;
+
+class XdgLoginItemTest : public TempHomeTest {
+protected:
+    fs::path entry() const { return tempHome.configHome() / "autostart" / "clicktrove.desktop"; }
+};
+
+TEST_F(XdgLoginItemTest, StatusFollowsTheAutostartEntry) {
+    struct Case {
+        const char* name;
+        const char* contents;  // nullptr: no entry
+        LoginItem::Status expected;
+    };
+    const Case cases[] = {
+        {"no entry", nullptr, LoginItem::Status::notRegistered},
+        {"plain entry", "[Desktop Entry]\nType=Application\nExec=clicktrove\n", LoginItem::Status::enabled},
+        {"hidden by the desktop", "[Desktop Entry]\nExec=clicktrove\nHidden = true\n",
+         LoginItem::Status::notRegistered},
+        {"hidden false", "[Desktop Entry]\nHidden=false\n", LoginItem::Status::enabled},
+        {"hidden in another group only", "[Desktop Entry]\nExec=x\n[Desktop Action a]\nHidden=true\n",
+         LoginItem::Status::enabled},
+    };
+    XdgLoginItem item("/usr/bin/clicktrove");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(entry());
+        if (c.contents) writeFile(entry(), c.contents);
+        EXPECT_EQ(item.status(), c.expected);
+    }
+}
+
+TEST_F(XdgLoginItemTest, RegisterWritesAnEntryAndUnregisterRemovesIt) {
+    XdgLoginItem item("/opt/Click Trove/bin/clicktrove");
+    std::string error;
+    ASSERT_TRUE(item.registerItem(&error)) << error;
+    EXPECT_EQ(item.status(), LoginItem::Status::enabled);
+    const std::string text = readFile(entry());
+    EXPECT_EQ(text.rfind("[Desktop Entry]\n", 0), 0u);
+    EXPECT_NE(text.find("\nType=Application\n"), std::string::npos);
+    EXPECT_NE(text.find("\nExec=\"/opt/Click Trove/bin/clicktrove\"\n"), std::string::npos) << text;
+
+    // Registering over an entry the desktop hid enables it again.
+    writeFile(entry(), "[Desktop Entry]\nHidden=true\n");
+    ASSERT_TRUE(item.registerItem(&error)) << error;
+    EXPECT_EQ(item.status(), LoginItem::Status::enabled);
+
+    ASSERT_TRUE(item.unregisterItem(&error)) << error;
+    EXPECT_FALSE(fs::exists(entry()));
+    EXPECT_TRUE(item.unregisterItem(&error)) << "not being registered is the wanted state";
+}
+
+TEST_F(XdgLoginItemTest, FailuresAreReportedWithAMessage) {
+    XdgLoginItem item("/usr/bin/clicktrove");
+    // A file where the autostart folder should be.
+    writeFile(tempHome.configHome() / "autostart", "not a folder");
+    std::string error;
+    EXPECT_FALSE(item.registerItem(&error));
+    EXPECT_NE(error.find("autostart"), std::string::npos) << error;
+    EXPECT_EQ(item.status(), LoginItem::Status::notRegistered);
+
+    // A non-empty folder in the entry's place cannot be removed as a file.
+    fs::remove(tempHome.configHome() / "autostart");
+    writeFile(entry() / "keep", "x");
+    error.clear();
+    EXPECT_FALSE(item.unregisterItem(&error));
+    EXPECT_NE(error.find("clicktrove.desktop"), std::string::npos) << error;
+}
+
+TEST(XdgLoginItemExec, QuotesPathsAsDesktopEntriesRequire) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/usr/bin/clicktrove", "/usr/bin/clicktrove"},
+        {"/home/a b/clicktrove", "\"/home/a b/clicktrove\""},
+        {"/tmp/100%/ct", "\"/tmp/100%%/ct\""},
+        {"/tmp/$HOME/ct", "\"/tmp/\\\\$HOME/ct\""},
+        {"/tmp/back\\slash", "\"/tmp/back\\\\\\\\slash\""},
+    };
+    for (const auto& [path, exec] : cases) EXPECT_EQ(XdgLoginItem::execValue(path), exec) << path;
+}

@@ -20,10 +20,28 @@ function(clicktrove_layer name dir)
     add_library(${name} STATIC ${srcs})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
     target_link_libraries(${name} PUBLIC ${L_LINK})
+    clicktrove_rerun_automoc_on_new_files(${name} "${srcs}")
   else()
     # A folder with headers only (or nothing yet) still gives a target to link against.
     add_library(${name} INTERFACE ${srcs})
     target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
     target_link_libraries(${name} INTERFACE ${L_LINK})
+  endif()
+endfunction()
+
+# AUTOMOC with Ninja does not notice a header with Q_OBJECT that a glob has just added to an existing build (the
+# link then fails on a missing vtable). When the source list changes, the glob re-runs CMake; dropping the
+# autogen stamp and parse cache then makes AUTOMOC scan again.
+function(clicktrove_rerun_automoc_on_new_files target sources)
+  set(list_file ${CMAKE_CURRENT_BINARY_DIR}/${target}_sources.txt)
+  string(REPLACE ";" "\n" _text "${sources}")
+  set(_old "")
+  if(EXISTS ${list_file})
+    file(READ ${list_file} _old)
+  endif()
+  if(NOT _old STREQUAL _text)
+    file(WRITE ${list_file} "${_text}")
+    file(REMOVE ${CMAKE_CURRENT_BINARY_DIR}/${target}_autogen/timestamp
+                ${CMAKE_CURRENT_BINARY_DIR}/CMakeFiles/${target}_autogen.dir/ParseCache.txt)
   endif()
 endfunction()

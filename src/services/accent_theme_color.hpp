@@ -14,7 +14,7 @@ namespace clicktrove {
 enum class AccentThemeColor { blue, red, green, purple, orange, pink, yellow, cyan, mint, indigo };
 
 inline constexpr std::array<AccentThemeColor, 10> kAllAccentThemeColors{
-    AccentThemeColor::blue,   AccentThemeColor::red,    AccentThemeColor::green, AccentThemeColor::purple,
+    AccentThemeColor::blue,   AccentThemeColor::red,    AccentThemeColor::green,  AccentThemeColor::purple,
     AccentThemeColor::orange, AccentThemeColor::pink,   AccentThemeColor::yellow, AccentThemeColor::cyan,
     AccentThemeColor::mint,   AccentThemeColor::indigo,
 };

@@ -1,6 +1,7 @@
 #include "services/analytics_manager.hpp"
 
 #include "build_config.hpp"
+#include "services/tallywire_analytics_client.hpp"
 
 namespace clicktrove {
 
@@ -19,6 +20,10 @@ void AnalyticsManager::setClient(std::shared_ptr<AnalyticsClient> client) {
     client_ = client ? std::move(client) : std::make_shared<EmptyAnalyticsClient>();
 }
 
+void AnalyticsManager::useBuildClient(std::shared_ptr<platform::MainQueue> mainQueue) {
+    setClient(TallywireAnalyticsClient::forBuild(std::move(mainQueue)));
+}
+
 std::shared_ptr<AnalyticsClient> AnalyticsManager::client() const {
     std::lock_guard lock(mutex_);
     return client_;
@@ -32,10 +37,28 @@ AnalyticsClient::Configuration AnalyticsManager::configuration() {
     return configuration;
 }
 
-void AnalyticsManager::configure() { client()->initialize(configuration()); }
+void AnalyticsManager::configure() {
+    client()->initialize(configuration());
+}
 
 void AnalyticsManager::track(const std::string& name, const Parameters& parameters) {
     client()->signal(name, parameters);
+}
+
+void AnalyticsManager::setDisplayFacts(const AnalyticsClient::DisplayFacts& facts) {
+    client()->setDisplayFacts(facts);
+}
+
+void AnalyticsManager::applicationWillTerminate() {
+    client()->applicationWillTerminate();
+}
+
+void AnalyticsManager::applicationDidResignActive() {
+    client()->applicationDidResignActive();
+}
+
+void AnalyticsManager::applicationWillBecomeActive() {
+    client()->applicationWillBecomeActive();
 }
 
 void AnalyticsManager::trackStartClicking(ClickType clickType) {

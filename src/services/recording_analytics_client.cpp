@@ -2,9 +2,9 @@
 
 namespace clicktrove {
 
-std::vector<RecordingAnalyticsClient::Signal> RecordingAnalyticsClient::signalsNamed(const std::string& name) const {
+std::vector<RecordingAnalyticsClient::Signal> RecordingAnalyticsClient::sentNamed(const std::string& name) const {
     std::vector<Signal> found;
-    for (const auto& s : signals_) {
+    for (const auto& s : sent_) {
         if (s.name == name) found.push_back(s);
     }
     return found;

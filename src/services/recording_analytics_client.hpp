@@ -16,22 +16,20 @@ public:
     };
 
     void initialize(const Configuration& configuration) override { configurations_.push_back(configuration); }
-    void signal(const std::string& name, const Parameters& parameters) override {
-        signals_.push_back({name, parameters});
-    }
+    void signal(const std::string& name, const Parameters& parameters) override { sent_.push_back({name, parameters}); }
 
     const std::vector<Configuration>& configurations() const { return configurations_; }
-    const std::vector<Signal>& signals() const { return signals_; }
+    const std::vector<Signal>& sent() const { return sent_; }
     // The signals with that name, in order.
-    std::vector<Signal> signalsNamed(const std::string& name) const;
+    std::vector<Signal> sentNamed(const std::string& name) const;
     void clear() {
         configurations_.clear();
-        signals_.clear();
+        sent_.clear();
     }
 
 private:
     std::vector<Configuration> configurations_;
-    std::vector<Signal> signals_;
+    std::vector<Signal> sent_;
 };
 
 }  // namespace clicktrove

@@ -3,8 +3,8 @@
 #include "engine/model_json.hpp"
 #include "platform/activation_policy.hpp"
 #include "platform/clock.hpp"
-#include "platform/log_sink.hpp"
 #include "platform/file_user_defaults.hpp"
+#include "platform/log_sink.hpp"
 #include "platform/login_item.hpp"
 #include "platform/qt/qt_activation_policy.hpp"
 #include "platform/system_log_sink.hpp"
@@ -64,14 +64,14 @@ std::optional<SettingsData> decode(const nlohmann::json& stored) {
     const auto soundName = text(object, "soundName");
     const auto volume = object.find("soundVolume");
     const auto config = object.find("lastConfig");
-    if (!theme || !color || !launchAtLogin || !startMinimized || !rememberLastConfig || !showDockIcon ||
-        !playSound || !soundName || volume == object.end() || !volume->is_number() || config == object.end()) {
+    if (!theme || !color || !launchAtLogin || !startMinimized || !rememberLastConfig || !showDockIcon || !playSound ||
+        !soundName || volume == object.end() || !volume->is_number() || config == object.end()) {
         return std::nullopt;
     }
     auto lastConfig = fromJson<ClickConfig>(*config);
     if (!lastConfig) return std::nullopt;
-    return SettingsData{*theme,      *color,    *launchAtLogin, *startMinimized, *rememberLastConfig,
-                        *showDockIcon, *playSound, *soundName,    volume->get<double>(), std::move(*lastConfig)};
+    return SettingsData{*theme,        *color,     *launchAtLogin, *startMinimized,       *rememberLastConfig,
+                        *showDockIcon, *playSound, *soundName,     volume->get<double>(), std::move(*lastConfig)};
 }
 }  // namespace
 
@@ -88,8 +88,7 @@ SettingsManager::Services SettingsManager::systemServices() {
                     platform::SystemClock::instance()};
 }
 
-SettingsManager::SettingsManager(Services services, QObject* parent)
-    : QObject(parent), services_(std::move(services)) {
+SettingsManager::SettingsManager(Services services, QObject* parent) : QObject(parent), services_(std::move(services)) {
     load();
     applyDockIcon();
 }

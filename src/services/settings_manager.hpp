@@ -5,8 +5,8 @@
 #include "services/app_theme.hpp"
 
 #include <QObject>
-#include <nlohmann/json.hpp>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 
@@ -33,8 +33,8 @@ class SettingsManager final : public QObject {
     Q_PROPERTY(AccentThemeColor accentColor READ accentColor WRITE setAccentColor NOTIFY accentColorChanged)
     Q_PROPERTY(bool launchAtLogin READ launchAtLogin WRITE setLaunchAtLogin NOTIFY launchAtLoginChanged)
     Q_PROPERTY(bool startMinimized READ startMinimized WRITE setStartMinimized NOTIFY startMinimizedChanged)
-    Q_PROPERTY(bool rememberLastConfig READ rememberLastConfig WRITE setRememberLastConfig NOTIFY
-                   rememberLastConfigChanged)
+    Q_PROPERTY(
+        bool rememberLastConfig READ rememberLastConfig WRITE setRememberLastConfig NOTIFY rememberLastConfigChanged)
     Q_PROPERTY(bool showDockIcon READ showDockIcon WRITE setShowDockIcon NOTIFY showDockIconChanged)
     Q_PROPERTY(bool playSound READ playSound WRITE setPlaySound NOTIFY playSoundChanged)
     Q_PROPERTY(std::string soundName READ soundName WRITE setSoundName NOTIFY soundNameChanged)
@@ -88,9 +88,6 @@ public:
     // text that is not UTF-8) nothing is written and the previous record stays.
     void save();
 
-    // The record's JSON text for the current values, or nothing when they cannot be encoded.
-    std::optional<std::string> encodedRecord() const;
-
 signals:
     void themeChanged(AppTheme theme);
     void accentColorChanged(AccentThemeColor color);
@@ -104,6 +101,8 @@ signals:
     void lastConfigChanged(const ClickConfig& lastConfig);
 
 private:
+    // The record's JSON text for the current values, or nothing when they cannot be encoded.
+    std::optional<std::string> encodedRecord() const;
     void load();
     void applyLaunchAtLogin();
     void applyDockIcon();

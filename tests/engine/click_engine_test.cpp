@@ -254,6 +254,23 @@ TEST_F(Lifecycle, PauseIsExcludedFromTheElapsedTime) {
     EXPECT_EQ(delegate->updates().size(), 3u);
 }
 
+TEST_F(Lifecycle, ATickFinishingDuringAPauseReportsTheElapsedTimeWithoutThePause) {
+    auto config = baseConfig();
+    config.isDragEnabled = true;
+    config.dragDuration = 1.0;
+    int sleeps = 0;
+    queue.setSleepHook([&](auto) {
+        if (++sleeps == 5) engine.pause();  // at 0.7 s, half-way through the drag
+    });
+    engine.start(config);
+    advance(300ms);
+    const auto updates = delegate->updates();
+    ASSERT_EQ(updates.size(), 1u);
+    // Reported at 1.3 s, when the drag ends; the 0.6 s since the pause began do not count.
+    EXPECT_DOUBLE_EQ(updates[0].elapsedTime, 0.7);
+    EXPECT_TRUE(engine.isPaused());
+}
+
 TEST_F(Lifecycle, PauseWhileWaitingForTheFirstTickKeepsTheWait) {
     engine.start(baseConfig());
     advance(100ms);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <array>
 #include <cstdlib>
+#include <thread>
 
 using clicktrove::platform::GlobalPoint;
 using clicktrove::platform::MouseButton;
@@ -97,19 +98,22 @@ TEST(X11MouseInput, CursorAndScreensAreInGlobalCoordinates) {
     X11EventWindow window(0, 0, 10, 10);
     X11MouseInput input;
     input.move({123, 456});
+    // A round trip on the input's own connection: the server has handled the motion before the window's
+    // connection asks.
+    EXPECT_EQ(input.cursorPosition(), (GlobalPoint{123, 456}));
     int rootX = 0, rootY = 0;
     ASSERT_TRUE(window.queryPointer(rootX, rootY));
     EXPECT_EQ(rootX, 123);
     EXPECT_EQ(rootY, 456);
-    EXPECT_EQ(input.cursorPosition(), (GlobalPoint{123, 456}));
     EXPECT_EQ(input.screens(), (std::vector<ScreenRect>{{0, 0, 1920, 1080}}));
 }
 
-TEST(X11MouseInput, DragEventsMoveThePointerAndMotionReachesTheWindow) {
+TEST(X11MouseInput, DragEventsMoveThePointer) {
     X11EventWindow window(0, 0, 800, 600);
     X11MouseInput input;
     input.move({10, 10});
     input.drag(MouseButton::left, {200, 100});
+    EXPECT_EQ(input.cursorPosition(), (GlobalPoint{200, 100}));
     int rootX = 0, rootY = 0;
     ASSERT_TRUE(window.queryPointer(rootX, rootY));
     EXPECT_EQ(rootX, 200);
@@ -142,6 +146,78 @@ TEST_F(X11MouseInputServer, WithoutXtestNothingCanBePosted) {
     X11MouseInput input;
     EXPECT_FALSE(input.canPost());
     EXPECT_TRUE(input.cursorPosition().has_value());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(X11MouseInput, RecentCursorReadingComesFromTheQuerySentBehindTheLastPost) {
+    X11EventWindow window(0, 0, 10, 10);
+    X11MouseInput input;
+    input.move({300, 200});
+    EXPECT_EQ(input.recentCursorPosition(std::chrono::hours(1)), (GlobalPoint{300, 200}));
+    // Answered once: the next reading is fresh again and sees a move made by another client.
+    input.move({310, 210});
+    EXPECT_EQ(input.cursorPosition(), (GlobalPoint{310, 210}));  // the server has handled the move
+    ASSERT_TRUE(window.warpPointer(50, 60));
+    EXPECT_EQ(input.cursorPosition(), (GlobalPoint{50, 60}));
+    input.move({320, 220});
+    EXPECT_EQ(input.cursorPosition(), (GlobalPoint{320, 220}));
+    ASSERT_TRUE(window.warpPointer(70, 80));
+    // The query behind the last move saw (320, 220), but it is too old for this caller: read afresh.
+    EXPECT_EQ(input.recentCursorPosition(std::chrono::nanoseconds(0)), (GlobalPoint{70, 80}));
+}
+
+}  // namespace
+
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+
+namespace {
+
+// Declares a RandR monitor on the current $DISPLAY, as a multi-monitor setup would have it.
+void addMonitor(const char* name, int x, int y, int width, int height, bool primary) {
+    Display* d = XOpenDisplay(nullptr);
+    ASSERT_NE(d, nullptr);
+    XRRMonitorInfo* m = XRRAllocateMonitor(d, 0);
+    m->name = XInternAtom(d, name, False);
+    m->primary = primary;
+    m->automatic = False;
+    m->x = x;
+    m->y = y;
+    m->width = width;
+    m->height = height;
+    m->mwidth = width / 4;
+    m->mheight = height / 4;
+    XRRSetMonitor(d, DefaultRootWindow(d), m);
+    XSync(d, False);
+    XRRFreeMonitors(m);
+    XCloseDisplay(d);
+}
+
+TEST_F(X11MouseInputServer, GlobalOriginIsThePrimaryMonitorsTopLeftCorner) {
+    addMonitor("RIGHT", 960, 0, 960, 1080, true);
+    X11EventWindow window(0, 0, 10, 10);
+    X11MouseInput input;
+    // The primary first, every rectangle relative to it: the whole screen's monitor starts 960 to the left.
+    EXPECT_EQ(input.screens(), (std::vector<ScreenRect>{{0, 0, 960, 1080}, {-960, 0, 1920, 1080}}));
+    input.move({10, 20});
+    EXPECT_EQ(input.cursorPosition(), (GlobalPoint{10, 20}));
+    int rootX = 0, rootY = 0;
+    ASSERT_TRUE(window.queryPointer(rootX, rootY));
+    EXPECT_EQ(rootX, 970);
+    EXPECT_EQ(rootY, 20);
+}
+
+TEST_F(X11MouseInputServer, ANewMonitorLayoutIsSeenWithinHalfASecond) {
+    X11MouseInput input;
+    EXPECT_EQ(input.screens(), (std::vector<ScreenRect>{{0, 0, 1920, 1080}}));
+    addMonitor("LEFT", 0, 0, 800, 600, true);
+    // A declared monitor brings no RandR notification, so the layout is read again once the cached one is
+    // older than half a second (a hotplugged output is noticed at once through its notification).
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    EXPECT_EQ(input.screens(), (std::vector<ScreenRect>{{0, 0, 800, 600}, {0, 0, 1920, 1080}}));
 }
 
 }  // namespace

@@ -82,3 +82,15 @@ bool X11EventWindow::queryPointer(int& rootX, int& rootY) {
 }
 
 }  // namespace clicktrove::testing
+
+namespace clicktrove::testing {
+
+bool X11EventWindow::warpPointer(int rootX, int rootY) {
+    if (!display_) return false;
+    Display* d = dpy(display_);
+    XWarpPointer(d, None, DefaultRootWindow(d), 0, 0, 0, 0, rootX, rootY);
+    XSync(d, False);
+    return true;
+}
+
+}  // namespace clicktrove::testing

@@ -32,6 +32,9 @@ public:
     std::vector<Received> buttonEvents() const;
     // The pointer position in root coordinates, read on this window's own connection.
     bool queryPointer(int& rootX, int& rootY);
+    // Moves the pointer from this window's connection (another client than the one under test) and waits
+    // until the server has done it.
+    bool warpPointer(int rootX, int rootY);
 
 private:
     void pump(std::chrono::milliseconds wait);

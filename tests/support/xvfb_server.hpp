@@ -28,6 +28,7 @@ public:
     bool start(const Options& options);
     void stop();
     bool running() const { return process_.running(); }
+    pid_t pid() const { return process_.pid(); }
     // ":N"
     const std::string& display() const { return display_; }
 

@@ -6,7 +6,9 @@
 #include <X11/extensions/Xrandr.h>
 #include <xcb/xcb.h>
 #include <xcb/xproto.h>
+#include <xcb/xtest.h>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 namespace clicktrove::platform {
@@ -29,12 +31,12 @@ unsigned int xButton(MouseButton b) {
     return 1;
 }
 
-int toPixel(double v) {
+// The protocol carries 16-bit root coordinates; the server clamps the pointer to the screen anyway.
+std::int16_t toPixel(double v) {
     if (!std::isfinite(v)) return 0;
-    // Far outside any screen the server clamps anyway; keep the value inside int.
-    if (v > 1e9) return 1'000'000'000;
-    if (v < -1e9) return -1'000'000'000;
-    return static_cast<int>(std::lround(v));
+    if (v > 32767) return 32767;
+    if (v < -32768) return -32768;
+    return static_cast<std::int16_t>(std::lround(v));
 }
 
 }  // namespace
@@ -114,19 +116,22 @@ void X11MouseInput::refreshScreensLocked() {
     screensValid_ = true;
 }
 
+// The input goes out through XCB so that the events and the pointer query behind them leave in one write.
 void X11MouseInput::fakeMotionLocked(GlobalPoint p) {
     refreshScreensLocked();
     const ScreenRect& primary = screens_.front();
-    XTestFakeMotionEvent(display_, -1, toPixel(p.x + primary.x), toPixel(p.y + primary.y), CurrentTime);
+    xcb_test_fake_input(xcb_, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, XCB_NONE, toPixel(p.x + primary.x),
+                        toPixel(p.y + primary.y), 0);
 }
 
 void X11MouseInput::fakeButtonLocked(unsigned int button, bool press) {
-    XTestFakeButtonEvent(display_, button, press ? True : False, CurrentTime);
+    xcb_test_fake_input(xcb_, press ? XCB_BUTTON_PRESS : XCB_BUTTON_RELEASE, static_cast<std::uint8_t>(button),
+                        XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
 }
 
 void X11MouseInput::post(std::span<const MouseEvent> events) {
     std::lock_guard lock(mutex_);
-    if (!display_ || !hasXtest_ || events.empty()) return;
+    if (!display_ || !xcb_ || !hasXtest_ || events.empty()) return;
     // XTest button events happen wherever the pointer is, so a button event at a point first moves the
     // pointer there; consecutive events at the same point share one motion.
     bool moved = false;
@@ -158,14 +163,12 @@ void X11MouseInput::post(std::span<const MouseEvent> events) {
             }
         }
     }
-    if (xcb_) {
-        dropPrefetchLocked();
-        prefetch_ = xcb_query_pointer(xcb_, static_cast<xcb_window_t>(DefaultRootWindow(display_))).sequence;
-        prefetchSentAt_ = std::chrono::steady_clock::now();
-    }
-    // XFlush, not XSync: a round trip per operation would stall the 1 ms cadence whenever the server is busy.
-    XFlush(display_);
-    if (xcb_) xcb_flush(xcb_);
+    dropPrefetchLocked();
+    prefetch_ = xcb_query_pointer(xcb_, static_cast<xcb_window_t>(DefaultRootWindow(display_))).sequence;
+    prefetchSentAt_ = std::chrono::steady_clock::now();
+    // A flush, not a sync: a round trip per operation would stall the 1 ms cadence whenever the server is
+    // busy.
+    xcb_flush(xcb_);
 }
 
 void X11MouseInput::dropPrefetchLocked() {

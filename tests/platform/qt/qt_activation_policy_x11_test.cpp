@@ -1,0 +1,65 @@
+#include "platform/qt/qt_activation_policy.hpp"
+
+#include <QtGui/qguiapplication_platform.h>
+#include <gtest/gtest.h>
+#include <xcb/xcb.h>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QWidget>
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+using clicktrove::platform::QtActivationPolicy;
+using Policy = clicktrove::platform::ActivationPolicy::Policy;
+
+namespace {
+xcb_atom_t atom(xcb_connection_t* c, const char* name) {
+    auto* reply =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
+    const xcb_atom_t a = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+    std::free(reply);
+    return a;
+}
+
+// Reads the window's _NET_WM_STATE on a connection of the test's own, as a window manager would.
+bool skipsTaskbar(const QWidget& widget) {
+    QCoreApplication::processEvents();
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    const auto state = atom(c, "_NET_WM_STATE");
+    const auto skip = atom(c, "_NET_WM_STATE_SKIP_TASKBAR");
+    auto* reply = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, static_cast<xcb_window_t>(widget.winId()), state, XCB_ATOM_ATOM, 0, 64), nullptr);
+    bool found = false;
+    if (reply) {
+        const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
+        found = std::find(atoms, atoms + xcb_get_property_value_length(reply) / 4, skip) !=
+                atoms + xcb_get_property_value_length(reply) / 4;
+        std::free(reply);
+    }
+    xcb_disconnect(c);
+    return found;
+}
+}  // namespace
+
+TEST(QtActivationPolicyX11, AccessoryWindowsSkipTheTaskbarIncludingThoseShownLater) {
+    ASSERT_NE(qGuiApp->nativeInterface<QNativeInterface::QX11Application>(), nullptr);
+    QtActivationPolicy policy;
+    QWidget shownBefore;
+    shownBefore.show();
+    EXPECT_FALSE(skipsTaskbar(shownBefore));
+
+    policy.setActivationPolicy(Policy::accessory);
+    EXPECT_TRUE(skipsTaskbar(shownBefore));
+    QWidget shownAfter;
+    shownAfter.show();
+    EXPECT_TRUE(skipsTaskbar(shownAfter)) << "the policy holds for windows created after it was set";
+    QWidget tool(nullptr, Qt::Tool);
+    tool.show();
+    EXPECT_FALSE(skipsTaskbar(tool)) << "only ordinary windows are touched";
+
+    policy.setActivationPolicy(Policy::regular);
+    EXPECT_FALSE(skipsTaskbar(shownBefore));
+    EXPECT_FALSE(skipsTaskbar(shownAfter));
+}

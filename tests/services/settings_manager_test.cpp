@@ -1,0 +1,338 @@
+#include "engine/model_json.hpp"
+#include "platform/xdg_login_item.hpp"
+#include "settings_fixture.hpp"
+
+#include <gtest/gtest.h>
+#include <cmath>
+#include <filesystem>
+#include <functional>
+
+using clicktrove::AccentThemeColor;
+using clicktrove::AppTheme;
+using clicktrove::ClickConfig;
+using clicktrove::ClickType;
+using clicktrove::SettingsManager;
+using clicktrove::testing::SettingsFixture;
+using nlohmann::json;
+using Policy = clicktrove::platform::ActivationPolicy::Policy;
+using Status = clicktrove::platform::LoginItem::Status;
+using Strings = std::vector<std::string>;
+
+namespace {
+// A complete, valid record with values other than the defaults.
+json storedRecord() {
+    // Whole seconds, so the dates survive the round trip through seconds-since-2001 exactly.
+    ClickConfig config(std::chrono::system_clock::from_time_t(1'800'000'000));
+    config.maxClicks = 77;
+    config.clickType = ClickType::doubleClick;
+    return json{{"theme", "Dark"},
+                {"accentColor", "Mint"},
+                {"launchAtLogin", true},
+                {"startMinimized", true},
+                {"rememberLastConfig", true},
+                {"showDockIcon", false},
+                {"playSound", true},
+                {"soundName", "Glass"},
+                {"soundVolume", 0.25},
+                {"lastConfig", *clicktrove::toJson(config)}};
+}
+json asData(const json& record) {
+    return record.dump();
+}
+
+template <class Signal>
+std::function<void(SettingsManager&, int&)> counting(Signal signal) {
+    return [signal](SettingsManager& s, int& count) { QObject::connect(&s, signal, &s, [&count] { ++count; }); };
+}
+}  // namespace
+
+class SettingsManagerTest : public SettingsFixture {};
+
+TEST_F(SettingsManagerTest, FirstLaunchKeepsTheDefaultsWritesNothingAndSendsNothing) {
+    auto& s = settings();
+    EXPECT_EQ(s.theme(), AppTheme::system);
+    EXPECT_EQ(s.accentColor(), AccentThemeColor::blue);
+    EXPECT_FALSE(s.launchAtLogin());
+    EXPECT_FALSE(s.startMinimized());
+    EXPECT_TRUE(s.rememberLastConfig());
+    EXPECT_TRUE(s.showDockIcon());
+    EXPECT_FALSE(s.playSound());
+    EXPECT_EQ(s.soundName(), "Tink");
+    EXPECT_EQ(s.soundVolume(), 0.5);
+    EXPECT_EQ(s.lastConfig().maxClicks, 0);
+    EXPECT_EQ(journal, Strings{"policy regular"}) << "no record, no signal, no login-item call";
+    EXPECT_TRUE(defaults.store.snapshot().empty());
+}
+
+TEST_F(SettingsManagerTest, EveryAssignmentSavesTheWholeRecordAndRunsItsSideEffectEvenWhenUnchanged) {
+    ClickConfig edited;
+    edited.maxClicks = 5;
+    struct Case {
+        const char* key;
+        std::function<void(SettingsManager&)> assign;
+        std::function<void(SettingsManager&, int&)> watch;
+        json stored;
+        Strings effect;  // journal of one assignment
+    };
+    const Case cases[] = {
+        {"theme",
+         [](auto& s) { s.setTheme(AppTheme::dark); },
+         counting(&SettingsManager::themeChanged),
+         "Dark",
+         {"save", "ThemeChanged theme=Dark"}},
+        {"accentColor",
+         [](auto& s) { s.setAccentColor(AccentThemeColor::mint); },
+         counting(&SettingsManager::accentColorChanged),
+         "Mint",
+         {"save", "AccentColorChanged color=Mint"}},
+        {"launchAtLogin",
+         [](auto& s) { s.setLaunchAtLogin(false); },
+         counting(&SettingsManager::launchAtLoginChanged),
+         false,
+         {"save", "login unregister"}},
+        {"startMinimized",
+         [](auto& s) { s.setStartMinimized(true); },
+         counting(&SettingsManager::startMinimizedChanged),
+         true,
+         {"save"}},
+        {"rememberLastConfig",
+         [](auto& s) { s.setRememberLastConfig(false); },
+         counting(&SettingsManager::rememberLastConfigChanged),
+         false,
+         {"save"}},
+        {"showDockIcon",
+         [](auto& s) { s.setShowDockIcon(false); },
+         counting(&SettingsManager::showDockIconChanged),
+         false,
+         {"save", "policy accessory"}},
+        {"playSound",
+         [](auto& s) { s.setPlaySound(true); },
+         counting(&SettingsManager::playSoundChanged),
+         true,
+         {"save"}},
+        {"soundName",
+         [](auto& s) { s.setSoundName("Glass"); },
+         counting(&SettingsManager::soundNameChanged),
+         "Glass",
+         {"save"}},
+        {"soundVolume",
+         [](auto& s) { s.setSoundVolume(0.75); },
+         counting(&SettingsManager::soundVolumeChanged),
+         0.75,
+         {"save"}},
+        {"lastConfig",
+         [&](auto& s) { s.setLastConfig(edited); },
+         counting(&SettingsManager::lastConfigChanged),
+         *clicktrove::toJson(edited),
+         {"save"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        defaults.store.removeValue(SettingsManager::userDefaultsKey);
+        restart();
+        auto& s = settings();
+        journal.clear();
+        int notified = 0;
+        c.watch(s, notified);
+        c.assign(s);
+        c.assign(s);
+        Strings twice = c.effect;
+        twice.insert(twice.end(), c.effect.begin(), c.effect.end());
+        EXPECT_EQ(journal, twice);
+        EXPECT_EQ(notified, 2) << "observers hear every assignment";
+        const json stored = record();
+        ASSERT_TRUE(stored.is_object());
+        EXPECT_EQ(stored.size(), 10u);
+        EXPECT_EQ(stored[c.key], c.stored);
+    }
+}
+
+TEST_F(SettingsManagerTest, RecordIsCompactJsonWithTheTenKeysInOrder) {
+    auto& s = settings();
+    s.setTheme(AppTheme::dark);
+    s.setAccentColor(AccentThemeColor::mint);
+    const auto stored = defaults.store.value(SettingsManager::userDefaultsKey);
+    ASSERT_TRUE(stored && stored->is_string()) << "held as a data value: the JSON text";
+    const std::string text = stored->get<std::string>();
+    const std::string head =
+        R"({"theme":"Dark","accentColor":"Mint","launchAtLogin":false,"startMinimized":false,)"
+        R"("rememberLastConfig":true,"showDockIcon":true,"playSound":false,"soundName":"Tink","soundVolume":0.5,)"
+        R"("lastConfig":{)";
+    EXPECT_EQ(text.substr(0, head.size()), head);
+    EXPECT_EQ(json::parse(text)["lastConfig"], json(*clicktrove::toJson(s.lastConfig())));
+}
+
+TEST_F(SettingsManagerTest, LoadAssignsEverySettingThroughItsSetterInOrder) {
+    storeRecord(asData(storedRecord()));
+    auto& s = settings();
+    EXPECT_EQ(journal, (Strings{"save", "ThemeChanged theme=Dark", "save", "AccentColorChanged color=Mint", "save",
+                                "login register", "save", "save", "save", "policy accessory", "save", "save", "save",
+                                "save", "policy accessory"}))
+        << "both signals before the login-item and taskbar steps; the policy once more by the initialiser";
+    EXPECT_EQ(s.theme(), AppTheme::dark);
+    EXPECT_EQ(s.accentColor(), AccentThemeColor::mint);
+    EXPECT_TRUE(s.launchAtLogin());
+    EXPECT_TRUE(s.startMinimized());
+    EXPECT_FALSE(s.showDockIcon());
+    EXPECT_TRUE(s.playSound());
+    EXPECT_EQ(s.soundName(), "Glass");
+    EXPECT_EQ(s.soundVolume(), 0.25);
+    EXPECT_EQ(s.lastConfig().maxClicks, 77);
+    EXPECT_EQ(s.lastConfig().clickType, ClickType::doubleClick);
+    EXPECT_EQ(policy.current, Policy::accessory);
+    EXPECT_EQ(record(), storedRecord()) << "the saves write back what was read";
+}
+
+TEST_F(SettingsManagerTest, WithRememberLastConfigOffTheStoredConfigurationIsReplacedByTheDefault) {
+    auto stored = storedRecord();
+    stored["rememberLastConfig"] = false;
+    storeRecord(asData(stored));
+    auto& s = settings();
+    EXPECT_EQ(s.lastConfig().maxClicks, 0);
+    EXPECT_EQ(s.lastConfig().clickType, ClickType::left);
+    EXPECT_EQ(saves(), 1 + 9) << "the test's own write and nine saves: lastConfig is not assigned";
+    EXPECT_EQ(record()["lastConfig"], json(*clicktrove::toJson(s.lastConfig())))
+        << "the stored configuration is gone for good";
+    EXPECT_FALSE(record()["rememberLastConfig"].get<bool>());
+}
+
+TEST_F(SettingsManagerTest, RecordThatDoesNotDecodeIsIgnoredWholeAndKeptAsideWhenReplaced) {
+    auto without = [](const char* key) {
+        auto r = storedRecord();
+        r.erase(key);
+        return asData(r);
+    };
+    auto with = [](const char* key, json value) {
+        auto r = storedRecord();
+        r[key] = std::move(value);
+        return asData(r);
+    };
+    auto incompleteConfig = storedRecord();
+    incompleteConfig["lastConfig"].erase("clickType");
+    const std::pair<const char*, json> cases[] = {
+        {"theme that is no choice", with("theme", "Sepia")},
+        {"accent colour in the wrong case", with("accentColor", "mint")},
+        {"missing soundVolume", without("soundVolume")},
+        {"missing lastConfig", without("lastConfig")},
+        {"Boolean as text", with("playSound", "true")},
+        {"volume as text", with("soundVolume", "0.5")},
+        {"incomplete lastConfig", asData(incompleteConfig)},
+        {"not JSON", "{\"theme\":\"Dark\","},
+        {"JSON but no object", "[1,2,3]"},
+        {"not a data value", storedRecord()},
+    };
+    for (const auto& [name, value] : cases) {
+        SCOPED_TRACE(name);
+        for (const auto& [key, v] : defaults.store.snapshot()) defaults.store.removeValue(key);
+        storeRecord(value);
+        restart();
+        auto& s = settings();
+        EXPECT_EQ(journal, Strings{"policy regular"}) << "nothing saved, sent or registered";
+        EXPECT_EQ(s.theme(), AppTheme::system) << "valid values of a bad record are not taken either";
+        EXPECT_EQ(s.accentColor(), AccentThemeColor::blue);
+        EXPECT_TRUE(s.showDockIcon());
+        EXPECT_EQ(s.soundName(), "Tink");
+
+        s.setPlaySound(true);
+        EXPECT_EQ(journal, (Strings{"policy regular", "copy", "save"}));
+        const auto snapshot = defaults.store.snapshot();
+        ASSERT_EQ(snapshot.size(), 2u);
+        const auto& [copyKey, copy] = *std::next(snapshot.begin());
+        EXPECT_EQ(copyKey.rfind(std::string(SettingsManager::userDefaultsKey) + ".unreadable-", 0), 0u) << copyKey;
+        EXPECT_EQ(copy, value) << "the old record is kept exactly as it was";
+        EXPECT_TRUE(record()["playSound"].get<bool>());
+
+        s.setPlaySound(false);
+        EXPECT_EQ(defaults.store.snapshot().size(), 2u) << "kept once, not at every save";
+    }
+}
+
+TEST_F(SettingsManagerTest, ValuesThatCannotBeEncodedWriteNothing) {
+    auto& s = settings();
+    s.setSoundVolume(0.3);
+    const json before = record();
+    for (const double bad : {std::nan(""), static_cast<double>(INFINITY)}) {
+        s.setSoundVolume(bad);
+        EXPECT_EQ(record(), before);
+    }
+    s.setSoundName("\xff\xfe");
+    EXPECT_EQ(record(), before);
+    EXPECT_EQ(saves(), 1);
+}
+
+TEST_F(SettingsManagerTest, LaunchAtLoginRegistersAgainWhenAlreadyEnabledAndLogsFailures) {
+    auto& s = settings();
+    struct Case {
+        const char* name;
+        Status status;
+        bool on;
+        std::optional<std::string> registerError;
+        std::optional<std::string> unregisterError;
+        Strings calls;
+        Strings logged;
+    };
+    const std::string prefix = SettingsManager::kLoginItemFailurePrefix;
+    const Case cases[] = {
+        {"on, not yet registered", Status::notRegistered, true, {}, {}, {"register"}, {}},
+        {"on, already enabled", Status::enabled, true, {}, {}, {"unregister", "register"}, {}},
+        {"on, its unregistration failing silently", Status::enabled, true, {}, "busy", {"unregister", "register"}, {}},
+        {"on, registration failing",
+         Status::notRegistered,
+         true,
+         "no autostart folder",
+         {},
+         {"register"},
+         {prefix + "no autostart folder"}},
+        {"off", Status::enabled, false, {}, {}, {"unregister"}, {}},
+        {"off, failing", Status::enabled, false, {}, "read-only", {"unregister"}, {prefix + "read-only"}},
+    };
+    std::size_t logged = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        loginItem.fake.setStatus(c.status);
+        loginItem.fake.failRegister(c.registerError);
+        loginItem.fake.failUnregister(c.unregisterError);
+        loginItem.fake.clearCalls();
+        s.setLaunchAtLogin(c.on);
+        EXPECT_EQ(loginItem.fake.calls(), c.calls);
+        const auto lines = log->lines();
+        EXPECT_EQ(Strings(lines.begin() + static_cast<long>(logged), lines.end()), c.logged);
+        logged = lines.size();
+        EXPECT_EQ(s.launchAtLogin(), c.on) << "the setting keeps its new value either way";
+        EXPECT_EQ(record()["launchAtLogin"], c.on);
+    }
+}
+
+TEST_F(SettingsManagerTest, LaunchAtLoginTogglesTheAutostartEntry) {
+    clicktrove::platform::XdgLoginItem xdg("/usr/bin/clicktrove");
+    SettingsManager s({defaults, xdg, policy, analytics, log, clock});
+    const auto entry = tempHome.configHome() / "autostart" / "clicktrove.desktop";
+    s.setLaunchAtLogin(true);
+    EXPECT_EQ(xdg.status(), Status::enabled);
+    // Enabled already: the entry is written afresh, here over one pointing at an older location.
+    clicktrove::testing::writeFile(entry, "[Desktop Entry]\nExec=/old/place/clicktrove\n");
+    s.setLaunchAtLogin(true);
+    EXPECT_NE(clicktrove::testing::readFile(entry).find("Exec=/usr/bin/clicktrove\n"), std::string::npos);
+    s.setLaunchAtLogin(false);
+    EXPECT_FALSE(std::filesystem::exists(entry));
+    EXPECT_TRUE(log->lines().empty());
+
+    // Each start with the setting off asks again, and a refusal is logged.
+    clicktrove::testing::writeFile(entry / "blocker", "x");
+    SettingsManager again({defaults, xdg, policy, analytics, log, clock});
+    ASSERT_EQ(log->lines().size(), 1u);
+    EXPECT_EQ(log->lines()[0].rfind(SettingsManager::kLoginItemFailurePrefix, 0), 0u);
+}
+
+TEST_F(SettingsManagerTest, TaskbarIconSwitchesTheActivationPolicyAtOnce) {
+    auto& s = settings();
+    EXPECT_EQ(policy.current, Policy::regular);
+    s.setShowDockIcon(false);
+    EXPECT_EQ(policy.current, Policy::accessory);
+    s.setShowDockIcon(true);
+    EXPECT_EQ(policy.current, Policy::regular);
+    restart();
+    storeRecord(asData(storedRecord()));  // stored with the icon off
+    settings();
+    EXPECT_EQ(policy.current, Policy::accessory);
+}

@@ -46,7 +46,7 @@ TEST_F(MacroTest, RecordingCapturesPressesWithTheirButtonsDelaysAndPoints) {
     vm->startMacroRecording();
     EXPECT_TRUE(vm->isRecordingMacro());
     vm->startMacroRecording();  // already recording
-    EXPECT_EQ(rig.analyticsSignals.named(AnalyticsManager::kStartMacroRecording).size(), 1u);
+    EXPECT_EQ(rig.analyticsClient->sentNamed(AnalyticsManager::kStartMacroRecording).size(), 1u);
 
     rig.advance(500ms);
     press(MouseButtonPress::Button::left, 1, {10, 20});

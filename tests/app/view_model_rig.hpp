@@ -1,6 +1,5 @@
 #pragma once
 
-#include "analytics_recorder.hpp"
 #include "app/auto_clicker_view_model.hpp"
 #include "app/view_model_services.hpp"
 #include "platform/fake/fake_activation_policy.hpp"
@@ -21,6 +20,7 @@
 #include "services/analytics_manager.hpp"
 #include "services/audio_manager.hpp"
 #include "services/notification_manager.hpp"
+#include "services/recording_analytics_client.hpp"
 #include "services/storage_manager.hpp"
 #include "support/temp_home.hpp"
 
@@ -73,8 +73,8 @@ public:
     platform::FakeActivationPolicy activationPolicy;
     std::shared_ptr<platform::RecordingLogSink> log = std::make_shared<platform::RecordingLogSink>();
     StorageManager storage{appFolder(), defaults, mainQueue, chooser, clock};
-    AnalyticsRecorder analyticsSignals;
-    AnalyticsManager analytics{analyticsSignals.client()};
+    std::shared_ptr<RecordingAnalyticsClient> analyticsClient = std::make_shared<RecordingAnalyticsClient>();
+    AnalyticsManager analytics{analyticsClient};
     std::shared_ptr<platform::RecordingSoundPlayer> sounds = std::make_shared<platform::RecordingSoundPlayer>();
     AudioManager audio{sounds};
     platform::FakeNotificationTransport* notificationTransport = nullptr;

@@ -167,7 +167,7 @@ TEST_F(ViewModelTest, LoadingAPresetMakesItActiveAndRemembersIt) {
     EXPECT_EQ(vm->activePresetName(), preset.name);
     EXPECT_EQ(rig.storage.lastActivePresetId(), preset.id);
     EXPECT_EQ(vm->toastMessage(), "Loaded preset 'Gaming Speed Clicker'");
-    EXPECT_TRUE(rig.analyticsSignals.named(AnalyticsManager::kSavePresetAsNew).empty());
+    EXPECT_TRUE(rig.analyticsClient->sentNamed(AnalyticsManager::kSavePresetAsNew).empty());
 }
 
 TEST_F(ViewModelTest, SavingAsANewPresetAppendsItAndMakesItActive) {
@@ -183,7 +183,7 @@ TEST_F(ViewModelTest, SavingAsANewPresetAppendsItAndMakesItActive) {
         EXPECT_EQ(rig.storage.lastActivePresetId(), added.id);
         EXPECT_EQ(vm->toastMessage(), QString::fromStdString("Saved settings as new preset '" + name + "'"));
     }
-    EXPECT_EQ(rig.analyticsSignals.named(AnalyticsManager::kSavePresetAsNew).size(), 3u);
+    EXPECT_EQ(rig.analyticsClient->sentNamed(AnalyticsManager::kSavePresetAsNew).size(), 3u);
     EXPECT_EQ(readFile(rig.presetsFile()), toPrettyJsonText(vm->profileManager().presets()).value_or(""));
 }
 

@@ -77,6 +77,8 @@ double AutoClickerViewModel::averageIntervalMs() const {
 
 void AutoClickerViewModel::setMenuBarManager(std::unique_ptr<MenuBarManager> manager) {
     menuBarManager_ = std::move(manager);
+    // A menu handed over during a run would otherwise offer Start until the next change of the run state.
+    if (menuBarManager_) menuBarManager_->updateState(isRunning_, isPaused_);
 }
 
 // --- configuration ---

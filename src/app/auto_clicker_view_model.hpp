@@ -96,6 +96,7 @@ public:
     HistoryManager& historyManager() const { return *historyManager_; }
     CoordinateRecorder& coordinateRecorder() const { return *coordinateRecorder_; }
     // The tray item; the window content hands over a new one each time it is shown and only the newest is kept.
+    // It shows the current run state from the moment it is stored.
     MenuBarManager* menuBarManager() const { return menuBarManager_.get(); }
     void setMenuBarManager(std::unique_ptr<MenuBarManager> manager);
 

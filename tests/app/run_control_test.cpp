@@ -212,6 +212,19 @@ TEST_F(RunControlTest, EscapeDuringARunStopsEverythingThenTheReportRecordsTheRun
     EXPECT_EQ(rig.presses().size(), 2u) << "no click after the stop";
 }
 
+TEST_F(RunControlTest, AMenuHandedOverDuringARunShowsTheRunState) {
+    startAndPassCountdown();
+    vm->pauseClicking();
+    auto replacement = std::make_unique<MenuBarManager>([] {});
+    menu_ = replacement.get();
+    vm->setMenuBarManager(std::move(replacement));
+    EXPECT_EQ(vm->menuBarManager(), menu_);
+    EXPECT_EQ(menu(), kPausedMenu);
+    vm->stopClicking();
+    rig.drain();
+    EXPECT_EQ(menu(), kIdleMenu);
+}
+
 TEST_F(RunControlTest, PauseAndResumeDuringARun) {
     startAndPassCountdown();
     rig.advance(300ms);

@@ -2,10 +2,12 @@
 #include "view_model_rig.hpp"
 
 #include "engine/model_json.hpp"
+#include "services/history_manager.hpp"
 #include "services/profile_manager.hpp"
 #include "services/settings_manager.hpp"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <limits>
@@ -86,6 +88,34 @@ TEST(ViewModelStartUp, WithoutRememberingStartsFromTheDefaults) {
     }
     const auto vm = rig.make();
     EXPECT_EQ(vm->config().maxClicks, 0);
+}
+
+// A history file from elsewhere may hold numbers no run makes; start-up, a new run's record and the CSV export
+// must take them in their stride.
+TEST(ViewModelStartUp, AHistoryWithAbsurdNumbersLoadsAndGrows) {
+    ViewModelRig rig;
+    const double huge = std::numeric_limits<double>::max();
+    const Date when(std::chrono::seconds(1'700'000'000));
+    const std::vector<HistoryRecord> stored{
+        HistoryRecord(when, std::numeric_limits<std::int64_t>::max(), huge, ClickType::doubleClick, -huge),
+        HistoryRecord(when, std::numeric_limits<std::int64_t>::min(), -huge, ClickType::scrollUp, huge),
+    };
+    writeFile(rig.appFolder() / StorageManager::kHistoryFileName, toCompactJsonText(stored).value());
+    const auto vm = rig.make();
+    ASSERT_EQ(vm->historyManager().historyRecords(), stored);
+
+    vm->clickEngineDidUpdate(3, 1, 0, 1.5);
+    vm->clickEngineDidStop(false);
+    rig.drain();
+    ASSERT_EQ(vm->historyManager().historyRecords().size(), 3u);
+    EXPECT_EQ(vm->historyManager().historyRecords()[0].totalClicks, 3);
+
+    const auto csv = rig.home.root() / "history.csv";
+    rig.chooser.answer(csv);
+    vm->historyManager().exportToCSV();
+    rig.drain();
+    const std::string text = readFile(csv);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 4) << "the header and one line per record";
 }
 
 TEST_F(ViewModelTest, EveryConfigurationStoreSavesTheSettingsExactlyOnce) {

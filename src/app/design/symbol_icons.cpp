@@ -64,7 +64,7 @@ std::vector<SymbolIcon>& mutableTable() {
         {"rectangle.badge.minus", "window-minimize-symbolic", QString::fromUtf8("\u229F")},
         {"play.rectangle.on.hotspot", "media-playlist-repeat-symbolic", QString::fromUtf8("\u25B6")},
         // actions
-        {"info.circle", "dialog-information-symbolic", QString::fromUtf8("\u2139")},
+        {"info.circle", "help-about-symbolic", QString::fromUtf8("\u2139")},
         {"xmark", "window-close-symbolic", QString::fromUtf8("\u2715")},
         {"checkmark", "object-select-symbolic", QString::fromUtf8("\u2713")},
         {"checkmark.circle.fill", "emblem-ok-symbolic", QString::fromUtf8("\u2714")},

@@ -17,7 +17,20 @@ bool fail(std::string* error, const std::string& what) {
 }
 }  // namespace
 
-bool writeFileAtomically(const std::filesystem::path& path, std::string_view contents, std::string* error) {
+bool writeFileAtomically(const std::filesystem::path& requested, std::string_view contents, std::string* error) {
+    // A symbolic link (a settings file kept in a dotfiles folder, say) stays a link: the file it points at is
+    // the one replaced.
+    std::error_code ec;
+    std::filesystem::path path = requested;
+    if (std::filesystem::is_symlink(requested, ec)) {
+        const auto resolved = std::filesystem::weakly_canonical(requested, ec);
+        if (!ec) path = resolved;
+    }
+    // The replacement keeps the permissions the user gave the file; a new file is readable as ordinary ones are.
+    mode_t mode = 0644;
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) mode = existing.st_mode & 0777;
+
     const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
     std::string name = ".";
     name.append(path.filename().string()).append(".tmp-XXXXXX");
@@ -39,8 +52,7 @@ bool writeFileAtomically(const std::filesystem::path& path, std::string_view con
         data += n;
         left -= static_cast<std::size_t>(n);
     }
-    // mkstemp creates 0600; data files are the user's own and readable as ordinary files are.
-    ::fchmod(fd, 0644);
+    ::fchmod(fd, mode);  // mkstemp creates 0600
     if (::fsync(fd) != 0) {
         fail(error, "cannot flush " + tmpl);
         ::close(fd);

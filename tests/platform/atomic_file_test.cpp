@@ -1,8 +1,8 @@
 #include "platform/atomic_file.hpp"
 #include "support/temp_home.hpp"
 
-#include <filesystem>
 #include <gtest/gtest.h>
+#include <filesystem>
 
 using clicktrove::platform::readWholeFile;
 using clicktrove::platform::writeFileAtomically;
@@ -31,6 +31,32 @@ TEST_F(AtomicFileTest, FailedRenameReportsAndLeavesNoTemporaryFile) {
     EXPECT_NE(error.find("presets.json"), std::string::npos);
     EXPECT_EQ(clicktrove::testing::readFile(target / "keep"), "precious");
     for (const auto& e : std::filesystem::directory_iterator(tempHome.root())) {
+        EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos) << e.path();
+    }
+}
+
+TEST_F(AtomicFileTest, KeepsTheFilesPermissionsAndTheLinkThatPointsAtIt) {
+    namespace fs = std::filesystem;
+    const auto privateFile = tempHome.root() / "private.json";
+    clicktrove::testing::writeFile(privateFile, "old");
+    fs::permissions(privateFile, fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_TRUE(writeFileAtomically(privateFile, "new"));
+    EXPECT_EQ(fs::status(privateFile).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+
+    const auto fresh = tempHome.root() / "fresh.json";
+    ASSERT_TRUE(writeFileAtomically(fresh, "new"));
+    EXPECT_EQ(fs::status(fresh).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
+
+    // A settings file kept elsewhere and linked into place.
+    const auto real = tempHome.root() / "dotfiles" / "settings.json";
+    clicktrove::testing::writeFile(real, "old");
+    const auto link = tempHome.root() / "settings.json";
+    fs::create_symlink(real, link);
+    ASSERT_TRUE(writeFileAtomically(link, "new"));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(clicktrove::testing::readFile(real), "new");
+    for (const auto& e : fs::directory_iterator(real.parent_path())) {
         EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos) << e.path();
     }
 }

@@ -87,3 +87,12 @@ TEST(XdgLoginItemExec, QuotesPathsAsDesktopEntriesRequire) {
     };
     for (const auto& [path, exec] : cases) EXPECT_EQ(XdgLoginItem::execValue(path), exec) << path;
 }
+
+TEST(XdgLoginItemExec, StartsTheProgramAtItsPathAlsoAfterAnUpgradeReplacedIt) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/usr/bin/clicktrove", "/usr/bin/clicktrove"},
+        {"/usr/bin/clicktrove (deleted)", "/usr/bin/clicktrove"},
+        {"/opt/a (deleted) b/clicktrove", "/opt/a (deleted) b/clicktrove"},
+    };
+    for (const auto& [link, path] : cases) EXPECT_EQ(XdgLoginItem::programPath(link), path) << link;
+}

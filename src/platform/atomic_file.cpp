@@ -19,12 +19,12 @@ bool fail(std::string* error, const std::string& what) {
 
 bool writeFileAtomically(const std::filesystem::path& requested, std::string_view contents, std::string* error) {
     // A symbolic link (a settings file kept in a dotfiles folder, say) stays a link: the file it points at is
-    // the one replaced.
+    // the one replaced. A link into a folder that is gone is replaced itself, so the save still succeeds.
     std::error_code ec;
     std::filesystem::path path = requested;
     if (std::filesystem::is_symlink(requested, ec)) {
         const auto resolved = std::filesystem::weakly_canonical(requested, ec);
-        if (!ec) path = resolved;
+        if (!ec && std::filesystem::is_directory(resolved.parent_path(), ec)) path = resolved;
     }
     // The replacement keeps the permissions the user gave the file; a new file is readable as ordinary ones are.
     mode_t mode = 0644;

@@ -59,4 +59,10 @@ TEST_F(AtomicFileTest, KeepsTheFilesPermissionsAndTheLinkThatPointsAtIt) {
     for (const auto& e : fs::directory_iterator(real.parent_path())) {
         EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos) << e.path();
     }
+
+    // A link into a folder that no longer exists would make every save fail; the link gives way instead.
+    fs::remove_all(real.parent_path());
+    ASSERT_TRUE(writeFileAtomically(link, "newest"));
+    EXPECT_FALSE(fs::is_symlink(link));
+    EXPECT_EQ(clicktrove::testing::readFile(link), "newest");
 }

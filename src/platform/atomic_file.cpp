@@ -5,8 +5,6 @@
 #include <unistd.h>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 namespace clicktrove::platform {
 
@@ -79,12 +77,24 @@ bool writeFileAtomically(const std::filesystem::path& requested, std::string_vie
 }
 
 bool readWholeFile(const std::filesystem::path& path, std::string& contents, std::string* error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return fail(error, "cannot open " + path.string());
-    std::ostringstream s;
-    s << in.rdbuf();
-    if (in.bad()) return fail(error, "cannot read " + path.string());
-    contents = s.str();
+    // Plain reads, because a stream reads a folder as an empty file without any error.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return fail(error, "cannot open " + path.string());
+    std::string data;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            fail(error, "cannot read " + path.string());
+            ::close(fd);
+            return false;
+        }
+        data.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    contents = std::move(data);
     return true;
 }
 

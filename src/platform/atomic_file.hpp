@@ -13,7 +13,7 @@ namespace clicktrove::platform {
 // failure; the old file is then untouched.
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view contents, std::string* error = nullptr);
 
-// Reads a whole file. Returns false when it cannot be opened or read.
+// Reads a whole file. Returns false when it cannot be opened or read, a folder included.
 bool readWholeFile(const std::filesystem::path& path, std::string& contents, std::string* error = nullptr);
 
 }  // namespace clicktrove::platform

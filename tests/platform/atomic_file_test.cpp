@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <filesystem>
+#include <optional>
 
 using clicktrove::platform::readWholeFile;
 using clicktrove::platform::writeFileAtomically;
@@ -65,4 +66,23 @@ TEST_F(AtomicFileTest, KeepsTheFilesPermissionsAndTheLinkThatPointsAtIt) {
     ASSERT_TRUE(writeFileAtomically(link, "newest"));
     EXPECT_FALSE(fs::is_symlink(link));
     EXPECT_EQ(clicktrove::testing::readFile(link), "newest");
+}
+
+TEST_F(AtomicFileTest, ReadsWholeFilesAndFailsForAFolderOrNothing) {
+    const auto file = tempHome.root() / "data.bin";
+    const std::string bytes = std::string("a\0b", 3) + std::string(200000, 'x');
+    clicktrove::testing::writeFile(file, bytes);
+    const std::pair<std::filesystem::path, std::optional<std::string>> cases[] = {
+        {file, bytes},
+        {tempHome.root(), std::nullopt},
+        {tempHome.root() / "missing", std::nullopt},
+    };
+    for (const auto& [path, expected] : cases) {
+        SCOPED_TRACE(path.string());
+        std::string read = "left alone on failure";
+        std::string error;
+        EXPECT_EQ(readWholeFile(path, read, &error), expected.has_value());
+        EXPECT_EQ(read, expected.value_or("left alone on failure"));
+        EXPECT_EQ(error.empty(), expected.has_value());
+    }
 }

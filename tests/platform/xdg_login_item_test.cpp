@@ -38,6 +38,9 @@ TEST_F(XdgLoginItemTest, StatusFollowsTheAutostartEntry) {
         if (c.contents) writeFile(entry(), c.contents);
         EXPECT_EQ(item.status(), c.expected);
     }
+    fs::remove(entry());
+    fs::create_directories(entry());
+    EXPECT_EQ(item.status(), LoginItem::Status::notRegistered) << "a folder in the entry's place starts nothing";
 }
 
 TEST_F(XdgLoginItemTest, RegisterWritesAnEntryAndUnregisterRemovesIt) {

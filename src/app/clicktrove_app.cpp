@@ -42,7 +42,7 @@ ClicktroveApp::~ClicktroveApp() {
 
 void ClicktroveApp::start() {
     // Analytics first, so that "AppLaunched" precedes the settings' own signals sent while the view model loads.
-    analytics_.useBuildClient(services_.mainQueue);
+    if (options_.installBuildAnalyticsClient) analytics_.useBuildClient(services_.mainQueue);
     analytics_.configure();
     analytics_.track(AnalyticsManager::kAppLaunched);
     reportDisplayFacts();

@@ -34,6 +34,8 @@ public:
         WindowFactory makeWindow;
         // How long after launch the start-minimised check runs.
         std::chrono::milliseconds hideDelay{100};
+        // The application installs the client of its build; tests keep the one they gave the manager.
+        bool installBuildAnalyticsClient = true;
     };
 
     ClicktroveApp(ViewModelServices services, AnalyticsManager& analytics, Options options, QObject* parent = nullptr);

@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName("clicktrove");
 
     clicktrove::ClicktroveApp app(clicktrove::ViewModelServices::makeReal(), clicktrove::AnalyticsManager::shared(),
-                                  {clicktrove::mainWindowFactory(), std::chrono::milliseconds(100)});
+                                  {clicktrove::mainWindowFactory(), std::chrono::milliseconds(100), true});
     app.start();
     return QApplication::exec();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -62,6 +63,13 @@ public:
     virtual void post(std::span<const MouseEvent> events) = 0;
     // The cursor in global coordinates, or nothing when it cannot be read.
     virtual std::optional<GlobalPoint> cursorPosition() = 0;
+    // The cursor as it was at most maxAge ago. An implementation may answer from a reading it requested
+    // right after its last posting operation, so that a caller on a 1 ms cadence does not wait for a round
+    // trip to the display server on every tick. The default reads afresh.
+    virtual std::optional<GlobalPoint> recentCursorPosition(std::chrono::nanoseconds maxAge) {
+        (void)maxAge;
+        return cursorPosition();
+    }
     // Replaces out with the monitors' rectangles, the primary first. Reuses out's storage so that a caller
     // asking on every tick allocates nothing.
     virtual void readScreens(std::vector<ScreenRect>& out) = 0;

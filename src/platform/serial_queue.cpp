@@ -4,10 +4,26 @@
 #include <sys/prctl.h>
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <ctime>
 #include <optional>
 
 namespace clicktrove::platform {
+
+namespace {
+
+// The most the queue's thread waits on the CPU before a deadline; bounds the cost of a badly loaded machine.
+constexpr std::chrono::nanoseconds kMaxWakeLatency = std::chrono::microseconds(100);
+
+inline void cpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#elif defined(__aarch64__)
+    asm volatile("yield");
+#endif
+}
+
+}  // namespace
 
 // Shared between the queue and the Timer handle, so that a handler run in progress keeps its state alive
 // when the handle is dropped meanwhile. Every field is guarded by the queue's mutex.
@@ -92,8 +108,15 @@ std::unique_ptr<OneShotTimer> SerialQueue::createTimer(Task handler) {
     return std::make_unique<Timer>(*this, std::move(state));
 }
 
-void SerialQueue::sleepFor(std::chrono::nanoseconds duration) {
-    if (duration.count() <= 0) return;
+void SerialQueue::sleepFor(std::chrono::nanoseconds duration, std::stop_token stop) {
+    if (duration.count() <= 0 || stop.stop_requested()) return;
+    if (stop.stop_possible()) {
+        std::mutex mutex;
+        std::condition_variable_any cv;
+        std::unique_lock lock(mutex);
+        cv.wait_for(lock, stop, duration, [] { return false; });
+        return;
+    }
     timespec deadline{};
     ::clock_gettime(CLOCK_MONOTONIC, &deadline);
     const auto total = static_cast<long long>(deadline.tv_nsec) + duration.count() % 1'000'000'000;
@@ -112,6 +135,15 @@ void SerialQueue::wake() {
     // Called after changing the queue's state; a timer re-armed from its own handler finds no waiter, and
     // notify_one without a waiter costs no system call.
     cv_.notify_one();
+}
+
+void SerialQueue::learnWakeLatency(std::chrono::steady_clock::time_point askedFor) {
+    using std::chrono::nanoseconds;
+    auto late = std::chrono::duration_cast<nanoseconds>(std::chrono::steady_clock::now() - askedFor);
+    late = std::clamp(late, nanoseconds(0), kMaxWakeLatency);
+    // Moving average over about eight wake-ups: follows a change of load within a few ticks, ignores one
+    // stray preemption.
+    wakeLatency_ += (late - wakeLatency_) / 8;
 }
 
 void SerialQueue::run() {
@@ -140,8 +172,18 @@ void SerialQueue::run() {
             continue;
         }
         const auto deadline = *next->deadline;
-        if (std::chrono::steady_clock::now() < deadline) {
-            cv_.wait_until(lock, deadline);
+        const auto now = std::chrono::steady_clock::now();
+        if (now < deadline) {
+            const auto wakeAt = deadline - wakeLatency_;
+            if (now < wakeAt) {
+                if (cv_.wait_until(lock, wakeAt) == std::cv_status::timeout) learnWakeLatency(wakeAt);
+            } else {
+                // Inside the window the kernel's wake-up latency would overshoot: wait the rest on the CPU,
+                // without the lock so that callers are never held up by it.
+                lock.unlock();
+                while (std::chrono::steady_clock::now() < deadline) cpuRelax();
+                lock.lock();
+            }
             continue;
         }
         next->deadline.reset();

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <stop_token>
 
 namespace clicktrove::platform {
 
@@ -19,8 +20,9 @@ public:
     virtual void async(Task task) = 0;
     // A one-shot timer whose handler runs on this queue. The queue must outlive its timers.
     virtual std::unique_ptr<OneShotTimer> createTimer(Task handler) = 0;
-    // Blocks the calling thread (work on the queue blocks the queue) for about duration.
-    virtual void sleepFor(std::chrono::nanoseconds duration) = 0;
+    // Blocks the calling thread (work on the queue blocks the queue) for about duration, or until a stop is
+    // requested on stop.
+    virtual void sleepFor(std::chrono::nanoseconds duration, std::stop_token stop = {}) = 0;
 };
 
 }  // namespace clicktrove::platform

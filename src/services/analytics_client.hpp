@@ -35,6 +35,24 @@ public:
     virtual void initialize(const Configuration& configuration) = 0;
     // Queues one signal (no float value, no custom user identifier).
     virtual void signal(const std::string& name, const Parameters& parameters) = 0;
+
+    // What only the application knows about its display; reported with every later signal.
+    struct DisplayFacts {
+        // The primary screen in logical pixels and its device-pixel ratio; absent without a screen.
+        std::optional<double> screenWidth;
+        std::optional<double> screenHeight;
+        std::optional<double> screenScale;
+        // "Light" or "Dark"; absent when unknown.
+        std::optional<std::string> colorScheme;
+        std::optional<bool> rightToLeft;
+    };
+    virtual void setDisplayFacts(const DisplayFacts&) {}
+
+    // The application's lifecycle, which Linux does not announce to libraries: the app calls these from its main
+    // loop (will-terminate also on SIGTERM) and when its main window gains or loses the focus.
+    virtual void applicationWillTerminate() {}
+    virtual void applicationDidResignActive() {}
+    virtual void applicationWillBecomeActive() {}
 };
 
 // The client of a build without analytics: accepts everything and sends nothing.

@@ -1,6 +1,7 @@
 #include "services/analytics_manager.hpp"
 
 #include "build_config.hpp"
+#include "services/tallywire_analytics_client.hpp"
 
 namespace clicktrove {
 
@@ -17,6 +18,10 @@ AnalyticsManager::AnalyticsManager(std::shared_ptr<AnalyticsClient> client) : cl
 void AnalyticsManager::setClient(std::shared_ptr<AnalyticsClient> client) {
     std::lock_guard lock(mutex_);
     client_ = client ? std::move(client) : std::make_shared<EmptyAnalyticsClient>();
+}
+
+void AnalyticsManager::useBuildClient(std::shared_ptr<platform::MainQueue> mainQueue) {
+    setClient(TallywireAnalyticsClient::forBuild(std::move(mainQueue)));
 }
 
 std::shared_ptr<AnalyticsClient> AnalyticsManager::client() const {
@@ -38,6 +43,22 @@ void AnalyticsManager::configure() {
 
 void AnalyticsManager::track(const std::string& name, const Parameters& parameters) {
     client()->signal(name, parameters);
+}
+
+void AnalyticsManager::setDisplayFacts(const AnalyticsClient::DisplayFacts& facts) {
+    client()->setDisplayFacts(facts);
+}
+
+void AnalyticsManager::applicationWillTerminate() {
+    client()->applicationWillTerminate();
+}
+
+void AnalyticsManager::applicationDidResignActive() {
+    client()->applicationDidResignActive();
+}
+
+void AnalyticsManager::applicationWillBecomeActive() {
+    client()->applicationWillBecomeActive();
 }
 
 void AnalyticsManager::trackStartClicking(ClickType clickType) {

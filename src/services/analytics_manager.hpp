@@ -5,6 +5,8 @@
 #include "services/analytics_client.hpp"
 #include "services/app_theme.hpp"
 
+#include "platform/main_queue.hpp"
+
 #include <memory>
 #include <mutex>
 #include <string>
@@ -44,6 +46,9 @@ public:
 
     // Replaces the client: the application installs the real one before configure(); tests a recording one.
     void setClient(std::shared_ptr<AnalyticsClient> client);
+    // Installs the client of this build before configure(): the Tallywire client on the production threads
+    // around the app's main queue when the build has an analytics application identifier, else the empty one.
+    void useBuildClient(std::shared_ptr<platform::MainQueue> mainQueue);
 
     // The configuration the program runs with: the build's application identifier, the log handler at the
     // debug level, test mode explicitly off, everything else the client's default.
@@ -52,6 +57,12 @@ public:
     void configure();
     // Sends one signal with its parameters unchanged.
     void track(const std::string& name, const Parameters& parameters = {});
+
+    // Hand-overs to the client: the display facts its signals report and the application's lifecycle.
+    void setDisplayFacts(const AnalyticsClient::DisplayFacts& facts);
+    void applicationWillTerminate();
+    void applicationDidResignActive();
+    void applicationWillBecomeActive();
 
     // The catalogue's signals with parameters, spelled once here.
     void trackStartClicking(ClickType clickType);

@@ -1,8 +1,8 @@
 #include "platform/atomic_file.hpp"
 #include "support/temp_home.hpp"
 
-#include <filesystem>
 #include <gtest/gtest.h>
+#include <filesystem>
 
 using clicktrove::platform::readWholeFile;
 using clicktrove::platform::writeFileAtomically;

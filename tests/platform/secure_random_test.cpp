@@ -1,7 +1,7 @@
 #include "platform/secure_random.hpp"
 
-#include <deque>
 #include <gtest/gtest.h>
+#include <deque>
 #include <limits>
 
 using clicktrove::platform::RandomSource;

@@ -6,13 +6,23 @@ FakeMouseInput::FakeMouseInput(const Clock& clock) : clock_(clock) {}
 
 void FakeMouseInput::post(std::span<const MouseEvent> events) {
     const auto time = clock_.monotonicNow();
-    std::lock_guard lock(mutex_);
-    if (!canPost_) return;
-    ++operations_;
-    for (const auto& e : events) {
-        recorded_.push_back({e, time, operations_});
-        if (follows_ && e.kind != MouseEvent::Kind::scroll) cursor_ = e.point;
+    std::function<void(std::span<const MouseEvent>)> hook;
+    {
+        std::lock_guard lock(mutex_);
+        if (!canPost_) return;
+        ++operations_;
+        for (const auto& e : events) {
+            recorded_.push_back({e, time, operations_});
+            if (follows_ && e.kind != MouseEvent::Kind::scroll) cursor_ = e.point;
+        }
+        hook = onPost_;
     }
+    if (hook) hook(events);
+}
+
+void FakeMouseInput::setOnPost(std::function<void(std::span<const MouseEvent>)> hook) {
+    std::lock_guard lock(mutex_);
+    onPost_ = std::move(hook);
 }
 
 std::optional<GlobalPoint> FakeMouseInput::cursorPosition() {

@@ -4,6 +4,7 @@
 #include "platform/mouse_input.hpp"
 
 #include <chrono>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -34,6 +35,9 @@ public:
     void setCursorFollowsEvents(bool follows);
     void setScreens(std::vector<ScreenRect> screens);
     void setCanPost(bool canPost);
+    // Called after each posting operation has been recorded, outside the fake's lock, on the posting
+    // thread: lets a test act in the middle of a tick.
+    void setOnPost(std::function<void(std::span<const MouseEvent>)> hook);
 
     std::vector<Recorded> recorded() const;
     std::vector<MouseEvent> events() const;
@@ -49,6 +53,7 @@ private:
     bool follows_ = true;
     bool canPost_ = true;
     int operations_ = 0;
+    std::function<void(std::span<const MouseEvent>)> onPost_;
 };
 
 }  // namespace clicktrove::platform

@@ -61,7 +61,7 @@ std::unique_ptr<OneShotTimer> ManualWorkQueue::createTimer(Task handler) {
     return std::make_unique<Timer>(*this, std::move(state));
 }
 
-void ManualWorkQueue::sleepFor(std::chrono::nanoseconds duration) {
+void ManualWorkQueue::sleepFor(std::chrono::nanoseconds duration, std::stop_token stop) {
     std::function<void(std::chrono::nanoseconds)> hook;
     {
         std::lock_guard lock(mutex_);
@@ -69,7 +69,7 @@ void ManualWorkQueue::sleepFor(std::chrono::nanoseconds duration) {
         hook = sleepHook_;
     }
     if (hook) hook(duration);
-    if (duration.count() > 0) clock_.advance(duration);
+    if (duration.count() > 0 && !stop.stop_requested()) clock_.advance(duration);
 }
 
 int ManualWorkQueue::runPending() {

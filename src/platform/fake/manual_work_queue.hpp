@@ -13,8 +13,9 @@
 namespace clicktrove::platform {
 
 // A work queue for tests, driven step by step on a FakeClock: tasks wait for runPending(); timers fire when
-// advance() or fireNextTimer() moves the clock to their deadline. sleepFor() advances the clock by the
-// duration (after calling the sleep hook, which lets a test act "while" the queue sleeps). Everything runs
+// advance() or fireNextTimer() moves the clock to their deadline. sleepFor() calls the sleep hook (which lets
+// a test act "while" the queue sleeps) and then advances the clock by the duration, or not at all when a stop
+// was requested meanwhile. Everything runs
 // on the calling thread.
 class ManualWorkQueue final : public WorkQueue {
 public:
@@ -22,7 +23,7 @@ public:
 
     void async(Task task) override;
     std::unique_ptr<OneShotTimer> createTimer(Task handler) override;
-    void sleepFor(std::chrono::nanoseconds duration) override;
+    void sleepFor(std::chrono::nanoseconds duration, std::stop_token stop = {}) override;
 
     // Runs queued tasks, including those queued meanwhile. Returns how many ran.
     int runPending();

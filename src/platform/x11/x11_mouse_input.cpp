@@ -1,9 +1,14 @@
 #include "platform/x11/x11_mouse_input.hpp"
 
+#include <X11/Xlib-xcb.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xrandr.h>
+#include <xcb/xcb.h>
+#include <xcb/xproto.h>
+#include <xcb/xtest.h>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 namespace clicktrove::platform {
@@ -26,12 +31,12 @@ unsigned int xButton(MouseButton b) {
     return 1;
 }
 
-int toPixel(double v) {
+// The protocol carries 16-bit root coordinates; the server clamps the pointer to the screen anyway.
+std::int16_t toPixel(double v) {
     if (!std::isfinite(v)) return 0;
-    // Far outside any screen the server clamps anyway; keep the value inside int.
-    if (v > 1e9) return 1'000'000'000;
-    if (v < -1e9) return -1'000'000'000;
-    return static_cast<int>(std::lround(v));
+    if (v > 32767) return 32767;
+    if (v < -32768) return -32768;
+    return static_cast<std::int16_t>(std::lround(v));
 }
 
 }  // namespace
@@ -42,7 +47,10 @@ X11MouseInput::X11MouseInput(std::string displayName) : displayName_(std::move(d
 }
 
 X11MouseInput::~X11MouseInput() {
-    if (display_) XCloseDisplay(display_);
+    if (display_) {
+        if (xcb_) dropPrefetchLocked();
+        XCloseDisplay(display_);
+    }
 }
 
 bool X11MouseInput::connectLocked() {
@@ -52,6 +60,7 @@ bool X11MouseInput::connectLocked() {
     if (!name || !*name) return false;
     display_ = XOpenDisplay(name);
     if (!display_) return false;
+    xcb_ = XGetXCBConnection(display_);
     int eventBase = 0, errorBase = 0, major = 0, minor = 0;
     hasXtest_ = XTestQueryExtension(display_, &eventBase, &errorBase, &major, &minor);
     int randrError = 0;
@@ -107,19 +116,22 @@ void X11MouseInput::refreshScreensLocked() {
     screensValid_ = true;
 }
 
+// The input goes out through XCB so that the events and the pointer query behind them leave in one write.
 void X11MouseInput::fakeMotionLocked(GlobalPoint p) {
     refreshScreensLocked();
     const ScreenRect& primary = screens_.front();
-    XTestFakeMotionEvent(display_, -1, toPixel(p.x + primary.x), toPixel(p.y + primary.y), CurrentTime);
+    xcb_test_fake_input(xcb_, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, XCB_NONE, toPixel(p.x + primary.x),
+                        toPixel(p.y + primary.y), 0);
 }
 
 void X11MouseInput::fakeButtonLocked(unsigned int button, bool press) {
-    XTestFakeButtonEvent(display_, button, press ? True : False, CurrentTime);
+    xcb_test_fake_input(xcb_, press ? XCB_BUTTON_PRESS : XCB_BUTTON_RELEASE, static_cast<std::uint8_t>(button),
+                        XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
 }
 
 void X11MouseInput::post(std::span<const MouseEvent> events) {
     std::lock_guard lock(mutex_);
-    if (!display_ || !hasXtest_ || events.empty()) return;
+    if (!display_ || !xcb_ || !hasXtest_ || events.empty()) return;
     // XTest button events happen wherever the pointer is, so a button event at a point first moves the
     // pointer there; consecutive events at the same point share one motion.
     bool moved = false;
@@ -151,8 +163,44 @@ void X11MouseInput::post(std::span<const MouseEvent> events) {
             }
         }
     }
-    // XFlush, not XSync: a round trip per operation would stall the 1 ms cadence whenever the server is busy.
-    XFlush(display_);
+    dropPrefetchLocked();
+    prefetch_ = xcb_query_pointer(xcb_, static_cast<xcb_window_t>(DefaultRootWindow(display_))).sequence;
+    prefetchSentAt_ = std::chrono::steady_clock::now();
+    // A flush, not a sync: a round trip per operation would stall the 1 ms cadence whenever the server is
+    // busy.
+    xcb_flush(xcb_);
+}
+
+void X11MouseInput::dropPrefetchLocked() {
+    if (prefetch_) xcb_discard_reply(xcb_, *prefetch_);
+    prefetch_.reset();
+}
+
+std::optional<GlobalPoint> X11MouseInput::toGlobalLocked(int rootX, int rootY) {
+    refreshScreensLocked();
+    const ScreenRect& primary = screens_.front();
+    return GlobalPoint{rootX - primary.x, rootY - primary.y};
+}
+
+std::optional<GlobalPoint> X11MouseInput::recentCursorPosition(std::chrono::nanoseconds maxAge) {
+    {
+        std::lock_guard lock(mutex_);
+        if (display_ && prefetch_ && std::chrono::steady_clock::now() - prefetchSentAt_ <= maxAge) {
+            xcb_query_pointer_cookie_t cookie{*prefetch_};
+            prefetch_.reset();
+            xcb_generic_error_t* error = nullptr;
+            xcb_query_pointer_reply_t* reply = xcb_query_pointer_reply(xcb_, cookie, &error);
+            std::free(error);
+            if (reply) {
+                const bool sameScreen = reply->same_screen;
+                const int x = reply->root_x, y = reply->root_y;
+                std::free(reply);
+                if (!sameScreen) return std::nullopt;
+                return toGlobalLocked(x, y);
+            }
+        }
+    }
+    return cursorPosition();
 }
 
 std::optional<GlobalPoint> X11MouseInput::cursorPosition() {
@@ -165,9 +213,7 @@ std::optional<GlobalPoint> X11MouseInput::cursorPosition() {
         // The pointer is on another X screen: its position means nothing in this screen's space.
         return std::nullopt;
     }
-    refreshScreensLocked();
-    const ScreenRect& primary = screens_.front();
-    return GlobalPoint{rootX - primary.x, rootY - primary.y};
+    return toGlobalLocked(rootX, rootY);
 }
 
 void X11MouseInput::readScreens(std::vector<ScreenRect>& out) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 struct _XDisplay;
+struct xcb_connection_t;
 
 namespace clicktrove::platform {
 
@@ -27,6 +28,7 @@ public:
 
     void post(std::span<const MouseEvent> events) override;
     std::optional<GlobalPoint> cursorPosition() override;
+    std::optional<GlobalPoint> recentCursorPosition(std::chrono::nanoseconds maxAge) override;
     void readScreens(std::vector<ScreenRect>& out) override;
     // Connects again when the display was not there before, so a poll can notice a server that came later.
     bool canPost() override;
@@ -39,6 +41,8 @@ private:
     void refreshScreensLocked();
     void fakeMotionLocked(GlobalPoint p);
     void fakeButtonLocked(unsigned int button, bool press);
+    std::optional<GlobalPoint> toGlobalLocked(int rootX, int rootY);
+    void dropPrefetchLocked();
 
     std::string displayName_;
     std::mutex mutex_;
@@ -46,6 +50,11 @@ private:
     bool hasXtest_ = false;
     bool hasRandr_ = false;
     int randrEventBase_ = 0;
+    // The same connection seen through XCB, for a pointer query whose reply is collected later: each
+    // posting operation sends one behind its events, and the next tick finds the answer already there.
+    xcb_connection_t* xcb_ = nullptr;
+    std::optional<unsigned int> prefetch_;  // sequence number of the outstanding query
+    std::chrono::steady_clock::time_point prefetchSentAt_{};
     // The monitor layout changes rarely; reading it costs a round trip, so it is kept for a short while and
     // also dropped whenever RandR reports a change.
     std::vector<ScreenRect> screens_;  // root coordinates, primary first

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "analytics/platform_facts.hpp"
+
+#include <filesystem>
+#include <map>
+#include <mutex>
+
+namespace clicktrove::analytics {
+
+// The facts of this Linux machine: kernel and machine from uname, the distribution from os-release, the model
+// from the firmware's DMI table or the device tree, locale and languages from the environment. What only the
+// app knows (screen, colour scheme, layout direction, accessibility settings) it hands in.
+class LinuxPlatformFactsSource final : public PlatformFactsSource {
+public:
+    // root lets tests point the file reads (os-release, DMI, device tree) at a prepared tree.
+    LinuxPlatformFactsSource(std::string appVersion, std::string appBuild, std::filesystem::path root = "/");
+
+    PlatformFacts facts() override;
+
+    void setMainScreen(std::optional<PlatformFacts::Screen> screen);
+    void setColorScheme(std::optional<std::string> scheme);
+    void setLayoutDirection(std::optional<PlatformFacts::LayoutDirection> direction);
+    void setAccessibility(std::optional<bool> reduceMotion, std::optional<bool> invertColors);
+
+    // "de_DE.UTF-8@euro" gives "de_DE"; "C", "POSIX" and empty give "en_US_POSIX".
+    static std::string localeFromEnvironmentValue(const std::string& value);
+    // The kernel release "6.1.0-18-amd64" gives 6, 1, 0.
+    static std::array<int, 3> parseKernelRelease(const std::string& release);
+    // The distribution's NAME from os-release text, or nothing.
+    static std::optional<std::string> osReleaseName(const std::string& text);
+
+private:
+    std::mutex mutex_;
+    PlatformFacts fixed_;
+};
+
+}  // namespace clicktrove::analytics

@@ -1,0 +1,135 @@
+#include "analytics/signal_cache.hpp"
+
+#include "platform/atomic_file.hpp"
+
+#include <mutex>
+#include <system_error>
+
+namespace clicktrove::analytics {
+
+using Level = LogHandler::LogLevel;
+
+SignalCache::SignalCache(std::optional<LogHandler> logHandler, int cacheLimit, std::filesystem::path cacheFile)
+    : logHandler_(std::move(logHandler)),
+      cacheLimit_(cacheLimit < 0 ? 0 : static_cast<std::size_t>(cacheLimit)),
+      file_(std::move(cacheFile)) {
+    std::unique_lock lock(mutex_);
+    load();
+}
+
+void SignalCache::load() {
+    if (file_.empty()) {
+        logTo(logHandler_, Level::error, "Failed to get disk cache url from FileManager.");
+        return;
+    }
+    logTo(logHandler_, Level::info, "Loading Telemetry cache from: file://" + file_.string());
+    std::string bytes;
+    if (!platform::readWholeFile(file_, bytes)) return;
+
+    // Decode before deleting, so a crash in between loses nothing; the file goes even when it is unreadable,
+    // since it would fail the same way at every start.
+    const nlohmann::json json = nlohmann::json::parse(bytes, nullptr, false);
+    std::vector<SignalPostBody> loaded;
+    std::size_t skipped = 0;
+    if (json.is_array()) {
+        for (const auto& element : json) {
+            if (auto body = SignalPostBody::fromCacheJson(element)) {
+                loaded.push_back(std::move(*body));
+            } else {
+                ++skipped;
+            }
+        }
+    }
+    std::error_code ec;
+    std::filesystem::remove(file_, ec);
+    if (!json.is_array()) return;
+    if (skipped > 0) {
+        logTo(logHandler_, Level::error, "Skipped " + std::to_string(skipped) + " unreadable cached signal(s)");
+    }
+    logTo(logHandler_, Level::info, "Loaded " + std::to_string(loaded.size()) + " signals");
+    for (auto& body : loaded) cachedSignals_.push_back(std::move(body));
+    trimLocked();
+}
+
+void SignalCache::trimLocked() {
+    while (cachedSignals_.size() > cacheLimit_) cachedSignals_.pop_front();
+}
+
+void SignalCache::push(SignalPostBody signal) {
+    std::unique_lock lock(mutex_);
+    cachedSignals_.push_back(std::move(signal));
+    trimLocked();
+}
+
+void SignalCache::push(std::vector<SignalPostBody> signals) {
+    std::unique_lock lock(mutex_);
+    for (auto& s : signals) cachedSignals_.push_back(std::move(s));
+    trimLocked();
+}
+
+std::vector<SignalPostBody> SignalCache::pop() {
+    std::unique_lock lock(mutex_);
+    const std::size_t n = std::min(cachedSignals_.size(), maximumNumberOfSignalsToPopAtOnce);
+    std::vector<SignalPostBody> batch(std::make_move_iterator(cachedSignals_.begin()),
+                                      std::make_move_iterator(cachedSignals_.begin() + static_cast<long>(n)));
+    cachedSignals_.erase(cachedSignals_.begin(), cachedSignals_.begin() + static_cast<long>(n));
+    return batch;
+}
+
+std::size_t SignalCache::count() const {
+    std::shared_lock lock(mutex_);
+    return cachedSignals_.size();
+}
+
+SignalCache::Batch SignalCache::popBatch() {
+    auto signals = pop();
+    std::unique_lock lock(mutex_);
+    Batch batch{nextToken_++, std::move(signals)};
+    if (!batch.signals.empty()) inFlight_[batch.token] = batch.signals;
+    return batch;
+}
+
+void SignalCache::finishBatch(std::uint64_t token) {
+    std::unique_lock lock(mutex_);
+    inFlight_.erase(token);
+}
+
+void SignalCache::returnBatch(std::uint64_t token) {
+    std::unique_lock lock(mutex_);
+    const auto it = inFlight_.find(token);
+    if (it == inFlight_.end()) return;
+    for (auto& s : it->second) cachedSignals_.push_back(std::move(s));
+    inFlight_.erase(it);
+    trimLocked();
+}
+
+bool SignalCache::save() {
+    std::unique_lock lock(mutex_);
+    nlohmann::ordered_json array = nlohmann::ordered_json::array();
+    // Batches in flight are older than anything still listed.
+    for (const auto& [token, signals] : inFlight_) {
+        for (const auto& s : signals) array.push_back(s.toCacheJson());
+    }
+    for (const auto& s : cachedSignals_) array.push_back(s.toCacheJson());
+    const std::string bytes = array.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+
+    std::error_code ec;
+    if (file_.empty()) {
+        logTo(logHandler_, Level::error, "Error saving Telemetry cache");
+        return false;
+    }
+    std::filesystem::create_directories(file_.parent_path(), ec);
+    if (!platform::writeFileAtomically(file_, bytes)) {
+        logTo(logHandler_, Level::error, "Error saving Telemetry cache");
+        return false;
+    }
+    logTo(logHandler_, Level::info,
+          "Saved Telemetry cache " + std::to_string(bytes.size()) + " bytes of " + std::to_string(array.size()) +
+              " signals");
+    cachedSignals_.clear();
+    // The saved batches are the file's now: a late failure must not also put them back in memory.
+    inFlight_.clear();
+    return true;
+}
+
+}  // namespace clicktrove::analytics

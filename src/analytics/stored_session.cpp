@@ -1,0 +1,40 @@
+#include "analytics/stored_session.hpp"
+
+#include <cmath>
+#include <nlohmann/json.hpp>
+
+namespace clicktrove::analytics {
+
+std::string StoredSession::encodeList(const std::vector<StoredSession>& sessions) {
+    nlohmann::ordered_json array = nlohmann::ordered_json::array();
+    for (const auto& s : sessions) {
+        // Whole seconds, cut toward zero.
+        const auto st = std::chrono::duration_cast<std::chrono::seconds>(s.startedAt.time_since_epoch()).count();
+        array.push_back({{"st", st}, {"dn", s.durationInSeconds}});
+    }
+    return array.dump();
+}
+
+std::optional<std::vector<StoredSession>> StoredSession::decodeList(const std::string& text) {
+    const auto json = nlohmann::json::parse(text, nullptr, false);
+    if (!json.is_array()) return std::nullopt;
+    std::vector<StoredSession> sessions;
+    for (const auto& element : json) {
+        if (!element.is_object()) return std::nullopt;
+        const auto st = element.find("st");
+        const auto dn = element.find("dn");
+        if (st == element.end() || !st->is_number() || dn == element.end() || !dn->is_number_integer()) {
+            return std::nullopt;
+        }
+        const double seconds = st->get<double>();
+        if (!std::isfinite(seconds) || std::fabs(seconds) > 1e15) return std::nullopt;
+        StoredSession s;
+        s.startedAt = std::chrono::system_clock::time_point(
+            std::chrono::duration_cast<std::chrono::system_clock::duration>(std::chrono::duration<double>(seconds)));
+        s.durationInSeconds = dn->get<std::int64_t>();
+        sessions.push_back(s);
+    }
+    return sessions;
+}
+
+}  // namespace clicktrove::analytics

@@ -1,0 +1,288 @@
+#include "app/auto_clicker_view_model.hpp"
+
+#include "app/macro_controller.hpp"
+#include "app/run_controller.hpp"
+#include "engine/click_engine.hpp"
+#include "engine/model_json.hpp"
+#include "engine/permission_manager.hpp"
+#include "platform/atomic_file.hpp"
+#include "platform/clock.hpp"
+#include "platform/secure_random.hpp"
+#include "services/analytics_manager.hpp"
+#include "services/coordinate_recorder.hpp"
+#include "services/history_manager.hpp"
+#include "services/menu_bar_manager.hpp"
+#include "services/profile_manager.hpp"
+#include "services/settings_manager.hpp"
+#include "services/storage_manager.hpp"
+
+#include <QPointer>
+#include <algorithm>
+
+namespace clicktrove {
+
+namespace {
+
+std::unique_ptr<ClickEngine> makeEngine(const ViewModelServices& s) {
+    if (!s.engineQueue) return std::make_unique<ClickEngine>(*s.mouseInput, *s.mainQueue);
+    platform::RandomSource& random = s.random ? *s.random : platform::SecureRandom::instance();
+    return std::make_unique<ClickEngine>(*s.mouseInput, *s.mainQueue, *s.engineQueue, *s.clock, random);
+}
+
+}  // namespace
+
+AutoClickerViewModel::AutoClickerViewModel(ViewModelServices services, QObject* parent)
+    : QObject(parent),
+      services_(std::move(services)),
+      config_(services_.clock->now()),
+      status_(QStringLiteral("Stopped")),
+      cpsHistory_(kChartSamples, 0.0) {
+    permissionManager_ = std::make_unique<PermissionManager>(services_.inputPermission, *services_.mainQueue,
+                                                             *services_.urlOpener, *services_.clock);
+    clickEngine_ = makeEngine(services_);
+    shortcutManager_ = std::make_unique<ShortcutManager>(*services_.keyMonitor, *services_.mainQueue);
+    settingsManager_ = std::make_unique<SettingsManager>(
+        SettingsManager::Services{*services_.standardDefaults, *services_.loginItem, *services_.activationPolicy,
+                                  *services_.analytics, services_.log, *services_.clock});
+    profileManager_ = std::make_unique<ProfileManager>(*services_.storage, *services_.clock);
+    historyManager_ = std::make_unique<HistoryManager>(*services_.storage, *services_.clock);
+    coordinateRecorder_ =
+        std::make_unique<CoordinateRecorder>(*services_.mainQueue, *services_.mouseInput, *services_.audio);
+
+    run_ = std::make_shared<RunController>(*this, *clickEngine_);
+    macro_ = std::make_shared<MacroController>(*this);
+
+    // The main window shows the permission screen from this flag; it observes only the view model.
+    connect(permissionManager_.get(), &PermissionManager::hasAccessibilityPermissionChanged, this,
+            &AutoClickerViewModel::changed);
+
+    if (settingsManager_->rememberLastConfig()) setConfig(settingsManager_->lastConfig());
+    clickEngine_->setDelegate(run_);
+    run_->setupShortcuts();
+    run_->startGraphTimer();
+    restoreLastActivePreset();
+}
+
+AutoClickerViewModel::~AutoClickerViewModel() {
+    run_->stopGraphTimer();
+    // The macro controller goes first: it removes its monitor and cancels the playback steps.
+    macro_.reset();
+    // Reports already queued by the engine find no delegate once the controller is gone.
+    clickEngine_->setDelegate({});
+}
+
+double AutoClickerViewModel::averageIntervalMs() const {
+    return run_->averageIntervalMs();
+}
+
+void AutoClickerViewModel::setMenuBarManager(std::unique_ptr<MenuBarManager> manager) {
+    menuBarManager_ = std::move(manager);
+    // A menu handed over during a run would otherwise offer Start until the next change of the run state.
+    if (menuBarManager_) menuBarManager_->updateState(isRunning_, isPaused_);
+}
+
+// --- configuration ---
+
+void AutoClickerViewModel::setConfig(const ClickConfig& config) {
+    config_ = config;
+    emit configChanged();
+    emit changed();
+    syncConfig();
+}
+
+void AutoClickerViewModel::editConfig(const std::function<void(ClickConfig&)>& edit) {
+    if (edit) edit(config_);
+    emit configChanged();
+    emit changed();
+    syncConfig();
+}
+
+void AutoClickerViewModel::syncConfig() {
+    settingsManager_->setLastConfig(config_);
+    updateConfigModified();
+}
+
+void AutoClickerViewModel::updateConfigModified() {
+    setIsConfigModified(loadedConfig_.has_value() && *loadedConfig_ != config_);
+}
+
+void AutoClickerViewModel::restoreLastActivePreset() {
+    const auto id = services_.storage->lastActivePresetId();
+    if (!id) return;
+    const auto& presets = profileManager_->presets();
+    const auto it = std::find_if(presets.begin(), presets.end(), [&](const ClickPreset& p) { return p.id == *id; });
+    if (it == presets.end()) return;
+    const ClickPreset preset = *it;
+    setConfig(preset.config);
+    setActivePreset(preset.id, preset.name);
+    loadedConfig_ = preset.config;
+    setIsConfigModified(false);
+}
+
+// --- notices and presets ---
+
+void AutoClickerViewModel::showToast(const QString& message) {
+    setToastMessage(message);
+    services_.mainQueue->postAfter(kToastDuration, [self = QPointer<AutoClickerViewModel>(this), message] {
+        if (self && self->toastMessage_ && *self->toastMessage_ == message) self->setToastMessage(std::nullopt);
+    });
+}
+
+void AutoClickerViewModel::loadPreset(const ClickPreset& preset) {
+    setConfig(preset.config);
+    setActivePreset(preset.id, preset.name);
+    loadedConfig_ = preset.config;
+    setIsConfigModified(false);
+    services_.storage->setLastActivePresetId(preset.id);
+    showToast(QStringLiteral("Loaded preset '%1'").arg(QString::fromStdString(preset.name)));
+}
+
+void AutoClickerViewModel::saveAsNewPreset(const std::string& name) {
+    services_.analytics->track(AnalyticsManager::kSavePresetAsNew);
+    profileManager_->addPreset(name, config_);
+    const bool written = presetsFileIsCurrent();
+    if (profileManager_->presets().empty()) return;
+    const ClickPreset& added = profileManager_->presets().back();
+    setActivePreset(added.id, added.name);
+    loadedConfig_ = config_;
+    setIsConfigModified(false);
+    services_.storage->setLastActivePresetId(added.id);
+    const QString quoted = QString::fromStdString(name);
+    showToast(written ? QStringLiteral("Saved settings as new preset '%1'").arg(quoted)
+                      : QStringLiteral("Failed to save preset '%1'").arg(quoted));
+}
+
+void AutoClickerViewModel::saveChangesToActivePreset() {
+    if (!activePresetId_) return;
+    std::vector<ClickPreset> presets = profileManager_->presets();
+    const auto it =
+        std::find_if(presets.begin(), presets.end(), [&](const ClickPreset& p) { return p.id == *activePresetId_; });
+    if (it == presets.end()) return;
+    it->config = config_;
+    const std::string name = it->name;
+    profileManager_->setPresets(std::move(presets));
+    const bool written = presetsFileIsCurrent();
+    loadedConfig_ = config_;
+    setIsConfigModified(false);
+    const QString quoted = QString::fromStdString(name);
+    showToast(written ? QStringLiteral("Saved changes to '%1'").arg(quoted)
+                      : QStringLiteral("Failed to save changes to '%1'").arg(quoted));
+}
+
+bool AutoClickerViewModel::presetsFileIsCurrent() const {
+    const auto expected = toPrettyJsonText(profileManager_->presets());
+    if (!expected) return false;  // not encodable: nothing was written
+    std::string onDisk;
+    if (!platform::readWholeFile(services_.storage->appFolder() / StorageManager::kPresetsFileName, onDisk)) {
+        return false;
+    }
+    return onDisk == *expected;
+}
+
+// --- run control and macros ---
+
+void AutoClickerViewModel::startClicking() {
+    run_->startClicking();
+}
+void AutoClickerViewModel::stopClicking() {
+    run_->stopClicking();
+}
+void AutoClickerViewModel::pauseClicking() {
+    run_->pauseClicking();
+}
+void AutoClickerViewModel::resumeClicking() {
+    run_->resumeClicking();
+}
+void AutoClickerViewModel::resetStats() {
+    run_->resetStats();
+}
+void AutoClickerViewModel::handleShortcutAction(ShortcutManager::Action action) {
+    run_->handleShortcutAction(action);
+}
+void AutoClickerViewModel::emergencyStop() {
+    run_->emergencyStop();
+}
+void AutoClickerViewModel::clickEngineDidUpdate(std::int64_t totalClicks, std::int64_t cps,
+                                                std::int64_t remainingClicks, double elapsedTime) {
+    run_->clickEngineDidUpdate(totalClicks, cps, remainingClicks, elapsedTime);
+}
+void AutoClickerViewModel::clickEngineDidStop(bool completed) {
+    run_->clickEngineDidStop(completed);
+}
+void AutoClickerViewModel::startMacroRecording() {
+    macro_->startMacroRecording();
+}
+void AutoClickerViewModel::stopMacroRecording() {
+    macro_->stopMacroRecording();
+}
+void AutoClickerViewModel::playMacro() {
+    macro_->playMacro();
+}
+void AutoClickerViewModel::stopMacroPlayback() {
+    macro_->stopMacroPlayback();
+}
+void AutoClickerViewModel::exportMacro() {
+    macro_->exportMacro();
+}
+void AutoClickerViewModel::importMacro() {
+    macro_->importMacro();
+}
+
+// --- published stores ---
+
+template <class T>
+void AutoClickerViewModel::publish(T& field, T value, void (AutoClickerViewModel::*signal)()) {
+    field = std::move(value);
+    emit(this->*signal)();
+    emit changed();
+}
+
+void AutoClickerViewModel::setStatus(const QString& value) {
+    publish(status_, value, &AutoClickerViewModel::statusChanged);
+}
+void AutoClickerViewModel::setIsRunning(bool value) {
+    publish(isRunning_, value, &AutoClickerViewModel::isRunningChanged);
+}
+void AutoClickerViewModel::setIsPaused(bool value) {
+    publish(isPaused_, value, &AutoClickerViewModel::isPausedChanged);
+}
+void AutoClickerViewModel::setTotalClicks(std::int64_t value) {
+    publish(totalClicks_, value, &AutoClickerViewModel::totalClicksChanged);
+}
+void AutoClickerViewModel::setElapsedTime(double value) {
+    publish(elapsedTime_, value, &AutoClickerViewModel::elapsedTimeChanged);
+}
+void AutoClickerViewModel::setCps(std::int64_t value) {
+    publish(cps_, value, &AutoClickerViewModel::cpsChanged);
+}
+void AutoClickerViewModel::setRemainingClicks(std::int64_t value) {
+    publish(remainingClicks_, value, &AutoClickerViewModel::remainingClicksChanged);
+}
+void AutoClickerViewModel::setCpsHistory(std::vector<double> value) {
+    publish(cpsHistory_, std::move(value), &AutoClickerViewModel::cpsHistoryChanged);
+}
+void AutoClickerViewModel::setIsRecordingMacro(bool value) {
+    publish(isRecordingMacro_, value, &AutoClickerViewModel::isRecordingMacroChanged);
+}
+void AutoClickerViewModel::setRecordedClicks(std::vector<ClickRecord> value) {
+    publish(recordedClicks_, std::move(value), &AutoClickerViewModel::recordedClicksChanged);
+}
+void AutoClickerViewModel::setIsPlayingMacro(bool value) {
+    publish(isPlayingMacro_, value, &AutoClickerViewModel::isPlayingMacroChanged);
+}
+void AutoClickerViewModel::setToastMessage(std::optional<QString> value) {
+    publish(toastMessage_, std::move(value), &AutoClickerViewModel::toastMessageChanged);
+}
+void AutoClickerViewModel::setIsConfigModified(bool value) {
+    publish(isConfigModified_, value, &AutoClickerViewModel::isConfigModifiedChanged);
+}
+
+void AutoClickerViewModel::setActivePreset(const Uuid& id, const std::string& name) {
+    activePresetId_ = id;
+    emit activePresetIdChanged();
+    activePresetName_ = name;
+    emit activePresetNameChanged();
+    emit changed();
+}
+
+}  // namespace clicktrove

@@ -1,0 +1,225 @@
+#pragma once
+
+#include "app/view_model_services.hpp"
+#include "engine/click_config.hpp"
+#include "engine/click_preset.hpp"
+#include "engine/click_record.hpp"
+#include "engine/uuid.hpp"
+#include "services/shortcut_manager.hpp"
+
+#include <QObject>
+#include <QString>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace clicktrove {
+
+class ClickEngine;
+class CoordinateRecorder;
+class HistoryManager;
+class MacroController;
+class MenuBarManager;
+class PermissionManager;
+class ProfileManager;
+class RunController;
+class SettingsManager;
+
+// The one controller of the running application: every screen observes it and calls it; the tray menu and the
+// keyboard shortcuts reach it through callbacks. It owns the click engine and the session's services, holds the
+// configuration the Dashboard edits, publishes the run state and live statistics and remembers which preset the
+// configuration came from. Run control lives in RunController and macros in MacroController; this class holds
+// the published state and the configuration and preset operations.
+//
+// Each published property has its own change signal, emitted after every store (also of an equal value), and
+// every store also emits changed(), which screens that redraw as a whole listen to. Main thread only.
+class AutoClickerViewModel final : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(clicktrove::ClickConfig config READ config WRITE setConfig NOTIFY configChanged)
+    Q_PROPERTY(QString status READ status NOTIFY statusChanged)
+    Q_PROPERTY(bool isRunning READ isRunning NOTIFY isRunningChanged)
+    Q_PROPERTY(bool isPaused READ isPaused NOTIFY isPausedChanged)
+    Q_PROPERTY(qint64 totalClicks READ totalClicks NOTIFY totalClicksChanged)
+    Q_PROPERTY(double elapsedTime READ elapsedTime NOTIFY elapsedTimeChanged)
+    Q_PROPERTY(qint64 cps READ cps NOTIFY cpsChanged)
+    Q_PROPERTY(qint64 remainingClicks READ remainingClicks NOTIFY remainingClicksChanged)
+    Q_PROPERTY(std::vector<double> cpsHistory READ cpsHistory NOTIFY cpsHistoryChanged)
+    Q_PROPERTY(bool isRecordingMacro READ isRecordingMacro NOTIFY isRecordingMacroChanged)
+    Q_PROPERTY(std::vector<clicktrove::ClickRecord> recordedClicks READ recordedClicks NOTIFY recordedClicksChanged)
+    Q_PROPERTY(bool isPlayingMacro READ isPlayingMacro NOTIFY isPlayingMacroChanged)
+    Q_PROPERTY(QString toastMessage READ toastText NOTIFY toastMessageChanged)
+    Q_PROPERTY(QString activePresetName READ activePresetNameText NOTIFY activePresetNameChanged)
+    Q_PROPERTY(bool isConfigModified READ isConfigModified NOTIFY isConfigModifiedChanged)
+
+public:
+    static constexpr std::size_t kChartSamples = 30;
+    static constexpr std::chrono::milliseconds kToastDuration{2000};
+
+    // Creates the services in this order: permission monitor, engine, shortcuts, settings, presets, history,
+    // coordinate recorder; then takes the remembered configuration, becomes the engine's delegate, starts the
+    // shortcuts and the chart timer and restores the last active preset.
+    explicit AutoClickerViewModel(ViewModelServices services, QObject* parent = nullptr);
+    ~AutoClickerViewModel() override;
+
+    // --- published state ---
+    const ClickConfig& config() const { return config_; }
+    const QString& status() const { return status_; }
+    bool isRunning() const { return isRunning_; }
+    bool isPaused() const { return isPaused_; }
+    std::int64_t totalClicks() const { return totalClicks_; }
+    double elapsedTime() const { return elapsedTime_; }
+    std::int64_t cps() const { return cps_; }
+    std::int64_t remainingClicks() const { return remainingClicks_; }
+    // Oldest first, always kChartSamples long.
+    const std::vector<double>& cpsHistory() const { return cpsHistory_; }
+    bool isRecordingMacro() const { return isRecordingMacro_; }
+    const std::vector<ClickRecord>& recordedClicks() const { return recordedClicks_; }
+    bool isPlayingMacro() const { return isPlayingMacro_; }
+    const std::optional<QString>& toastMessage() const { return toastMessage_; }
+    const std::optional<Uuid>& activePresetId() const { return activePresetId_; }
+    const std::optional<std::string>& activePresetName() const { return activePresetName_; }
+    bool isConfigModified() const { return isConfigModified_; }
+    // The configuration as last loaded from or saved to a preset.
+    const std::optional<ClickConfig>& loadedConfig() const { return loadedConfig_; }
+    // Milliseconds per click of the current run, pauses excluded.
+    double averageIntervalMs() const;
+
+    // --- services the screens bind to directly ---
+    PermissionManager& permissionManager() const { return *permissionManager_; }
+    ShortcutManager& shortcutManager() const { return *shortcutManager_; }
+    SettingsManager& settingsManager() const { return *settingsManager_; }
+    ProfileManager& profileManager() const { return *profileManager_; }
+    HistoryManager& historyManager() const { return *historyManager_; }
+    CoordinateRecorder& coordinateRecorder() const { return *coordinateRecorder_; }
+    // The tray item; the window content hands over a new one each time it is shown and only the newest is kept.
+    // It shows the current run state from the moment it is stored.
+    MenuBarManager* menuBarManager() const { return menuBarManager_.get(); }
+    void setMenuBarManager(std::unique_ptr<MenuBarManager> manager);
+
+    // --- configuration: the only ways to store it; each store is followed by exactly one sync ---
+    void setConfig(const ClickConfig& config);
+    // Changes the configuration in place (one field or many) as one store.
+    void editConfig(const std::function<void(ClickConfig&)>& edit);
+
+    // --- notices and presets ---
+    // Shows the notice for kToastDuration; a newer, different notice keeps its own full duration.
+    void showToast(const QString& message);
+    void loadPreset(const ClickPreset& preset);
+    void saveAsNewPreset(const std::string& name);
+    void saveChangesToActivePreset();
+
+    // --- run control ---
+    void startClicking();
+    void stopClicking();
+    void pauseClicking();
+    void resumeClicking();
+    void resetStats();
+    void handleShortcutAction(ShortcutManager::Action action);
+    void emergencyStop();
+    // The engine's reports, as its delegate hands them on (each is hopped once more onto the main queue).
+    void clickEngineDidUpdate(std::int64_t totalClicks, std::int64_t cps, std::int64_t remainingClicks,
+                              double elapsedTime);
+    void clickEngineDidStop(bool completed);
+
+    // --- macros ---
+    void startMacroRecording();
+    void stopMacroRecording();
+    void playMacro();
+    void stopMacroPlayback();
+    void exportMacro();
+    void importMacro();
+
+    QString toastText() const { return toastMessage_.value_or(QString()); }
+    QString activePresetNameText() const {
+        return activePresetName_ ? QString::fromStdString(*activePresetName_) : QString();
+    }
+
+signals:
+    // After any published store.
+    void changed();
+    void configChanged();
+    void statusChanged();
+    void isRunningChanged();
+    void isPausedChanged();
+    void totalClicksChanged();
+    void elapsedTimeChanged();
+    void cpsChanged();
+    void remainingClicksChanged();
+    void cpsHistoryChanged();
+    void isRecordingMacroChanged();
+    void recordedClicksChanged();
+    void isPlayingMacroChanged();
+    void toastMessageChanged();
+    void activePresetIdChanged();
+    void activePresetNameChanged();
+    void isConfigModifiedChanged();
+
+private:
+    friend class RunController;
+    friend class MacroController;
+
+    void syncConfig();
+    void updateConfigModified();
+    void restoreLastActivePreset();
+    // True when the presets file holds the list as it is in memory: the storage drops write errors, so the
+    // file itself is the evidence that a save reached the disk.
+    bool presetsFileIsCurrent() const;
+
+    // Published stores: store, then the field's signal, then changed().
+    template <class T>
+    void publish(T& field, T value, void (AutoClickerViewModel::*signal)());
+    void setStatus(const QString& status);
+    void setIsRunning(bool value);
+    void setIsPaused(bool value);
+    void setTotalClicks(std::int64_t value);
+    void setElapsedTime(double value);
+    void setCps(std::int64_t value);
+    void setRemainingClicks(std::int64_t value);
+    void setCpsHistory(std::vector<double> value);
+    void setIsRecordingMacro(bool value);
+    void setRecordedClicks(std::vector<ClickRecord> value);
+    void setIsPlayingMacro(bool value);
+    void setToastMessage(std::optional<QString> value);
+    void setActivePreset(const Uuid& id, const std::string& name);
+    void setIsConfigModified(bool value);
+
+    ViewModelServices services_;
+
+    ClickConfig config_;
+    QString status_;
+    bool isRunning_ = false;
+    bool isPaused_ = false;
+    std::int64_t totalClicks_ = 0;
+    double elapsedTime_ = 0;
+    std::int64_t cps_ = 0;
+    std::int64_t remainingClicks_ = 0;
+    std::vector<double> cpsHistory_;
+
+    std::unique_ptr<PermissionManager> permissionManager_;
+    std::unique_ptr<ClickEngine> clickEngine_;
+    std::unique_ptr<ShortcutManager> shortcutManager_;
+    std::unique_ptr<SettingsManager> settingsManager_;
+    std::unique_ptr<ProfileManager> profileManager_;
+    std::unique_ptr<HistoryManager> historyManager_;
+    std::unique_ptr<CoordinateRecorder> coordinateRecorder_;
+    std::unique_ptr<MenuBarManager> menuBarManager_;
+
+    bool isRecordingMacro_ = false;
+    std::vector<ClickRecord> recordedClicks_;
+    bool isPlayingMacro_ = false;
+    std::optional<QString> toastMessage_;
+    std::optional<Uuid> activePresetId_;
+    std::optional<std::string> activePresetName_;
+    bool isConfigModified_ = false;
+    std::optional<ClickConfig> loadedConfig_;
+
+    // Shared so that work they post to the main queue can hold them weakly.
+    std::shared_ptr<RunController> run_;
+    std::shared_ptr<MacroController> macro_;
+};
+
+}  // namespace clicktrove

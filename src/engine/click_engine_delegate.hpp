@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+
+namespace clicktrove {
+
+// Receives a ClickEngine's reports, always on the main thread. The engine holds it weakly (std::weak_ptr):
+// a delegate that is gone simply receives nothing.
+class ClickEngineDelegate {
+public:
+    virtual ~ClickEngineDelegate() = default;
+
+    // After every tick that made a click: clicks so far in the run, ticks within the last second, clicks
+    // remaining (0 when the run has no maximum) and the elapsed time in seconds without pauses.
+    virtual void clickEngineDidUpdate(std::int64_t totalClicks, std::int64_t cps, std::int64_t remainingClicks,
+                                      double elapsedTime) = 0;
+    // Once per run, when it stops: true when the scheduled stop time passed or the maximum was reached; false
+    // for a stop by the user, the emergency stop or the screen-corner stop.
+    virtual void clickEngineDidStop(bool completed) = 0;
+};
+
+}  // namespace clicktrove

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace clicktrove::testing {
+
+// A tiny HTTP server on 127.0.0.1 and a port the kernel picks, for upload tests. It records each request and
+// answers with the next scripted status (200 when the script is empty); the status 0 means "stall": the
+// connection is held open without an answer. It serves at most maxRequests and stops after lifetime, whatever
+// the test does, and never listens on any other address.
+class LoopbackIngestionServer {
+public:
+    struct Request {
+        std::string method;
+        std::string path;
+        std::map<std::string, std::string> headers;  // names lower-cased
+        std::string body;
+    };
+
+    explicit LoopbackIngestionServer(std::vector<int> statuses = {}, int maxRequests = 20,
+                                     std::chrono::seconds lifetime = std::chrono::seconds(60));
+    ~LoopbackIngestionServer();
+
+    bool started() const { return port_ != 0; }
+    int port() const { return port_; }
+    std::string baseURL() const { return "http://127.0.0.1:" + std::to_string(port_); }
+    std::vector<Request> requests() const;
+
+private:
+    void run();
+    void serve(int fd);
+
+    int listenFd_ = -1;
+    int port_ = 0;
+    int maxRequests_;
+    std::chrono::steady_clock::time_point deadline_;
+    std::atomic<bool> stop_{false};
+    mutable std::mutex mutex_;
+    std::deque<int> statuses_;
+    std::vector<Request> requests_;
+    std::vector<int> stalled_;
+    std::thread thread_;
+};
+
+}  // namespace clicktrove::testing

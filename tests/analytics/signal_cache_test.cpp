@@ -1,0 +1,159 @@
+#include "analytics/signal_cache.hpp"
+#include "analytics_harness.hpp"
+#include "support/temp_home.hpp"
+
+#include <gtest/gtest.h>
+
+namespace clicktrove::analytics {
+namespace {
+
+using clicktrove::testing::LogRecorder;
+using clicktrove::testing::readFile;
+using clicktrove::testing::writeFile;
+
+SignalPostBody body(const std::string& type, int second = 0) {
+    SignalPostBody b;
+    b.receivedAt = std::chrono::system_clock::time_point(std::chrono::seconds(1767225600 + second));
+    b.appID = "APP";
+    b.clientUser = std::string(64, 'a');
+    b.sessionID = "0F0E0D0C-0000-4000-8000-000000000001";
+    b.type = type;
+    b.payload = {{"k", "v"}};
+    b.isTestMode = "false";
+    return b;
+}
+
+// Built with append: GCC 12 warns (-Wrestrict) on literal + to_string at -O3.
+std::string numbered(const char* prefix, int i) {
+    return std::string(prefix).append(std::to_string(i));
+}
+
+std::vector<std::string> types(const std::vector<SignalPostBody>& bodies) {
+    std::vector<std::string> out;
+    for (const auto& b : bodies) out.push_back(b.type);
+    return out;
+}
+
+class SignalCacheTest : public clicktrove::testing::TempHomeTest {
+protected:
+    std::filesystem::path file() const {
+        return tempHome.cacheHome() / "com.tallywire.0123456789ab" / "telemetrysignalcache";
+    }
+    LogRecorder log;
+};
+
+TEST_F(SignalCacheTest, KeepsTheNewestSignalsWithinTheLimit) {
+    struct Case {
+        int limit;
+        int pushed;
+        std::vector<std::string> kept;
+    };
+    for (const Case& c : {Case{3, 5, {"s2", "s3", "s4"}}, Case{0, 2, {}}, Case{-5, 2, {}}}) {
+        SCOPED_TRACE(c.limit);
+        SignalCache cache(std::nullopt, c.limit, file());
+        for (int i = 0; i < c.pushed; ++i) cache.push(body(numbered("s", i)));
+        EXPECT_EQ(types(cache.pop()), c.kept);
+    }
+}
+
+TEST_F(SignalCacheTest, PopsAtMostOneHundredOldestFirst) {
+    SignalCache cache(std::nullopt, 10000, file());
+    for (int i = 0; i < 250; ++i) cache.push(body(numbered("s", i)));
+    const auto first = cache.pop();
+    ASSERT_EQ(first.size(), 100u);
+    EXPECT_EQ(first.front().type, "s0");
+    EXPECT_EQ(first.back().type, "s99");
+    EXPECT_EQ(cache.count(), 150u);
+
+    SignalCache small(std::nullopt, 10000, file());
+    for (int i = 0; i < 7; ++i) small.push(body("t"));
+    EXPECT_EQ(small.pop().size(), 7u);
+    EXPECT_EQ(small.count(), 0u);
+    EXPECT_TRUE(small.pop().empty());
+}
+
+TEST_F(SignalCacheTest, AFailedBatchGoesBackBehindNewSignalsAndIsTrimmedFromTheFront) {
+    SignalCache cache(std::nullopt, 102, file());
+    for (int i = 0; i < 100; ++i) cache.push(body(numbered("old", i)));
+    const auto batch = cache.popBatch();
+    for (int i = 0; i < 5; ++i) cache.push(body(numbered("new", i)));
+    cache.returnBatch(batch.token);
+    ASSERT_EQ(cache.count(), 102u);
+    const auto all = cache.pop();
+    // 105 signals over a limit of 102: the three oldest in the list (new0..new2) go.
+    EXPECT_EQ(all[0].type, "new3");
+    EXPECT_EQ(all[1].type, "new4");
+    EXPECT_EQ(all[2].type, "old0");
+    // A batch reported twice is put back only once.
+    cache.returnBatch(batch.token);
+    EXPECT_EQ(cache.count(), 2u);
+}
+
+TEST_F(SignalCacheTest, SaveWritesInFlightAndCachedSignalsThatTheNextCacheLoadsAndDeletes) {
+    {
+        SignalCache cache(log.handler(), 10000, file());
+        cache.push(body("inflight", 1));
+        const auto batch = cache.popBatch();
+        ASSERT_EQ(batch.signals.size(), 1u);
+        cache.push(body("cached", 2));
+        // The caches folder does not exist yet: saving creates it.
+        ASSERT_TRUE(cache.save());
+        EXPECT_EQ(cache.count(), 0u);
+        EXPECT_EQ(log.count("Saved Telemetry cache " + std::to_string(readFile(file()).size()) + " bytes of 2 signals"),
+                  1);
+        // A late failure of the saved batch must not put it back: it is in the file already.
+        cache.returnBatch(batch.token);
+        EXPECT_EQ(cache.count(), 0u);
+    }
+    const auto json = nlohmann::json::parse(readFile(file()));
+    ASSERT_TRUE(json.is_array());
+    // On disk the date is seconds since 2001-01-01 (2026-01-01T00:00:01Z here).
+    EXPECT_DOUBLE_EQ(json[0]["receivedAt"].get<double>(), 788918401.0);
+    EXPECT_FALSE(json[0].contains("floatValue"));
+
+    SignalCache next(log.handler(), 10000, file());
+    EXPECT_FALSE(std::filesystem::exists(file()));
+    const auto loaded = next.pop();
+    ASSERT_EQ(loaded.size(), 2u);
+    EXPECT_EQ(loaded[0], body("inflight", 1));
+    EXPECT_EQ(loaded[1], body("cached", 2));
+
+    SignalCache third(std::nullopt, 10000, file());
+    EXPECT_EQ(third.count(), 0u);
+}
+
+TEST_F(SignalCacheTest, ACorruptFileIsDeletedAndOneBadElementLosesNothingElse) {
+    struct Case {
+        const char* name;
+        std::string contents;
+        std::size_t kept;
+        bool loadedMessage;
+    };
+    const std::string good = body("good").toCacheJson().dump();
+    for (const Case& c :
+         {Case{"not JSON", "[{\"receivedAt\": 12, \"app", 0, false}, Case{"not an array", "{\"a\": 1}", 0, false},
+          Case{"one bad element", "[" + good + ", {\"type\": 5}, " + good + "]", 2, true},
+          Case{"missing key", "[{\"receivedAt\": 1.5, \"appID\": \"A\"}]", 0, true}}) {
+        SCOPED_TRACE(c.name);
+        log.clear();
+        writeFile(file(), c.contents);
+        SignalCache cache(log.handler(), 10000, file());
+        EXPECT_FALSE(std::filesystem::exists(file()));
+        EXPECT_EQ(cache.count(), c.kept);
+        EXPECT_EQ(log.count("Loading Telemetry cache from: file://" + file().string()), 1);
+        EXPECT_EQ(log.count("Loaded " + std::to_string(c.kept) + " signals"), c.loadedMessage ? 1 : 0);
+    }
+}
+
+TEST_F(SignalCacheTest, AFailedSaveKeepsTheSignals) {
+    // A file where the folder should be makes the folder impossible to create.
+    writeFile(file().parent_path(), "in the way");
+    SignalCache cache(log.handler(), 10000, file());
+    cache.push(body("kept"));
+    EXPECT_FALSE(cache.save());
+    EXPECT_EQ(cache.count(), 1u);
+    EXPECT_EQ(log.count("Error saving Telemetry cache"), 1);
+}
+
+}  // namespace
+}  // namespace clicktrove::analytics

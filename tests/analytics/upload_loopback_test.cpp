@@ -1,0 +1,231 @@
+// Uploads over libcurl to a scripted ingestion server on the loopback interface.
+#include "analytics/curl_http_transport.hpp"
+#include "analytics/tallywire.hpp"
+#include "analytics/telemetry_manager.hpp"
+#include "analytics_harness.hpp"
+#include "loopback_ingestion_server.hpp"
+
+#include <gtest/gtest.h>
+#include <condition_variable>
+#include <regex>
+
+namespace clicktrove::analytics {
+namespace {
+
+using namespace std::chrono_literals;
+using Level = LogHandler::LogLevel;
+using clicktrove::testing::LoopbackIngestionServer;
+
+// Counts the real transport's completions so a test can wait for one (bounded) before it moves the fake clock.
+class CountingTransport final : public HttpTransport {
+public:
+    explicit CountingTransport(std::shared_ptr<HttpTransport> inner) : inner_(std::move(inner)) {}
+    void send(HttpRequest request, Completion completion) override {
+        inner_->send(std::move(request), [this, completion](HttpResponse response) {
+            completion(std::move(response));
+            std::lock_guard lock(mutex_);
+            ++done_;
+            cv_.notify_all();
+        });
+    }
+    bool waitFor(int completions) {
+        std::unique_lock lock(mutex_);
+        return cv_.wait_for(lock, 30s, [&] { return done_ >= completions; });
+    }
+
+private:
+    std::shared_ptr<HttpTransport> inner_;
+    std::mutex mutex_;
+    std::condition_variable cv_;
+    int done_ = 0;
+};
+
+class UploadLoopbackTest : public ::testing::Test {
+protected:
+    // Starts the client against baseURL with a real libcurl transport; the start's own attempt finds nothing.
+    std::shared_ptr<TelemetryManagerConfiguration> start(const std::string& baseURL,
+                                                         std::optional<std::string> ns = std::nullopt) {
+        transport = std::make_shared<CountingTransport>(std::make_shared<CurlHttpTransport>(1500ms));
+        auto env = harness.environment();
+        env.transport = transport;
+        auto config = harness.configuration();
+        config->setSendNewSessionBeganSignal(false);
+        config->setSessionStatsEnabled(false);
+        config->setApiBaseURL(baseURL);
+        config->setTelemetryNamespace(std::move(ns));
+        Tallywire::initialize(config, env);
+        harness.pump();
+        return config;
+    }
+    void send(int count, const std::string& prefix = "S") {
+        for (int i = 0; i < count; ++i) Tallywire::signal(std::string(prefix).append(std::to_string(i)));
+        harness.pump();
+    }
+    // One timer period, then the upload's outcome.
+    void attempt() {
+        harness.advance(10s);
+        ASSERT_TRUE(transport->waitFor(++attempts));
+        harness.pump();
+    }
+    SignalManager& signals() { return TelemetryManager::shared()->signalManager(); }
+    static std::vector<std::string> types(const LoopbackIngestionServer::Request& r) {
+        std::vector<std::string> out;
+        for (const auto& s : nlohmann::json::parse(r.body)) out.push_back(s["type"]);
+        return out;
+    }
+
+    clicktrove::testing::AnalyticsHarness harness;
+    std::shared_ptr<CountingTransport> transport;
+    int attempts = 0;
+};
+
+TEST_F(UploadLoopbackTest, AnAcceptedBatchHasTheWireForm) {
+    LoopbackIngestionServer server({200});
+    ASSERT_TRUE(server.started());
+    auto config = start(server.baseURL());
+    config->setTestMode(true);
+    harness.clock.advance(3723s);
+    Tallywire::signal("StartClicking", {{"clickType", "Double Click"}});
+    Tallywire::signal("Valued", {}, 1.25);
+    harness.pump();
+    attempt();
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 1u);
+    const auto& r = requests[0];
+    EXPECT_EQ(r.method, "POST");
+    EXPECT_EQ(r.path, "/v2/");
+    EXPECT_EQ(r.headers.at("content-type"), "application/json");
+    const auto batch = nlohmann::json::parse(r.body);
+    ASSERT_EQ(batch.size(), 2u);
+    const auto& first = batch[0];
+    std::vector<std::string> keys;
+    for (const auto& [k, v] : first.items()) keys.push_back(k);
+    std::sort(keys.begin(), keys.end());
+    EXPECT_EQ(keys, (std::vector<std::string>{"appID", "clientUser", "isTestMode", "payload", "receivedAt", "sessionID",
+                                              "type"}));
+    EXPECT_EQ(first["receivedAt"], "2026-01-01T01:02:03+0000");
+    EXPECT_EQ(first["appID"], config->telemetryAppID());
+    EXPECT_TRUE(std::regex_match(first["sessionID"].get<std::string>(),
+                                 std::regex("[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}")));
+    EXPECT_TRUE(std::regex_match(first["clientUser"].get<std::string>(), std::regex("[0-9a-f]{64}")));
+    EXPECT_EQ(first["isTestMode"], "true");
+    EXPECT_EQ(first["payload"]["clickType"], "Double Click");
+    // The signal's one parameter beside the 48 fixed and 8 calendar defaults (statistics are off here).
+    EXPECT_EQ(first["payload"].size(), 57u);
+    for (const auto& [k, v] : first["payload"].items()) EXPECT_TRUE(v.is_string()) << k;
+    EXPECT_EQ(batch[1]["floatValue"], 1.25);
+    EXPECT_EQ(signals().cachedSignalCount(), 0u);
+    EXPECT_EQ(signals().consecutiveFailures(), 0);
+    // Nothing left to send: the next period makes no request.
+    harness.advance(10s);
+    EXPECT_EQ(server.requests().size(), 1u);
+}
+
+TEST_F(UploadLoopbackTest, AServerErrorKeepsTheBatchForTheNextAttempt) {
+    LoopbackIngestionServer server({500, 200});
+    ASSERT_TRUE(server.started());
+    start(server.baseURL());
+    send(3);
+    attempt();
+    EXPECT_EQ(harness.log.count("Failed to send events (status 500), will try again later"), 1);
+    EXPECT_EQ(signals().cachedSignalCount(), 3u);
+    harness.advance(19s);
+    EXPECT_EQ(server.requests().size(), 1u);
+    harness.advance(1s);  // the back-off doubled the interval
+    ASSERT_TRUE(transport->waitFor(++attempts));
+    harness.pump();
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].body, requests[1].body);
+    EXPECT_EQ(signals().cachedSignalCount(), 0u);
+}
+
+TEST_F(UploadLoopbackTest, RejectedBatchesAreDroppedForGood) {
+    const std::vector<std::pair<int, std::string>> table = {
+        {400, "Bad Request (400)"},       {401, "Unauthorized (401)"},
+        {403, "Forbidden (403)"},         {404, "Not Found (404)"},
+        {413, "Payload Too Large (413)"}, {422, "Unprocessable Entity (422)"},
+        {501, "Not Implemented (501)"},   {505, "HTTP Version Not Supported (505)"},
+    };
+    for (const auto& [status, reason] : table) {
+        SCOPED_TRACE(status);
+        LoopbackIngestionServer server({status});
+        ASSERT_TRUE(server.started());
+        attempts = 0;
+        start(server.baseURL());
+        send(2);
+        attempt();
+        EXPECT_EQ(harness.log.count("Dropping 2 signal(s): rejected by server " + reason), 1);
+        EXPECT_EQ(signals().cachedSignalCount(), 0u);
+        EXPECT_EQ(signals().consecutiveFailures(), 0);
+        harness.advance(20s);
+        EXPECT_EQ(server.requests().size(), 1u);
+    }
+}
+
+TEST_F(UploadLoopbackTest, ARefusedConnectionOrAStalledReplyKeepsTheBatch) {
+    int closedPort;
+    {
+        LoopbackIngestionServer gone;
+        closedPort = gone.port();
+    }
+    LoopbackIngestionServer stalling({0});
+    ASSERT_TRUE(stalling.started());
+    for (const std::string& base : {"http://127.0.0.1:" + std::to_string(closedPort), stalling.baseURL()}) {
+        SCOPED_TRACE(base);
+        attempts = 0;
+        harness.log.clear();
+        start(base);
+        send(4);
+        attempt();
+        EXPECT_EQ(signals().cachedSignalCount(), 4u);
+        EXPECT_EQ(signals().consecutiveFailures(), 1);
+        EXPECT_EQ(harness.log.at(Level::error).size(), 1u);  // the transport's own error text
+    }
+    EXPECT_EQ(stalling.requests().size(), 1u);
+}
+
+TEST_F(UploadLoopbackTest, TwoHundredFiftySignalsGoOutInThreeBatchesOldestFirst) {
+    LoopbackIngestionServer server({200, 200, 200});
+    ASSERT_TRUE(server.started());
+    start(server.baseURL());
+    send(250);
+    attempt();
+    attempt();
+    attempt();
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 3u);
+    const auto a = types(requests[0]), b = types(requests[1]), c = types(requests[2]);
+    ASSERT_EQ(a.size(), 100u);
+    ASSERT_EQ(b.size(), 100u);
+    ASSERT_EQ(c.size(), 50u);
+    EXPECT_EQ(a.front(), "S0");
+    EXPECT_EQ(b.front(), "S100");
+    EXPECT_EQ(c.back(), "S249");
+    EXPECT_EQ(harness.log.count("Sending 100 signals leaving a cache of 150 signals"), 1);
+}
+
+TEST_F(UploadLoopbackTest, NamespaceAndTrailingSlashInThePath) {
+    struct Case {
+        std::string suffix;
+        std::optional<std::string> ns;
+        std::string path;
+    };
+    for (const Case& c : {Case{"", std::nullopt, "/v2/"}, Case{"/", std::string(""), "/v2/"},
+                          Case{"/base", std::string("team one"), "/base/v2/namespace/team%20one/"},
+                          Case{"/base/", std::string("a/b"), "/base/v2/namespace/a%2Fb/"}}) {
+        SCOPED_TRACE(c.path);
+        LoopbackIngestionServer server({200});
+        ASSERT_TRUE(server.started());
+        attempts = 0;
+        start(server.baseURL() + c.suffix, c.ns);
+        send(1);
+        attempt();
+        const auto requests = server.requests();
+        ASSERT_EQ(requests.size(), 1u);
+        EXPECT_EQ(requests[0].path, c.path);
+    }
+}
+
+}  // namespace
+}  // namespace clicktrove::analytics

@@ -1,0 +1,441 @@
+// Run control: the permission gate, the countdown, stop, pause, resume and the emergency stop in each state,
+// the engine's reports, the chart, the click sound, the history record, the notification, the tray and the keys.
+#include "view_model_rig.hpp"
+
+#include "engine/permission_manager.hpp"
+#include "platform/modifier_flags.hpp"
+#include "services/history_manager.hpp"
+#include "services/menu_bar_manager.hpp"
+#include "services/settings_manager.hpp"
+
+#include <gtest/gtest.h>
+#include <QAction>
+#include <array>
+#include <cmath>
+#include <limits>
+
+using namespace std::chrono_literals;
+
+namespace clicktrove::testing {
+namespace {
+
+using platform::MouseEvent;
+
+// Enabled states of Start, Stop, Pause, Resume in the tray menu.
+using MenuState = std::array<bool, 4>;
+constexpr MenuState kIdleMenu{true, false, false, false};
+constexpr MenuState kRunningMenu{false, true, true, false};
+constexpr MenuState kPausedMenu{false, true, false, true};
+
+constexpr std::uint64_t kCtrlShift = platform::ModifierFlags::command | platform::ModifierFlags::shift;
+
+class RunControlTest : public ViewModelTest {
+protected:
+    void SetUp() override {
+        ViewModelTest::SetUp();
+        auto menu = std::make_unique<MenuBarManager>([] {});
+        menu_ = menu.get();
+        vm->setMenuBarManager(std::move(menu));
+        vm->setConfig(quickConfig());
+    }
+
+    MenuState menu() const {
+        return {menu_->startItem()->isEnabled(), menu_->stopItem()->isEnabled(), menu_->pauseItem()->isEnabled(),
+                menu_->resumeItem()->isEnabled()};
+    }
+    std::size_t historySize() const { return vm->historyManager().historyRecords().size(); }
+    std::size_t signalsNamed(const char* name) const { return rig.analyticsClient->sentNamed(name).size(); }
+    std::size_t releases() const {
+        std::size_t n = 0;
+        for (const auto& e : rig.mouse.events()) n += e.kind == MouseEvent::Kind::buttonUp ? 1 : 0;
+        return n;
+    }
+
+    MenuBarManager* menu_ = nullptr;
+};
+
+TEST(RunPermission, StartWithoutPermissionOnlyAsksAgainAndTheSecondPressStarts) {
+    ViewModelRig rig;
+    rig.permission->setAnswer(false);
+    const auto vm = rig.make();
+    ASSERT_FALSE(vm->permissionManager().hasAccessibilityPermission());
+
+    rig.permission->setAnswer(true);  // granted in the meantime
+    int changes = 0;
+    QObject::connect(vm.get(), &AutoClickerViewModel::changed, [&] { ++changes; });
+    vm->startClicking();
+    ASSERT_TRUE(rig.waitForPermission(*vm, true));
+    EXPECT_GE(changes, 1) << "the window hears of the new permission through the view model";
+    EXPECT_FALSE(vm->isRunning());
+    EXPECT_EQ(vm->status(), "Stopped");
+    EXPECT_TRUE(rig.analyticsClient->sentNamed(AnalyticsManager::kStartClicking).empty());
+
+    vm->startClicking();
+    EXPECT_TRUE(vm->isRunning());
+    EXPECT_EQ(vm->status(), "Starting in 2s...");
+}
+
+TEST_F(RunControlTest, CountdownCountsTwoSecondsThenStartsTheEngine) {
+    vm->editConfig([](ClickConfig& c) { c.clickType = ClickType::doubleClick; });
+    vm->startClicking();
+    EXPECT_EQ(vm->status(), "Starting in 2s...");
+    EXPECT_TRUE(vm->isRunning());
+    EXPECT_EQ(menu(), kRunningMenu);
+    ASSERT_EQ(rig.analyticsClient->sentNamed(AnalyticsManager::kStartClicking),
+              (std::vector<RecordingAnalyticsClient::Signal>{{"StartClicking", {{"clickType", "Double Click"}}}}));
+
+    rig.advance(1s);
+    EXPECT_EQ(vm->status(), "Starting in 1s...");
+    vm->startClicking();  // ignored during the countdown
+    EXPECT_EQ(signalsNamed(AnalyticsManager::kStartClicking), 1u);
+
+    rig.advance(1s);
+    EXPECT_EQ(vm->status(), "Running");
+    EXPECT_TRUE(rig.presses().empty());
+    rig.advance(300ms);
+    EXPECT_EQ(rig.presses().size(), 2u) << "the engine's first tick, 300 ms after the countdown";
+    EXPECT_EQ(vm->totalClicks(), 2);
+}
+
+TEST_F(RunControlTest, StopDuringTheCountdownStopsAtOnceAndTheEngineNeverStarts) {
+    vm->startClicking();
+    rig.advance(1s);
+    vm->stopClicking();
+    EXPECT_EQ(vm->status(), "Stopped");
+    EXPECT_FALSE(vm->isRunning());
+    EXPECT_EQ(menu(), kIdleMenu);
+    EXPECT_EQ(signalsNamed(AnalyticsManager::kStopClicking), 1u);
+
+    rig.advance(5s);
+    EXPECT_TRUE(rig.mouse.events().empty());
+    EXPECT_EQ(historySize(), 0u);
+    EXPECT_EQ(vm->status(), "Stopped");
+}
+
+TEST_F(RunControlTest, StopDuringARunWaitsForTheEnginesReport) {
+    startAndPassCountdown();
+    rig.advance(300ms);
+    ASSERT_EQ(vm->totalClicks(), 1);
+
+    vm->stopClicking();
+    EXPECT_EQ(vm->status(), "Running") << "until the stopped report arrives";
+    EXPECT_TRUE(vm->isRunning());
+    EXPECT_EQ(signalsNamed(AnalyticsManager::kStopClicking), 1u);
+
+    rig.drain();
+    EXPECT_EQ(vm->status(), "Stopped");
+    EXPECT_FALSE(vm->isRunning());
+    EXPECT_EQ(menu(), kIdleMenu);
+    ASSERT_EQ(historySize(), 1u);
+    EXPECT_EQ(vm->historyManager().historyRecords()[0].totalClicks, 1);
+    EXPECT_TRUE(rig.notificationTransport->sent().empty()) << "a user's stop is not a completion";
+}
+
+TEST_F(RunControlTest, StopBeforeTheFirstClickLeavesNoRecord) {
+    startAndPassCountdown();
+    vm->stopClicking();
+    rig.advance(1s);
+    EXPECT_EQ(vm->status(), "Stopped");
+    EXPECT_EQ(historySize(), 0u);
+}
+
+TEST_F(RunControlTest, ReachingTheMaximumCompletesTheRunAndNotifiesWhenAsked) {
+    for (const bool notify : {true, false}) {
+        SCOPED_TRACE(notify ? "notify" : "no notification");
+        const std::size_t sentBefore = rig.notificationTransport->sent().size();
+        const std::size_t historyBefore = historySize();
+        vm->editConfig([&](ClickConfig& c) {
+            c.maxClicks = 5;
+            c.notifyOnComplete = notify;
+        });
+        startAndPassCountdown();
+        rig.advance(300ms + 4 * 100ms);
+        EXPECT_EQ(vm->totalClicks(), 5);
+        EXPECT_EQ(vm->remainingClicks(), 0);
+        EXPECT_TRUE(vm->isRunning());
+        rig.advance(100ms);  // the sixth tick stops the run
+        EXPECT_EQ(vm->status(), "Stopped");
+
+        ASSERT_EQ(historySize(), historyBefore + 1);
+        const HistoryRecord& record = vm->historyManager().historyRecords().front();
+        EXPECT_EQ(record.totalClicks, 5);
+        EXPECT_DOUBLE_EQ(record.duration, 0.7);
+        EXPECT_DOUBLE_EQ(record.averageIntervalMs, 140.0);
+        const auto& sent = rig.notificationTransport->sent();
+        if (notify) {
+            ASSERT_EQ(sent.size(), sentBefore + 1);
+            EXPECT_EQ(sent.back().body, NotificationManager::completionBody(5, 0.7));
+        } else {
+            EXPECT_EQ(sent.size(), sentBefore);
+        }
+    }
+    EXPECT_EQ(signalsNamed(AnalyticsManager::kStopClicking), 0u) << "runs that end by themselves send none";
+}
+
+TEST_F(RunControlTest, EmergencyStopWhileIdleReleasesTheButtonsAndKeepsItsStatus) {
+    vm->emergencyStop();
+    EXPECT_EQ(vm->status(), "Emergency Stop");
+    EXPECT_EQ(releases(), 3u);
+    rig.advance(3s);
+    EXPECT_EQ(vm->status(), "Emergency Stop");
+    EXPECT_EQ(historySize(), 0u);
+    EXPECT_EQ(menu(), kIdleMenu);
+}
+
+TEST_F(RunControlTest, EmergencyStopDuringTheCountdownCancelsIt) {
+    vm->startClicking();
+    vm->emergencyStop();
+    EXPECT_FALSE(vm->isRunning());
+    rig.advance(5s);
+    EXPECT_EQ(vm->status(), "Emergency Stop");
+    EXPECT_EQ(rig.presses().size(), 0u);
+}
+
+TEST_F(RunControlTest, EscapeDuringARunStopsEverythingThenTheReportRecordsTheRun) {
+    vm->editConfig([](ClickConfig& c) { c.maxClicks = 3; });
+    startAndPassCountdown();
+    rig.advance(400ms);
+    ASSERT_EQ(vm->totalClicks(), 2);
+
+    std::vector<QString> statuses;
+    QObject::connect(vm.get(), &AutoClickerViewModel::statusChanged, [&] { statuses.push_back(vm->status()); });
+    rig.keys.press(ShortcutManager::escapeKeyCode, kCtrlShift);
+    rig.drain();
+    EXPECT_EQ(statuses, (std::vector<QString>{"Emergency Stop", "Stopped"}))
+        << "the engine's report comes after the emergency stop's own changes";
+    EXPECT_FALSE(vm->isRunning());
+    EXPECT_EQ(menu(), kIdleMenu);
+    EXPECT_EQ(historySize(), 1u);
+    EXPECT_TRUE(rig.notificationTransport->sent().empty());
+    EXPECT_EQ(signalsNamed(AnalyticsManager::kStopClicking), 0u);
+    rig.advance(2s);
+    EXPECT_EQ(rig.presses().size(), 2u) << "no click after the stop";
+}
+
+TEST_F(RunControlTest, AMenuHandedOverDuringARunShowsTheRunState) {
+    startAndPassCountdown();
+    vm->pauseClicking();
+    auto replacement = std::make_unique<MenuBarManager>([] {});
+    menu_ = replacement.get();
+    vm->setMenuBarManager(std::move(replacement));
+    EXPECT_EQ(vm->menuBarManager(), menu_);
+    EXPECT_EQ(menu(), kPausedMenu);
+    vm->stopClicking();
+    rig.drain();
+    EXPECT_EQ(menu(), kIdleMenu);
+}
+
+TEST_F(RunControlTest, PauseAndResumeDuringARun) {
+    startAndPassCountdown();
+    rig.advance(300ms);
+    vm->pauseClicking();
+    EXPECT_EQ(vm->status(), "Paused");
+    EXPECT_TRUE(vm->isPaused());
+    EXPECT_EQ(menu(), kPausedMenu);
+    rig.advance(2s);
+    EXPECT_EQ(rig.presses().size(), 1u) << "no clicks while paused";
+
+    vm->pauseClicking();  // already paused: nothing
+    EXPECT_EQ(menu(), kPausedMenu);
+    vm->resumeClicking();
+    EXPECT_EQ(vm->status(), "Running");
+    EXPECT_FALSE(vm->isPaused());
+    EXPECT_EQ(menu(), kRunningMenu);
+    rig.advance(150ms);
+    EXPECT_GE(rig.presses().size(), 2u);
+}
+
+TEST_F(RunControlTest, PauseDuringTheCountdownIsMarkedButTheRunStillStarts) {
+    vm->startClicking();
+    vm->pauseClicking();
+    EXPECT_EQ(vm->status(), "Paused");
+    EXPECT_EQ(menu(), kPausedMenu);
+    rig.advance(1s);
+    EXPECT_EQ(vm->status(), "Starting in 1s...");
+    rig.advance(1s + 300ms);
+    EXPECT_EQ(vm->status(), "Running");
+    EXPECT_TRUE(vm->isPaused());
+    EXPECT_EQ(rig.presses().size(), 1u) << "the engine was never paused";
+
+    vm->resumeClicking();
+    EXPECT_FALSE(vm->isPaused());
+    EXPECT_EQ(vm->status(), "Running");
+    vm->pauseClicking();
+    rig.advance(1s);
+    EXPECT_EQ(rig.presses().size(), 1u) << "from now on pause works";
+}
+
+TEST_F(RunControlTest, RunControlsOutsideTheirStatesChangeNothing) {
+    vm->stopClicking();
+    vm->pauseClicking();
+    vm->resumeClicking();
+    EXPECT_EQ(vm->status(), "Stopped");
+    EXPECT_FALSE(vm->isPaused());
+    EXPECT_EQ(signalsNamed(AnalyticsManager::kStopClicking), 0u);
+    EXPECT_EQ(menu(), kIdleMenu);
+}
+
+TEST_F(RunControlTest, ShortcutKeysDriveTheRun) {
+    const struct {
+        std::uint16_t keyCode;
+        std::uint64_t modifiers;
+        const char* status;
+    } steps[] = {
+        {39, kCtrlShift, "Starting in 2s..."},              // S
+        {33, kCtrlShift, "Paused"},                         // P
+        {27, kCtrlShift, "Running"},                        // R
+        {39, platform::ModifierFlags::command, "Running"},  // Ctrl+S alone: not a shortcut
+        {53, kCtrlShift, "Stopped"},                        // X, during the countdown
+    };
+    for (const auto& step : steps) {
+        rig.keys.press(step.keyCode, step.modifiers);
+        rig.drain();
+        EXPECT_EQ(vm->status(), step.status) << "key " << step.keyCode;
+    }
+}
+
+TEST_F(RunControlTest, ResetDuringARunShowsZerosUntilTheNextReport) {
+    startAndPassCountdown();
+    rig.advance(300ms + 200ms);
+    ASSERT_EQ(vm->totalClicks(), 3);
+    rig.keys.press(28, kCtrlShift);  // T
+    rig.mainQueue.drain();
+    EXPECT_EQ(vm->totalClicks(), 0);
+    EXPECT_EQ(vm->elapsedTime(), 0);
+    EXPECT_EQ(vm->cps(), 0);
+    EXPECT_EQ(vm->cpsHistory(), std::vector<double>(30, 0.0));
+
+    rig.advance(100ms);
+    EXPECT_EQ(vm->totalClicks(), 4) << "the run's own totals come back";
+    EXPECT_EQ(vm->cpsHistory().back(), 4.0);
+    EXPECT_EQ(vm->cpsHistory()[28], 0.0);
+}
+
+TEST_F(RunControlTest, AverageIntervalIsElapsedTimePerClick) {
+    vm->clickEngineDidUpdate(10, 2, 0, 5.0);
+    rig.drain();
+    EXPECT_DOUBLE_EQ(vm->averageIntervalMs(), 500.0);
+    vm->clickEngineDidUpdate(0, 0, 0, 6.0);
+    rig.drain();
+    EXPECT_DOUBLE_EQ(vm->averageIntervalMs(), 500.0) << "no clicks: kept";
+    vm->clickEngineDidUpdate(10, 2, 0, 5.0);
+    vm->clickEngineDidStop(false);
+    rig.drain();
+    ASSERT_EQ(historySize(), 1u);
+    EXPECT_DOUBLE_EQ(vm->historyManager().historyRecords()[0].averageIntervalMs, 500.0);
+    EXPECT_DOUBLE_EQ(vm->historyManager().historyRecords()[0].duration, 5.0);
+}
+
+TEST_F(RunControlTest, ClickSoundOnlyWhenTheTotalRose) {
+    vm->settingsManager().setPlaySound(true);
+    const struct {
+        const char* step;
+        std::int64_t total;  // -1: reset instead of a report
+        int sounds;
+    } steps[] = {
+        {"first click", 1, 1}, {"same total", 1, 0},  {"a double click", 3, 1},
+        {"reset", -1, 0},      {"after reset", 3, 1}, {"lower total", 2, 0},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.step);
+        const auto before = rig.sounds->playbacks().size();
+        if (s.total < 0) {
+            vm->resetStats();
+        } else {
+            vm->clickEngineDidUpdate(s.total, 1, 0, 1.0);
+        }
+        rig.drain();
+        EXPECT_EQ(rig.sounds->playbacks().size() - before, static_cast<std::size_t>(s.sounds));
+    }
+    vm->settingsManager().setPlaySound(false);
+    vm->clickEngineDidUpdate(10, 1, 0, 1.0);
+    rig.drain();
+    EXPECT_EQ(rig.sounds->playbacks().size(), 3u) << "sound setting off";
+}
+
+TEST_F(RunControlTest, ChartAlwaysHoldsThirtySamplesAndDecaysWhileIdle) {
+    for (int i = 1; i <= 40; ++i) {
+        vm->clickEngineDidUpdate(i, i, 0, i);
+        rig.drain();
+        ASSERT_EQ(vm->cpsHistory().size(), 30u);
+    }
+    EXPECT_EQ(vm->cpsHistory().front(), 11.0);
+    EXPECT_EQ(vm->cpsHistory().back(), 40.0);
+
+    rig.advance(1s);
+    EXPECT_EQ(vm->cpsHistory().size(), 30u);
+    EXPECT_EQ(vm->cpsHistory().back(), 0.0);
+    EXPECT_EQ(vm->cpsHistory().front(), 12.0);
+    EXPECT_EQ(vm->cps(), 0);
+    vm->resetStats();
+    EXPECT_EQ(vm->cpsHistory().size(), 30u);
+    vm->clickEngineDidUpdate(50, 7, 0, 50);
+    rig.advance(29s);
+    EXPECT_EQ(vm->cpsHistory().size(), 30u);
+    EXPECT_EQ(vm->cpsHistory().front(), 7.0);
+    rig.advance(1s);
+    EXPECT_EQ(vm->cpsHistory(), std::vector<double>(30, 0.0)) << "flat after 30 idle seconds";
+
+    // While a run is active the idle timer leaves the chart alone.
+    vm->editConfig([](ClickConfig& c) { c.intervalSeconds = 100; });
+    vm->clickEngineDidUpdate(1, 9, 0, 1);
+    vm->startClicking();
+    rig.advance(2s + 300ms);
+    const auto during = vm->cpsHistory();
+    rig.advance(3s);
+    EXPECT_EQ(vm->cpsHistory(), during);
+}
+
+// An imported configuration may carry numbers no control produces; a run on it must neither crash nor hang,
+// and its record must stay storable.
+TEST_F(RunControlTest, RunsOnAbsurdConfigurationValuesStayBounded) {
+    constexpr double kHuge = std::numeric_limits<double>::max();
+    constexpr std::int64_t kMaxInt = std::numeric_limits<std::int64_t>::max();
+    const struct {
+        const char* name;
+        std::function<void(ClickConfig&)> edit;
+    } cases[] = {
+        {"interval parts at the integer limit",
+         [](ClickConfig& c) { c.intervalHours = c.intervalMinutes = c.intervalSeconds = kMaxInt; }},
+        {"negative interval parts", [](ClickConfig& c) { c.intervalSeconds = c.intervalMilliseconds = -kMaxInt; }},
+        {"maximum clicks at the integer limit", [](ClickConfig& c) { c.maxClicks = kMaxInt; }},
+        {"points far outside every screen",
+         [](ClickConfig& c) {
+             c.fixedCoordinates = {{kHuge, -kHuge}};
+         }},
+        {"huge radius jitter",
+         [](ClickConfig& c) {
+             c.randomizeRadius = true;
+             c.randomRadius = kHuge;
+         }},
+        {"huge interval jitter",
+         [](ClickConfig& c) {
+             c.randomizeInterval = true;
+             c.intervalRandomRangeMs = kHuge;
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        vm->setConfig(quickConfig());
+        const int writes = rig.settingsWrites();
+        vm->editConfig(c.edit);
+        EXPECT_EQ(rig.settingsWrites(), writes + 1) << "the settings stay storable";
+        const std::size_t before = rig.presses().size();
+        startAndPassCountdown();
+        rig.advance(1s);
+        EXPECT_GT(rig.presses().size(), before) << "the first tick clicks";
+        vm->stopClicking();
+        rig.drain();
+        EXPECT_EQ(vm->status(), "Stopped");
+        EXPECT_FALSE(vm->isRunning());
+        EXPECT_TRUE(std::isfinite(vm->averageIntervalMs()));
+        EXPECT_EQ(vm->cpsHistory().size(), 30u);
+    }
+    for (const auto& record : vm->historyManager().historyRecords()) {
+        EXPECT_TRUE(std::isfinite(record.duration));
+        EXPECT_TRUE(std::isfinite(record.averageIntervalMs));
+    }
+}
+
+}  // namespace
+}  // namespace clicktrove::testing

@@ -1,0 +1,364 @@
+// What one tick posts, where it goes, holds, drags and the screen-corner stop.
+#include "engine_fixture.hpp"
+
+#include <cmath>
+
+using namespace std::chrono_literals;
+using clicktrove::ClickConfig;
+using clicktrove::ClickPositionMode;
+using clicktrove::ClickType;
+using clicktrove::CoordinatesOrder;
+using clicktrove::ScreenPoint;
+using clicktrove::platform::GlobalPoint;
+using clicktrove::platform::MouseButton;
+using clicktrove::platform::MouseEvent;
+using clicktrove::platform::ScreenRect;
+using clicktrove::testing::EngineTest;
+using Kind = MouseEvent::Kind;
+
+namespace {
+
+constexpr GlobalPoint kAt{500, 400};
+
+struct TickCase {
+    ClickType type;
+    std::vector<MouseEvent> events;
+    std::int64_t clicks;
+};
+
+void PrintTo(const TickCase& c, std::ostream* os) {
+    *os << clicktrove::displayText(c.type);
+}
+
+class OneTick : public EngineTest, public ::testing::WithParamInterface<TickCase> {};
+
+TEST_P(OneTick, PostsTheEventsOfItsTypeAndCountsItsClicks) {
+    auto config = baseConfig();
+    config.clickType = GetParam().type;
+    engine.start(config);
+    advance(300ms);
+    EXPECT_EQ(events(), GetParam().events);
+    ASSERT_EQ(delegate->updates().size(), 1u);
+    EXPECT_EQ(delegate->updates()[0].totalClicks, GetParam().clicks);
+    // A double click is one tick: one time stamp.
+    EXPECT_EQ(delegate->updates()[0].cps, 1);
+    // The whole tick is one posting operation.
+    EXPECT_EQ(input.operationCount(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ClickTypes, OneTick,
+    ::testing::Values(TickCase{ClickType::left,
+                               {MouseEvent::down(MouseButton::left, kAt), MouseEvent::up(MouseButton::left, kAt)},
+                               1},
+                      TickCase{ClickType::right,
+                               {MouseEvent::down(MouseButton::right, kAt), MouseEvent::up(MouseButton::right, kAt)},
+                               1},
+                      TickCase{ClickType::middle,
+                               {MouseEvent::down(MouseButton::middle, kAt), MouseEvent::up(MouseButton::middle, kAt)},
+                               1},
+                      TickCase{ClickType::doubleClick,
+                               {MouseEvent::down(MouseButton::left, kAt, 1), MouseEvent::up(MouseButton::left, kAt, 1),
+                                MouseEvent::down(MouseButton::left, kAt, 2), MouseEvent::up(MouseButton::left, kAt, 2)},
+                               2},
+                      TickCase{ClickType::holdLeft, {MouseEvent::down(MouseButton::left, kAt)}, 1},
+                      TickCase{ClickType::holdRight, {MouseEvent::down(MouseButton::right, kAt)}, 1},
+                      TickCase{ClickType::holdMiddle, {MouseEvent::down(MouseButton::middle, kAt)}, 1},
+                      TickCase{ClickType::scrollUp, {MouseEvent::move(kAt), MouseEvent::scroll(5)}, 1},
+                      TickCase{ClickType::scrollDown, {MouseEvent::move(kAt), MouseEvent::scroll(-5)}, 1}));
+
+std::vector<GlobalPoint> downPoints(const std::vector<MouseEvent>& events) {
+    std::vector<GlobalPoint> out;
+    for (const auto& e : events) {
+        if (e.kind == Kind::buttonDown) out.push_back(e.point);
+    }
+    return out;
+}
+
+using Targeting = EngineTest;
+
+TEST_F(Targeting, SequentialOrderWrapsFromTheLastPointToTheFirst) {
+    auto config = baseConfig();
+    config.fixedCoordinates = {{1, 1}, {2, 2}, {3, 3}};
+    engine.start(config);
+    advance(300ms + 6 * 100ms);
+    EXPECT_EQ(downPoints(events()), (std::vector<GlobalPoint>{{1, 1}, {2, 2}, {3, 3}, {1, 1}, {2, 2}, {3, 3}, {1, 1}}));
+}
+
+TEST_F(Targeting, SequentialWalkStartsAgainWithEachRun) {
+    auto config = baseConfig();
+    config.fixedCoordinates = {{1, 1}, {2, 2}, {3, 3}};
+    engine.start(config);
+    advance(300ms);
+    engine.stop(false);
+    engine.start(config);
+    advance(300ms);
+    EXPECT_EQ(downPoints(events()), (std::vector<GlobalPoint>{{1, 1}, {1, 1}}));
+}
+
+TEST_F(Targeting, RandomOrderUsesTheDrawnIndex) {
+    auto config = baseConfig();
+    config.fixedCoordinates = {{1, 1}, {2, 2}, {3, 3}};
+    config.coordinatesOrder = CoordinatesOrder::random;
+    for (std::uint64_t i : {2, 2, 0, 1}) random.pushIndex(i);
+    engine.start(config);
+    advance(300ms + 3 * 100ms);
+    EXPECT_EQ(downPoints(events()), (std::vector<GlobalPoint>{{3, 3}, {3, 3}, {1, 1}, {2, 2}}));
+}
+
+TEST_F(Targeting, CurrentModeClicksAtTheCursorAndAtTheOriginWhenItCannotBeRead) {
+    auto config = baseConfig();
+    config.positionMode = ClickPositionMode::current;
+    input.setCursor(GlobalPoint{640, 480});
+    engine.start(config);
+    advance(300ms);
+    input.setCursor(std::nullopt);
+    advance(100ms);
+    EXPECT_EQ(downPoints(events()), (std::vector<GlobalPoint>{{640, 480}, {0, 0}}));
+}
+
+TEST_F(Targeting, RadiusJitterSpreadsBySquareRootAndStaysInsideTheDisc) {
+    auto config = baseConfig();
+    config.fixedCoordinates = {};  // (0, 0)
+    config.randomizeRadius = true;
+    config.randomRadius = 10;
+    // (u, angle fraction): the distance is r * sqrt(u), so u = 0.25 lands at half the radius.
+    random.pushUnit(1.0);
+    random.pushUnit(0.0);
+    random.pushUnit(0.25);
+    random.pushUnit(0.25);
+    engine.start(config);
+    advance(300ms + 100ms);
+    auto points = downPoints(events());
+    ASSERT_EQ(points.size(), 2u);
+    EXPECT_NEAR(points[0].x, 10, 1e-9);
+    EXPECT_NEAR(points[0].y, 0, 1e-9);
+    EXPECT_NEAR(points[1].x, 0, 1e-9);
+    EXPECT_NEAR(points[1].y, 5, 1e-9);
+    // Unscripted draws: every target within the radius of (0, 0).
+    advance(50 * 100ms);
+    points = downPoints(events());
+    ASSERT_GT(points.size(), 40u);
+    for (const auto& p : points) EXPECT_LE(std::hypot(p.x, p.y), 10 + 1e-9);
+}
+
+TEST_F(Targeting, RadiusThatIsNotPositiveAndFiniteLeavesTheTargetExact) {
+    for (double radius : {0.0, -4.0, std::nan(""), HUGE_VAL}) {
+        input.clear();
+        auto config = baseConfig();
+        config.randomizeRadius = true;
+        config.randomRadius = radius;
+        engine.start(config);
+        advance(300ms + 100ms);
+        engine.stop(false);
+        EXPECT_EQ(downPoints(events()), (std::vector<GlobalPoint>{kAt, kAt})) << "radius " << radius;
+    }
+}
+
+using Holds = EngineTest;
+
+TEST_F(Holds, PressEachTickAndReleaseAtTheLastPointOnPauseAndStop) {
+    auto config = baseConfig();
+    config.clickType = ClickType::holdRight;
+    config.fixedCoordinates = {{10, 10}, {20, 20}};
+    engine.start(config);
+    advance(300ms + 100ms);
+    engine.pause();
+    engine.resume();
+    engine.stop(false);
+    EXPECT_EQ(events(),
+              (std::vector<MouseEvent>{
+                  MouseEvent::down(MouseButton::right, {10, 10}), MouseEvent::down(MouseButton::right, {20, 20}),
+                  MouseEvent::up(MouseButton::right, {20, 20}),    // pause
+                  MouseEvent::down(MouseButton::right, {20, 20}),  // resume
+                  MouseEvent::up(MouseButton::right, {20, 20}),    // stop
+              }));
+}
+
+TEST_F(Holds, NothingIsReleasedForClickTypesThatDoNotHold) {
+    engine.start(baseConfig());
+    advance(300ms);
+    input.clear();
+    engine.pause();
+    engine.resume();
+    engine.stop(false);
+    EXPECT_TRUE(events().empty());
+}
+
+class Drags : public EngineTest {
+protected:
+    ClickConfig dragConfig() const {
+        auto config = baseConfig();
+        config.isDragEnabled = true;
+        config.dragStartPoint = {100, 200};
+        config.dragEndPoint = {200, 0};
+        config.dragDuration = 1.0;
+        config.intervalSeconds = 1;
+        config.intervalMilliseconds = 0;
+        return config;
+    }
+};
+
+TEST_F(Drags, DownTenDraggedStepsAtExactTenthsAndUpOverTheDuration) {
+    engine.start(dragConfig());
+    advance(300ms);
+    const auto recorded = events();
+    ASSERT_EQ(recorded.size(), 12u);
+    EXPECT_EQ(recorded.front(), MouseEvent::down(MouseButton::left, {100, 200}));
+    for (int i = 1; i <= 10; ++i) {
+        EXPECT_EQ(recorded[i], MouseEvent::drag(MouseButton::left, {100 + 10.0 * i, 200 - 20.0 * i})) << "step " << i;
+    }
+    EXPECT_EQ(recorded.back(), MouseEvent::up(MouseButton::left, {200, 0}));
+    const auto times = eventTimes();
+    EXPECT_EQ(times.front(), 300ms);
+    EXPECT_EQ(times.back(), 1300ms);
+    ASSERT_EQ(delegate->updates().size(), 1u);
+    EXPECT_EQ(delegate->updates()[0].totalClicks, 1);
+    // The next interval counts from the end of the drag.
+    advance(2s);
+    EXPECT_EQ(eventTimes()[recorded.size()], 2300ms);
+}
+
+TEST_F(Drags, UserStopLetsTheDragFinish) {
+    int sleeps = 0;
+    queue.setSleepHook([&](auto) {
+        if (++sleeps == 3) engine.stop(false);
+    });
+    engine.start(dragConfig());
+    advance(300ms);
+    EXPECT_EQ(events().size(), 12u);
+    EXPECT_EQ(events().back(), MouseEvent::up(MouseButton::left, {200, 0}));
+    EXPECT_EQ(delegate->stops(), std::vector<bool>{false});
+}
+
+struct AbortCase {
+    int duringSleep;  // the emergency stop comes while the drag sleeps after this step
+    std::size_t draggedEvents;
+    GlobalPoint releasedAt;
+};
+
+void PrintTo(const AbortCase& c, std::ostream* os) {
+    *os << "during sleep " << c.duringSleep;
+}
+
+class DragAbort : public Drags, public ::testing::WithParamInterface<AbortCase> {};
+
+TEST_P(DragAbort, EmergencyStopEndsTheDragWithinOneStepAtTheCursor) {
+    const auto param = GetParam();
+    input.setCursorFollowsEvents(true);
+    int sleeps = 0;
+    queue.setSleepHook([&](auto) {
+        if (++sleeps == param.duringSleep) engine.emergencyStop();
+    });
+    engine.start(dragConfig());
+    advance(300ms);
+    const auto recorded = events();
+    std::size_t dragged = 0;
+    for (const auto& e : recorded) dragged += e.kind == Kind::dragged;
+    EXPECT_EQ(dragged, param.draggedEvents);
+    // The emergency stop's own release of all three buttons, then the drag's button-up.
+    ASSERT_GE(recorded.size(), 4u);
+    EXPECT_EQ(recorded[recorded.size() - 4].kind, Kind::buttonUp);
+    EXPECT_EQ(recorded.back(), MouseEvent::up(MouseButton::left, param.releasedAt));
+    EXPECT_EQ(delegate->stops(), std::vector<bool>{false});
+    EXPECT_FALSE(engine.isRunning());
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, DragAbort,
+                         ::testing::Values(AbortCase{1, 1, {110, 180}}, AbortCase{4, 4, {140, 120}},
+                                           AbortCase{10, 10, {200, 0}}));
+
+TEST_F(Drags, EmergencyStopCutsTheStepsSleepShort) {
+    auto config = dragConfig();
+    config.dragDuration = 3600;
+    int sleeps = 0;
+    queue.setSleepHook([&](auto) {
+        if (++sleeps == 2) engine.emergencyStop();
+    });
+    engine.start(config);
+    advance(300ms);
+    // The first step slept its full 6 minutes; the interrupted one did not move the clock.
+    EXPECT_EQ(eventTimes().back(), 300ms + 360s);
+}
+
+TEST_F(Drags, EmergencyStopBeforeTheRunDoesNotLeakIntoTheNextRun) {
+    engine.emergencyStop();
+    engine.start(dragConfig());
+    advance(300ms);
+    EXPECT_EQ(events().back(), MouseEvent::up(MouseButton::left, {200, 0}));
+    EXPECT_EQ(events().size(), 3u + 12u);
+}
+
+struct CornerCase {
+    const char* name;
+    std::vector<ScreenRect> screens;
+    GlobalPoint cursor;
+    bool stops;
+};
+
+void PrintTo(const CornerCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class CornerStop : public EngineTest, public ::testing::WithParamInterface<CornerCase> {};
+
+TEST_P(CornerStop, StopsBeforeClickingWhenTheCursorRestsNearAnyScreensCorner) {
+    const auto& param = GetParam();
+    input.setScreens(param.screens);
+    input.setCursor(param.cursor);
+    auto config = baseConfig();
+    config.edgeStopEnabled = true;
+    engine.start(config);
+    advance(300ms);
+    if (param.stops) {
+        EXPECT_TRUE(events().empty());
+        EXPECT_EQ(delegate->stops(), std::vector<bool>{false});
+        EXPECT_FALSE(engine.isRunning());
+    } else {
+        EXPECT_EQ(events().size(), 2u);
+        EXPECT_TRUE(engine.isRunning());
+    }
+}
+
+const std::vector<ScreenRect> kOne{{0, 0, 1920, 1080}};
+const std::vector<ScreenRect> kSideBySide{{0, 0, 1920, 1080}, {1920, 0, 1280, 1024}};
+const std::vector<ScreenRect> kLeftOfPrimary{{0, 0, 1920, 1080}, {-1280, 56, 1280, 1024}};
+
+INSTANTIATE_TEST_SUITE_P(
+    Screens, CornerStop,
+    ::testing::Values(CornerCase{"TopLeft", kOne, {2, 2}, true}, CornerCase{"JustOutOfReach", kOne, {3, 3}, false},
+                      CornerCase{"ExactlyThree", kOne, {3, 0}, true},
+                      CornerCase{"BottomRight", kOne, {1918, 1078}, true},
+                      CornerCase{"Middle", kOne, {960, 540}, false},
+                      CornerCase{"WhereTopEdgesMeet", kSideBySide, {1921, 2}, true},
+                      CornerCase{"InnerBottomCornerOfTheSmallerScreen", kSideBySide, {1922, 1023}, true},
+                      CornerCase{"AlongTheSharedEdge", kSideBySide, {1920, 500}, false},
+                      CornerCase{"SecondScreenFarCorner", kSideBySide, {3198, 1022}, true},
+                      CornerCase{"ScreenAtNegativeCoordinates", kLeftOfPrimary, {-1279, 57}, true},
+                      CornerCase{"NoScreens", {}, {0, 0}, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CornerStop, AnUnreadableCursorIsNeverInACorner) {
+    input.setCursor(std::nullopt);
+    auto config = baseConfig();
+    config.edgeStopEnabled = true;
+    engine.start(config);
+    advance(300ms);
+    EXPECT_TRUE(engine.isRunning());
+}
+
+TEST_F(Holds, EmergencyStopWithoutARunReleasesAllButtonsAtTheCursorAndReportsNothing) {
+    input.setCursor(GlobalPoint{7, 9});
+    engine.emergencyStop();
+    mainQueue.drain();
+    EXPECT_EQ(events(), (std::vector<MouseEvent>{MouseEvent::up(MouseButton::left, {7, 9}),
+                                                 MouseEvent::up(MouseButton::right, {7, 9}),
+                                                 MouseEvent::up(MouseButton::middle, {7, 9})}));
+    EXPECT_TRUE(delegate->stops().empty());
+    input.clear();
+    input.setCursor(std::nullopt);
+    engine.emergencyStop();
+    EXPECT_EQ(events().front().point, (GlobalPoint{0, 0}));
+}
+
+}  // namespace

@@ -1,0 +1,85 @@
+// The engine's lock discipline under real threads: the main thread starts, pauses, resumes, stops and
+// emergency-stops runs while the engine queue ticks at 1 ms. Meant for the ThreadSanitizer build; the
+// assertions hold however the threads interleave.
+#include "engine/click_engine.hpp"
+#include "engine_fixture.hpp"
+#include "platform/fake/fake_mouse_input.hpp"
+#include "platform/fake/manual_main_queue.hpp"
+
+#include <gtest/gtest.h>
+#include <thread>
+
+using namespace std::chrono_literals;
+using clicktrove::ClickConfig;
+using clicktrove::ClickEngine;
+using clicktrove::ClickPositionMode;
+using clicktrove::ClickType;
+using clicktrove::platform::MouseEvent;
+using clicktrove::testing::RecordingDelegate;
+
+TEST(ClickEngineStress, ControlsFromTheMainThreadWhileTickingAtOneMillisecond) {
+    clicktrove::platform::FakeMouseInput input;
+    clicktrove::platform::FakeClock reportClock;
+    clicktrove::platform::ManualMainQueue mainQueue(reportClock);
+    auto delegate = std::make_shared<RecordingDelegate>();
+    int runs = 0;
+    {
+        ClickEngine engine(input, mainQueue);
+        engine.setDelegate(delegate);
+        const ClickType types[] = {ClickType::left, ClickType::holdLeft, ClickType::doubleClick, ClickType::scrollUp};
+        for (int round = 0; round < 40; ++round) {
+            ClickConfig config;
+            config.intervalSeconds = 0;
+            config.intervalMilliseconds = 1;
+            config.clickType = types[round % 4];
+            config.positionMode = round % 2 ? ClickPositionMode::fixed : ClickPositionMode::current;
+            config.fixedCoordinates = {{100, 100}, {200, 200}};
+            config.randomizeInterval = round % 3 == 0;
+            config.intervalRandomRangeMs = 0.5;
+            config.randomizeRadius = true;
+            config.isDragEnabled = round % 8 == 7;
+            config.dragDuration = 0.01;
+            // A scheduled start 1 ms ahead skips the usual 300 ms wait before the first tick.
+            config.scheduledStartEnabled = true;
+            config.scheduledStartTime = std::chrono::system_clock::now() + 1ms;
+            engine.start(config);
+            ++runs;
+            for (int i = 0; i < 20; ++i) {
+                std::this_thread::sleep_for(std::chrono::microseconds(300 + 100 * (i % 7)));
+                switch ((round + i) % 4) {
+                    case 0:
+                        engine.pause();
+                        break;
+                    case 1:
+                        engine.resume();
+                        break;
+                    case 2:
+                        (void)engine.isRunning();
+                        (void)engine.isPaused();
+                        break;
+                    case 3:
+                        mainQueue.drain();
+                        break;
+                }
+            }
+            if (round % 2) {
+                engine.emergencyStop();
+            } else {
+                engine.stop(false);
+            }
+            EXPECT_FALSE(engine.isRunning());
+            mainQueue.drain();
+        }
+    }
+    mainQueue.drain();
+    // One end report per run, whatever a tick was doing when the stop came.
+    EXPECT_EQ(delegate->stops().size(), static_cast<std::size_t>(runs));
+    // Every held press was released: each run ends with a stop, which releases the held button.
+    int held = 0;
+    for (const auto& e : input.events()) {
+        if (e.button != clicktrove::platform::MouseButton::left) continue;
+        if (e.kind == MouseEvent::Kind::buttonDown) held = 1;
+        if (e.kind == MouseEvent::Kind::buttonUp) held = 0;
+    }
+    EXPECT_EQ(held, 0);
+}

@@ -1,0 +1,387 @@
+// The run lifecycle: timing of ticks, stop conditions and their order, pause and resume, reports.
+#include "engine_fixture.hpp"
+
+using namespace std::chrono_literals;
+using clicktrove::ClickConfig;
+using clicktrove::ClickEngine;
+using clicktrove::ClickType;
+using clicktrove::platform::GlobalPoint;
+using clicktrove::platform::MouseEvent;
+using clicktrove::testing::EngineTest;
+using clicktrove::testing::RecordingDelegate;
+
+namespace {
+
+std::vector<std::chrono::nanoseconds> clickTimes(const std::vector<clicktrove::platform::FakeMouseInput::Recorded>& r,
+                                                 std::chrono::steady_clock::time_point origin) {
+    std::vector<std::chrono::nanoseconds> out;
+    for (const auto& e : r) {
+        if (e.event.kind == MouseEvent::Kind::buttonDown) out.push_back(e.time - origin);
+    }
+    return out;
+}
+
+using Timing = EngineTest;
+
+TEST_F(Timing, FirstClickAfter300MsThenOneIntervalApartMeasuredFromTheEndOfEachTick) {
+    ClickConfig config(clock.now());  // 1 s, left, at the cursor
+    config.edgeStopEnabled = false;
+    engine.start(config);
+    advance(3s);
+    EXPECT_EQ(clickTimes(input.recorded(), origin), (std::vector<std::chrono::nanoseconds>{300ms, 1300ms, 2300ms}));
+}
+
+TEST_F(Timing, IntervalJitterIsDrawnFromTheClosedRangeAndFlooredAtOneMillisecond) {
+    auto config = baseConfig();
+    config.intervalMilliseconds = 10;
+    config.randomizeInterval = true;
+    config.intervalRandomRangeMs = 50;
+    random.pushUnit(0.0);  // -50 ms: floored to 1 ms
+    random.pushUnit(1.0);  // +50 ms
+    random.pushUnit(0.5);  // no jitter
+    engine.start(config);
+    advance(300ms + 1ms + 60ms + 10ms);
+    EXPECT_EQ(clickTimes(input.recorded(), origin),
+              (std::vector<std::chrono::nanoseconds>{300ms, 301ms, 361ms, 371ms}));
+}
+
+TEST_F(Timing, AnIntervalOfCenturiesNeverWrapsAroundToFireAtOnce) {
+    auto config = baseConfig();
+    config.intervalHours = 2'500'000;  // about 285 years: still inside a signed 64-bit count of nanoseconds
+    engine.start(config);
+    advance(300ms);
+    ASSERT_EQ(input.events().size(), 2u);
+    advance(24h * 365);
+    EXPECT_EQ(input.events().size(), 2u);
+    EXPECT_TRUE(engine.isRunning());
+}
+
+TEST_F(Timing, ScheduledStartDelaysTheFirstTickAndCountsInTheElapsedTime) {
+    auto config = baseConfig();
+    config.scheduledStartEnabled = true;
+    config.scheduledStartTime = clock.now() + 10s;
+    engine.start(config);
+    advance(9999ms);
+    EXPECT_TRUE(input.events().empty());
+    advance(1ms);
+    ASSERT_EQ(delegate->updates().size(), 1u);
+    EXPECT_DOUBLE_EQ(delegate->updates()[0].elapsedTime, 10.0);
+}
+
+TEST_F(Timing, ScheduledStartInThePastStartsAfter300Ms) {
+    auto config = baseConfig();
+    config.scheduledStartEnabled = true;
+    config.scheduledStartTime = clock.now() - 1h;
+    engine.start(config);
+    advance(300ms);
+    EXPECT_EQ(clickTimes(input.recorded(), origin), std::vector<std::chrono::nanoseconds>{300ms});
+}
+
+TEST_F(Timing, ClicksPerSecondCountsTheTicksOfTheLastSecond) {
+    auto config = baseConfig();
+    config.clickType = ClickType::doubleClick;
+    engine.start(config);
+    advance(300ms + 15 * 100ms);
+    const auto updates = delegate->updates();
+    ASSERT_EQ(updates.size(), 16u);
+    EXPECT_EQ(updates[0].cps, 1);
+    EXPECT_EQ(updates[9].cps, 10);
+    // A stamp exactly one second old no longer counts.
+    EXPECT_EQ(updates[15].cps, 10);
+    EXPECT_EQ(updates[15].totalClicks, 32);
+}
+
+struct LimitCase {
+    const char* name;
+    ClickType type;
+    std::int64_t maxClicks;
+    std::vector<std::int64_t> totals;
+    std::vector<std::int64_t> remaining;
+};
+
+void PrintTo(const LimitCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class MaxClicks : public EngineTest, public ::testing::WithParamInterface<LimitCase> {};
+
+TEST_P(MaxClicks, TheTickAfterTheLimitStopsTheRunAsCompleted) {
+    const auto& param = GetParam();
+    auto config = baseConfig();
+    config.clickType = param.type;
+    config.maxClicks = param.maxClicks;
+    engine.start(config);
+    advance(300ms + 100ms * (param.totals.size() - 1));
+    EXPECT_TRUE(engine.isRunning());
+    std::vector<std::int64_t> totals, remaining;
+    for (const auto& u : delegate->updates()) {
+        totals.push_back(u.totalClicks);
+        remaining.push_back(u.remainingClicks);
+    }
+    EXPECT_EQ(totals, param.totals);
+    EXPECT_EQ(remaining, param.remaining);
+    const auto posted = input.events().size();
+    advance(100ms);
+    if (param.maxClicks >= 1) {
+        EXPECT_FALSE(engine.isRunning());
+        EXPECT_EQ(delegate->stops(), std::vector<bool>{true});
+        EXPECT_EQ(input.events().size(), posted);
+    } else {
+        EXPECT_TRUE(engine.isRunning());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Limits, MaxClicks,
+                         ::testing::Values(LimitCase{"Left5", ClickType::left, 5, {1, 2, 3, 4, 5}, {4, 3, 2, 1, 0}},
+                                           LimitCase{
+                                               "DoubleOvershootsTo6", ClickType::doubleClick, 5, {2, 4, 6}, {3, 1, 0}},
+                                           LimitCase{"ZeroIsUnlimited", ClickType::left, 0, {1, 2, 3}, {0, 0, 0}},
+                                           LimitCase{"NegativeIsUnlimited", ClickType::left, -3, {1, 2, 3}, {0, 0, 0}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+using StopTests = EngineTest;
+
+TEST_F(StopTests, ScheduledStopInThePastEndsTheFirstTickAsCompletedWithoutAClick) {
+    auto config = baseConfig();
+    config.scheduledStopEnabled = true;
+    config.scheduledStopTime = clock.now() - 1s;
+    engine.start(config);
+    advance(300ms);
+    EXPECT_TRUE(input.events().empty());
+    EXPECT_EQ(delegate->stops(), std::vector<bool>{true});
+}
+
+TEST_F(StopTests, ScheduledStopEndsTheRunAtTheFirstTickAtOrAfterIt) {
+    auto config = baseConfig();
+    config.scheduledStopEnabled = true;
+    config.scheduledStopTime = clock.now() + 500ms;
+    engine.start(config);
+    advance(2s);
+    EXPECT_EQ(clickTimes(input.recorded(), origin), (std::vector<std::chrono::nanoseconds>{300ms, 400ms}));
+    EXPECT_EQ(delegate->stops(), std::vector<bool>{true});
+}
+
+TEST_F(StopTests, TheCornerComesFirstSoARunWithEveryConditionMetIsNotCompleted) {
+    auto config = baseConfig();
+    config.edgeStopEnabled = true;
+    config.scheduledStopEnabled = true;
+    config.scheduledStopTime = clock.now() - 1s;
+    config.maxClicks = 1;
+    input.setCursor(GlobalPoint{0, 0});
+    engine.start(config);
+    advance(300ms);
+    EXPECT_EQ(delegate->stops(), std::vector<bool>{false});
+}
+
+TEST_F(StopTests, ScheduledStopThatPassesDuringAPauseEndsTheRunAtTheFirstTickAfterResume) {
+    auto config = baseConfig();
+    config.scheduledStopEnabled = true;
+    config.scheduledStopTime = clock.now() + 1s;
+    engine.start(config);
+    advance(300ms);
+    engine.pause();
+    advance(5s);
+    EXPECT_TRUE(engine.isRunning());
+    EXPECT_TRUE(delegate->stops().empty());
+    engine.resume();
+    advance(0ms);
+    EXPECT_EQ(delegate->stops(), std::vector<bool>{true});
+    EXPECT_EQ(input.events().size(), 2u);
+}
+
+using Lifecycle = EngineTest;
+
+TEST_F(Lifecycle, StartWhileActiveOrPausedKeepsTheFirstConfiguration) {
+    auto config = baseConfig();
+    engine.start(config);
+    auto other = baseConfig();
+    other.fixedCoordinates = {{9, 9}};
+    engine.start(other);
+    advance(300ms);
+    engine.pause();
+    engine.start(other);
+    EXPECT_TRUE(engine.isPaused());
+    engine.resume();
+    advance(100ms);
+    for (const auto& e : input.events()) EXPECT_EQ(e.point, (GlobalPoint{500, 400}));
+    EXPECT_EQ(input.events().size(), 4u);
+}
+
+TEST_F(Lifecycle, EachRunReportsItsEndExactlyOnce) {
+    engine.start(baseConfig());
+    advance(300ms);
+    engine.stop(false);
+    engine.stop(true);
+    engine.emergencyStop();
+    mainQueue.drain();
+    EXPECT_EQ(delegate->stops(), std::vector<bool>{false});
+    engine.start(baseConfig());
+    engine.emergencyStop();
+    engine.stop(true);
+    mainQueue.drain();
+    EXPECT_EQ(delegate->stops(), (std::vector<bool>{false, false}));
+    EXPECT_FALSE(engine.isRunning());
+    EXPECT_EQ(queue.liveTimers(), 0u);
+}
+
+TEST_F(Lifecycle, PausedRunStopsCleanlyAndTicksNoMore) {
+    engine.start(baseConfig());
+    advance(300ms);
+    engine.pause();
+    engine.stop(false);
+    advance(5s);
+    EXPECT_EQ(input.events().size(), 2u);
+    EXPECT_FALSE(engine.isRunning());
+    EXPECT_FALSE(engine.isPaused());
+}
+
+TEST_F(Lifecycle, PauseIsExcludedFromTheElapsedTime) {
+    auto config = baseConfig();
+    config.intervalSeconds = 1;
+    config.intervalMilliseconds = 0;
+    engine.start(config);
+    advance(500ms);  // tick at 0.3 s
+    engine.pause();
+    advance(5s);
+    engine.resume();  // the 1.3 s deadline passed during the pause: fires at once
+    advance(0ms);
+    const auto updates = delegate->updates();
+    ASSERT_EQ(updates.size(), 2u);
+    EXPECT_DOUBLE_EQ(updates[0].elapsedTime, 0.3);
+    EXPECT_DOUBLE_EQ(updates[1].elapsedTime, 0.5);
+    // Then on at the interval.
+    advance(1s);
+    EXPECT_EQ(delegate->updates().size(), 3u);
+}
+
+TEST_F(Lifecycle, ATickFinishingDuringAPauseReportsTheElapsedTimeWithoutThePause) {
+    auto config = baseConfig();
+    config.isDragEnabled = true;
+    config.dragDuration = 1.0;
+    int sleeps = 0;
+    queue.setSleepHook([&](auto) {
+        if (++sleeps == 5) engine.pause();  // at 0.7 s, half-way through the drag
+    });
+    engine.start(config);
+    advance(300ms);
+    const auto updates = delegate->updates();
+    ASSERT_EQ(updates.size(), 1u);
+    // Reported at 1.3 s, when the drag ends; the 0.6 s since the pause began do not count.
+    EXPECT_DOUBLE_EQ(updates[0].elapsedTime, 0.7);
+    EXPECT_TRUE(engine.isPaused());
+}
+
+TEST_F(Lifecycle, PauseWhileWaitingForTheFirstTickKeepsTheWait) {
+    engine.start(baseConfig());
+    advance(100ms);
+    engine.pause();
+    advance(100ms);
+    engine.resume();
+    advance(99ms);
+    EXPECT_TRUE(input.events().empty());
+    advance(1ms);
+    EXPECT_EQ(clickTimes(input.recorded(), origin), std::vector<std::chrono::nanoseconds>{300ms});
+}
+
+TEST_F(Lifecycle, RunPausedDuringATickGoesOnAtItsIntervalAfterResume) {
+    // The pause lands between the tick's first test and its re-arm, so the tick leaves nothing pending.
+    bool paused = false;
+    input.setOnPost([&](auto) {
+        if (!paused) {
+            paused = true;
+            engine.pause();
+        }
+    });
+    engine.start(baseConfig());
+    advance(300ms);
+    EXPECT_FALSE(queue.nextDeadline().has_value());
+    advance(1s);
+    engine.resume();
+    advance(300ms);
+    EXPECT_EQ(clickTimes(input.recorded(), origin),
+              (std::vector<std::chrono::nanoseconds>{300ms, 1400ms, 1500ms, 1600ms}));
+}
+
+TEST_F(Lifecycle, ResumeDuringTheTickThatWasPausedLeavesOneDeadline) {
+    int posts = 0;
+    input.setOnPost([&](auto) {
+        if (++posts == 1) {
+            engine.pause();
+            engine.resume();
+        }
+    });
+    engine.start(baseConfig());
+    advance(300ms + 300ms);
+    EXPECT_EQ(clickTimes(input.recorded(), origin),
+              (std::vector<std::chrono::nanoseconds>{300ms, 400ms, 500ms, 600ms}));
+}
+
+TEST_F(Lifecycle, ATickUnderWayWhenANewRunStartsDoesNotCountOrStopInIt) {
+    auto drag = baseConfig();
+    drag.isDragEnabled = true;
+    drag.dragDuration = 1.0;
+    int sleeps = 0;
+    queue.setSleepHook([&](auto) {
+        if (++sleeps == 5) {
+            engine.stop(false);
+            auto next = baseConfig();
+            next.maxClicks = 1;
+            engine.start(next);
+        }
+    });
+    engine.start(drag);
+    advance(300ms + 500ms);
+    advance(1s);
+    // The new run: one click of its own, then its limit stop; the old drag counted nowhere.
+    const auto updates = delegate->updates();
+    ASSERT_EQ(updates.size(), 1u);
+    EXPECT_EQ(updates[0].totalClicks, 1);
+    EXPECT_EQ(delegate->stops(), (std::vector<bool>{false, true}));
+    // The old drag's press at 0.3 s, the new run's click at 1.3 s: right after the drag, whose 0.3 s first
+    // deadline had passed meanwhile.
+    EXPECT_EQ(clickTimes(input.recorded(), origin), (std::vector<std::chrono::nanoseconds>{300ms, 1300ms}));
+}
+
+TEST_F(Lifecycle, RunsWithoutADelegateAndDropsReportsOfAGoneDelegate) {
+    engine.setDelegate({});
+    engine.start(baseConfig());
+    advance(500ms);
+    EXPECT_EQ(input.events().size(), 6u);
+
+    auto late = std::make_shared<RecordingDelegate>();
+    engine.setDelegate(late);
+    advance(100ms);
+    EXPECT_EQ(late->updates().size(), 1u);
+    // A report waits on the main queue while its delegate goes away.
+    queue.advance(100ms);
+    std::weak_ptr<RecordingDelegate> watch = late;
+    late.reset();
+    EXPECT_EQ(mainQueue.drain(), 1);
+    EXPECT_TRUE(watch.expired());
+    EXPECT_EQ(input.events().size(), 10u);
+    EXPECT_TRUE(engine.isRunning());
+}
+
+TEST(ClickEngineLifetime, ReportsQueuedBeforeTheEngineWasDestroyedAreDropped) {
+    clicktrove::platform::FakeClock clock;
+    clicktrove::platform::ManualMainQueue mainQueue{clock};
+    clicktrove::platform::ManualWorkQueue queue{clock};
+    clicktrove::platform::FakeMouseInput input{clock};
+    clicktrove::testing::ScriptedRandom random;
+    auto delegate = std::make_shared<RecordingDelegate>();
+    {
+        ClickEngine engine(input, mainQueue, queue, clock, random);
+        engine.setDelegate(delegate);
+        ClickConfig config(clock.now());
+        config.edgeStopEnabled = false;
+        engine.start(config);
+        queue.advance(300ms);
+        engine.stop(false);
+    }
+    EXPECT_EQ(mainQueue.drain(), 2);
+    EXPECT_TRUE(delegate->updates().empty());
+    EXPECT_TRUE(delegate->stops().empty());
+    EXPECT_EQ(queue.liveTimers(), 0u);
+}
+
+}  // namespace

@@ -164,9 +164,10 @@ QWidget* AboutView::buildHeader() {
     auto* band = new HeaderBand(this);
     band->setFixedHeight(kHeaderHeight);
     auto* stack = new QVBoxLayout(band);
-    // The avatar widget carries 16 points of room around its circle for growth and shadow, which stands for the
-    // 16 points between it and the identity block.
-    stack->setContentsMargins(0, 36 - 16, 0, 36);
+    // Centred in the band: with the desktop's fonts the 36-point paddings may not both fit into its fixed
+    // height, and the band must not grow. The avatar widget's own 16 points of room around its circle (for
+    // growth and shadow) stand for the 16 points between it and the identity block.
+    stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(0);
     stack->addStretch(1);
 

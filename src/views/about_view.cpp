@@ -43,7 +43,7 @@ QLabel* wrapping(const QString& text, const QFont& font, QWidget* parent) {
 
 QLabel* secondaryWrapping(const QString& text, ViewFonts::Style style, QWidget* parent) {
     auto* l = wrapping(text, ViewFonts::style(style), parent);
-    setTextColor(l, SemanticColors::secondaryLabel(parent->palette()));
+    l->setForegroundRole(SemanticColors::kSecondaryRole);
     return l;
 }
 
@@ -89,7 +89,7 @@ QFrame* divider(QWidget* parent) {
     auto* line = new QFrame(parent);
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Plain);
-    setTextColor(line, SemanticColors::withOpacity(SemanticColors::secondaryLabel(parent->palette()), 0.3));
+    line->setForegroundRole(QPalette::Mid);
     return line;
 }
 
@@ -119,7 +119,7 @@ QLayout* infoTile(const QString& value, const QString& caption, QWidget* parent)
     tile->setSpacing(2);
     tile->addWidget(label(value, ViewFonts::system(13, QFont::Bold), parent), 0, Qt::AlignHCenter);
     auto* l = label(caption, ViewFonts::style(ViewFonts::Style::caption2), parent);
-    setTextColor(l, SemanticColors::secondaryLabel(parent->palette()));
+    l->setForegroundRole(SemanticColors::kSecondaryRole);
     tile->addWidget(l, 0, Qt::AlignHCenter);
     return tile;
 }
@@ -262,7 +262,7 @@ QWidget* AboutView::buildContent() {
     footer->setSpacing(6);
     auto* credit =
         label(QString::fromUtf8(about_author::kFooterCredit), ViewFonts::style(ViewFonts::Style::caption), content);
-    setTextColor(credit, SemanticColors::secondaryLabel(palette()));
+    credit->setForegroundRole(SemanticColors::kSecondaryRole);
     auto* author =
         label(QString::fromUtf8(about_author::kFooterAuthor), ViewFonts::style(ViewFonts::Style::caption2), content);
     setTextColor(author, SemanticColors::withOpacity(SemanticColors::secondaryLabel(palette()), 0.6));

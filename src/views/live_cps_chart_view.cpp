@@ -4,7 +4,6 @@
 #include "views/semantic_colors.hpp"
 #include "views/view_fonts.hpp"
 
-#include <QEvent>
 #include <QGraphicsDropShadowEffect>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -52,6 +51,10 @@ LiveCPSChartView::LiveCPSChartView(QWidget* parent) : QWidget(parent) {
     auto* axisRow = new QHBoxLayout;
     oldest_ = new QLabel(tr("30s ago"), this);
     newest_ = new QLabel(tr("Now"), this);
+    for (QLabel* label : {oldest_, newest_}) {
+        label->setFont(ViewFonts::style(ViewFonts::Style::caption2));
+        label->setForegroundRole(SemanticColors::kSecondaryRole);
+    }
     axisRow->addWidget(oldest_);
     axisRow->addStretch(1);
     axisRow->addWidget(newest_);
@@ -96,19 +99,6 @@ void LiveCPSChartView::refresh() {
     QPalette valuePalette = currentValue_->palette();
     valuePalette.setColor(QPalette::WindowText, plot_->accentColor());
     currentValue_->setPalette(valuePalette);
-
-    const QColor secondary = SemanticColors::secondaryLabel(palette());
-    for (QLabel* label : {oldest_, newest_}) {
-        label->setFont(ViewFonts::style(ViewFonts::Style::caption2));
-        QPalette p = label->palette();
-        p.setColor(QPalette::WindowText, secondary);
-        label->setPalette(p);
-    }
-}
-
-void LiveCPSChartView::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::PaletteChange) refresh();
-    QWidget::changeEvent(event);
 }
 
 void LiveCPSChartView::paintEvent(QPaintEvent*) {

@@ -6,6 +6,7 @@
 #include "views/symbol_fallback.hpp"
 #include "views/view_fonts.hpp"
 
+#include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -40,20 +41,11 @@ protected:
     }
 };
 
-void setTextColor(QWidget* widget, const QColor& color) {
-    QPalette p = widget->palette();
-    p.setColor(QPalette::WindowText, color);
-    p.setColor(QPalette::ButtonText, color);
-    widget->setPalette(p);
-}
-
 }  // namespace
 
 PermissionOverlayView::PermissionOverlayView(PermissionManager& permissionManager, QWidget* parent)
     : QWidget(parent), permissionManager_(permissionManager) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    const QColor secondary = SemanticColors::secondaryLabel(palette());
-    const QColor orange = accentColor(AccentThemeColor::orange, isDark(palette()));
 
     auto* stack = new QVBoxLayout(this);
     stack->setContentsMargins(40, 40, 40, 40);
@@ -62,7 +54,6 @@ PermissionOverlayView::PermissionOverlayView(PermissionManager& permissionManage
 
     icon_ = new QLabel(this);
     icon_->setAlignment(Qt::AlignCenter);
-    icon_->setPixmap(symbolPixmap("hand.raised.fill", kIconSize, orange, devicePixelRatioF()));
     icon_->setContentsMargins(0, 0, 0, 10);
     stack->addWidget(icon_, 0, Qt::AlignHCenter);
 
@@ -80,7 +71,7 @@ PermissionOverlayView::PermissionOverlayView(PermissionManager& permissionManage
     explanation->setFont(ViewFonts::style(ViewFonts::Style::body));
     explanation->setWordWrap(true);
     explanation->setAlignment(Qt::AlignCenter);
-    setTextColor(explanation, secondary);
+    explanation->setForegroundRole(SemanticColors::kSecondaryRole);
     explanation->setContentsMargins(40, 0, 40, 0);
     stack->addWidget(explanation);
 
@@ -102,7 +93,7 @@ PermissionOverlayView::PermissionOverlayView(PermissionManager& permissionManage
         textLabel->setTextFormat(Qt::RichText);
         textLabel->setWordWrap(true);
         textLabel->setFont(ViewFonts::style(ViewFonts::Style::subheadline));
-        for (QLabel* label : {numberLabel, textLabel}) setTextColor(label, secondary);
+        for (QLabel* label : {numberLabel, textLabel}) label->setForegroundRole(SemanticColors::kSecondaryRole);
         row->addWidget(numberLabel, 0, Qt::AlignTop);
         row->addWidget(textLabel, 1, Qt::AlignTop);
         rows->addLayout(row);
@@ -114,30 +105,44 @@ PermissionOverlayView::PermissionOverlayView(PermissionManager& permissionManage
     stack->addLayout(cardRow);
 
     openSettings_ = new QPushButton(tr("Open System Settings"), this);
-    openSettings_->setIcon(symbolIcon("gearshape.fill", Qt::white));
     openSettings_->setCursor(Qt::PointingHandCursor);
     QFont semibold = openSettings_->font();
     semibold.setWeight(QFont::DemiBold);
     openSettings_->setFont(semibold);
-    openSettings_->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: white; border: none;"
-                                                " border-radius: 6px; padding: 8px 16px; }"
-                                                "QPushButton:pressed { background: %2; }")
-                                     .arg(orange.name(), orange.darker(120).name()));
     stack->addWidget(openSettings_, 0, Qt::AlignHCenter);
 
     verify_ = new QPushButton(tr("Verify Status Now"), this);
-    verify_->setIcon(symbolIcon("arrow.clockwise", secondary));
     verify_->setFlat(true);
     verify_->setCursor(Qt::PointingHandCursor);
-    verify_->setStyleSheet(
-        QStringLiteral("QPushButton { border: none; background: transparent; color: %1; padding: 0px; }")
-            .arg(secondary.name(QColor::HexArgb)));
     stack->addSpacing(5);
     stack->addWidget(verify_, 0, Qt::AlignHCenter);
     stack->addStretch(1);
 
+    applyColors();
+
     connect(openSettings_, &QPushButton::clicked, this, [this] { permissionManager_.openSystemSettings(); });
     connect(verify_, &QPushButton::clicked, this, [this] { permissionManager_.checkPermission(); });
+}
+
+void PermissionOverlayView::applyColors() {
+    const QColor secondary = SemanticColors::secondaryLabel(palette());
+    const QColor orange = accentColor(AccentThemeColor::orange, isDark(palette()));
+    icon_->setPixmap(symbolPixmap("hand.raised.fill", kIconSize, orange, devicePixelRatioF()));
+    openSettings_->setIcon(symbolIcon("gearshape.fill", Qt::white));
+    openSettings_->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: white; border: none;"
+                                                " border-radius: 6px; padding: 8px 16px; }"
+                                                "QPushButton:pressed { background: %2; }")
+                                     .arg(orange.name(), orange.darker(120).name()));
+    verify_->setIcon(symbolIcon("arrow.clockwise", secondary));
+    verify_->setStyleSheet(
+        QStringLiteral("QPushButton { border: none; background: transparent; color: %1; padding: 0px; }")
+            .arg(secondary.name(QColor::HexArgb)));
+}
+
+void PermissionOverlayView::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // Setting the style sheets below sends no palette change, so this cannot loop.
+    if (event->type() == QEvent::PaletteChange) applyColors();
 }
 
 void PermissionOverlayView::paintEvent(QPaintEvent*) {

@@ -24,8 +24,11 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void applyColors();
+
     PermissionManager& permissionManager_;
     QLabel* icon_ = nullptr;
     QList<QLabel*> steps_;

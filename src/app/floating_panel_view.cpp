@@ -1,8 +1,9 @@
 #include "app/floating_panel_view.hpp"
 
 #include "app/auto_clicker_view_model.hpp"
+#include "app/design/design_font.hpp"
+#include "app/design/symbol_icons.hpp"
 #include "services/accent_theme_color.hpp"
-#include "views/symbol_fallback.hpp"
 #include "views/view_fonts.hpp"
 
 #include <QHBoxLayout>
@@ -73,8 +74,10 @@ QPushButton* makeButton(const char* symbol, const QString& name, const QColor* t
     button->setObjectName(name);
     button->setAccessibleName(name);
     button->setToolTip(name);
-    button->setIcon(symbolIcon(symbol, Qt::white));
-    button->setIconSize(QSize(14, 14));
+    const QFont glyphFont = designFont(13, QFont::DemiBold);
+    button->setIcon(SymbolIcons::icon(QString::fromLatin1(symbol), Qt::white, glyphFont));
+    const int side = static_cast<int>(SymbolIcons::extent(glyphFont));
+    button->setIconSize(QSize(side, side));
     button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     button->setFocusPolicy(Qt::NoFocus);
     const QColor fill = tint != nullptr ? *tint : QColor::fromRgbF(1, 1, 1, 0.14f);

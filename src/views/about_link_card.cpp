@@ -1,7 +1,8 @@
 #include "views/about_link_card.hpp"
 
+#include "app/design/design_font.hpp"
+#include "app/design/symbol_icons.hpp"
 #include "views/semantic_colors.hpp"
-#include "views/symbol_fallback.hpp"
 #include "views/view_fonts.hpp"
 
 #include <QDesktopServices>
@@ -93,15 +94,16 @@ void AboutLinkCard::paintEvent(QPaintEvent*) {
     p.setPen(Qt::NoPen);
     p.setBrush(SemanticColors::withOpacity(color_, 0.15));
     p.drawEllipse(badge);
-    const int glyph = 18;
-    p.drawPixmap(QRectF(badge.center().x() - glyph / 2.0, badge.center().y() - glyph / 2.0, glyph, glyph),
-                 symbolPixmap(symbolName_, glyph, color_, devicePixelRatioF()), QRectF());
+    const QFont glyphFont = designFont(16, QFont::DemiBold);
+    const double glyph = SymbolIcons::extent(glyphFont);
+    SymbolIcons::paint(p, QRectF(badge.center().x() - glyph / 2, badge.center().y() - glyph / 2, glyph, glyph),
+                       QString::fromLatin1(symbolName_), color_, glyphFont);
 
     const QColor secondary = SemanticColors::secondaryLabel(palette());
     const QFont arrowFont = ViewFonts::style(ViewFonts::Style::caption);
-    const int arrow = QFontMetrics(arrowFont).height();
+    const double arrow = SymbolIcons::extent(arrowFont);
     const QRectF arrowRect(content.right() - arrow, content.center().y() - arrow / 2.0, arrow, arrow);
-    p.drawPixmap(arrowRect, symbolPixmap("arrow.up.right", arrow, secondary, devicePixelRatioF()), QRectF());
+    SymbolIcons::paint(p, arrowRect, QStringLiteral("arrow.up.right"), secondary, arrowFont);
 
     const QFont titleFont = ViewFonts::system(13, QFont::DemiBold);
     const QFont subtitleFont = ViewFonts::style(ViewFonts::Style::caption);

@@ -1,10 +1,10 @@
 #include "views/about_view.hpp"
 
+#include "app/design/symbol_icons.hpp"
 #include "views/about_author.hpp"
 #include "views/about_avatar.hpp"
 #include "views/about_link_card.hpp"
 #include "views/semantic_colors.hpp"
-#include "views/symbol_fallback.hpp"
 #include "views/view_fonts.hpp"
 
 #include <QFrame>
@@ -98,8 +98,8 @@ QLayout* sectionTitle(const char* symbolName, const QString& title, QWidget* par
     row->setSpacing(8);
     const QColor accent = parent->palette().color(QPalette::Highlight);
     auto* icon = new QLabel(parent);
-    const int size = QFontMetrics(ViewFonts::style(ViewFonts::Style::title3)).height();
-    icon->setPixmap(symbolPixmap(symbolName, size, accent, parent->devicePixelRatioF()));
+    icon->setPixmap(SymbolIcons::pixmap(QString::fromLatin1(symbolName), accent,
+                                        ViewFonts::style(ViewFonts::Style::title3), parent->devicePixelRatioF()));
     row->addWidget(icon);
     row->addWidget(label(title, ViewFonts::style(ViewFonts::Style::headline, QFont::Bold), parent));
     row->addStretch(1);
@@ -188,8 +188,7 @@ QWidget* AboutView::buildHeader() {
     const QColor faded = QColor::fromRgbF(1, 1, 1, 0.6f);
     const QFont caption = ViewFonts::style(ViewFonts::Style::caption);
     auto* pin = new QLabel(band);
-    const int pinSize = QFontMetrics(caption).height();
-    pin->setPixmap(symbolPixmap("mappin.circle.fill", pinSize, faded, devicePixelRatioF()));
+    pin->setPixmap(SymbolIcons::pixmap(QStringLiteral("mappin.circle.fill"), faded, caption, devicePixelRatioF()));
     auto* town = label(QString::fromUtf8(about_author::kHomeTown), caption, band);
     setTextColor(town, faded);
     place->addStretch(1);

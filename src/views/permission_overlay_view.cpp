@@ -1,9 +1,10 @@
 #include "views/permission_overlay_view.hpp"
 
+#include "app/design/design_font.hpp"
+#include "app/design/symbol_icons.hpp"
 #include "engine/permission_manager.hpp"
 #include "services/accent_theme_color.hpp"
 #include "views/semantic_colors.hpp"
-#include "views/symbol_fallback.hpp"
 #include "views/view_fonts.hpp"
 
 #include <QEvent>
@@ -127,13 +128,14 @@ PermissionOverlayView::PermissionOverlayView(PermissionManager& permissionManage
 void PermissionOverlayView::applyColors() {
     const QColor secondary = SemanticColors::secondaryLabel(palette());
     const QColor orange = accentColor(AccentThemeColor::orange, isDark(palette()));
-    icon_->setPixmap(symbolPixmap("hand.raised.fill", kIconSize, orange, devicePixelRatioF()));
-    openSettings_->setIcon(symbolIcon("gearshape.fill", Qt::white));
+    icon_->setPixmap(
+        SymbolIcons::pixmap(QStringLiteral("hand.raised.fill"), orange, designFont(kIconSize), devicePixelRatioF()));
+    openSettings_->setIcon(SymbolIcons::icon(QStringLiteral("gearshape.fill"), Qt::white, openSettings_->font()));
     openSettings_->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: white; border: none;"
                                                 " border-radius: 6px; padding: 8px 16px; }"
                                                 "QPushButton:pressed { background: %2; }")
                                      .arg(orange.name(), orange.darker(120).name()));
-    verify_->setIcon(symbolIcon("arrow.clockwise", secondary));
+    verify_->setIcon(SymbolIcons::icon(QStringLiteral("arrow.clockwise"), secondary, verify_->font()));
     verify_->setStyleSheet(
         QStringLiteral("QPushButton { border: none; background: transparent; color: %1; padding: 0px; }")
             .arg(secondary.name(QColor::HexArgb)));

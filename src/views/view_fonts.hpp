@@ -1,20 +1,16 @@
 #pragma once
 
-#include <QApplication>
+#include "app/design/design_font.hpp"
+
 #include <QFont>
 
 namespace clicktrove {
 
-// The application font at the sizes and weights of the desktop text styles the screens name.
+// The system font at the sizes and weights of the text styles the screens name (sizes in layout points).
 struct ViewFonts {
     enum class Style { title, title3, headline, body, callout, subheadline, caption, caption2 };
 
-    static QFont system(double pointSize, QFont::Weight weight = QFont::Normal) {
-        QFont font = QApplication::font();
-        font.setPointSizeF(pointSize);
-        font.setWeight(weight);
-        return font;
-    }
+    static QFont system(double points, QFont::Weight weight = QFont::Normal) { return designFont(points, weight); }
     static QFont style(Style style, QFont::Weight weight = QFont::Normal) {
         switch (style) {
             case Style::title:
@@ -32,7 +28,7 @@ struct ViewFonts {
             case Style::caption:
                 return system(10, weight);
             case Style::caption2:
-                return system(9.5, weight);
+                return system(10, weight);
         }
         return system(13, weight);
     }

@@ -1,0 +1,108 @@
+#include "app/design/glass_card.hpp"
+
+#include "app/design/rounded_shape.hpp"
+#include "app/design/soft_shadow_effect.hpp"
+#include "app/design/theme_appearance.hpp"
+#include "app/design/theme_colors.hpp"
+
+#include <QPainter>
+#include <QVBoxLayout>
+#include <cmath>
+#include <utility>
+
+namespace clicktrove {
+
+namespace {
+constexpr qreal kShadowRadius = 12.0;
+constexpr QPointF kShadowOffset{0.0, 4.0};
+
+int margin(qreal padding) {
+    return static_cast<int>(std::lround(std::max(0.0, padding)));
+}
+}  // namespace
+
+GlassCard::GlassCard(std::optional<AdaptiveColor> accentGlow, qreal padding, QWidget* parent)
+    : QWidget(parent), accentGlow_(std::move(accentGlow)), padding_(padding) {
+    layout_ = new QVBoxLayout(this);
+    layout_->setSpacing(0);
+    const int m = margin(padding_);
+    layout_->setContentsMargins(m, m, m, m);
+
+    shadow_ = new SoftShadowEffect(this);
+    shadow_->setCornerRadius(cornerRadius);
+    shadow_->setRadius(kShadowRadius);
+    shadow_->setOffset(kShadowOffset);
+    setGraphicsEffect(shadow_);
+    applyShadow();
+    connect(&ThemeAppearance::instance(), &ThemeAppearance::changed, this, [this] {
+        applyShadow();
+        update();
+    });
+}
+
+GlassCard* GlassCard::wrap(QWidget* content, std::optional<AdaptiveColor> accentGlow, qreal padding, QWidget* parent) {
+    auto* card = new GlassCard(std::move(accentGlow), padding, parent);
+    card->setContent(content);
+    return card;
+}
+
+void GlassCard::setAccentGlow(const std::optional<AdaptiveColor>& accent) {
+    if (accent == accentGlow_) return;
+    accentGlow_ = accent;
+    applyShadow();
+    update();
+}
+
+void GlassCard::setPadding(qreal padding) {
+    padding_ = padding;
+    const int m = margin(padding_);
+    layout_->setContentsMargins(m, m, m, m);
+}
+
+void GlassCard::setContent(QWidget* widget) {
+    if (widget == content_) return;
+    if (content_ != nullptr) {
+        layout_->removeWidget(content_);
+        content_->deleteLater();
+    }
+    content_ = widget;
+    if (content_ != nullptr) layout_->addWidget(content_);
+}
+
+GlassCard::Look GlassCard::lookFor(bool dark) const {
+    const QColor border = ThemeColors::border(dark);
+    if (accentGlow_) {
+        const QColor accent = accentGlow_->resolve(dark);
+        return {ThemeColors::surface(dark), withOpacity(accent, 0.04), withOpacity(accent, 0.4), border,
+                withOpacity(accent, 0.12)};
+    }
+    return {ThemeColors::surface(dark), QColor(0, 0, 0, 0), border, border, QColor::fromRgbF(0, 0, 0, 0.3f)};
+}
+
+void GlassCard::applyShadow() {
+    shadow_->setColor(lookFor(ThemeAppearance::instance().isDark()).shadow);
+}
+
+void GlassCard::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const Look look = lookFor(ThemeAppearance::instance().isDark());
+    const QRectF bounds(rect());
+    const QPainterPath shape = continuousRoundedRect(bounds, cornerRadius);
+    painter.fillPath(shape, look.surface);
+    if (look.tint.alpha() > 0) painter.fillPath(shape, look.tint);
+
+    // Top-leading to bottom-trailing with an accent; top to bottom (uniform anyway) without.
+    const bool rtl = layoutDirection() == Qt::RightToLeft;
+    const QPointF start = accentGlow_ ? (rtl ? bounds.topRight() : bounds.topLeft()) : bounds.topLeft();
+    const QPointF end = accentGlow_ ? (rtl ? bounds.bottomLeft() : bounds.bottomRight()) : bounds.bottomLeft();
+    QLinearGradient gradient(start, end);
+    gradient.setColorAt(0.0, look.borderStart);
+    gradient.setColorAt(1.0, look.borderEnd);
+    QPen pen(QBrush(gradient), 1.0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+    pen.setMiterLimit(10);
+    painter.setPen(pen);
+    painter.drawPath(continuousRoundedRect(borderRect(bounds), cornerRadius));
+}
+
+}  // namespace clicktrove

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "app/design/adaptive_color.hpp"
+
+#include <QGraphicsDropShadowEffect>
+
+class QVariantAnimation;
+class QWidget;
+
+namespace clicktrove {
+
+// A glow that breathes around a widget while what it stands for is active: from opacity 0.3 and radius 4 to
+// opacity 0.8 and radius 8 and back, one second each way, eased. Inactive, there is no glow. The pulse starts
+// when the widget is shown while active and when active turns on; turning active off drops the glow at once.
+// It is the widget's graphics effect, so it replaces any other effect the widget had.
+class NeonPulse final : public QGraphicsDropShadowEffect {
+    Q_OBJECT
+public:
+    // Installs a pulse on target (owned by it) and returns it.
+    static NeonPulse* apply(QWidget* target, AdaptiveColor color, bool active);
+
+    const AdaptiveColor& glowColor() const { return color_; }
+    bool isActive() const { return active_; }
+    // The pulse animation is running.
+    bool isAnimating() const { return animating_; }
+
+    void setGlowColor(const AdaptiveColor& color);
+    void setActive(bool active);
+
+    // The glow for an animation phase between rest (0) and full (1): its opacity factor and radius.
+    struct Glow {
+        qreal opacity;
+        qreal radius;
+    };
+    static Glow glowAt(qreal phase);
+    // What is drawn now: opacity 0 while inactive.
+    Glow currentGlow() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    NeonPulse(QWidget* target, AdaptiveColor color, bool active);
+    void startPulse();
+    void stopPulse();
+    void applyGlow();
+
+    QWidget* target_;
+    AdaptiveColor color_;
+    bool active_;
+    bool animating_ = false;
+    qreal phase_ = 0.0;
+    QVariantAnimation* animation_ = nullptr;
+};
+
+}  // namespace clicktrove

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QPainterPath>
+#include <QRectF>
+
+namespace clicktrove {
+
+// A rounded rectangle with continuous corners: the curvature rises gradually out of each straight edge instead
+// of jumping to a circular arc. The corner reaches about 1.53 x radius into each edge; a radius too large for
+// the rectangle is reduced so that the corners still meet.
+QPainterPath continuousRoundedRect(const QRectF& rect, qreal radius);
+
+// The rectangle inset by half a stroke width, so a 1-point border centred on the outline stays inside it.
+QRectF borderRect(const QRectF& rect, qreal strokeWidth = 1.0);
+
+}  // namespace clicktrove

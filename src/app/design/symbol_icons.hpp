@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QIcon>
+#include <QPixmap>
+#include <QRectF>
+#include <QString>
+#include <vector>
+
+class QPainter;
+
+namespace clicktrove {
+
+// The screens name their icons by the symbol names of the original design ("play.fill", "info.circle"). This is
+// the one table that turns such a name into a freedesktop icon-theme name and, for a theme that lacks that
+// icon, a glyph drawn with the font. Icons are drawn as monochrome silhouettes in the colour of their place, like
+// the text beside them.
+struct SymbolIcon {
+    QString symbol;
+    QString themeIcon;  // freedesktop name, normally a "-symbolic" one
+    QString glyph;      // one or two characters that the stock fonts carry
+};
+
+class SymbolIcons {
+public:
+    // Every known symbol, in table order.
+    static const std::vector<SymbolIcon>& table();
+    // Adds or replaces an entry. Main thread only.
+    static void registerSymbol(const SymbolIcon& entry);
+
+    static bool isKnown(const QString& symbol);
+    // The freedesktop name; empty for an unknown symbol.
+    static QString themeIconName(const QString& symbol);
+    // Never empty: unknown symbols get a neutral dot.
+    static QString fallbackGlyph(const QString& symbol);
+    // The theme's icon, or a null icon when the current icon theme has none.
+    static QIcon themeIcon(const QString& symbol);
+
+    // Draws the symbol centred in box: the theme icon tinted with color at the font's pixel size, or the glyph in
+    // the font. The font gives size and weight, as a symbol takes them from the text it sits with.
+    static void paint(QPainter& painter, const QRectF& box, const QString& symbol, const QColor& color,
+                      const QFont& font);
+    // The same drawing as a pixmap of the font's line height square, for labels and item views.
+    static QPixmap pixmap(const QString& symbol, const QColor& color, const QFont& font, qreal devicePixelRatio = 1.0);
+    // The side of the square a symbol takes in the given font.
+    static qreal extent(const QFont& font);
+    // An icon for QAction/QAbstractButton use (menus, tool buttons), tinted with color.
+    static QIcon icon(const QString& symbol, const QColor& color, const QFont& font);
+};
+
+}  // namespace clicktrove

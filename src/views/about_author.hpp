@@ -13,8 +13,8 @@ inline constexpr const char* kBiography =
     "auto-clicker with presets, macros and a history of every run.";
 inline constexpr const char* kWebsiteUrl = "https://clicktrove.example.org/";
 inline constexpr const char* kWebsiteSubtitle = "clicktrove.example.org";
-inline constexpr const char* kGithubUrl = "https://github.com/clicktrove";
-inline constexpr const char* kGithubSubtitle = "@clicktrove";
+inline constexpr const char* kGithubUrl = "https://code.clicktrove.example.org/";
+inline constexpr const char* kGithubSubtitle = "code.clicktrove.example.org";
 inline constexpr const char* kFooterCredit = "Clicktrove, free software for the Linux desktop.";
 inline constexpr const char* kFooterAuthor = "Made with care by the Clicktrove developers.";
 

@@ -187,7 +187,9 @@ void SettingsManager::save() {
     if (!record) return;
     if (unreadableRecord_) {
         // The record being replaced could not be read; keep it beside the new one rather than destroy it.
-        const auto copyKey = platform::unreadableCopyPath(userDefaultsKey, services_.clock.now()).string();
+        const std::string base = platform::unreadableCopyName(userDefaultsKey, services_.clock.now());
+        std::string copyKey = base;
+        for (int n = 2; services_.defaults.value(copyKey); ++n) copyKey = base + "-" + std::to_string(n);
         services_.defaults.setValue(copyKey, *unreadableRecord_);
         unreadableRecord_.reset();
     }

@@ -17,7 +17,9 @@ using clicktrove::platform::FakeClock;
 using clicktrove::platform::FakeInputPermission;
 using clicktrove::platform::FakeUrlOpener;
 using clicktrove::testing::CountingMainQueue;
+using clicktrove::testing::kAnswerSurelyComes;
 using clicktrove::testing::runOnePoll;
+using clicktrove::testing::settleConstruction;
 
 namespace {
 // Every value the manager published, in order.
@@ -33,8 +35,9 @@ struct Published {
 
 class PermissionManagerTest : public ::testing::Test {
 protected:
-    std::unique_ptr<PermissionManager> make() {
-        return std::make_unique<PermissionManager>(permission, queue, opener, clock);
+    // The checks of these tests answer at once, so the UI thread may wait for them as long as it takes.
+    std::unique_ptr<PermissionManager> make(std::chrono::milliseconds answerWait = kAnswerSurelyComes) {
+        return std::make_unique<PermissionManager>(permission, queue, opener, clock, nullptr, answerWait);
     }
 
     FakeClock clock;
@@ -111,7 +114,8 @@ TEST_F(PermissionManagerTest, OnePollTimerHowEverOftenMonitoringStartsAndNoneAft
 
 TEST_F(PermissionManagerTest, HungDisplayNeverBlocksAndReadsAsNoPermission) {
     permission->setAnswer(true);
-    auto manager = make();
+    auto manager = make(PermissionManager::immediateWait);
+    ASSERT_TRUE(settleConstruction(queue));
     ASSERT_TRUE(manager->hasAccessibilityPermission());
     Published spy(*manager);
 

@@ -24,7 +24,9 @@ using clicktrove::platform::FakeClock;
 using clicktrove::platform::FakeUrlOpener;
 using clicktrove::platform::X11InputPermission;
 using clicktrove::testing::CountingMainQueue;
+using clicktrove::testing::kAnswerSurelyComes;
 using clicktrove::testing::runOnePoll;
+using clicktrove::testing::settleConstruction;
 using clicktrove::testing::XvfbServer;
 
 namespace {
@@ -118,7 +120,8 @@ protected:
 
 TEST_F(PermissionManagerX11Test, FlagFollowsADisplayThatAppearsAndDisappears) {
     ::unsetenv("DISPLAY");
-    PermissionManager manager(std::make_shared<X11InputPermission>(), queue, opener, clock);
+    PermissionManager manager(std::make_shared<X11InputPermission>(), queue, opener, clock, nullptr,
+                              kAnswerSurelyComes);
     Published published(manager);
     EXPECT_FALSE(manager.hasAccessibilityPermission());
 
@@ -145,6 +148,7 @@ TEST_F(PermissionManagerX11Test, ADisplayThatNeverAnswersDoesNotBlockTheCaller) 
     ASSERT_TRUE(xvfb.start());
     auto checks = std::make_shared<StartedChecks>();
     PermissionManager manager(checks, queue, opener, clock);
+    ASSERT_TRUE(settleConstruction(queue));
     ASSERT_TRUE(manager.hasAccessibilityPermission());
     Published published(manager);
 

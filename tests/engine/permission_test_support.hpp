@@ -45,6 +45,18 @@ private:
     std::atomic<int> posted_{0};
 };
 
+// How long a test lets the UI thread wait for an answer that is bound to come (the check does not hang): long
+// enough that a busy machine never makes the wait run out, yet only ever spent when something is broken.
+inline constexpr std::chrono::milliseconds kAnswerSurelyComes{std::chrono::minutes(1)};
+
+// Waits until the check made at construction has posted its answer and runs it, so the flag holds that answer
+// whether or not it came within the constructor's short wait.
+inline bool settleConstruction(CountingMainQueue& queue) {
+    if (!queue.waitForPostsBeyond(0)) return false;
+    queue.drain();
+    return true;
+}
+
 // Lets one poll of the permission monitor run: the one-second timer fires, the worker answers, the main queue
 // runs the answer.
 inline bool runOnePoll(CountingMainQueue& queue) {

@@ -1,0 +1,164 @@
+#include "app/dashboard_view.hpp"
+
+#include "app/action_parameters_card.hpp"
+#include "app/auto_clicker_view_model.hpp"
+#include "app/click_interval_card.hpp"
+#include "app/design/glass_card.hpp"
+#include "app/design/theme_appearance.hpp"
+#include "app/design/theme_colors.hpp"
+#include "app/design/vaq_ghost_button.hpp"
+#include "app/drag_drop_card.hpp"
+#include "app/main_view.hpp"
+#include "app/preset_header_card.hpp"
+#include "app/run_bar.hpp"
+#include "app/run_status_color.hpp"
+#include "app/schedule_card.hpp"
+#include "app/statistic_badges.hpp"
+#include "app/target_location_card.hpp"
+#include "services/settings_manager.hpp"
+
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+namespace clicktrove {
+
+namespace {
+
+QScrollArea* makeColumnScroll(QWidget* parent, QWidget* content) {
+    auto* scroll = new QScrollArea(parent);
+    scroll->setFrameShape(QFrame::NoFrame);
+    // No scroll indicators; the wheel and the touchpad still scroll.
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidgetResizable(true);
+    scroll->setAutoFillBackground(false);
+    scroll->viewport()->setAutoFillBackground(false);
+    content->setAutoFillBackground(false);
+    scroll->setWidget(content);
+    return scroll;
+}
+
+QColor accentOf(const AutoClickerViewModel& viewModel) {
+    return accentColor(viewModel.settingsManager().accentColor(), ThemeAppearance::instance().isDark());
+}
+
+}  // namespace
+
+DashboardView::DashboardView(MainView& mainView, QWidget* parent)
+    : QWidget(parent), mainView_(mainView), viewModel_(mainView.viewModel()) {
+    setObjectName("Dashboard");
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addWidget(buildCardColumn(), 1);
+    row->addSpacing(1);  // the rule, painted by paintEvent
+    row->addWidget(buildRunColumn());
+
+    connect(&viewModel_, &AutoClickerViewModel::isConfigModifiedChanged, this, &DashboardView::refreshGlows);
+    connect(&viewModel_, &AutoClickerViewModel::isRunningChanged, this, &DashboardView::refreshGlows);
+    connect(&viewModel_, &AutoClickerViewModel::statusChanged, this, &DashboardView::refreshGlows);
+    connect(&viewModel_, &AutoClickerViewModel::cpsHistoryChanged, this, &DashboardView::refreshChart);
+    // The accent colour is read afresh at each publication of the view model.
+    connect(&viewModel_, &AutoClickerViewModel::changed, this, [this] {
+        presetHeader_->setAccent(viewModel_.settingsManager().accentColor());
+        targetLocation_->setAccent(viewModel_.settingsManager().accentColor());
+    });
+    connect(&mainView_, &MainView::floatingPanelChanged, this, &DashboardView::refreshFloatingPanelButton);
+    connect(&ThemeAppearance::instance(), &ThemeAppearance::changed, this, qOverload<>(&QWidget::update));
+    refreshGlows();
+    refreshFloatingPanelButton();
+}
+
+QWidget* DashboardView::buildCardColumn() {
+    auto* content = new QWidget(this);
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins(16, 16, 16, 16);
+    column->setSpacing(12);
+
+    presetHeader_ = new PresetHeaderCard(mainView_);
+    presetHeaderCard_ = GlassCard::wrap(presetHeader_, std::nullopt, 16, content);
+    column->addWidget(presetHeaderCard_);
+
+    clickInterval_ = new ClickIntervalCard(viewModel_);
+    column->addWidget(GlassCard::wrap(clickInterval_, ThemeColors::cyan(), 16, content), 0, Qt::AlignHCenter);
+
+    actionParameters_ = new ActionParametersCard(viewModel_);
+    column->addWidget(GlassCard::wrap(actionParameters_, ThemeColors::purple(), 16, content));
+
+    targetLocation_ = new TargetLocationCard(viewModel_);
+    column->addWidget(GlassCard::wrap(targetLocation_, ThemeColors::green(), 16, content));
+
+    dragDrop_ = new DragDropCard(viewModel_);
+    column->addWidget(GlassCard::wrap(dragDrop_, ThemeColors::amber(), 16, content));
+
+    schedule_ = new ScheduleCard(viewModel_);
+    column->addWidget(GlassCard::wrap(schedule_, ThemeColors::indigo(), 16, content));
+    column->addStretch();
+    return makeColumnScroll(this, content);
+}
+
+QWidget* DashboardView::buildRunColumn() {
+    auto* content = new QWidget(this);
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins(16, 16, 16, 16);
+    column->setSpacing(12);
+
+    runBar_ = new RunBar(viewModel_);
+    runBarCard_ = GlassCard::wrap(runBar_, std::nullopt, 16, content);
+    column->addWidget(runBarCard_);
+
+    statistics_ = new StatisticBadges(viewModel_, content);
+    column->addWidget(statistics_);
+
+    chartCard_ = new GlassCard(std::nullopt, 16, content);
+    chartCard_->setMinimumHeight(180);
+    column->addWidget(chartCard_);
+    refreshChart();
+
+    floatingButton_ = new VaqGhostButton(
+        QString(), QString(), ThemeColors::indigo(), [this] { mainView_.toggleFloatingPanel(); }, content);
+    floatingButton_->setObjectName("FloatingPanelButton");
+    floatingButton_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    column->addWidget(floatingButton_);
+    column->addStretch();
+
+    auto* scroll = makeColumnScroll(this, content);
+    scroll->setFixedWidth(kRunColumnWidth);
+    return scroll;
+}
+
+void DashboardView::refreshGlows() {
+    presetHeaderCard_->setAccentGlow(viewModel_.isConfigModified() ? std::optional<AdaptiveColor>(ThemeColors::amber())
+                                                                   : std::nullopt);
+    runBarCard_->setAccentGlow(
+        viewModel_.isRunning() ? std::optional<AdaptiveColor>(runStatusColor(viewModel_.status())) : std::nullopt);
+}
+
+void DashboardView::refreshChart() {
+    const auto& screens = mainView_.screens();
+    const QColor accent = accentOf(viewModel_);
+    if (chart_ && screens.updateLiveChart) {
+        screens.updateLiveChart(chart_, viewModel_.cpsHistory(), accent);
+        return;
+    }
+    // Without an updater the chart is made anew from the samples, as it is a function of them.
+    chart_ = screens.liveChart(viewModel_.cpsHistory(), accent, chartCard_);
+    chart_->setObjectName("LiveChart");
+    chartCard_->setContent(chart_);
+}
+
+void DashboardView::refreshFloatingPanelButton() {
+    const bool open = mainView_.floatingPanel() != nullptr;
+    floatingButton_->setLabel(open ? tr("Close Floating Window") : tr("Open Floating Window"));
+    floatingButton_->setSymbol(open ? "rectangle.badge.minus" : "rectangle.badge.plus");
+}
+
+void DashboardView::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const int x = width() - kRunColumnWidth - 1;
+    p.fillRect(QRect(x, 0, 1, height()), ThemeColors::border());
+}
+
+}  // namespace clicktrove

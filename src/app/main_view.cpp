@@ -1,0 +1,247 @@
+#include "app/main_view.hpp"
+
+#include "app/auto_clicker_view_model.hpp"
+#include "app/dashboard_view.hpp"
+#include "app/design/theme_appearance.hpp"
+#include "app/design/theme_gradient.hpp"
+#include "app/save_as_preset_sheet.hpp"
+#include "app/sidebar_view.hpp"
+#include "app/toast_view.hpp"
+#include "engine/permission_manager.hpp"
+#include "services/settings_manager.hpp"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace clicktrove {
+
+namespace {
+
+// On the screen of the main window, or the primary one.
+void centreOnScreen(QWidget& window, QScreen* screen) {
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QSize size = window.size().isValid() ? window.size() : window.sizeHint();
+    window.move(screen->availableGeometry().center() - QPoint(size.width() / 2, size.height() / 2));
+}
+
+}  // namespace
+
+MainView::MainView(AutoClickerViewModel& viewModel, ScreenFactory screens, QWidget* parent)
+    : QWidget(parent), viewModel_(viewModel), screens_(screens.completed()) {
+    setObjectName("MainView");
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
+
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    sidebar_ = new SidebarView(viewModel_, this);
+    row->addWidget(sidebar_);
+    detail_ = new QWidget(this);
+    detail_->setObjectName("DetailArea");
+    auto* detailLayout = new QVBoxLayout(detail_);
+    detailLayout->setContentsMargins(0, 0, 0, 0);
+    detailLayout->setSpacing(0);
+    row->addWidget(detail_, 1);
+
+    toast_ = new ToastView(this);
+    toast_->hide();
+
+    connect(sidebar_, &SidebarView::tabClicked, this, &MainView::selectTab);
+    connect(&viewModel_, &AutoClickerViewModel::changed, this, &MainView::refresh);
+    connect(&viewModel_, &AutoClickerViewModel::toastMessageChanged, this, &MainView::refreshToast);
+    connect(&viewModel_.permissionManager(), &PermissionManager::hasAccessibilityPermissionChanged, this,
+            &MainView::refreshContent);
+
+    // The window asks for the theme's colour scheme; "System" follows the desktop.
+    ThemeAppearance::instance().follow(viewModel_.settingsManager());
+    connect(&ThemeAppearance::instance(), &ThemeAppearance::changed, this, qOverload<>(&QWidget::update));
+
+    sidebar_->setSelectedTab(selectedTab_);
+    refreshAccent();
+    refreshContent();
+    refreshToast();
+}
+
+MainView::~MainView() {
+    // The panel is a window of its own; it must not outlive the view model it shows.
+    if (floatingPanel_) {
+        floatingPanel_->removeEventFilter(this);
+        floatingPanel_->disconnect(this);
+        delete floatingPanel_.data();
+    }
+}
+
+DashboardView* MainView::dashboard() const {
+    return shownKey_ == static_cast<int>(Tab::dashboard) ? static_cast<DashboardView*>(content_) : nullptr;
+}
+
+void MainView::selectTab(Tab tab) {
+    if (tab == selectedTab_) return;
+    selectedTab_ = tab;
+    sidebar_->setSelectedTab(tab);
+    emit selectedTabChanged(tab);
+    refreshContent();
+}
+
+void MainView::refresh() {
+    // The view model publishes at least once a second; each step below only acts on a change.
+    refreshAccent();
+    refreshContent();
+}
+
+void MainView::refreshAccent() {
+    const auto& settings = viewModel_.settingsManager();
+    sidebar_->setAccent(settings.accentColor());
+    toast_->setAccent(settings.accentColor());
+}
+
+void MainView::refreshContent() {
+    const int key =
+        viewModel_.permissionManager().hasAccessibilityPermission() ? static_cast<int>(selectedTab_) : kPermissionKey;
+    if (shownKey_ == key) return;
+    QWidget* next = makeContent(key);
+    if (content_) {
+        detail_->layout()->removeWidget(content_);
+        content_->hide();
+        content_->deleteLater();
+    }
+    content_ = next;
+    shownKey_ = key;
+    detail_->layout()->addWidget(content_);
+    content_->show();
+    toast_->raise();
+}
+
+QWidget* MainView::makeContent(int key) {
+    if (key == kPermissionKey) return screens_.permissionOverlay(viewModel_.permissionManager(), detail_);
+    switch (static_cast<Tab>(key)) {
+        case Tab::dashboard:
+            return new DashboardView(*this, detail_);
+        case Tab::presets:
+            return screens_.presets(viewModel_, detail_);
+        case Tab::recorder:
+            return screens_.recorder(viewModel_, detail_);
+        case Tab::history:
+            return screens_.history(viewModel_, detail_);
+        case Tab::settings:
+            return screens_.settings(viewModel_.settingsManager(), viewModel_.permissionManager(), detail_);
+        case Tab::about:
+            return screens_.about(detail_);
+    }
+    return new QWidget(detail_);
+}
+
+void MainView::refreshToast() {
+    toast_->setMessage(viewModel_.toastMessage());
+    toast_->placeIn(rect());
+    toast_->raise();
+}
+
+void MainView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    toast_->placeIn(rect());
+}
+
+void MainView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), ThemeGradient::vaqBackground().toLinearGradient(rect()));
+}
+
+// --- floating panel ---
+
+void MainView::toggleFloatingPanel() {
+    if (floatingPanel_) {
+        closeFloatingPanel();
+        return;
+    }
+    QWidget* panel = screens_.floatingPanel(viewModel_);
+    if (!panel) return;
+    floatingPanel_ = panel;
+    // Closing by the panel's own close box must forget it too.
+    panel->installEventFilter(this);
+    connect(panel, &QObject::destroyed, this, [this] { emit floatingPanelChanged(); });
+    centreOnScreen(*panel, screen());
+    panel->show();
+    emit floatingPanelChanged();
+}
+
+void MainView::closeFloatingPanel() {
+    QWidget* panel = floatingPanel_;
+    floatingPanel_ = nullptr;
+    if (!panel) return;
+    panel->removeEventFilter(this);
+    panel->close();
+    panel->deleteLater();
+    emit floatingPanelChanged();
+}
+
+bool MainView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Close && floatingPanel_ && watched == floatingPanel_.data()) {
+        QWidget* panel = floatingPanel_;
+        floatingPanel_ = nullptr;
+        panel->removeEventFilter(this);
+        panel->deleteLater();
+        emit floatingPanelChanged();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// --- Save-as-Preset sheet ---
+
+void MainView::setSaveAsPresetName(const QString& name) {
+    saveAsPresetName_ = name;
+    if (sheet_) sheet_->setName(name);
+}
+
+QString MainView::trimmedSaveAsPresetName() const {
+    // QString::trimmed drops the Unicode white space and line breaks at both ends.
+    return saveAsPresetName_.trimmed();
+}
+
+void MainView::beginSaveAsPreset() {
+    setSaveAsPresetName(viewModel_.activePresetNameText());
+    setShowingSaveAsSheet(true);
+}
+
+void MainView::cancelSaveAsPreset() {
+    setShowingSaveAsSheet(false);
+    setSaveAsPresetName(QString());
+}
+
+void MainView::confirmSaveAsPreset() {
+    const QString name = trimmedSaveAsPresetName();
+    if (!name.isEmpty()) viewModel_.saveAsNewPreset(name.toStdString());
+    setShowingSaveAsSheet(false);
+    setSaveAsPresetName(QString());
+}
+
+void MainView::setShowingSaveAsSheet(bool showing) {
+    if (showing == showingSaveAsSheet_) return;
+    showingSaveAsSheet_ = showing;
+    if (showing) {
+        sheet_ = new SaveAsPresetSheet(viewModel_.settingsManager().accentColor(), this);
+        sheet_->setName(saveAsPresetName_);
+        connect(sheet_, &SaveAsPresetSheet::nameEdited, this,
+                [this](const QString& name) { saveAsPresetName_ = name; });
+        connect(sheet_, &SaveAsPresetSheet::cancelClicked, this, &MainView::cancelSaveAsPreset);
+        connect(sheet_, &SaveAsPresetSheet::saveClicked, this, &MainView::confirmSaveAsPreset);
+        // Closed any other way (Escape, the window manager): the text stays for the next opening.
+        connect(sheet_, &QDialog::finished, this, [this] { setShowingSaveAsSheet(false); });
+        sheet_->open();
+    } else if (sheet_) {
+        SaveAsPresetSheet* sheet = sheet_;
+        sheet_ = nullptr;
+        sheet->disconnect(this);
+        sheet->close();
+        sheet->deleteLater();
+    }
+    emit showingSaveAsSheetChanged(showing);
+}
+
+}  // namespace clicktrove

@@ -1,0 +1,154 @@
+#include "app/preset_header_card.hpp"
+
+#include "app/auto_clicker_view_model.hpp"
+#include "app/design/design_font.hpp"
+#include "app/design/rounded_shape.hpp"
+#include "app/design/symbol_icons.hpp"
+#include "app/design/theme_appearance.hpp"
+#include "app/design/theme_colors.hpp"
+#include "app/design/theme_gradient.hpp"
+#include "app/design/vaq_ghost_button.hpp"
+#include "app/main_view.hpp"
+#include "app/themed_label.hpp"
+#include "services/settings_manager.hpp"
+
+#include <QGraphicsOpacityEffect>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QVBoxLayout>
+
+namespace clicktrove {
+
+namespace {
+
+// The 36-point tile: the accent gradient with the preset symbol while a preset is active, else the raised
+// surface with the sliders symbol.
+class PresetTile final : public QWidget {
+public:
+    explicit PresetTile(QWidget* parent) : QWidget(parent) {
+        setFixedSize(36, 36);
+        connect(&ThemeAppearance::instance(), &ThemeAppearance::changed, this, qOverload<>(&QWidget::update));
+    }
+
+    void set(bool presetActive, AccentThemeColor accent) {
+        if (presetActive == active_ && accent == accent_) return;
+        active_ = presetActive;
+        accent_ = accent;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        const QRectF r(rect());
+        const QPainterPath shape = continuousRoundedRect(r, 10);
+        const QFont symbolFont = designFont(15, QFont::DemiBold);
+        if (active_) {
+            p.fillPath(shape, ThemeGradient::accent(accent_).toLinearGradient(r, layoutDirection()));
+            SymbolIcons::paint(p, r, "slider.horizontal.2.square", Qt::white, symbolFont);
+        } else {
+            p.fillPath(shape, ThemeColors::surfaceRaised());
+            SymbolIcons::paint(p, r, "slider.horizontal.3", ThemeColors::textSecondary(), symbolFont);
+        }
+    }
+
+private:
+    bool active_ = false;
+    AccentThemeColor accent_ = AccentThemeColor::blue;
+};
+
+}  // namespace
+
+PresetHeaderCard::PresetHeaderCard(MainView& mainView, QWidget* parent)
+    : QWidget(parent), mainView_(mainView), viewModel_(mainView.viewModel()) {
+    setObjectName("PresetHeader");
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(12);
+
+    tile_ = new PresetTile(this);
+    row->addWidget(tile_, 0, Qt::AlignVCenter);
+
+    auto* titles = new QVBoxLayout();
+    titles->setSpacing(2);
+    auto* firstLine = new QHBoxLayout();
+    firstLine->setSpacing(6);
+    title_ = new ThemedLabel(QString(), designFont(13, QFont::Bold, FontDesign::rounded), ThemeColors::vaqTextPrimary(),
+                             this);
+    title_->setObjectName("PresetTitle");
+    firstLine->addWidget(title_);
+    badge_ = new QLabel(tr("MODIFIED"), this);
+    badge_->setObjectName("ModifiedBadge");
+    QFont badgeFont = designFont(8, QFont::ExtraBold);
+    badgeFont.setLetterSpacing(QFont::AbsoluteSpacing, 0.5);
+    badge_->setFont(badgeFont);
+    const QColor amber = ThemeColors::amber();
+    badge_->setStyleSheet(QStringLiteral("QLabel { color: %1; background: rgba(%2, %3, %4, 0.2); border-radius: 4px;"
+                                         " padding: 2px 5px; }")
+                              .arg(amber.name())
+                              .arg(amber.red())
+                              .arg(amber.green())
+                              .arg(amber.blue()));
+    firstLine->addWidget(badge_);
+    firstLine->addStretch();
+    titles->addLayout(firstLine);
+    subtitle_ = new ThemedLabel(QString(), designFont(10, QFont::Medium), ThemeColors::vaqTextSecondary(), this);
+    subtitle_->setObjectName("PresetSubtitle");
+    titles->addWidget(subtitle_);
+    row->addLayout(titles);
+    row->addStretch(1);
+
+    auto* buttons = new QHBoxLayout();
+    buttons->setSpacing(8);
+    save_ = new VaqGhostButton(
+        tr("Save"), "square.and.arrow.down", ThemeColors::green(), [this] { viewModel_.saveChangesToActivePreset(); },
+        this);
+    save_->setObjectName("SaveButton");
+    // Disabled, the button is drawn at 40 %: the component's own 50 % times this.
+    auto* dim = new QGraphicsOpacityEffect(save_);
+    dim->setOpacity(0.8);
+    save_->setGraphicsEffect(dim);
+    saveAs_ = new VaqGhostButton(
+        QString(), "plus.circle", ThemeColors::purple(), [this] { mainView_.beginSaveAsPreset(); }, this);
+    saveAs_->setObjectName("SaveAsButton");
+    buttons->addWidget(save_);
+    buttons->addWidget(saveAs_);
+    row->addLayout(buttons);
+
+    connect(&viewModel_, &AutoClickerViewModel::activePresetNameChanged, this, &PresetHeaderCard::refresh);
+    connect(&viewModel_, &AutoClickerViewModel::isConfigModifiedChanged, this, &PresetHeaderCard::refresh);
+    refresh();
+}
+
+void PresetHeaderCard::setAccent(AccentThemeColor accent) {
+    static_cast<PresetTile*>(tile_)->set(viewModel_.activePresetName().has_value(), accent);
+}
+
+QString PresetHeaderCard::titleText() const {
+    return title_->text();
+}
+
+QString PresetHeaderCard::subtitleText() const {
+    return subtitle_->text();
+}
+
+bool PresetHeaderCard::isModifiedBadgeShown() const {
+    return !badge_->isHidden();
+}
+
+void PresetHeaderCard::refresh() {
+    const bool active = viewModel_.activePresetName().has_value();
+    const bool modified = viewModel_.isConfigModified();
+    setAccent(viewModel_.settingsManager().accentColor());
+    title_->setText(active ? QString::fromStdString(*viewModel_.activePresetName()) : tr("Custom Configuration"));
+    subtitle_->setText(active ? tr("Preset Profile Active") : tr("Unsaved ad-hoc settings"));
+    badge_->setVisible(modified);
+    save_->setVisible(active);
+    save_->setEnabled(modified);
+    save_->graphicsEffect()->setEnabled(!modified);
+    saveAs_->setLabel(active ? tr("Save As…") : tr("Save Preset"));
+}
+
+}  // namespace clicktrove

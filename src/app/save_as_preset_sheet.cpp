@@ -1,0 +1,105 @@
+#include "app/save_as_preset_sheet.hpp"
+
+#include "app/design/design_font.hpp"
+#include "app/design/symbol_icons.hpp"
+#include "app/design/theme_colors.hpp"
+#include "app/design/theme_gradient.hpp"
+#include "app/design/vaq_ghost_button.hpp"
+#include "app/design/vaq_primary_button.hpp"
+#include "app/design/vaq_text_field_style.hpp"
+#include "app/themed_label.hpp"
+
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace clicktrove {
+
+namespace {
+
+// The accent circle with the save symbol.
+class SaveIcon final : public QWidget {
+public:
+    SaveIcon(AccentThemeColor accent, QWidget* parent) : QWidget(parent), accent_(accent) { setFixedSize(48, 48); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        QPainterPath circle;
+        circle.addEllipse(QRectF(rect()));
+        // The sheet is dark whatever the theme.
+        p.fillPath(circle, ThemeGradient::accent(accent_).toLinearGradient(QRectF(rect()), true, layoutDirection()));
+        SymbolIcons::paint(p, QRectF(rect()), "square.and.arrow.down", Qt::white, designFont(20, QFont::Bold));
+    }
+
+private:
+    AccentThemeColor accent_;
+};
+
+}  // namespace
+
+SaveAsPresetSheet::SaveAsPresetSheet(AccentThemeColor accent, QWidget* parent) : QDialog(parent) {
+    setObjectName("SaveAsPresetSheet");
+    setWindowTitle(tr("Save as Preset"));
+    setWindowModality(Qt::WindowModal);
+    setFixedWidth(300);
+    setMinimumHeight(220);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(28, 28, 28, 28);
+    column->setSpacing(20);
+    column->setSizeConstraint(QLayout::SetMinAndMaxSize);
+
+    column->addWidget(new SaveIcon(accent, this), 0, Qt::AlignHCenter);
+    auto* title = new ThemedLabel(tr("Save as Preset"), designFont(16, QFont::Bold, FontDesign::rounded),
+                                  ThemeColors::vaqTextPrimary().dark(), this);
+    title->setAlignment(Qt::AlignCenter);
+    column->addWidget(title, 0, Qt::AlignHCenter);
+
+    name_ = new QLineEdit(this);
+    name_->setPlaceholderText(tr("Preset Name"));
+    name_->setAccessibleName(tr("Preset Name"));
+    VaqTextFieldStyle::apply(name_);
+    name_->setFixedWidth(220);
+    column->addWidget(name_, 0, Qt::AlignHCenter);
+
+    auto* buttons = new QHBoxLayout();
+    buttons->setSpacing(12);
+    cancel_ = new VaqGhostButton(
+        tr("Cancel"), "xmark", ThemeColors::vaqTextSecondary().dark(), [this] { emit cancelClicked(); }, this);
+    save_ = new VaqPrimaryButton(
+        tr("Save"), "checkmark", ThemeGradient::accent(accent), [this] { emit saveClicked(); }, this);
+    save_->setFixedWidth(110);
+    buttons->addStretch();
+    buttons->addWidget(cancel_);
+    buttons->addWidget(save_);
+    buttons->addStretch();
+    column->addLayout(buttons);
+
+    connect(name_, &QLineEdit::textEdited, this, [this](const QString& text) {
+        updateSaveEnabled();
+        emit nameEdited(text);
+    });
+    updateSaveEnabled();
+}
+
+void SaveAsPresetSheet::setName(const QString& name) {
+    const QSignalBlocker blocker(name_);
+    if (name_->text() != name) name_->setText(name);
+    updateSaveEnabled();
+}
+
+void SaveAsPresetSheet::updateSaveEnabled() {
+    save_->setEnabled(!name_->text().trimmed().isEmpty());
+}
+
+void SaveAsPresetSheet::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), ThemeColors::background(true));
+}
+
+}  // namespace clicktrove

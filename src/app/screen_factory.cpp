@@ -1,0 +1,71 @@
+#include "app/screen_factory.hpp"
+
+#include "app/dashboard_texts.hpp"
+#include "app/placeholder_screen.hpp"
+
+#include <QLabel>
+#include <QWidget>
+
+namespace clicktrove {
+
+namespace {
+
+QString newestSampleText(const std::vector<double>& history) {
+    return QStringLiteral("Live Click Activity: %1 CPS")
+        .arg(history.empty() ? QStringLiteral("0") : truncatedIntegerText(history.back()));
+}
+
+}  // namespace
+
+ScreenFactory ScreenFactory::placeholders() {
+    ScreenFactory f;
+    f.presets = [](AutoClickerViewModel&, QWidget* parent) { return new PlaceholderScreen("Presets", parent); };
+    f.recorder = [](AutoClickerViewModel&, QWidget* parent) { return new PlaceholderScreen("Recorder", parent); };
+    f.history = [](AutoClickerViewModel&, QWidget* parent) { return new PlaceholderScreen("History", parent); };
+    f.settings = [](SettingsManager&, PermissionManager&, QWidget* parent) {
+        return new PlaceholderScreen("Settings", parent);
+    };
+    f.about = [](QWidget* parent) { return new PlaceholderScreen("About", parent); };
+    f.permissionOverlay = [](PermissionManager&, QWidget* parent) {
+        auto* screen = new PlaceholderScreen("Input Permission Required", parent);
+        screen->setDetail("Clicktrove cannot post mouse input on this display.");
+        return screen;
+    };
+    f.liveChart = [](const std::vector<double>& history, const QColor&, QWidget* parent) {
+        auto* chart = new PlaceholderScreen("Live Click Activity", parent);
+        chart->setMinimumHeight(148);
+        chart->setDetail(newestSampleText(history));
+        return chart;
+    };
+    f.updateLiveChart = [](QWidget* chart, const std::vector<double>& history, const QColor&) {
+        if (auto* placeholder = qobject_cast<PlaceholderScreen*>(chart))
+            placeholder->setDetail(newestSampleText(history));
+    };
+    f.floatingPanel = [](AutoClickerViewModel&) {
+        auto* panel = new PlaceholderScreen("Vaq Mini Control");
+        panel->setWindowTitle("Vaq Mini Control");
+        panel->setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint);
+        panel->resize(220, 160);
+        return panel;
+    };
+    return f;
+}
+
+ScreenFactory ScreenFactory::completed() const {
+    ScreenFactory f = *this;
+    const ScreenFactory p = placeholders();
+    if (!f.presets) f.presets = p.presets;
+    if (!f.recorder) f.recorder = p.recorder;
+    if (!f.history) f.history = p.history;
+    if (!f.settings) f.settings = p.settings;
+    if (!f.about) f.about = p.about;
+    if (!f.permissionOverlay) f.permissionOverlay = p.permissionOverlay;
+    if (!f.liveChart) {
+        f.liveChart = p.liveChart;
+        f.updateLiveChart = p.updateLiveChart;
+    }
+    if (!f.floatingPanel) f.floatingPanel = p.floatingPanel;
+    return f;
+}
+
+}  // namespace clicktrove

@@ -1,0 +1,64 @@
+#include "app/statistic_badges.hpp"
+
+#include "app/auto_clicker_view_model.hpp"
+#include "app/dashboard_texts.hpp"
+#include "app/design/theme_colors.hpp"
+#include "app/design/vaq_stat_badge.hpp"
+
+#include <QGridLayout>
+
+namespace clicktrove {
+
+namespace {
+
+QString plainInteger(std::int64_t value) {
+    return QString::number(static_cast<qlonglong>(value));
+}
+
+}  // namespace
+
+StatisticBadges::StatisticBadges(AutoClickerViewModel& viewModel, QWidget* parent)
+    : QWidget(parent), viewModel_(viewModel) {
+    setObjectName("StatisticBadges");
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(8);
+    badges_[0] = new VaqStatBadge(tr("Elapsed Time"), QString(), ThemeColors::cyan(), QStringLiteral("timer"), this);
+    badges_[1] = new VaqStatBadge(tr("Total Clicks"), QString(), ThemeColors::purple(),
+                                  QStringLiteral("cursorarrow.click.2"), this);
+    badges_[2] = new VaqStatBadge(tr("Speed"), QString(), ThemeColors::green(), QStringLiteral("bolt.fill"), this);
+    badges_[3] = new VaqStatBadge(tr("Remaining"), QString(), ThemeColors::amber(), QStringLiteral("target"), this);
+    for (int i = 0; i < 4; ++i) {
+        badges_[i]->setMinimumWidth(10);
+        grid->addWidget(badges_[i], i / 2, i % 2);
+    }
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(1, 1);
+
+    for (const auto signal : {&AutoClickerViewModel::elapsedTimeChanged, &AutoClickerViewModel::totalClicksChanged,
+                              &AutoClickerViewModel::cpsChanged, &AutoClickerViewModel::remainingClicksChanged,
+                              &AutoClickerViewModel::configChanged}) {
+        connect(&viewModel_, signal, this, &StatisticBadges::refresh);
+    }
+    refresh();
+}
+
+void StatisticBadges::refresh() {
+    badges_[0]->setValue(elapsedText(viewModel_.elapsedTime()));
+    badges_[1]->setValue(plainInteger(viewModel_.totalClicks()));
+    badges_[2]->setValue(plainInteger(viewModel_.cps()) + QStringLiteral(" CPS"));
+    // The fourth tile follows the configuration being edited, not the one the engine runs.
+    if (viewModel_.config().maxClicks >= 1) {
+        badges_[3]->setLabel(tr("Remaining"));
+        badges_[3]->setValue(plainInteger(viewModel_.remainingClicks()));
+        badges_[3]->setValueColor(ThemeColors::amber());
+        badges_[3]->setIcon(QStringLiteral("target"));
+    } else {
+        badges_[3]->setLabel(tr("Mode"));
+        badges_[3]->setValue(QStringLiteral("∞ Infinite"));
+        badges_[3]->setValueColor(ThemeColors::vaqTextSecondary());
+        badges_[3]->setIcon(QStringLiteral("infinity"));
+    }
+}
+
+}  // namespace clicktrove

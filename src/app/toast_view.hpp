@@ -1,0 +1,44 @@
+#pragma once
+
+#include "services/accent_theme_color.hpp"
+
+#include <QString>
+#include <QWidget>
+#include <optional>
+
+class QPropertyAnimation;
+
+namespace clicktrove {
+
+// The notice that slides in at the top centre of the main window, above the sidebar and the content, while the
+// view model holds a message. The view model clears the message; the toast never hides itself.
+class ToastView final : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kTopSpace = 16;
+
+    explicit ToastView(QWidget* parent = nullptr);
+
+    // Shows the text (replacing a shown one at once) or hides the toast.
+    void setMessage(const std::optional<QString>& message);
+    const QString& message() const { return message_; }
+    bool isShowingMessage() const { return showing_; }
+    void setAccent(AccentThemeColor accent);
+    // Sizes and positions the toast at the top centre of `area` (the window's rectangle).
+    void placeIn(const QRect& area);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QSize bubbleSize(int maxWidth) const;
+    QRect targetGeometry(const QRect& area) const;
+
+    QString message_;
+    bool showing_ = false;
+    AccentThemeColor accent_ = AccentThemeColor::blue;
+    QRect area_;
+    QPropertyAnimation* slide_ = nullptr;
+};
+
+}  // namespace clicktrove

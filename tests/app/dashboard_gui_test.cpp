@@ -1,0 +1,426 @@
+// The Dashboard's cards over a view model on fakes: every edit is one store of the configuration (one settings
+// save), refreshes never write back, and the run bar drives the view model.
+#include "app/action_parameters_card.hpp"
+#include "app/click_interval_card.hpp"
+#include "app/dashboard_texts.hpp"
+#include "app/dashboard_view.hpp"
+#include "app/design/glass_card.hpp"
+#include "app/design/neon_pulse.hpp"
+#include "app/design/theme_colors.hpp"
+#include "app/design/vaq_ghost_button.hpp"
+#include "app/design/vaq_primary_button.hpp"
+#include "app/design/vaq_stat_badge.hpp"
+#include "app/drag_drop_card.hpp"
+#include "app/labelled_integer_field.hpp"
+#include "app/main_view.hpp"
+#include "app/number_field.hpp"
+#include "app/point_row.hpp"
+#include "app/position_option_button.hpp"
+#include "app/preset_header_card.hpp"
+#include "app/run_bar.hpp"
+#include "app/run_status_color.hpp"
+#include "app/schedule_card.hpp"
+#include "app/slider_row.hpp"
+#include "app/statistic_badges.hpp"
+#include "app/target_location_card.hpp"
+#include "services/profile_manager.hpp"
+#include "services/settings_manager.hpp"
+#include "view_model_rig.hpp"
+#include "widget_input.hpp"
+
+#include <gtest/gtest.h>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QRadioButton>
+#include <QSlider>
+
+using namespace std::chrono_literals;
+
+namespace clicktrove::testing {
+namespace {
+
+class DashboardTest : public ViewModelTest {
+protected:
+    void SetUp() override {
+        ViewModelTest::SetUp();
+        window = std::make_unique<MainView>(*vm, ScreenFactory{});
+        window->resize(1100, 900);
+        window->show();
+        dashboard = window->dashboard();
+        ASSERT_NE(dashboard, nullptr);
+    }
+
+    // Runs `edit` and returns how many times the settings record was written meanwhile.
+    template <class F>
+    int writesDuring(F&& edit) {
+        const int before = rig.settingsWrites();
+        edit();
+        return rig.settingsWrites() - before;
+    }
+
+    std::unique_ptr<MainView> window;
+    DashboardView* dashboard = nullptr;
+};
+
+TEST_F(DashboardTest, EachIntervalFieldStoresItsPartOnceWhenCommitted) {
+    using Part = std::int64_t ClickConfig::*;
+    const Part parts[] = {&ClickConfig::intervalHours, &ClickConfig::intervalMinutes, &ClickConfig::intervalSeconds,
+                          &ClickConfig::intervalMilliseconds, &ClickConfig::intervalMicroseconds};
+    const auto& fields = dashboard->clickIntervalCard()->fields();
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        SCOPED_TRACE(i);
+        const ClickConfig before = vm->config();
+        const std::int64_t typed = 7 + static_cast<std::int64_t>(i);
+        EXPECT_EQ(writesDuring([&] { typeAndCommit(*fields[i]->field(), QString::number(typed)); }), 1);
+        ClickConfig expected = before;
+        expected.*parts[i] = typed;
+        EXPECT_EQ(vm->config(), expected) << "only that part changes";
+        EXPECT_EQ(vm->settingsManager().lastConfig(), expected);
+        EXPECT_EQ(fields[i]->field()->text(), QString::number(typed));
+    }
+}
+
+TEST_F(DashboardTest, UnreadableOrNegativeIntervalTextKeepsTheValueAndStoresNothing) {
+    NumberField& mins = *dashboard->clickIntervalCard()->fields()[1]->field();
+    typeAndCommit(mins, "4");
+    for (const char* text : {"abc", "", "-3", "1.5", "2e3"}) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(writesDuring([&] { typeAndCommit(mins, text); }), 0);
+        EXPECT_EQ(vm->config().intervalMinutes, 4);
+        EXPECT_EQ(mins.text(), "4") << "the stored value comes back";
+    }
+}
+
+TEST_F(DashboardTest, RefreshesFromTheViewModelNeverWriteBack) {
+    const int writes = writesDuring([&] {
+        rig.advance(3s);  // chart timer publications
+        ClickConfig other = vm->config();
+        other.intervalMilliseconds = 250;
+        other.clickType = ClickType::right;
+        other.randomizeInterval = true;
+        other.isDragEnabled = true;
+        other.scheduledStartEnabled = true;
+        vm->setConfig(other);  // the one store
+    });
+    EXPECT_EQ(writes, 1);
+    EXPECT_EQ(dashboard->clickIntervalCard()->fields()[3]->field()->text(), "250");
+    EXPECT_EQ(dashboard->actionParametersCard()->clickTypeMenu()->currentText(), "Right Click");
+    EXPECT_TRUE(dashboard->clickIntervalCard()->randomizeToggle()->isChecked());
+}
+
+TEST_F(DashboardTest, LeavingAFieldWithoutTypingStoresNothing) {
+    // The drag duration 0.5 s shows as 0; leaving the field untouched must not store that 0.
+    dashboard->dragDropCard()->enableToggle()->click();
+    NumberField& duration = *dashboard->dragDropCard()->durationField();
+    EXPECT_EQ(duration.text(), "0");
+    EXPECT_EQ(writesDuring([&] { emit duration.editingFinished(); }), 0);
+    EXPECT_DOUBLE_EQ(vm->config().dragDuration, 0.5);
+    typeAndCommit(duration, "1.25");
+    EXPECT_DOUBLE_EQ(vm->config().dragDuration, 1.25) << "fractions typed are kept";
+}
+
+TEST_F(DashboardTest, JitterRowFollowsTheToggleAndKeepsItsValue) {
+    ClickIntervalCard& card = *dashboard->clickIntervalCard();
+    EXPECT_TRUE(card.jitterRow()->isHidden());
+    EXPECT_EQ(writesDuring([&] { card.randomizeToggle()->click(); }), 1);
+    EXPECT_TRUE(vm->config().randomizeInterval);
+    EXPECT_FALSE(card.jitterRow()->isHidden());
+    EXPECT_EQ(card.jitterRow()->valueText(), "50 ms");
+    for (const auto& [position, text] : {std::pair{5, "5 ms"}, std::pair{200, "200 ms"}, std::pair{80, "80 ms"}}) {
+        EXPECT_EQ(writesDuring([&] { card.jitterRow()->slider()->setValue(position); }), 1);
+        EXPECT_EQ(card.jitterRow()->valueText(), text);
+    }
+    card.randomizeToggle()->click();
+    EXPECT_TRUE(card.jitterRow()->isHidden());
+    EXPECT_DOUBLE_EQ(vm->config().intervalRandomRangeMs, 80.0) << "switching off leaves the range";
+
+    vm->editConfig([](ClickConfig& c) {
+        c.randomizeInterval = true;
+        c.intervalRandomRangeMs = 500;  // imported, outside the slider's range
+    });
+    EXPECT_EQ(card.jitterRow()->valueText(), "500 ms");
+    EXPECT_DOUBLE_EQ(vm->config().intervalRandomRangeMs, 500.0);
+}
+
+TEST_F(DashboardTest, ClickTypeMenuListsTheNineTypesAndStoresTheChoice) {
+    QComboBox& menu = *dashboard->actionParametersCard()->clickTypeMenu();
+    const QStringList expected{"Left Click",         "Right Click",      "Middle Click",
+                               "Double Click",       "Hold Left Button", "Hold Right Button",
+                               "Hold Middle Button", "Scroll Up",        "Scroll Down"};
+    ASSERT_EQ(menu.count(), expected.size());
+    for (int i = 0; i < menu.count(); ++i) EXPECT_EQ(menu.itemText(i), expected[i]);
+    EXPECT_EQ(writesDuring([&] {
+                  menu.setCurrentIndex(3);
+                  emit menu.activated(3);
+              }),
+              1);
+    EXPECT_EQ(vm->config().clickType, ClickType::doubleClick);
+}
+
+TEST_F(DashboardTest, MaxClicksFieldAndTheFourthTile) {
+    NumberField& field = *dashboard->actionParametersCard()->maxClicksField();
+    VaqStatBadge& fourth = *dashboard->statistics()->badges()[3];
+    EXPECT_EQ(field.placeholderText(), "0 = Infinite");
+    EXPECT_EQ(fourth.label(), "Mode");
+    EXPECT_EQ(fourth.value(), "∞ Infinite");
+    EXPECT_EQ(fourth.icon(), QString("infinity"));
+
+    EXPECT_EQ(writesDuring([&] { typeAndCommit(field, "100"); }), 1);
+    EXPECT_EQ(vm->config().maxClicks, 100);
+    EXPECT_EQ(fourth.label(), "Remaining");
+    EXPECT_EQ(fourth.value(), "0") << "remaining clicks before the first run";
+    EXPECT_EQ(fourth.icon(), QString("target"));
+
+    typeAndCommit(field, "0");
+    EXPECT_EQ(fourth.label(), "Mode");
+}
+
+TEST_F(DashboardTest, StatisticTilesShowTheRunTotals) {
+    const auto& badges = dashboard->statistics()->badges();
+    EXPECT_EQ(badges[0]->label(), "Elapsed Time");
+    EXPECT_EQ(badges[1]->label(), "Total Clicks");
+    EXPECT_EQ(badges[2]->label(), "Speed");
+    EXPECT_EQ(badges[0]->value(), "00:00");
+    EXPECT_EQ(badges[1]->value(), "0");
+    EXPECT_EQ(badges[2]->value(), "0 CPS");
+    vm->setConfig(quickConfig());
+    startAndPassCountdown();
+    rig.advance(1500ms);
+    ASSERT_GT(vm->totalClicks(), 0);
+    EXPECT_EQ(badges[0]->value(), elapsedText(vm->elapsedTime()));
+    EXPECT_EQ(badges[1]->value(), QString::number(vm->totalClicks()));
+    EXPECT_EQ(badges[2]->value(), QString::number(vm->cps()) + " CPS");
+    EXPECT_NE(badges[2]->value(), "0 CPS");
+}
+
+TEST(RunStatusColor, ChosenByExactStatusText) {
+    const struct {
+        const char* status;
+        AdaptiveColor color;
+    } cases[] = {
+        {"Running", ThemeColors::green()},
+        {"Paused", ThemeColors::amber()},
+        {"Emergency Stop", ThemeColors::red()},
+        {"Stopped", ThemeColors::vaqTextSecondary()},
+        {"Starting in 2s...", ThemeColors::vaqTextSecondary()},
+        {"running", ThemeColors::vaqTextSecondary()},
+        {"Running ", ThemeColors::vaqTextSecondary()},
+    };
+    for (const auto& c : cases) EXPECT_EQ(runStatusColor(c.status), c.color) << c.status;
+}
+
+TEST_F(DashboardTest, RunBarDrivesTheRunThroughItsStates) {
+    RunBar& bar = *dashboard->runBar();
+    const auto shown = [&] {
+        QStringList names;
+        for (QWidget* b : {static_cast<QWidget*>(bar.startButton()), static_cast<QWidget*>(bar.pauseButton()),
+                           static_cast<QWidget*>(bar.resumeButton()), static_cast<QWidget*>(bar.stopButton())}) {
+            if (!b->isHidden()) names << b->objectName();
+        }
+        return names;
+    };
+    vm->setConfig(quickConfig());
+    EXPECT_EQ(bar.statusText(), "Stopped");
+    EXPECT_EQ(shown(), QStringList{"StartButton"});
+    EXPECT_FALSE(bar.pulse()->isActive());
+    EXPECT_FALSE(dashboard->runBarCard()->accentGlow().has_value());
+
+    bar.startButton()->click();
+    EXPECT_EQ(bar.statusText(), "Starting in 2s...");
+    EXPECT_EQ(bar.statusColor(), ThemeColors::vaqTextSecondary());
+    EXPECT_EQ(shown(), (QStringList{"PauseButton", "StopButton"}));
+    EXPECT_TRUE(bar.pulse()->isActive());
+
+    rig.advance(2s);
+    EXPECT_EQ(bar.statusText(), "Running");
+    EXPECT_EQ(bar.statusColor(), AdaptiveColor(ThemeColors::green()));
+    EXPECT_EQ(dashboard->runBarCard()->accentGlow(), AdaptiveColor(ThemeColors::green()));
+    rig.advance(500ms);
+
+    bar.pauseButton()->click();
+    EXPECT_EQ(bar.statusText(), "Paused");
+    EXPECT_EQ(shown(), (QStringList{"ResumeButton", "StopButton"}));
+    EXPECT_EQ(dashboard->runBarCard()->accentGlow(), AdaptiveColor(ThemeColors::amber()));
+
+    bar.resumeButton()->click();
+    EXPECT_EQ(bar.statusText(), "Running");
+    EXPECT_EQ(shown(), (QStringList{"PauseButton", "StopButton"}));
+
+    bar.stopButton()->click();
+    rig.advance(100ms);
+    EXPECT_EQ(bar.statusText(), "Stopped");
+    EXPECT_EQ(shown(), QStringList{"StartButton"});
+    EXPECT_FALSE(bar.pulse()->isActive());
+    EXPECT_FALSE(dashboard->runBarCard()->accentGlow().has_value());
+    EXPECT_FALSE(rig.presses().empty()) << "the run clicked";
+}
+
+TEST_F(DashboardTest, EmergencyStopShowsRedUntilTheEngineReports) {
+    RunBar& bar = *dashboard->runBar();
+    vm->emergencyStop();
+    EXPECT_EQ(bar.statusText(), "Emergency Stop");
+    EXPECT_EQ(bar.statusColor(), AdaptiveColor(ThemeColors::red()));
+    EXPECT_FALSE(bar.startButton()->isHidden());
+}
+
+TEST_F(DashboardTest, PresetHeaderFollowsThePresetAndItsModifications) {
+    PresetHeaderCard& header = *dashboard->presetHeader();
+    const auto check = [&](const char* title, const char* subtitle, bool badge, bool saveShown, bool saveEnabled,
+                           const char* saveAs) {
+        EXPECT_EQ(header.titleText(), title);
+        EXPECT_EQ(header.subtitleText(), subtitle);
+        EXPECT_EQ(header.isModifiedBadgeShown(), badge);
+        EXPECT_EQ(dashboard->presetHeaderCard()->accentGlow().has_value(), badge) << "amber glow with the badge";
+        EXPECT_EQ(!header.saveButton()->isHidden(), saveShown);
+        if (saveShown) {
+            EXPECT_EQ(header.saveButton()->isEnabled(), saveEnabled);
+        }
+        EXPECT_EQ(header.saveAsButton()->label(), saveAs);
+    };
+    {
+        SCOPED_TRACE("ad hoc, edited");
+        typeAndCommit(*dashboard->clickIntervalCard()->fields()[1]->field(), "1");
+        check("Custom Configuration", "Unsaved ad-hoc settings", false, false, false, "Save Preset");
+    }
+    const ClickPreset preset = vm->profileManager().presets()[1];
+    vm->loadPreset(preset);
+    {
+        SCOPED_TRACE("preset, unchanged");
+        check(preset.name.c_str(), "Preset Profile Active", false, true, false, "Save As…");
+    }
+    NumberField& mins = *dashboard->clickIntervalCard()->fields()[1]->field();
+    const QString loaded = mins.text();
+    typeAndCommit(mins, QString::number(preset.config.intervalMinutes + 1));
+    {
+        SCOPED_TRACE("preset, modified");
+        check(preset.name.c_str(), "Preset Profile Active", true, true, true, "Save As…");
+        EXPECT_EQ(dashboard->presetHeaderCard()->accentGlow(), AdaptiveColor(ThemeColors::amber()));
+    }
+    typeAndCommit(mins, loaded);
+    {
+        SCOPED_TRACE("edited back");
+        check(preset.name.c_str(), "Preset Profile Active", false, true, false, "Save As…");
+    }
+    typeAndCommit(mins, QString::number(preset.config.intervalMinutes + 2));
+    header.saveButton()->click();
+    {
+        SCOPED_TRACE("saved");
+        check(preset.name.c_str(), "Preset Profile Active", false, true, false, "Save As…");
+        EXPECT_EQ(vm->profileManager().presets()[1].config.intervalMinutes, preset.config.intervalMinutes + 2);
+    }
+}
+
+TEST_F(DashboardTest, TargetModeOptionsAndTheExecutionPathBlock) {
+    TargetLocationCard& card = *dashboard->targetLocationCard();
+    EXPECT_TRUE(card.currentPositionOption()->isSelected());
+    EXPECT_TRUE(card.executionPath()->isHidden());
+
+    EXPECT_EQ(writesDuring([&] { card.fixedPositionOption()->click(); }), 1);
+    EXPECT_EQ(vm->config().positionMode, ClickPositionMode::fixed);
+    EXPECT_FALSE(card.executionPath()->isHidden());
+    EXPECT_FALSE(card.recordButton()->isHidden());
+    EXPECT_TRUE(card.clearAllButton()->isHidden());
+    EXPECT_TRUE(card.orderChoice()->isHidden());
+    EXPECT_TRUE(card.chipTexts().isEmpty());
+    EXPECT_EQ(writesDuring([&] { card.fixedPositionOption()->click(); }), 1) << "the selected option stores again";
+
+    // One capture: five seconds of countdown, then the cursor's point.
+    rig.mouse.setCursor(platform::GlobalPoint{512.7, 384.2});
+    card.recordButton()->click();
+    EXPECT_FALSE(card.countdownRow()->isHidden());
+    EXPECT_TRUE(card.recordButton()->isVisibleTo(&card) == false);
+    for (int left = 5; left >= 1; --left) {
+        EXPECT_EQ(card.countdownText(), QString("Move cursor! Capturing in: %1s").arg(left));
+        rig.advance(1s);
+    }
+    EXPECT_TRUE(card.countdownRow()->isHidden());
+    EXPECT_EQ(card.chipTexts(), QStringList{"1: (512,384)"});
+    EXPECT_FALSE(card.clearAllButton()->isHidden());
+    EXPECT_FALSE(card.orderChoice()->isHidden());
+
+    // A second capture of the same point, switching to the cursor mode during its countdown.
+    card.recordButton()->click();
+    card.currentPositionOption()->click();
+    EXPECT_TRUE(card.executionPath()->isHidden());
+    rig.advance(5s);
+    card.fixedPositionOption()->click();
+    EXPECT_EQ(card.chipTexts(), (QStringList{"1: (512,384)", "2: (512,384)"}));
+
+    EXPECT_EQ(writesDuring([&] { card.randomOption()->click(); }), 1);
+    EXPECT_EQ(vm->config().coordinatesOrder, CoordinatesOrder::random);
+
+    EXPECT_EQ(writesDuring([&] { card.clearAllButton()->click(); }), 1);
+    EXPECT_TRUE(vm->config().fixedCoordinates.empty());
+    EXPECT_TRUE(card.chipTexts().isEmpty());
+    EXPECT_TRUE(card.orderChoice()->isHidden());
+    EXPECT_TRUE(card.clearAllButton()->isHidden());
+    EXPECT_EQ(vm->config().coordinatesOrder, CoordinatesOrder::random) << "the order stays";
+}
+
+TEST_F(DashboardTest, RadiusRowFollowsItsToggle) {
+    TargetLocationCard& card = *dashboard->targetLocationCard();
+    EXPECT_TRUE(card.radiusRow()->isHidden());
+    card.radiusToggle()->click();
+    EXPECT_TRUE(vm->config().randomizeRadius);
+    EXPECT_FALSE(card.radiusRow()->isHidden());
+    card.radiusRow()->slider()->setValue(2);
+    EXPECT_EQ(card.radiusRow()->valueText(), "2 px");
+    card.radiusRow()->slider()->setValue(50);
+    EXPECT_EQ(card.radiusRow()->valueText(), "50 px");
+    EXPECT_DOUBLE_EQ(vm->config().randomRadius, 50.0);
+}
+
+TEST_F(DashboardTest, DragPointsStoreOneCoordinateEach) {
+    DragDropCard& card = *dashboard->dragDropCard();
+    EXPECT_TRUE(card.details()->isHidden());
+    card.enableToggle()->click();
+    EXPECT_FALSE(card.details()->isHidden());
+    const ScreenPoint endBefore = vm->config().dragEndPoint;
+    EXPECT_EQ(writesDuring([&] { typeAndCommit(*card.startRow()->xField(), "500"); }), 1);
+    EXPECT_DOUBLE_EQ(vm->config().dragStartPoint.x, 500.0);
+    EXPECT_DOUBLE_EQ(vm->config().dragStartPoint.y, 0.0);
+    typeAndCommit(*card.startRow()->yField(), "-20");
+    EXPECT_DOUBLE_EQ(vm->config().dragStartPoint.y, -20.0) << "monitors above the primary one";
+    EXPECT_EQ(writesDuring([&] { typeAndCommit(*card.endRow()->xField(), "letters"); }), 0);
+    EXPECT_EQ(vm->config().dragEndPoint, endBefore);
+    card.enableToggle()->click();
+    EXPECT_TRUE(card.details()->isHidden());
+    EXPECT_DOUBLE_EQ(vm->config().dragStartPoint.x, 500.0) << "switching off keeps the points";
+}
+
+TEST_F(DashboardTest, SchedulePickersFollowTheirSwitchesAndStoreTheInstant) {
+    ScheduleCard& card = *dashboard->scheduleCard();
+    EXPECT_FALSE(card.startPicker()->isVisibleTo(&card));
+    EXPECT_FALSE(card.stopPicker()->isVisibleTo(&card));
+    card.startToggle()->click();
+    EXPECT_TRUE(vm->config().scheduledStartEnabled);
+    EXPECT_TRUE(card.startPicker()->isVisibleTo(&card));
+    EXPECT_FALSE(card.stopPicker()->isVisibleTo(&card));
+
+    const QDateTime later = card.startPicker()->dateTime().addSecs(3600);
+    EXPECT_EQ(writesDuring([&] { card.startPicker()->setDateTime(later); }), 1);
+    EXPECT_EQ(QDateTime::fromMSecsSinceEpoch(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                 vm->config().scheduledStartTime.time_since_epoch())
+                                                 .count()),
+              later);
+}
+
+TEST_F(DashboardTest, FloatingWindowButtonFollowsThePanel) {
+    VaqGhostButton& button = *dashboard->floatingPanelButton();
+    EXPECT_EQ(button.label(), "Open Floating Window");
+    button.click();
+    ASSERT_NE(window->floatingPanel(), nullptr);
+    EXPECT_EQ(button.label(), "Close Floating Window");
+    button.click();
+    EXPECT_EQ(window->floatingPanel(), nullptr);
+    EXPECT_EQ(button.label(), "Open Floating Window");
+
+    button.click();
+    window->floatingPanel()->close();  // its own close box
+    EXPECT_EQ(window->floatingPanel(), nullptr);
+    EXPECT_EQ(button.label(), "Open Floating Window");
+}
+
+}  // namespace
+}  // namespace clicktrove::testing

@@ -1,0 +1,287 @@
+// The main window over a view model on fakes: the sidebar's tabs, the screens it builds and with what, the
+// permission screen in place of every tab, the toast and the Save-as-Preset sheet.
+#include "app/dashboard_view.hpp"
+#include "app/design/vaq_ghost_button.hpp"
+#include "app/design/vaq_primary_button.hpp"
+#include "app/main_view.hpp"
+#include "app/preset_header_card.hpp"
+#include "app/save_as_preset_sheet.hpp"
+#include "app/sidebar_tab_row.hpp"
+#include "app/sidebar_view.hpp"
+#include "app/toast_view.hpp"
+#include "engine/permission_manager.hpp"
+#include "services/profile_manager.hpp"
+#include "services/settings_manager.hpp"
+#include "view_model_rig.hpp"
+#include "widget_input.hpp"
+
+#include <gtest/gtest.h>
+#include <QLineEdit>
+#include <map>
+#include <string>
+
+using namespace std::chrono_literals;
+
+namespace clicktrove::testing {
+namespace {
+
+// A factory whose screens are plain widgets named after the screen, recording what each was built with.
+struct RecordingScreens {
+    std::map<std::string, int> built;
+    std::vector<AutoClickerViewModel*> viewModels;
+    std::vector<SettingsManager*> settings;
+    std::vector<PermissionManager*> permissions;
+
+    QWidget* make(const char* name, QWidget* parent) {
+        ++built[name];
+        auto* w = new QWidget(parent);
+        w->setObjectName(name);
+        return w;
+    }
+
+    ScreenFactory factory() {
+        ScreenFactory f;
+        f.presets = [this](AutoClickerViewModel& vm, QWidget* p) {
+            viewModels.push_back(&vm);
+            return make("presets", p);
+        };
+        f.recorder = [this](AutoClickerViewModel& vm, QWidget* p) {
+            viewModels.push_back(&vm);
+            return make("recorder", p);
+        };
+        f.history = [this](AutoClickerViewModel& vm, QWidget* p) {
+            viewModels.push_back(&vm);
+            return make("history", p);
+        };
+        f.settings = [this](SettingsManager& s, PermissionManager& pm, QWidget* p) {
+            settings.push_back(&s);
+            permissions.push_back(&pm);
+            return make("settings", p);
+        };
+        f.about = [this](QWidget* p) { return make("about", p); };
+        f.permissionOverlay = [this](PermissionManager& pm, QWidget* p) {
+            permissions.push_back(&pm);
+            return make("permission", p);
+        };
+        return f;
+    }
+};
+
+class MainViewTest : public ViewModelTest {
+protected:
+    std::unique_ptr<MainView> makeWindow() {
+        auto window = std::make_unique<MainView>(*vm, screens.factory());
+        window->resize(1000, 700);
+        window->show();
+        return window;
+    }
+
+    // The monitor's next poll (once a second) sees the new answer.
+    void setPermission(bool granted) {
+        rig.permission->setAnswer(granted);
+        rig.advance(1s);
+        ASSERT_TRUE(rig.waitForPermission(*vm, granted));
+    }
+
+    RecordingScreens screens;
+};
+
+TEST_F(MainViewTest, SidebarListsTheSixTabsAndStartsOnTheDashboard) {
+    const auto window = makeWindow();
+    const auto& rows = window->sidebar()->rows();
+    QStringList titles;
+    for (const SidebarTabRow* row : rows) titles << row->text();
+    EXPECT_EQ(titles, (QStringList{"Dashboard", "Presets", "Recorder", "History", "Settings", "About"}));
+    EXPECT_EQ(window->selectedTab(), MainViewTab::dashboard);
+    EXPECT_TRUE(rows[0]->isSelected());
+    EXPECT_NE(window->dashboard(), nullptr);
+    EXPECT_EQ(window->content(), window->dashboard());
+    EXPECT_EQ(window->sidebar()->width(), SidebarView::kWidth);
+    EXPECT_EQ(window->minimumSize(), QSize(820, 560));
+}
+
+TEST_F(MainViewTest, EachRowShowsItsScreenBuiltWithTheRightObjects) {
+    const auto window = makeWindow();
+    const struct {
+        MainViewTab tab;
+        const char* screen;
+    } cases[] = {{MainViewTab::presets, "presets"},
+                 {MainViewTab::recorder, "recorder"},
+                 {MainViewTab::history, "history"},
+                 {MainViewTab::settings, "settings"},
+                 {MainViewTab::about, "about"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.screen);
+        window->sidebar()->rows()[static_cast<std::size_t>(c.tab)]->click();
+        EXPECT_EQ(window->selectedTab(), c.tab);
+        ASSERT_NE(window->content(), nullptr);
+        EXPECT_EQ(window->content()->objectName(), c.screen);
+        EXPECT_EQ(window->dashboard(), nullptr);
+        for (const SidebarTabRow* row : window->sidebar()->rows()) EXPECT_EQ(row->isSelected(), row->tab() == c.tab);
+    }
+    for (AutoClickerViewModel* v : screens.viewModels) EXPECT_EQ(v, vm.get());
+    ASSERT_EQ(screens.settings.size(), 1u);
+    EXPECT_EQ(screens.settings[0], &vm->settingsManager());
+    EXPECT_EQ(screens.permissions[0], &vm->permissionManager());
+
+    // Choosing the shown tab again builds nothing new; coming back builds the screen anew.
+    QWidget* about = window->content();
+    window->sidebar()->rows()[5]->click();
+    EXPECT_EQ(window->content(), about);
+    EXPECT_EQ(screens.built["about"], 1);
+    window->sidebar()->rows()[0]->click();
+    EXPECT_NE(window->dashboard(), nullptr);
+    window->sidebar()->rows()[5]->click();
+    EXPECT_EQ(screens.built["about"], 2);
+}
+
+TEST_F(MainViewTest, PermissionScreenReplacesEveryTabWhileInputCannotBePosted) {
+    const auto window = makeWindow();
+    setPermission(false);
+    EXPECT_TRUE(window->isShowingPermissionScreen());
+    EXPECT_EQ(window->content()->objectName(), "permission");
+    EXPECT_EQ(screens.permissions.back(), &vm->permissionManager());
+
+    // The sidebar stays usable; the chosen tab waits behind the permission screen.
+    window->sidebar()->rows()[3]->click();
+    EXPECT_EQ(window->selectedTab(), MainViewTab::history);
+    EXPECT_TRUE(window->sidebar()->rows()[3]->isSelected());
+    EXPECT_EQ(window->content()->objectName(), "permission");
+    EXPECT_EQ(screens.built["history"], 0);
+
+    setPermission(true);
+    EXPECT_FALSE(window->isShowingPermissionScreen());
+    EXPECT_EQ(window->content()->objectName(), "history");
+
+    // Losing it again while on the Dashboard.
+    window->sidebar()->rows()[0]->click();
+    setPermission(false);
+    EXPECT_EQ(window->dashboard(), nullptr);
+    EXPECT_EQ(window->content()->objectName(), "permission");
+}
+
+TEST_F(MainViewTest, StartWithoutPermissionStartsNothing) {
+    const auto window = makeWindow();
+    setPermission(false);
+    vm->startClicking();
+    EXPECT_FALSE(vm->isRunning());
+    EXPECT_EQ(window->content()->objectName(), "permission");
+}
+
+TEST_F(MainViewTest, ToastShowsTheMessageUntilTheViewModelClearsIt) {
+    const auto window = makeWindow();
+    ToastView& toast = *window->toast();
+    EXPECT_FALSE(toast.isShowingMessage());
+    EXPECT_TRUE(toast.isHidden());
+
+    vm->showToast("First notice");
+    EXPECT_TRUE(toast.isShowingMessage());
+    EXPECT_FALSE(toast.isHidden());
+    EXPECT_EQ(toast.message(), "First notice");
+    EXPECT_EQ(toast.geometry().center().x(), window->rect().center().x()) << "top centre";
+    EXPECT_LT(toast.geometry().top(), ToastView::kTopSpace);
+
+    rig.advance(1500ms);
+    vm->showToast("Second notice");
+    EXPECT_EQ(toast.message(), "Second notice");
+    rig.advance(600ms);  // the first one's clearing comes and goes
+    EXPECT_TRUE(toast.isShowingMessage());
+    rig.advance(1500ms);
+    EXPECT_FALSE(toast.isShowingMessage());
+    EXPECT_TRUE(toast.isHidden());
+}
+
+TEST_F(MainViewTest, LongToastWrapsWithinTheWindow) {
+    const auto window = makeWindow();
+    vm->showToast(QString("A long notice ").repeated(40));
+    EXPECT_LE(window->toast()->width(), window->width());
+    EXPECT_GT(window->toast()->height(), 100) << "several lines";
+}
+
+TEST_F(MainViewTest, SaveAsSheetStartsWithTheActivePresetsName) {
+    const auto window = makeWindow();
+    PresetHeaderCard& header = *window->dashboard()->presetHeader();
+
+    header.saveAsButton()->click();  // "Save Preset"
+    ASSERT_TRUE(window->showingSaveAsSheet());
+    ASSERT_NE(window->saveAsSheet(), nullptr);
+    EXPECT_EQ(window->saveAsSheet()->nameField()->text(), "");
+    EXPECT_FALSE(window->saveAsSheet()->saveButton()->isEnabled());
+    window->saveAsSheet()->cancelButton()->click();
+    EXPECT_FALSE(window->showingSaveAsSheet());
+
+    const ClickPreset preset = vm->profileManager().presets()[0];
+    vm->loadPreset(preset);
+    header.saveAsButton()->click();  // "Save As…"
+    ASSERT_NE(window->saveAsSheet(), nullptr);
+    EXPECT_EQ(window->saveAsSheet()->nameField()->text(), QString::fromStdString(preset.name));
+    EXPECT_TRUE(window->saveAsSheet()->saveButton()->isEnabled());
+}
+
+TEST_F(MainViewTest, SaveAsSheetSavesTheTrimmedNameAndCancelCreatesNothing) {
+    const auto window = makeWindow();
+    const std::size_t before = vm->profileManager().presets().size();
+
+    window->beginSaveAsPreset();
+    SaveAsPresetSheet* sheet = window->saveAsSheet();
+    ASSERT_NE(sheet, nullptr);
+    typeInto(*sheet->nameField(), "   ");
+    EXPECT_FALSE(sheet->saveButton()->isEnabled()) << "blanks only";
+    typeInto(*sheet->nameField(), "Draft");
+    EXPECT_EQ(window->saveAsPresetName(), "Draft");
+    sheet->cancelButton()->click();
+    EXPECT_FALSE(window->showingSaveAsSheet());
+    EXPECT_EQ(window->saveAsPresetName(), "") << "Cancel clears the field";
+    EXPECT_EQ(vm->profileManager().presets().size(), before);
+
+    window->beginSaveAsPreset();
+    sheet = window->saveAsSheet();
+    typeInto(*sheet->nameField(), "  Night shift \n");
+    typeAndCommit(*sheet->nameField(), sheet->nameField()->text());  // Return saves nothing
+    EXPECT_TRUE(window->showingSaveAsSheet());
+    EXPECT_EQ(vm->profileManager().presets().size(), before);
+    EXPECT_TRUE(sheet->saveButton()->isEnabled());
+    sheet->saveButton()->click();
+    EXPECT_FALSE(window->showingSaveAsSheet());
+    EXPECT_EQ(window->saveAsPresetName(), "");
+    ASSERT_EQ(vm->profileManager().presets().size(), before + 1);
+    EXPECT_EQ(vm->profileManager().presets().back().name, "Night shift");
+    EXPECT_EQ(window->dashboard()->presetHeader()->titleText(), "Night shift");
+    EXPECT_EQ(vm->toastMessage(), QString("Saved settings as new preset 'Night shift'"));
+}
+
+TEST_F(MainViewTest, SaveWithABlankNameClosesWithoutAPreset) {
+    const auto window = makeWindow();
+    const std::size_t before = vm->profileManager().presets().size();
+    window->beginSaveAsPreset();
+    window->setSaveAsPresetName(" \t ");
+    window->confirmSaveAsPreset();
+    EXPECT_FALSE(window->showingSaveAsSheet());
+    EXPECT_EQ(vm->profileManager().presets().size(), before);
+}
+
+TEST_F(MainViewTest, ClosingTheSheetOtherwiseKeepsTheTypedName) {
+    const auto window = makeWindow();
+    window->beginSaveAsPreset();
+    typeInto(*window->saveAsSheet()->nameField(), "Half typed");
+    pressEscape(*window->saveAsSheet()->nameField());
+    EXPECT_FALSE(window->showingSaveAsSheet());
+    EXPECT_EQ(window->saveAsPresetName(), "Half typed");
+}
+
+TEST_F(MainViewTest, FloatingPanelOutlivesTabSwitches) {
+    const auto window = makeWindow();
+    window->toggleFloatingPanel();
+    QWidget* panel = window->floatingPanel();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(panel->isWindow());
+    window->sidebar()->rows()[1]->click();
+    window->sidebar()->rows()[0]->click();
+    EXPECT_EQ(window->floatingPanel(), panel);
+    EXPECT_EQ(window->dashboard()->floatingPanelButton()->label(), "Close Floating Window");
+    window->toggleFloatingPanel();
+    EXPECT_EQ(window->floatingPanel(), nullptr);
+}
+
+}  // namespace
+}  // namespace clicktrove::testing

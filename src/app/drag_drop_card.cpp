@@ -7,9 +7,9 @@
 #include "app/design/vaq_text_field_style.hpp"
 #include "app/number_field.hpp"
 #include "app/point_row.hpp"
+#include "app/switch_toggle.hpp"
 #include "app/themed_label.hpp"
 
-#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
@@ -33,7 +33,7 @@ DragDropCard::DragDropCard(AutoClickerViewModel& viewModel, QWidget* parent) : Q
 
     auto* enableRow = new QHBoxLayout();
     enableRow->setSpacing(8);
-    enable_ = new QCheckBox(this);
+    enable_ = new SwitchToggle(this);
     enable_->setObjectName("EnableDragToggle");
     enable_->setAccessibleName(tr("Enable Drag & Drop"));
     enableRow->addWidget(enable_);
@@ -41,7 +41,7 @@ DragDropCard::DragDropCard(AutoClickerViewModel& viewModel, QWidget* parent) : Q
         new ThemedLabel(tr("Enable Drag & Drop"), designFont(12, QFont::Medium), ThemeColors::vaqTextPrimary(), this));
     enableRow->addStretch();
     column->addLayout(enableRow);
-    connect(enable_, &QCheckBox::toggled, this,
+    connect(enable_, &SwitchToggle::toggled, this,
             [this](bool on) { viewModel_.editConfig([on](ClickConfig& config) { config.isDragEnabled = on; }); });
 
     details_ = new QWidget(this);

@@ -2,10 +2,9 @@
 
 #include <QWidget>
 
-class QCheckBox;
-
 namespace clicktrove {
 
+class SwitchToggle;
 class AutoClickerViewModel;
 class NumberField;
 class PointRow;
@@ -16,7 +15,7 @@ class DragDropCard final : public QWidget {
 public:
     explicit DragDropCard(AutoClickerViewModel& viewModel, QWidget* parent = nullptr);
 
-    QCheckBox* enableToggle() const { return enable_; }
+    SwitchToggle* enableToggle() const { return enable_; }
     QWidget* details() const { return details_; }
     PointRow* startRow() const { return start_; }
     PointRow* endRow() const { return end_; }
@@ -26,7 +25,7 @@ private:
     void refresh();
 
     AutoClickerViewModel& viewModel_;
-    QCheckBox* enable_ = nullptr;
+    SwitchToggle* enable_ = nullptr;
     QWidget* details_ = nullptr;
     PointRow* start_ = nullptr;
     PointRow* end_ = nullptr;

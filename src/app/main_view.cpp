@@ -8,6 +8,7 @@
 #include "app/sidebar_view.hpp"
 #include "app/toast_view.hpp"
 #include "engine/permission_manager.hpp"
+#include "services/accent_theme_color.hpp"
 #include "services/settings_manager.hpp"
 
 #include <QEvent>
@@ -99,6 +100,13 @@ void MainView::refreshAccent() {
     const auto& settings = viewModel_.settingsManager();
     sidebar_->setAccent(settings.accentColor());
     toast_->setAccent(settings.accentColor());
+    // The window-wide accent tint: switches, check boxes and sliders fill with the highlight colour.
+    const QColor accent = accentColor(settings.accentColor(), ThemeAppearance::instance().isDark());
+    if (palette().color(QPalette::Highlight) != accent) {
+        QPalette tinted = palette();
+        tinted.setColor(QPalette::Highlight, accent);
+        setPalette(tinted);
+    }
 }
 
 void MainView::refreshContent() {

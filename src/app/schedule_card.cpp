@@ -5,9 +5,9 @@
 #include "app/design/theme_colors.hpp"
 #include "app/design/vaq_section_header.hpp"
 #include "app/design/vaq_text_field_style.hpp"
+#include "app/switch_toggle.hpp"
 #include "app/themed_label.hpp"
 
-#include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
@@ -28,12 +28,12 @@ Date toDate(const QDateTime& dateTime) {
     return Date(std::chrono::duration_cast<Date::duration>(std::chrono::milliseconds(dateTime.toMSecsSinceEpoch())));
 }
 
-QWidget* switchRow(QWidget* parent, QCheckBox*& toggle, const QString& text, qreal opacity) {
+QWidget* switchRow(QWidget* parent, SwitchToggle*& toggle, const QString& text, qreal opacity) {
     auto* row = new QWidget(parent);
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
-    toggle = new QCheckBox(row);
+    toggle = new SwitchToggle(row);
     toggle->setAccessibleName(text);
     layout->addWidget(toggle);
     layout->addWidget(
@@ -100,9 +100,9 @@ ScheduleCard::ScheduleCard(AutoClickerViewModel& viewModel, QWidget* parent) : Q
     auto* stopPickerRow = pickerRow(this, tr("Stop Time"), stopPicker_);
     column->addWidget(stopPickerRow);
 
-    connect(startToggle_, &QCheckBox::toggled, this,
+    connect(startToggle_, &SwitchToggle::toggled, this,
             [this](bool on) { viewModel_.editConfig([on](ClickConfig& c) { c.scheduledStartEnabled = on; }); });
-    connect(stopToggle_, &QCheckBox::toggled, this,
+    connect(stopToggle_, &SwitchToggle::toggled, this,
             [this](bool on) { viewModel_.editConfig([on](ClickConfig& c) { c.scheduledStopEnabled = on; }); });
     connect(startPicker_, &QDateTimeEdit::dateTimeChanged, this, [this](const QDateTime& t) {
         viewModel_.editConfig([d = toDate(t)](ClickConfig& c) { c.scheduledStartTime = d; });

@@ -2,11 +2,11 @@
 
 #include <QWidget>
 
-class QCheckBox;
 class QDateTimeEdit;
 
 namespace clicktrove {
 
+class SwitchToggle;
 class AutoClickerViewModel;
 
 // A date and time at which a run begins, and one at which it ends, each switched on separately.
@@ -15,8 +15,8 @@ class ScheduleCard final : public QWidget {
 public:
     explicit ScheduleCard(AutoClickerViewModel& viewModel, QWidget* parent = nullptr);
 
-    QCheckBox* startToggle() const { return startToggle_; }
-    QCheckBox* stopToggle() const { return stopToggle_; }
+    SwitchToggle* startToggle() const { return startToggle_; }
+    SwitchToggle* stopToggle() const { return stopToggle_; }
     QWidget* startRow() const { return startRow_; }
     QDateTimeEdit* startPicker() const { return startPicker_; }
     QDateTimeEdit* stopPicker() const { return stopPicker_; }
@@ -26,9 +26,9 @@ private:
 
     AutoClickerViewModel& viewModel_;
     QWidget* startRow_ = nullptr;
-    QCheckBox* startToggle_ = nullptr;
+    SwitchToggle* startToggle_ = nullptr;
     QDateTimeEdit* startPicker_ = nullptr;
-    QCheckBox* stopToggle_ = nullptr;
+    SwitchToggle* stopToggle_ = nullptr;
     QDateTimeEdit* stopPicker_ = nullptr;
 };
 

@@ -139,6 +139,9 @@ TargetLocationCard::TargetLocationCard(AutoClickerViewModel& viewModel, QWidget*
     chipScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     chipScroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     chipScroll_->setWidgetResizable(true);
+    chipScroll_->setAutoFillBackground(false);
+    chipScroll_->setStyleSheet(
+        QStringLiteral("QScrollArea, QScrollArea > QWidget > QWidget { background: transparent; }"));
     chipScroll_->viewport()->setAutoFillBackground(false);
     auto* chipStrip = new QWidget(chipScroll_);
     chipStrip->setAutoFillBackground(false);

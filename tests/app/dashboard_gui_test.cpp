@@ -22,6 +22,7 @@
 #include "app/schedule_card.hpp"
 #include "app/slider_row.hpp"
 #include "app/statistic_badges.hpp"
+#include "app/switch_toggle.hpp"
 #include "app/target_location_card.hpp"
 #include "services/profile_manager.hpp"
 #include "services/settings_manager.hpp"

@@ -371,6 +371,49 @@ TEST_F(DesignTest, GlassCardLooksNeutralWithoutAnAccentAndTintedWithOne) {
     EXPECT_EQ(content->geometry(), QRect(16, 16, 300 - 32, 200 - 32));
 }
 
+// Collects Qt's painter warnings while alive.
+class PainterWarnings {
+public:
+    PainterWarnings() {
+        warnings().clear();
+        previous_ = qInstallMessageHandler(&PainterWarnings::handle);
+    }
+    ~PainterWarnings() { qInstallMessageHandler(previous_); }
+    static QStringList& warnings() {
+        static QStringList list;
+        return list;
+    }
+
+private:
+    static void handle(QtMsgType, const QMessageLogContext&, const QString& message) {
+        if (message.contains("QPainter") || message.contains("paint device")) warnings() << message;
+    }
+    QtMessageHandler previous_ = nullptr;
+};
+
+TEST_F(DesignTest, ShadowedAndGlowingComponentsNestInsideACardAndStillPaint) {
+    PainterWarnings watch;
+    GlassCard card(ThemeColors::green(), 16);
+    auto* column = new QWidget;
+    auto* layout = new QVBoxLayout(column);
+    auto* dot = new QWidget;
+    dot->setFixedSize(10, 10);
+    NeonPulse::apply(dot, ThemeColors::green(), true);
+    auto* start = new VaqPrimaryButton("Start Autoclicker", "play.fill", ThemeGradient::vaqGreen(), nullptr);
+    layout->addWidget(dot);
+    layout->addWidget(start);
+    card.setContent(column);
+    card.resize(320, 160);
+    card.show();
+
+    const QImage image = card.grab().toImage();
+    EXPECT_TRUE(PainterWarnings::warnings().isEmpty()) << PainterWarnings::warnings().join("\n").toStdString();
+    // The button's gradient reached the card's picture: its centre row is green, not the card's surface.
+    const QPoint inButton = start->mapTo(&card, QPoint(8, start->height() / 2));
+    const QColor pixel = image.pixelColor(inButton * image.devicePixelRatio());
+    EXPECT_GT(pixel.green(), pixel.red() + 60);
+}
+
 TEST_F(DesignTest, NeonPulseGlowsOnlyWhileActiveAndStartsOnShowOrActivation) {
     const auto rest = NeonPulse::glowAt(0.0);
     const auto full = NeonPulse::glowAt(1.0);

@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <QVariantAnimation>
 #include <functional>
 #include <memory>
 
@@ -136,6 +137,38 @@ TEST_F(DesignTest, PrimaryButtonShrinksAndGlowsPurpleWhileHoveredWhateverItsGrad
         EXPECT_EQ(shadow->offset(), QPointF(0, 4));
         EXPECT_DOUBLE_EQ(shadow->shapeScale(), 1.0);
     }
+}
+
+// Runs a component's animation to its end without waiting: the animations are its only QVariantAnimation.
+void finishAnimation(QObject* component, int at = -1) {
+    auto* animation = component->findChild<QVariantAnimation*>();
+    ASSERT_NE(animation, nullptr);
+    animation->setCurrentTime(at < 0 ? animation->duration() : at);
+}
+
+TEST_F(DesignTest, PrimaryButtonSpringsToTheHoverLookAndBackToRest) {
+    VaqPrimaryButton button("Start Autoclicker", "play.fill", ThemeGradient::vaqGreen(), nullptr);
+    button.show();
+    const auto* shadow = qobject_cast<const SoftShadowEffect*>(button.graphicsEffect());
+    ASSERT_NE(shadow, nullptr);
+
+    hover(&button);
+    finishAnimation(&button);
+    EXPECT_NEAR(button.currentLook().scale, 0.98, 1e-9);
+    EXPECT_NEAR(shadow->radius(), 14.0, 1e-9);
+    EXPECT_NEAR(shadow->color().alphaF(), 0.5, 0.01);
+    EXPECT_NEAR(shadow->shapeScale(), 0.98, 1e-9);
+    EXPECT_EQ(shadow->color().rgb(), ThemeColors::purple().rgb());
+
+    unhover(&button);
+    // Halfway the spring is between the two looks (it may overshoot a little, never run wild).
+    finishAnimation(&button, 120);
+    EXPECT_GT(button.currentLook().shadowRadius, 6.0);
+    EXPECT_LT(button.currentLook().shadowRadius, 16.0);
+    finishAnimation(&button);
+    EXPECT_NEAR(button.currentLook().scale, 1.0, 1e-9);
+    EXPECT_NEAR(shadow->radius(), 8.0, 1e-9);
+    EXPECT_NEAR(shadow->color().alphaF(), 0.3, 0.01);
 }
 
 TEST_F(DesignTest, GhostButtonSwapsColoursBetweenRestAndHover) {
@@ -338,6 +371,49 @@ TEST_F(DesignTest, GlassCardLooksNeutralWithoutAnAccentAndTintedWithOne) {
     EXPECT_EQ(content->geometry(), QRect(16, 16, 300 - 32, 200 - 32));
 }
 
+// Collects Qt's painter warnings while alive.
+class PainterWarnings {
+public:
+    PainterWarnings() {
+        warnings().clear();
+        previous_ = qInstallMessageHandler(&PainterWarnings::handle);
+    }
+    ~PainterWarnings() { qInstallMessageHandler(previous_); }
+    static QStringList& warnings() {
+        static QStringList list;
+        return list;
+    }
+
+private:
+    static void handle(QtMsgType, const QMessageLogContext&, const QString& message) {
+        if (message.contains("QPainter") || message.contains("paint device")) warnings() << message;
+    }
+    QtMessageHandler previous_ = nullptr;
+};
+
+TEST_F(DesignTest, ShadowedAndGlowingComponentsNestInsideACardAndStillPaint) {
+    PainterWarnings watch;
+    GlassCard card(ThemeColors::green(), 16);
+    auto* column = new QWidget;
+    auto* layout = new QVBoxLayout(column);
+    auto* dot = new QWidget;
+    dot->setFixedSize(10, 10);
+    NeonPulse::apply(dot, ThemeColors::green(), true);
+    auto* start = new VaqPrimaryButton("Start Autoclicker", "play.fill", ThemeGradient::vaqGreen(), nullptr);
+    layout->addWidget(dot);
+    layout->addWidget(start);
+    card.setContent(column);
+    card.resize(320, 160);
+    card.show();
+
+    const QImage image = card.grab().toImage();
+    EXPECT_TRUE(PainterWarnings::warnings().isEmpty()) << PainterWarnings::warnings().join("\n").toStdString();
+    // The button's gradient reached the card's picture: its centre row is green, not the card's surface.
+    const QPoint inButton = start->mapTo(&card, QPoint(8, start->height() / 2));
+    const QColor pixel = image.pixelColor(inButton * image.devicePixelRatio());
+    EXPECT_GT(pixel.green(), pixel.red() + 60);
+}
+
 TEST_F(DesignTest, NeonPulseGlowsOnlyWhileActiveAndStartsOnShowOrActivation) {
     const auto rest = NeonPulse::glowAt(0.0);
     const auto full = NeonPulse::glowAt(1.0);
@@ -374,6 +450,21 @@ TEST_F(DesignTest, NeonPulseGlowsOnlyWhileActiveAndStartsOnShowOrActivation) {
     activeDot.show();
     EXPECT_TRUE(pulse->isAnimating());
     EXPECT_EQ(pulse->color().rgb(), ThemeColors::red().rgb());
+
+    // One second out to the full glow, one second back.
+    finishAnimation(pulse, 1000);
+    EXPECT_NEAR(pulse->currentGlow().opacity, 0.8, 0.02);
+    EXPECT_NEAR(pulse->color().alphaF(), 0.8, 0.02);
+    EXPECT_NEAR(pulse->currentGlow().radius, 8.0, 0.2);
+    finishAnimation(pulse, 1999);
+    EXPECT_NEAR(pulse->currentGlow().opacity, 0.3, 0.02);
+    finishAnimation(pulse, 500);
+    EXPECT_GT(pulse->currentGlow().opacity, 0.4);
+    EXPECT_LT(pulse->currentGlow().opacity, 0.7);
+    // Off at the peak: the glow goes at once, not at the end of a swing.
+    pulse->setActive(false);
+    EXPECT_EQ(pulse->currentGlow().opacity, 0.0);
+    EXPECT_EQ(pulse->color().alpha(), 0);
 }
 
 }  // namespace

@@ -174,6 +174,26 @@ TEST_F(ThemeTest, TheThemeSettingDrivesTheAppearanceThePaletteAndEveryAdaptiveCo
     QObject::disconnect(counting);
 }
 
+TEST_F(ThemeTest, UnderTheSystemThemeADesktopPaletteChangeSwitchesTheAppearance) {
+    auto& appearance = ThemeAppearance::instance();
+    appearance.applyTheme(AppTheme::system);
+    ASSERT_EQ(appearance.appearance(), Appearance::light);
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(30, 30, 30));
+    dark.setColor(QPalette::WindowText, QColor(240, 240, 240));
+    QGuiApplication::setPalette(dark);
+    EXPECT_EQ(appearance.appearance(), Appearance::dark);
+    QGuiApplication::setPalette(QPalette());
+    EXPECT_EQ(appearance.appearance(), Appearance::light);
+
+    // A forced theme ignores the desktop until the setting returns to System.
+    appearance.applyTheme(AppTheme::light);
+    QGuiApplication::setPalette(dark);
+    EXPECT_EQ(appearance.appearance(), Appearance::light);
+    appearance.applyTheme(AppTheme::system);
+    EXPECT_EQ(appearance.appearance(), Appearance::light);
+}
+
 TEST_F(ThemeTest, TheDesktopAppearanceComesFromItsPaletteAndThemeName) {
     QPalette light;
     light.setColor(QPalette::Window, QColor(240, 240, 240));

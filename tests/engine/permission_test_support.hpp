@@ -1,11 +1,14 @@
 #pragma once
 
+#include "engine/permission_manager.hpp"
 #include "platform/fake/fake_clock.hpp"
 #include "platform/fake/manual_main_queue.hpp"
 
+#include <QObject>
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 namespace clicktrove::testing {
 
@@ -43,6 +46,16 @@ public:
 private:
     platform::ManualMainQueue queue_;
     std::atomic<int> posted_{0};
+};
+
+// Every value the manager published, in order.
+struct Published {
+    explicit Published(PermissionManager& manager) {
+        QObject::connect(&manager, &PermissionManager::hasAccessibilityPermissionChanged,
+                         [this](bool value) { values.push_back(value); });
+    }
+    std::size_t count() const { return values.size(); }
+    std::vector<bool> values;
 };
 
 // How long a test lets the UI thread wait for an answer that is bound to come (the check does not hang): long

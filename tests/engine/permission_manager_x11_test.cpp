@@ -4,6 +4,7 @@
 #include "platform/fake/fake_url_opener.hpp"
 #include "platform/x11/x11_input_permission.hpp"
 #include "support/scoped_env.hpp"
+#include "support/wait_until.hpp"
 #include "support/xvfb_server.hpp"
 
 #include <arpa/inet.h>
@@ -15,7 +16,6 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 using namespace std::chrono_literals;
@@ -72,12 +72,7 @@ public:
         return real_.inputMayBePosted();
     }
     bool waitForStarted(int count) const {
-        const auto deadline = std::chrono::steady_clock::now() + 30s;
-        while (started.load() < count) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            std::this_thread::sleep_for(1ms);
-        }
-        return true;
+        return clicktrove::testing::waitUntil([&] { return started.load() >= count; });
     }
     std::atomic<int> started{0};
 

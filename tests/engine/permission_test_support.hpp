@@ -3,11 +3,11 @@
 #include "engine/permission_manager.hpp"
 #include "platform/fake/fake_clock.hpp"
 #include "platform/fake/manual_main_queue.hpp"
+#include "support/wait_until.hpp"
 
 #include <QObject>
 #include <atomic>
 #include <chrono>
-#include <thread>
 #include <vector>
 
 namespace clicktrove::testing {
@@ -34,13 +34,7 @@ public:
 
     // Waits (generously: the worker runs on its own schedule) until more than `count` tasks were posted.
     bool waitForPostsBeyond(int count) const {
-        using namespace std::chrono_literals;
-        const auto deadline = std::chrono::steady_clock::now() + 30s;
-        while (posted_.load() <= count) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            std::this_thread::sleep_for(1ms);
-        }
-        return true;
+        return waitUntil([&] { return posted_.load() > count; });
     }
 
 private:

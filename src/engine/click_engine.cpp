@@ -262,12 +262,12 @@ void ClickEngine::tick() {
         return;
     }
 
-    const ScreenPoint point = nextClickPoint(*config, cursor);
     std::int64_t added = 1;
     if (config->isDragEnabled) {
+        // A drag has its own end points: no target to work out, so no cursor reading either.
         performDrag(config->dragStartPoint, config->dragEndPoint, config->dragDuration, abort);
     } else {
-        postClick(config->clickType, point);
+        postClick(config->clickType, nextClickPoint(*config, cursor));
         if (config->clickType == ClickType::doubleClick) added = 2;
     }
 

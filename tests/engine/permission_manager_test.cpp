@@ -18,20 +18,9 @@ using clicktrove::platform::FakeInputPermission;
 using clicktrove::platform::FakeUrlOpener;
 using clicktrove::testing::CountingMainQueue;
 using clicktrove::testing::kAnswerSurelyComes;
+using clicktrove::testing::Published;
 using clicktrove::testing::runOnePoll;
 using clicktrove::testing::settleConstruction;
-
-namespace {
-// Every value the manager published, in order.
-struct Published {
-    explicit Published(PermissionManager& manager) {
-        QObject::connect(&manager, &PermissionManager::hasAccessibilityPermissionChanged,
-                         [this](bool value) { values.push_back(value); });
-    }
-    std::size_t count() const { return values.size(); }
-    std::vector<bool> values;
-};
-}  // namespace
 
 class PermissionManagerTest : public ::testing::Test {
 protected:

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <utility>
 
 namespace clicktrove {
 
@@ -26,8 +27,8 @@ constexpr int kPadding = 14;
 // to the button, which would open it again).
 class HelpPopover final : public QFrame {
 public:
-    HelpPopover(const QString& text, QWidget* anchor)
-        : QFrame(anchor, Qt::Popup | Qt::FramelessWindowHint), anchor_(anchor) {
+    HelpPopover(const QString& text, QWidget* anchor, std::function<void()> onHidden)
+        : QFrame(anchor, Qt::Popup | Qt::FramelessWindowHint), anchor_(anchor), onHidden_(std::move(onHidden)) {
         setObjectName("InfoPopover");
         setAttribute(Qt::WA_DeleteOnClose);
         setPalette(QGuiApplication::palette());
@@ -56,6 +57,13 @@ protected:
         QFrame::mousePressEvent(event);
     }
 
+    // Closed by a click elsewhere or by the button: either way the button must know at once, not when the
+    // deferred deletion runs.
+    void hideEvent(QHideEvent* event) override {
+        QFrame::hideEvent(event);
+        if (onHidden_) std::exchange(onHidden_, nullptr)();
+    }
+
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.fillRect(rect(), palette().color(QPalette::Window));
@@ -65,6 +73,7 @@ protected:
 
 private:
     QWidget* anchor_;
+    std::function<void()> onHidden_;
 };
 
 }  // namespace
@@ -92,11 +101,12 @@ QSize InfoHelperButton::sizeHint() const {
 void InfoHelperButton::setPresented(bool presented) {
     if (presented == isPresented()) return;
     if (!presented) {
-        popover_->close();
+        QFrame* popover = popover_;
         popover_ = nullptr;
+        popover->close();
         return;
     }
-    auto* popover = new HelpPopover(text_, this);
+    auto* popover = new HelpPopover(text_, this, [this] { popover_ = nullptr; });
     popover_ = popover;
     const QPoint anchor = mapToGlobal(QPoint(width() / 2, height() + 4));
     QPoint topLeft(anchor.x() - popover->width() / 2, anchor.y());

@@ -12,9 +12,11 @@
 #include "services/settings_manager.hpp"
 
 #include <QEvent>
+#include <QGraphicsOpacityEffect>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPainter>
+#include <QPropertyAnimation>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -123,7 +125,23 @@ void MainView::refreshContent() {
     shownKey_ = key;
     detail_->layout()->addWidget(content_);
     content_->show();
+    // A screen with an effect of its own keeps it and appears at once.
+    if (isVisible() && !content_->graphicsEffect()) fadeIn(content_);
     toast_->raise();
+}
+
+void MainView::fadeIn(QWidget* content) {
+    // A new tab's screen fades in over 0.2 s; the effect is removed afterwards so it costs nothing later.
+    auto* effect = new QGraphicsOpacityEffect(content);
+    effect->setOpacity(0.0);
+    content->setGraphicsEffect(effect);
+    auto* fade = new QPropertyAnimation(effect, "opacity", effect);
+    fade->setDuration(200);
+    fade->setEasingCurve(QEasingCurve::InOutQuad);
+    fade->setStartValue(0.0);
+    fade->setEndValue(1.0);
+    connect(fade, &QPropertyAnimation::finished, content, [content] { content->setGraphicsEffect(nullptr); });
+    fade->start();
 }
 
 QWidget* MainView::makeContent(int key) {

@@ -81,6 +81,7 @@ private:
     void refreshToast();
     void refreshAccent();
     QWidget* makeContent(int key);
+    static void fadeIn(QWidget* content);
     void setShowingSaveAsSheet(bool showing);
     void closeFloatingPanel();
 

@@ -11,6 +11,7 @@
 #include "app/design/vaq_primary_button.hpp"
 #include "app/design/vaq_stat_badge.hpp"
 #include "app/drag_drop_card.hpp"
+#include "app/info_helper_button.hpp"
 #include "app/labelled_integer_field.hpp"
 #include "app/main_view.hpp"
 #include "app/number_field.hpp"
@@ -421,6 +422,34 @@ TEST_F(DashboardTest, FloatingWindowButtonFollowsThePanel) {
     window->floatingPanel()->close();  // its own close box
     EXPECT_EQ(window->floatingPanel(), nullptr);
     EXPECT_EQ(button.label(), "Open Floating Window");
+}
+
+}  // namespace
+}  // namespace clicktrove::testing
+
+namespace clicktrove::testing {
+namespace {
+
+TEST_F(DashboardTest, EachInfoButtonKeepsItsOwnPopover) {
+    const auto buttons = dashboard->findChildren<InfoHelperButton*>();
+    ASSERT_EQ(buttons.size(), 2) << "Human Randomisation and Random Target Jitter";
+    InfoHelperButton& first = *buttons[0];
+    InfoHelperButton& second = *buttons[1];
+    EXPECT_EQ(first.helpText(), "Adds random jitter to intervals to mimic human speed and bypass anti-bot detection.");
+    EXPECT_FALSE(first.isPresented());
+
+    first.click();
+    EXPECT_TRUE(first.isPresented());
+    EXPECT_FALSE(second.isPresented());
+    ASSERT_NE(first.popover(), nullptr);
+    EXPECT_EQ(first.popover()->width(), InfoHelperButton::kPopoverWidth);
+
+    first.click();
+    EXPECT_FALSE(first.isPresented());
+    second.click();
+    EXPECT_TRUE(second.isPresented());
+    second.popover()->close();  // a click elsewhere
+    EXPECT_FALSE(second.isPresented());
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include "app/dashboard_view.hpp"
 #include "app/design/theme_appearance.hpp"
 #include "app/design/theme_gradient.hpp"
+#include "app/floating_panel.hpp"
+#include "app/floating_panel_toggle.hpp"
 #include "app/save_as_preset_sheet.hpp"
 #include "app/sidebar_view.hpp"
 #include "app/toast_view.hpp"
@@ -11,29 +13,14 @@
 #include "services/accent_theme_color.hpp"
 #include "services/settings_manager.hpp"
 
-#include <QEvent>
 #include <QGraphicsOpacityEffect>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPropertyAnimation>
 #include <QResizeEvent>
-#include <QScreen>
 #include <QVBoxLayout>
 
 namespace clicktrove {
-
-namespace {
-
-// On the screen of the main window, or the primary one.
-void centreOnScreen(QWidget& window, QScreen* screen) {
-    if (!screen) screen = QGuiApplication::primaryScreen();
-    if (!screen) return;
-    const QSize size = window.size().isValid() ? window.size() : window.sizeHint();
-    window.move(screen->availableGeometry().center() - QPoint(size.width() / 2, size.height() / 2));
-}
-
-}  // namespace
 
 MainView::MainView(AutoClickerViewModel& viewModel, ScreenFactory screens, QWidget* parent)
     : QWidget(parent), viewModel_(viewModel), screens_(screens.completed()) {
@@ -55,6 +42,10 @@ MainView::MainView(AutoClickerViewModel& viewModel, ScreenFactory screens, QWidg
     toast_ = new ToastView(this);
     toast_->hide();
 
+    // Centred on the screen this window is on; kept by the window, not the Dashboard, so a tab switch keeps it.
+    floatingPanel_ = new FloatingPanelToggle(viewModel_, this, this);
+    connect(floatingPanel_, &FloatingPanelToggle::isOpenChanged, this, &MainView::floatingPanelChanged);
+
     connect(sidebar_, &SidebarView::tabClicked, this, &MainView::selectTab);
     connect(&viewModel_, &AutoClickerViewModel::changed, this, &MainView::refresh);
     connect(&viewModel_, &AutoClickerViewModel::toastMessageChanged, this, &MainView::refreshToast);
@@ -71,14 +62,8 @@ MainView::MainView(AutoClickerViewModel& viewModel, ScreenFactory screens, QWidg
     refreshToast();
 }
 
-MainView::~MainView() {
-    // The panel is a window of its own; it must not outlive the view model it shows.
-    if (floatingPanel_) {
-        floatingPanel_->removeEventFilter(this);
-        floatingPanel_->disconnect(this);
-        delete floatingPanel_.data();
-    }
-}
+// The floating panel goes with its toggle, a child of this window.
+MainView::~MainView() = default;
 
 DashboardView* MainView::dashboard() const {
     return shownKey_ == static_cast<int>(Tab::dashboard) ? static_cast<DashboardView*>(content_) : nullptr;
@@ -181,41 +166,12 @@ void MainView::paintEvent(QPaintEvent*) {
 
 // --- floating panel ---
 
+FloatingPanel* MainView::floatingPanel() const {
+    return floatingPanel_->floatingPanel();
+}
+
 void MainView::toggleFloatingPanel() {
-    if (floatingPanel_) {
-        closeFloatingPanel();
-        return;
-    }
-    QWidget* panel = screens_.floatingPanel(viewModel_);
-    if (!panel) return;
-    floatingPanel_ = panel;
-    // Closing by the panel's own close box must forget it too.
-    panel->installEventFilter(this);
-    connect(panel, &QObject::destroyed, this, [this] { emit floatingPanelChanged(); });
-    centreOnScreen(*panel, screen());
-    panel->show();
-    emit floatingPanelChanged();
-}
-
-void MainView::closeFloatingPanel() {
-    QWidget* panel = floatingPanel_;
-    floatingPanel_ = nullptr;
-    if (!panel) return;
-    panel->removeEventFilter(this);
-    panel->close();
-    panel->deleteLater();
-    emit floatingPanelChanged();
-}
-
-bool MainView::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Close && floatingPanel_ && watched == floatingPanel_.data()) {
-        QWidget* panel = floatingPanel_;
-        floatingPanel_ = nullptr;
-        panel->removeEventFilter(this);
-        panel->deleteLater();
-        emit floatingPanelChanged();
-    }
-    return QWidget::eventFilter(watched, event);
+    floatingPanel_->toggle();
 }
 
 // --- Save-as-Preset sheet ---

@@ -3,7 +3,6 @@
 #include "app/main_view_tab.hpp"
 #include "app/screen_factory.hpp"
 
-#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <optional>
@@ -12,6 +11,8 @@ namespace clicktrove {
 
 class AutoClickerViewModel;
 class DashboardView;
+class FloatingPanel;
+class FloatingPanelToggle;
 class SaveAsPresetSheet;
 class SidebarView;
 class ToastView;
@@ -46,7 +47,8 @@ public:
     ToastView* toast() const { return toast_; }
 
     // --- floating panel ---
-    QWidget* floatingPanel() const { return floatingPanel_; }
+    // The open mini panel, or null.
+    FloatingPanel* floatingPanel() const;
     // Opens a new panel, or closes and forgets the open one.
     void toggleFloatingPanel();
 
@@ -71,7 +73,6 @@ signals:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     static constexpr int kPermissionKey = -1;
@@ -83,12 +84,11 @@ private:
     QWidget* makeContent(int key);
     static void fadeIn(QWidget* content);
     void setShowingSaveAsSheet(bool showing);
-    void closeFloatingPanel();
 
     AutoClickerViewModel& viewModel_;
     ScreenFactory screens_;
     Tab selectedTab_ = Tab::dashboard;
-    QPointer<QWidget> floatingPanel_;
+    FloatingPanelToggle* floatingPanel_ = nullptr;
     bool showingSaveAsSheet_ = false;
     QString saveAsPresetName_;
 

@@ -41,13 +41,6 @@ ScreenFactory ScreenFactory::placeholders() {
         if (auto* placeholder = qobject_cast<PlaceholderScreen*>(chart))
             placeholder->setDetail(newestSampleText(history));
     };
-    f.floatingPanel = [](AutoClickerViewModel&) {
-        auto* panel = new PlaceholderScreen("Vaq Mini Control");
-        panel->setWindowTitle("Vaq Mini Control");
-        panel->setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint);
-        panel->resize(220, 160);
-        return panel;
-    };
     return f;
 }
 
@@ -64,7 +57,6 @@ ScreenFactory ScreenFactory::completed() const {
         f.liveChart = p.liveChart;
         f.updateLiveChart = p.updateLiveChart;
     }
-    if (!f.floatingPanel) f.floatingPanel = p.floatingPanel;
     return f;
 }
 

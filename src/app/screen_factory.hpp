@@ -27,9 +27,6 @@ struct ScreenFactory {
     std::function<QWidget*(const std::vector<double>& history, const QColor& accentColor, QWidget* parent)> liveChart;
     // Hands new samples to a chart made by liveChart; when empty, the Dashboard makes a new chart instead.
     std::function<void(QWidget* chart, const std::vector<double>& history, const QColor& accentColor)> updateLiveChart;
-    // A top-level, always-on-top mini window over the view model. The main window shows it, deletes it when it
-    // is closed and forgets it.
-    std::function<QWidget*(AutoClickerViewModel&)> floatingPanel;
 
     // Every member set to a plain stand-in that names its screen.
     static ScreenFactory placeholders();

@@ -11,6 +11,7 @@
 #include "app/design/vaq_primary_button.hpp"
 #include "app/design/vaq_stat_badge.hpp"
 #include "app/drag_drop_card.hpp"
+#include "app/floating_panel.hpp"
 #include "app/info_helper_button.hpp"
 #include "app/labelled_integer_field.hpp"
 #include "app/main_view.hpp"

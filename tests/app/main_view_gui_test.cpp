@@ -3,6 +3,7 @@
 #include "app/dashboard_view.hpp"
 #include "app/design/vaq_ghost_button.hpp"
 #include "app/design/vaq_primary_button.hpp"
+#include "app/floating_panel.hpp"
 #include "app/main_view.hpp"
 #include "app/preset_header_card.hpp"
 #include "app/save_as_preset_sheet.hpp"

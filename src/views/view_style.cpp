@@ -1,0 +1,131 @@
+#include "views/view_style.hpp"
+
+#include "app/design/glass_card.hpp"
+#include "app/design/symbol_icons.hpp"
+#include "app/design/theme_appearance.hpp"
+#include "app/design/theme_colors.hpp"
+#include "app/design/theme_gradient.hpp"
+
+#include <QApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QPainter>
+#include <QVBoxLayout>
+
+namespace clicktrove::view_style {
+
+namespace {
+
+QPixmap blankSquare(int side, qreal& ratio) {
+    ratio = qApp ? qApp->devicePixelRatio() : 1.0;
+    QPixmap pixmap(QSize(side, side) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    return pixmap;
+}
+
+void drawSymbolCentred(QPainter& painter, int side, const QString& name, const QColor& colour, qreal points,
+                       QFont::Weight weight) {
+    const QFont font = designFont(points, weight);
+    const qreal extent = SymbolIcons::extent(font);
+    const QRectF box((side - extent) / 2, (side - extent) / 2, extent, extent);
+    SymbolIcons::paint(painter, box, name, colour, font);
+}
+
+}  // namespace
+
+bool isDark() {
+    return ThemeAppearance::instance().isDark();
+}
+
+void paintBackground(QPainter& painter, const QRect& rect) {
+    painter.fillRect(rect, ThemeGradient::vaqBackground().toLinearGradient(rect, isDark()));
+}
+
+QPixmap symbol(const QString& name, const QColor& colour, qreal points, QFont::Weight weight) {
+    return SymbolIcons::pixmap(name, colour, designFont(points, weight), qApp ? qApp->devicePixelRatio() : 1.0);
+}
+
+QPixmap badge(const ThemeGradient& gradient, const QString& symbolName, int diameter, qreal symbolPoints) {
+    qreal ratio = 1;
+    QPixmap pixmap = blankSquare(diameter, ratio);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF circle(0, 0, diameter, diameter);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(gradient.toLinearGradient(circle, isDark()));
+    painter.drawEllipse(circle);
+    drawSymbolCentred(painter, diameter, symbolName, Qt::white, symbolPoints, QFont::Bold);
+    return pixmap;
+}
+
+QPixmap disc(const QColor& fill, const QString& symbolName, const QColor& colour, int diameter, qreal symbolPoints,
+             QFont::Weight weight) {
+    qreal ratio = 1;
+    QPixmap pixmap = blankSquare(diameter, ratio);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(fill);
+    painter.drawEllipse(QRectF(0, 0, diameter, diameter));
+    drawSymbolCentred(painter, diameter, symbolName, colour, symbolPoints, weight);
+    return pixmap;
+}
+
+QLabel* iconTile(const QString& symbolName, int side, int radius, qreal symbolPoints) {
+    auto* tile = new QLabel;
+    tile->setProperty("role", QStringLiteral("iconTile"));
+    tile->setFixedSize(side, side);
+    tile->setAlignment(Qt::AlignCenter);
+    tile->setProperty("symbol", symbolName);
+    tile->setProperty("symbolPoints", symbolPoints);
+    tile->setProperty("radius", radius);
+    return tile;
+}
+
+QVBoxLayout* cardStack(GlassCard* card) {
+    auto* stack = card->contentLayout();
+    stack->setSpacing(14);
+    return stack;
+}
+
+QLabel* label(const QString& text, qreal points, QFont::Weight weight, const char* role, FontDesign design) {
+    auto* l = new QLabel(text);
+    l->setProperty("role", QString::fromLatin1(role));
+    l->setFont(designFont(points, weight, design));
+    return l;
+}
+
+QWidget* divider() {
+    auto* line = new QFrame;
+    line->setProperty("role", QStringLiteral("divider"));
+    line->setFixedHeight(1);
+    return line;
+}
+
+QString css(const QColor& c) {
+    return QStringLiteral("rgba(%1,%2,%3,%4)").arg(c.red()).arg(c.green()).arg(c.blue()).arg(c.alphaF());
+}
+
+void restyle(QWidget* root) {
+    const bool dark = isDark();
+    const QString primary = css(ThemeColors::textPrimary(dark));
+    const QString secondary = css(ThemeColors::textSecondary(dark));
+    const QString border = css(ThemeColors::border(dark));
+    root->setStyleSheet(
+        QStringLiteral("QLabel[role=\"primary\"] { color: %1; }"
+                       "QLabel[role=\"secondary\"] { color: %2; }"
+                       "QFrame[role=\"divider\"] { background: %3; border: none; }"
+                       "QScrollArea, QWidget#qt_scrollarea_viewport { background: transparent; border: none; }")
+            .arg(primary, secondary, border));
+    for (auto* tile : root->findChildren<QLabel*>()) {
+        if (tile->property("role").toString() != QLatin1String("iconTile")) continue;
+        tile->setStyleSheet(QStringLiteral("background: %1; border-radius: %2px;")
+                                .arg(css(ThemeColors::surfaceRaised(dark)))
+                                .arg(tile->property("radius").toInt()));
+        tile->setPixmap(symbol(tile->property("symbol").toString(), ThemeColors::textSecondary(dark),
+                               tile->property("symbolPoints").toReal(), QFont::DemiBold));
+    }
+}
+
+}  // namespace clicktrove::view_style

@@ -48,10 +48,6 @@ SettingsView::SettingsView(SettingsManager& settingsManager, PermissionManager& 
     : QWidget(parent), settings_(settingsManager), permission_(permissionManager), audio_(audio) {
     auto* scroll = new QScrollArea(this);
     scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->viewport()->setAutoFillBackground(false);
 
     auto* content = new QWidget;
     content->setAutoFillBackground(false);
@@ -65,6 +61,7 @@ SettingsView::SettingsView(SettingsManager& settingsManager, PermissionManager& 
     stack->addWidget(buildPermissionsCard());
     stack->addStretch(1);
     scroll->setWidget(content);
+    view_style::makeTransparent(scroll);
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -192,13 +189,9 @@ QWidget* SettingsView::buildAppearanceCard() {
     }
     swatchRow->addStretch(1);
     auto* swatchScroll = new QScrollArea;
-    swatchScroll->setFrameShape(QFrame::NoFrame);
     swatchScroll->setWidgetResizable(true);
-    swatchScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    swatchScroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    swatchScroll->viewport()->setAutoFillBackground(false);
-    swatchStrip->setAutoFillBackground(false);
     swatchScroll->setWidget(swatchStrip);
+    view_style::makeTransparent(swatchScroll);
     swatchScroll->setFixedHeight(swatchStrip->sizeHint().height());
     accentBlock->addWidget(swatchScroll);
     stack->addLayout(accentBlock);

@@ -10,6 +10,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPainter>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace clicktrove::view_style {
@@ -108,24 +109,44 @@ QString css(const QColor& c) {
 }
 
 void restyle(QWidget* root) {
+    // Palettes, not a style sheet: a sheet on an ancestor turns every descendant over to the style-sheet style,
+    // which drops the palette-and-paint looks of the design components (the text field loses its border).
     const bool dark = isDark();
-    const QString primary = css(ThemeColors::textPrimary(dark));
-    const QString secondary = css(ThemeColors::textSecondary(dark));
-    const QString border = css(ThemeColors::border(dark));
-    root->setStyleSheet(
-        QStringLiteral("QLabel[role=\"primary\"] { color: %1; }"
-                       "QLabel[role=\"secondary\"] { color: %2; }"
-                       "QFrame[role=\"divider\"] { background: %3; border: none; }"
-                       "QScrollArea, QWidget#qt_scrollarea_viewport { background: transparent; border: none; }")
-            .arg(primary, secondary, border));
-    for (auto* tile : root->findChildren<QLabel*>()) {
-        if (tile->property("role").toString() != QLatin1String("iconTile")) continue;
-        tile->setStyleSheet(QStringLiteral("background: %1; border-radius: %2px;")
-                                .arg(css(ThemeColors::surfaceRaised(dark)))
-                                .arg(tile->property("radius").toInt()));
-        tile->setPixmap(symbol(tile->property("symbol").toString(), ThemeColors::textSecondary(dark),
-                               tile->property("symbolPoints").toReal(), QFont::DemiBold));
+    const QColor primary = ThemeColors::textPrimary(dark);
+    const QColor secondary = ThemeColors::textSecondary(dark);
+    const QColor border = ThemeColors::border(dark);
+    const QColor raised = ThemeColors::surfaceRaised(dark);
+    for (auto* widget : root->findChildren<QWidget*>()) {
+        const QString role = widget->property("role").toString();
+        if (role.isEmpty()) continue;
+        QPalette palette = widget->palette();
+        if (role == QLatin1String("primary")) {
+            palette.setColor(QPalette::WindowText, primary);
+        } else if (role == QLatin1String("secondary")) {
+            palette.setColor(QPalette::WindowText, secondary);
+        } else if (role == QLatin1String("divider")) {
+            palette.setColor(QPalette::Window, border);
+            widget->setAutoFillBackground(true);
+        } else if (role == QLatin1String("iconTile")) {
+            auto* tile = static_cast<QLabel*>(widget);
+            tile->setStyleSheet(QStringLiteral("background: %1; border-radius: %2px;")
+                                    .arg(css(raised))
+                                    .arg(tile->property("radius").toInt()));
+            tile->setPixmap(symbol(tile->property("symbol").toString(), secondary,
+                                   tile->property("symbolPoints").toReal(), QFont::DemiBold));
+            continue;
+        }
+        widget->setPalette(palette);
     }
+}
+
+void makeTransparent(QScrollArea* scroll) {
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setAutoFillBackground(false);
+    scroll->viewport()->setAutoFillBackground(false);
+    if (scroll->widget()) scroll->widget()->setAutoFillBackground(false);
 }
 
 }  // namespace clicktrove::view_style

@@ -10,6 +10,7 @@
 class QLabel;
 class QPainter;
 class QRect;
+class QScrollArea;
 class QVBoxLayout;
 class QWidget;
 
@@ -53,6 +54,10 @@ QWidget* divider();
 // Colours the plain pieces under root for the current appearance by their "role" property: "primary" and
 // "secondary" texts, "divider" lines; icon tiles are redrawn.
 void restyle(QWidget* root);
+
+// Without frame, scroll bars or backgrounds, so the screen's backdrop shows through; still scrolls by wheel.
+// Call after setWidget().
+void makeTransparent(QScrollArea* scroll);
 
 // "rgba(r,g,b,a)" for a style sheet.
 QString css(const QColor& colour);

@@ -5,7 +5,6 @@
 #include "engine/click_engine.hpp"
 #include "engine/model_json.hpp"
 #include "engine/permission_manager.hpp"
-#include "platform/atomic_file.hpp"
 #include "platform/clock.hpp"
 #include "platform/secure_random.hpp"
 #include "services/analytics_manager.hpp"
@@ -140,7 +139,7 @@ void AutoClickerViewModel::loadPreset(const ClickPreset& preset) {
 void AutoClickerViewModel::saveAsNewPreset(const std::string& name) {
     services_.analytics->track(AnalyticsManager::kSavePresetAsNew);
     profileManager_->addPreset(name, config_);
-    const bool written = presetsFileIsCurrent();
+    const bool written = profileManager_->lastSaveSucceeded();
     if (profileManager_->presets().empty()) return;
     const ClickPreset& added = profileManager_->presets().back();
     setActivePreset(added.id, added.name);
@@ -161,22 +160,12 @@ void AutoClickerViewModel::saveChangesToActivePreset() {
     it->config = config_;
     const std::string name = it->name;
     profileManager_->setPresets(std::move(presets));
-    const bool written = presetsFileIsCurrent();
+    const bool written = profileManager_->lastSaveSucceeded();
     loadedConfig_ = config_;
     setIsConfigModified(false);
     const QString quoted = QString::fromStdString(name);
     showToast(written ? QStringLiteral("Saved changes to '%1'").arg(quoted)
                       : QStringLiteral("Failed to save changes to '%1'").arg(quoted));
-}
-
-bool AutoClickerViewModel::presetsFileIsCurrent() const {
-    const auto expected = toPrettyJsonText(profileManager_->presets());
-    if (!expected) return false;  // not encodable: nothing was written
-    std::string onDisk;
-    if (!platform::readWholeFile(services_.storage->appFolder() / StorageManager::kPresetsFileName, onDisk)) {
-        return false;
-    }
-    return onDisk == *expected;
 }
 
 // --- run control and macros ---

@@ -165,10 +165,6 @@ private:
     void syncConfig();
     void updateConfigModified();
     void restoreLastActivePreset();
-    // True when the presets file holds the list as it is in memory: the storage drops write errors, so the
-    // file itself is the evidence that a save reached the disk.
-    bool presetsFileIsCurrent() const;
-
     // Published stores: store, then the field's signal, then changed().
     template <class T>
     void publish(T& field, T value, void (AutoClickerViewModel::*signal)());

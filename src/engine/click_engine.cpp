@@ -262,12 +262,12 @@ void ClickEngine::tick() {
         return;
     }
 
-    const ScreenPoint point = nextClickPoint(*config, cursor);
     std::int64_t added = 1;
     if (config->isDragEnabled) {
+        // A drag has its own end points: no target to work out, so no cursor reading either.
         performDrag(config->dragStartPoint, config->dragEndPoint, config->dragDuration, abort);
     } else {
-        postClick(config->clickType, point);
+        postClick(config->clickType, nextClickPoint(*config, cursor));
         if (config->clickType == ClickType::doubleClick) added = 2;
     }
 
@@ -280,17 +280,18 @@ void ClickEngine::tick() {
         if (run != runId_) return;
         totalClicks_ += added;
         newTotal = totalClicks_;
-        cps = clickTimestamps_.record(clock_.now());
-        elapsed = elapsedTimeLocked();
+        const Date now = clock_.now();
+        cps = clickTimestamps_.record(now);
+        elapsed = elapsedTimeLocked(now);
+        // The next tick cannot start before this one returns (the queue is serial), so arming it here, under
+        // the same lock, still lets this report go out first.
+        if (isRunningInternal_ && !isPausedInternal_ && timer_) armNextTickLocked(*config);
     }
     const std::int64_t remaining = config->maxClicks >= 1 ? std::max<std::int64_t>(config->maxClicks - newTotal, 0) : 0;
     mainQueue_.post([this, life = std::weak_ptr<int>(lifeToken_), newTotal, cps, remaining, elapsed] {
         if (life.expired()) return;
         if (auto d = delegate().lock()) d->clickEngineDidUpdate(newTotal, cps, remaining, elapsed);
     });
-
-    std::lock_guard lock(stateLock_);
-    if (run == runId_ && isRunningInternal_ && !isPausedInternal_ && timer_) armNextTickLocked(*config);
 }
 
 void ClickEngine::armNextTickLocked(const ClickConfig& config) {
@@ -302,9 +303,8 @@ void ClickEngine::armNextTickLocked(const ClickConfig& config) {
     timer_->schedule(deadlineAfter(clock_.monotonicNow(), std::chrono::nanoseconds(interval)));
 }
 
-double ClickEngine::elapsedTimeLocked() const {
+double ClickEngine::elapsedTimeLocked(Date now) const {
     if (!startTime_) return 0;
-    const auto now = clock_.now();
     double elapsed = std::chrono::duration<double>(now - *startTime_).count() - pausedTimeAccumulated_;
     if (pauseStart_) elapsed -= std::chrono::duration<double>(now - *pauseStart_).count();
     return elapsed < 0 ? 0 : elapsed;

@@ -64,7 +64,7 @@ private:
     void stopRun(std::optional<RunId> run, bool completed);
     // Arms the timer for one interval from now (with jitter). The lock must be held.
     void armNextTickLocked(const ClickConfig& config);
-    double elapsedTimeLocked() const;
+    double elapsedTimeLocked(Date now) const;
 
     // cursor: this tick's reading when it has one already.
     ScreenPoint nextClickPoint(const ClickConfig& config, std::optional<platform::GlobalPoint> cursor);

@@ -15,8 +15,13 @@ constexpr const char* helpPageName = "clicktrove/input-permission.html";
 
 PermissionManager::PermissionManager(std::shared_ptr<platform::InputPermission> permission,
                                      platform::MainQueue& mainQueue, platform::UrlOpener& urlOpener,
-                                     const platform::Clock& clock, QObject* parent)
-    : QObject(parent), mainQueue_(mainQueue), urlOpener_(urlOpener), check_(std::move(permission), mainQueue, clock) {
+                                     const platform::Clock& clock, QObject* parent,
+                                     std::chrono::milliseconds answerWait)
+    : QObject(parent),
+      mainQueue_(mainQueue),
+      urlOpener_(urlOpener),
+      answerWait_(answerWait),
+      check_(std::move(permission), mainQueue, clock) {
     check_.setListener([this](bool mayPost) { store(mayPost); });
     checkPermission();
     startMonitoring();
@@ -47,7 +52,7 @@ void PermissionManager::schedulePoll() {
 }
 
 void PermissionManager::checkPermission() {
-    if (const auto answer = check_.checkNow(immediateWait)) store(*answer);
+    if (const auto answer = check_.checkNow(answerWait_)) store(*answer);
 }
 
 void PermissionManager::store(bool mayPost) {

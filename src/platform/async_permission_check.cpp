@@ -32,6 +32,13 @@ struct AsyncPermissionCheck::State {
     bool alive = true;
     Listener listener;
     std::uint64_t handedOut = 0;
+
+    // Main thread. Hands an answer to the listener unless a newer one was handed out already.
+    void deliver(std::uint64_t sequence, bool answer) {
+        if (!alive || sequence <= handedOut) return;
+        handedOut = sequence;
+        if (listener) listener(answer);
+    }
 };
 
 AsyncPermissionCheck::AsyncPermissionCheck(std::shared_ptr<InputPermission> permission, MainQueue& mainQueue,
@@ -82,22 +89,13 @@ void AsyncPermissionCheck::run(std::shared_ptr<State> state) {
         // Posted under the lock: once the destructor has set stopping, nothing reaches the main queue.
         std::weak_ptr<State> weak = state;
         state->mainQueue.post([weak, sequence, answer] {
-            const auto s = weak.lock();
-            if (!s || !s->alive || sequence <= s->handedOut) return;
-            s->handedOut = sequence;
-            if (s->listener) s->listener(answer);
+            if (const auto s = weak.lock()) s->deliver(sequence, answer);
         });
     }
 }
 
 void AsyncPermissionCheck::setListener(Listener listener) {
     state_->listener = std::move(listener);
-}
-
-void AsyncPermissionCheck::deliver(std::uint64_t sequence, bool answer) {
-    if (sequence <= state_->handedOut) return;
-    state_->handedOut = sequence;
-    if (state_->listener) state_->listener(answer);
 }
 
 void AsyncPermissionCheck::request() {
@@ -114,7 +112,7 @@ void AsyncPermissionCheck::request() {
         }
     }
     state_->wake.notify_one();
-    if (timeoutSequence != 0) deliver(timeoutSequence, false);
+    if (timeoutSequence != 0) state_->deliver(timeoutSequence, false);
 }
 
 std::optional<bool> AsyncPermissionCheck::checkNow(std::chrono::milliseconds wait) {

@@ -41,7 +41,6 @@ public:
 private:
     struct State;
     static void run(std::shared_ptr<State> state);
-    void deliver(std::uint64_t sequence, bool answer);
 
     std::shared_ptr<State> state_;
     const Clock& clock_;

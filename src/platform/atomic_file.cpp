@@ -5,8 +5,6 @@
 #include <unistd.h>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 namespace clicktrove::platform {
 
@@ -17,7 +15,20 @@ bool fail(std::string* error, const std::string& what) {
 }
 }  // namespace
 
-bool writeFileAtomically(const std::filesystem::path& path, std::string_view contents, std::string* error) {
+bool writeFileAtomically(const std::filesystem::path& requested, std::string_view contents, std::string* error) {
+    // A symbolic link (a settings file kept in a dotfiles folder, say) stays a link: the file it points at is
+    // the one replaced. A link into a folder that is gone is replaced itself, so the save still succeeds.
+    std::error_code ec;
+    std::filesystem::path path = requested;
+    if (std::filesystem::is_symlink(requested, ec)) {
+        const auto resolved = std::filesystem::weakly_canonical(requested, ec);
+        if (!ec && std::filesystem::is_directory(resolved.parent_path(), ec)) path = resolved;
+    }
+    // The replacement keeps the permissions the user gave the file; a new file is readable as ordinary ones are.
+    mode_t mode = 0644;
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) mode = existing.st_mode & 0777;
+
     const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
     std::string name = ".";
     name.append(path.filename().string()).append(".tmp-XXXXXX");
@@ -39,8 +50,7 @@ bool writeFileAtomically(const std::filesystem::path& path, std::string_view con
         data += n;
         left -= static_cast<std::size_t>(n);
     }
-    // mkstemp creates 0600; data files are the user's own and readable as ordinary files are.
-    ::fchmod(fd, 0644);
+    ::fchmod(fd, mode);  // mkstemp creates 0600
     if (::fsync(fd) != 0) {
         fail(error, "cannot flush " + tmpl);
         ::close(fd);
@@ -67,12 +77,24 @@ bool writeFileAtomically(const std::filesystem::path& path, std::string_view con
 }
 
 bool readWholeFile(const std::filesystem::path& path, std::string& contents, std::string* error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return fail(error, "cannot open " + path.string());
-    std::ostringstream s;
-    s << in.rdbuf();
-    if (in.bad()) return fail(error, "cannot read " + path.string());
-    contents = s.str();
+    // Plain reads, because a stream reads a folder as an empty file without any error.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return fail(error, "cannot open " + path.string());
+    std::string data;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            fail(error, "cannot read " + path.string());
+            ::close(fd);
+            return false;
+        }
+        data.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    contents = std::move(data);
     return true;
 }
 

@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <condition_variable>
 #include <ctime>
-#include <optional>
 
 namespace clicktrove::platform {
 
@@ -24,57 +23,6 @@ inline void cpuRelax() {
 }
 
 }  // namespace
-
-// Shared between the queue and the Timer handle, so that a handler run in progress keeps its state alive
-// when the handle is dropped meanwhile. Every field is guarded by the queue's mutex.
-struct SerialQueue::TimerState {
-    Task handler;
-    std::optional<OneShotTimer::Deadline> deadline;
-    int suspendCount = 0;
-    bool cancelled = false;
-};
-
-class SerialQueue::Timer final : public OneShotTimer {
-public:
-    Timer(SerialQueue& queue, std::shared_ptr<TimerState> state) : queue_(queue), state_(std::move(state)) {}
-    ~Timer() override { cancel(); }
-
-    void schedule(Deadline deadline) override {
-        {
-            std::lock_guard lock(queue_.mutex_);
-            if (state_->cancelled) return;
-            state_->deadline = deadline;
-        }
-        queue_.wake();
-    }
-    void suspend() override {
-        std::lock_guard lock(queue_.mutex_);
-        ++state_->suspendCount;
-    }
-    void resume() override {
-        {
-            std::lock_guard lock(queue_.mutex_);
-            if (state_->suspendCount > 0) --state_->suspendCount;
-        }
-        queue_.wake();
-    }
-    void cancel() override {
-        std::lock_guard lock(queue_.mutex_);
-        if (state_->cancelled) return;
-        state_->cancelled = true;
-        state_->deadline.reset();
-        auto& timers = queue_.timers_;
-        timers.erase(std::remove(timers.begin(), timers.end(), state_), timers.end());
-    }
-    bool isPending() const override {
-        std::lock_guard lock(queue_.mutex_);
-        return state_->deadline.has_value();
-    }
-
-private:
-    SerialQueue& queue_;
-    std::shared_ptr<TimerState> state_;
-};
 
 SerialQueue::SerialQueue(std::string label) : label_(std::move(label)) {
     thread_ = std::thread([this] { run(); });
@@ -99,13 +47,7 @@ void SerialQueue::async(Task task) {
 }
 
 std::unique_ptr<OneShotTimer> SerialQueue::createTimer(Task handler) {
-    auto state = std::make_shared<TimerState>();
-    state->handler = std::move(handler);
-    {
-        std::lock_guard lock(mutex_);
-        timers_.push_back(state);
-    }
-    return std::make_unique<Timer>(*this, std::move(state));
+    return timers_.createTimer(std::move(handler));
 }
 
 void SerialQueue::sleepFor(std::chrono::nanoseconds duration, std::stop_token stop) {
@@ -163,10 +105,7 @@ void SerialQueue::run() {
             lock.lock();
             continue;
         }
-        std::shared_ptr<TimerState> next;
-        for (const auto& t : timers_) {
-            if (t->deadline && t->suspendCount == 0 && (!next || *t->deadline < *next->deadline)) next = t;
-        }
+        auto next = timers_.nextDueLocked();
         if (!next) {
             cv_.wait(lock);
             continue;

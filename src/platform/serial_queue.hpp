@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/timer_table.hpp"
 #include "platform/work_queue.hpp"
 
 #include <condition_variable>
@@ -8,7 +9,6 @@
 #include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
 
 namespace clicktrove::platform {
 
@@ -34,9 +34,6 @@ public:
     bool isCurrent() const;
 
 private:
-    struct TimerState;
-    class Timer;
-
     void run();
     void wake();
     void learnWakeLatency(std::chrono::steady_clock::time_point askedFor);
@@ -45,7 +42,7 @@ private:
     std::mutex mutex_;
     std::condition_variable cv_;
     std::deque<Task> tasks_;
-    std::vector<std::shared_ptr<TimerState>> timers_;
+    TimerTable timers_{mutex_, [this] { wake(); }};
     bool stopping_ = false;
     // Only the queue's thread touches it.
     std::chrono::nanoseconds wakeLatency_{0};

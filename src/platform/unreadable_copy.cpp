@@ -1,9 +1,5 @@
 #include "platform/unreadable_copy.hpp"
 
-#include "platform/atomic_file.hpp"
-
-#include <cerrno>
-#include <cstring>
 #include <ctime>
 #include <system_error>
 
@@ -20,9 +16,13 @@ std::string utcStamp(std::chrono::system_clock::time_point when) {
 }
 }  // namespace
 
+std::string unreadableCopyName(const std::string& name, std::chrono::system_clock::time_point when) {
+    return name + ".unreadable-" + utcStamp(when);
+}
+
 std::filesystem::path unreadableCopyPath(const std::filesystem::path& path,
                                          std::chrono::system_clock::time_point when) {
-    const std::string base = path.string() + ".unreadable-" + utcStamp(when);
+    const std::string base = unreadableCopyName(path.string(), when);
     std::filesystem::path candidate = base;
     std::error_code ec;
     for (int n = 2; std::filesystem::exists(std::filesystem::symlink_status(candidate, ec)); ++n) {
@@ -40,15 +40,6 @@ std::filesystem::path moveUnreadableAside(const std::filesystem::path& path, std
         if (error) *error = "cannot move " + path.string() + " aside: " + ec.message();
         return {};
     }
-    return target;
-}
-
-std::filesystem::path keepUnreadableCopy(const std::filesystem::path& path, std::string_view contents,
-                                         std::chrono::system_clock::time_point when, std::string* error) {
-    const auto target = unreadableCopyPath(path, when);
-    std::error_code ec;
-    if (target.has_parent_path()) std::filesystem::create_directories(target.parent_path(), ec);
-    if (!writeFileAtomically(target, contents, error)) return {};
     return target;
 }
 

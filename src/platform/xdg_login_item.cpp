@@ -40,10 +40,19 @@ bool isHidden(const std::string& text) {
 
 std::filesystem::path ownExecutable() {
     std::error_code ec;
-    auto path = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::filesystem::path("clicktrove") : path;
+    const auto link = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::filesystem::path("clicktrove") : XdgLoginItem::programPath(link);
 }
 }  // namespace
+
+std::filesystem::path XdgLoginItem::programPath(const std::filesystem::path& procExeLink) {
+    // The kernel marks the link once the file was replaced, as a package upgrade does while the program runs;
+    // the upgraded program sits at the same path.
+    static constexpr std::string_view replaced = " (deleted)";
+    std::string text = procExeLink.string();
+    if (text.ends_with(replaced)) text.erase(text.size() - replaced.size());
+    return text;
+}
 
 XdgLoginItem::XdgLoginItem(std::filesystem::path executable) : executable_(std::move(executable)) {}
 

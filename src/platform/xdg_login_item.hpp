@@ -22,6 +22,8 @@ public:
 
     // Resolved at each call, so a changed XDG_CONFIG_HOME is honoured.
     static std::filesystem::path entryPath();
+    // The program's path from the target of /proc/self/exe, also after the file there was replaced.
+    static std::filesystem::path programPath(const std::filesystem::path& procExeLink);
     // The Exec= value for a program path, quoted as desktop entries require.
     static std::string execValue(const std::filesystem::path& executable);
 

@@ -15,7 +15,7 @@ ProfileManager::ProfileManager(StorageManager& storage, const platform::Clock& c
 void ProfileManager::setPresets(std::vector<ClickPreset> presets) {
     presets_ = std::move(presets);
     emit presetsChanged();
-    storage_.savePresets(presets_);
+    lastSaveSucceeded_ = storage_.savePresets(presets_);
 }
 
 void ProfileManager::addPreset(const std::string& name, const ClickConfig& config) {

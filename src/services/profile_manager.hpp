@@ -26,6 +26,8 @@ public:
                             QObject* parent = nullptr);
 
     const std::vector<ClickPreset>& presets() const { return presets_; }
+    // Whether the last change reached the presets file; the list in memory is kept either way.
+    bool lastSaveSucceeded() const { return lastSaveSucceeded_; }
     // Stores and publishes the list, then saves it. Also the way to change one preset: edit a copy, store it.
     void setPresets(std::vector<ClickPreset> presets);
 
@@ -53,6 +55,7 @@ private:
     StorageManager& storage_;
     const platform::Clock& clock_;
     std::vector<ClickPreset> presets_;
+    bool lastSaveSucceeded_ = true;
 };
 
 }  // namespace clicktrove

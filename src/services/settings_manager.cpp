@@ -95,68 +95,55 @@ SettingsManager::SettingsManager(Services services, QObject* parent) : QObject(p
 
 SettingsManager::~SettingsManager() = default;
 
-void SettingsManager::setTheme(AppTheme theme) {
-    theme_ = theme;
-    emit themeChanged(theme_);
+template <typename T, typename Arg>
+void SettingsManager::assign(T& field, const T& value, void (SettingsManager::*changed)(Arg)) {
+    field = value;
+    (this->*changed)(field);  // emits the change signal
     save();
+}
+
+void SettingsManager::setTheme(AppTheme theme) {
+    assign(theme_, theme, &SettingsManager::themeChanged);
     services_.analytics.trackThemeChanged(theme_);
 }
 
 void SettingsManager::setAccentColor(AccentThemeColor color) {
-    accentColor_ = color;
-    emit accentColorChanged(accentColor_);
-    save();
+    assign(accentColor_, color, &SettingsManager::accentColorChanged);
     services_.analytics.trackAccentColorChanged(accentColor_);
 }
 
 void SettingsManager::setLaunchAtLogin(bool on) {
-    launchAtLogin_ = on;
-    emit launchAtLoginChanged(on);
-    save();
+    assign(launchAtLogin_, on, &SettingsManager::launchAtLoginChanged);
     applyLaunchAtLogin();
 }
 
 void SettingsManager::setStartMinimized(bool on) {
-    startMinimized_ = on;
-    emit startMinimizedChanged(on);
-    save();
+    assign(startMinimized_, on, &SettingsManager::startMinimizedChanged);
 }
 
 void SettingsManager::setRememberLastConfig(bool on) {
-    rememberLastConfig_ = on;
-    emit rememberLastConfigChanged(on);
-    save();
+    assign(rememberLastConfig_, on, &SettingsManager::rememberLastConfigChanged);
 }
 
 void SettingsManager::setShowDockIcon(bool on) {
-    showDockIcon_ = on;
-    emit showDockIconChanged(on);
-    save();
+    assign(showDockIcon_, on, &SettingsManager::showDockIconChanged);
     applyDockIcon();
 }
 
 void SettingsManager::setPlaySound(bool on) {
-    playSound_ = on;
-    emit playSoundChanged(on);
-    save();
+    assign(playSound_, on, &SettingsManager::playSoundChanged);
 }
 
 void SettingsManager::setSoundName(const std::string& name) {
-    soundName_ = name;
-    emit soundNameChanged(soundName_);
-    save();
+    assign(soundName_, name, &SettingsManager::soundNameChanged);
 }
 
 void SettingsManager::setSoundVolume(double volume) {
-    soundVolume_ = volume;
-    emit soundVolumeChanged(volume);
-    save();
+    assign(soundVolume_, volume, &SettingsManager::soundVolumeChanged);
 }
 
 void SettingsManager::setLastConfig(const ClickConfig& config) {
-    lastConfig_ = config;
-    emit lastConfigChanged(lastConfig_);
-    save();
+    assign(lastConfig_, config, &SettingsManager::lastConfigChanged);
 }
 
 std::optional<std::string> SettingsManager::encodedRecord() const {
@@ -187,7 +174,9 @@ void SettingsManager::save() {
     if (!record) return;
     if (unreadableRecord_) {
         // The record being replaced could not be read; keep it beside the new one rather than destroy it.
-        const auto copyKey = platform::unreadableCopyPath(userDefaultsKey, services_.clock.now()).string();
+        const std::string base = platform::unreadableCopyName(userDefaultsKey, services_.clock.now());
+        std::string copyKey = base;
+        for (int n = 2; services_.defaults.value(copyKey); ++n) copyKey = base + "-" + std::to_string(n);
         services_.defaults.setValue(copyKey, *unreadableRecord_);
         unreadableRecord_.reset();
     }

@@ -101,6 +101,9 @@ signals:
     void lastConfigChanged(const ClickConfig& lastConfig);
 
 private:
+    // What every setter does first: stores the value, announces it, saves the record.
+    template <typename T, typename Arg>
+    void assign(T& field, const T& value, void (SettingsManager::*changed)(Arg));
     // The record's JSON text for the current values, or nothing when they cannot be encoded.
     std::optional<std::string> encodedRecord() const;
     void load();

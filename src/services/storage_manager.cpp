@@ -64,16 +64,14 @@ void StorageManager::setLastActivePresetId(const std::optional<Uuid>& id) {
     }
 }
 
-void StorageManager::savePresets(const std::vector<ClickPreset>& presets) {
+bool StorageManager::savePresets(const std::vector<ClickPreset>& presets) {
     const auto text = toPrettyJsonText(presets);
-    if (!text) return;
-    platform::writeFileAtomically(appFolder_ / kPresetsFileName, *text);
+    return text && platform::writeFileAtomically(appFolder_ / kPresetsFileName, *text);
 }
 
-void StorageManager::saveHistory(const std::vector<HistoryRecord>& records) {
+bool StorageManager::saveHistory(const std::vector<HistoryRecord>& records) {
     const auto text = toCompactJsonText(records);
-    if (!text) return;
-    platform::writeFileAtomically(appFolder_ / kHistoryFileName, *text);
+    return text && platform::writeFileAtomically(appFolder_ / kHistoryFileName, *text);
 }
 
 std::vector<ClickPreset> StorageManager::loadPresets() {

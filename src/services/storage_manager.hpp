@@ -49,8 +49,9 @@ public:
     void setLastActivePresetId(const std::optional<Uuid>& id);
 
     // The data files are replaced atomically, so a crash or a full disk mid-save keeps the previous file.
-    void savePresets(const std::vector<ClickPreset>& presets);
-    void saveHistory(const std::vector<HistoryRecord>& records);
+    // Each returns whether the file now holds the list (false when it cannot be encoded or written).
+    bool savePresets(const std::vector<ClickPreset>& presets);
+    bool saveHistory(const std::vector<HistoryRecord>& records);
     // A file that exists but cannot be read or decoded is moved aside first, as "<name>.unreadable-<UTC time>"
     // beside it, because the callers replace it with defaults or an empty list straight away.
     std::vector<ClickPreset> loadPresets();

@@ -13,14 +13,6 @@ using Level = LogHandler::LogLevel;
 
 class SignalManagerTest : public ::testing::Test {
 protected:
-    std::shared_ptr<TelemetryManagerConfiguration> start() {
-        auto config = harness.configuration();
-        config->setSendNewSessionBeganSignal(false);
-        config->setSessionStatsEnabled(false);
-        harness.initialize(config);
-        harness.pump();
-        return config;
-    }
     SignalManager& signals() { return TelemetryManager::shared()->signalManager(); }
     std::chrono::nanoseconds untilNextTimer() {
         const auto next = harness.scheduler->nextDeadline();
@@ -36,7 +28,7 @@ protected:
 };
 
 TEST_F(SignalManagerTest, AnEmptyCacheKeepsTheTimerGoingWithoutRequests) {
-    start();
+    harness.startQuiet();
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(untilNextTimer(), 10s);
         harness.advance(10s);
@@ -46,7 +38,7 @@ TEST_F(SignalManagerTest, AnEmptyCacheKeepsTheTimerGoingWithoutRequests) {
 }
 
 TEST_F(SignalManagerTest, BackOffDoublesUpToTheCapAndASuccessResetsIt) {
-    start();
+    harness.startQuiet();
     Tallywire::signal("A");
     harness.pump();
     harness.advance(10s);
@@ -74,7 +66,7 @@ TEST_F(SignalManagerTest, BackOffDoublesUpToTheCapAndASuccessResetsIt) {
 }
 
 TEST_F(SignalManagerTest, IntervalsStayPositiveWhateverTheSettings) {
-    auto config = start();
+    auto config = harness.startQuiet();
     struct Case {
         double transmit;
         double cap;
@@ -91,7 +83,7 @@ TEST_F(SignalManagerTest, IntervalsStayPositiveWhateverTheSettings) {
 }
 
 TEST_F(SignalManagerTest, TerminationSavesCachedInFlightAndUnprocessedSignalsAndTheNextStartSendsThemFirst) {
-    auto config = start();
+    auto config = harness.startQuiet();
     Tallywire::signal("Cached1");
     Tallywire::signal("Cached2");
     harness.pump();

@@ -15,39 +15,20 @@ using Level = LogHandler::LogLevel;
 
 class TallywireTest : public ::testing::Test {
 protected:
-    // Initialises with the deferred session signal off, so each test sees only its own signals.
-    std::shared_ptr<TelemetryManagerConfiguration> start() {
-        auto config = harness.configuration();
-        config->setSendNewSessionBeganSignal(false);
-        config->setSessionStatsEnabled(false);
-        harness.initialize(config);
-        harness.pump();
-        return config;
-    }
-    // Lets the send timer fire once and returns the signals of the upload it made.
-    nlohmann::json upload() {
-        const auto before = harness.transport->requests().size();
-        harness.advance(10s);
-        const auto requests = harness.transport->requests();
-        if (requests.size() == before) return nlohmann::json::array();
-        harness.transport->answer(200);
-        harness.pump();
-        return nlohmann::json::parse(requests.back().body);
-    }
     std::vector<std::string> errors() const { return harness.log.at(Level::error); }
 
     clicktrove::testing::AnalyticsHarness harness;
 };
 
 TEST_F(TallywireTest, SignalNameAndParameterPrefixes) {
-    auto config = start();
+    auto config = harness.startQuiet();
     config->setDefaultSignalPrefix("Clicktrove.");
     config->setDefaultParameterPrefix("ct.");
     Tallywire::signal("StartClicking",
                       {{"clickType", "Left Click"}, {"Tallywire.Custom.kept", "1"}, {"tallywire.lower", "2"}});
     Tallywire::sendInternalSignal("Tallywire.Own.signal", {{"plain", "3"}});
     harness.pump();
-    const auto batch = upload();
+    const auto batch = harness.flush();
     ASSERT_EQ(batch.size(), 2u);
     EXPECT_EQ(batch[0]["type"], "Clicktrove.StartClicking");
     EXPECT_EQ(batch[0]["payload"]["ct.clickType"], "Left Click");
@@ -88,28 +69,28 @@ TEST_F(TallywireTest, ReservedNamesWarnButAreStillSent) {
           "instead."}},
         {"Fine", {{"clickType", "x"}}, {}},
     };
-    start();
+    harness.startQuiet();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         harness.log.clear();
         Tallywire::signal(c.name, c.parameters);
         harness.pump();
         EXPECT_EQ(errors(), c.errors);
-        const auto batch = upload();
+        const auto batch = harness.flush();
         ASSERT_EQ(batch.size(), 1u);
         EXPECT_EQ(batch[0]["type"], c.name);
     }
 }
 
 TEST_F(TallywireTest, DefaultParameterKeysAreCheckedEvenWithWarningsOff) {
-    auto config = start();
+    auto config = harness.startQuiet();
     config->setReservedParameterWarningsEnabled(false);
     config->setDefaultParameters([] { return Tallywire::Parameters{{"locale", "en_US"}, {"shared", "default"}}; });
     Tallywire::signal("type", {{"locale", "given"}, {"shared", "mine"}});
     harness.pump();
     EXPECT_EQ(errors(), std::vector<std::string>{"Sending parameter with reserved key 'locale' will cause unexpected "
                                                  "behavior. Please use another key instead."});
-    const auto batch = upload();
+    const auto batch = harness.flush();
     ASSERT_EQ(batch.size(), 1u);
     // The signal's own parameter replaces the configured default.
     EXPECT_EQ(batch[0]["payload"]["shared"], "mine");
@@ -118,7 +99,7 @@ TEST_F(TallywireTest, DefaultParameterKeysAreCheckedEvenWithWarningsOff) {
 
 TEST_F(TallywireTest, DisabledOrPreviewDropsSilently) {
     for (int mode = 0; mode < 2; ++mode) {
-        auto config = start();
+        auto config = harness.startQuiet();
         if (mode == 0) {
             config->setAnalyticsDisabled(true);
         } else {
@@ -138,7 +119,7 @@ TEST_F(TallywireTest, SignalsWithoutAnInstalledManagerAreDroppedWithoutMakingMan
     EXPECT_EQ(TelemetryManager::defaultsSuite(), nullptr);
     EXPECT_EQ(harness.log.count("Dropping signal Early: the analytics client is not initialized"), 1);
 
-    start();
+    harness.startQuiet();
     Tallywire::terminate();
     for (int i = 0; i < 5; ++i) Tallywire::signal("Late");
     harness.advance(60s);
@@ -162,7 +143,7 @@ TEST_F(TallywireTest, OnlyTheInstalledManagerBeginsItsDeferredSession) {
     // The replaced manager's deferred session did nothing; the installed one began exactly one session.
     EXPECT_EQ(first->sessionID(), firstSession);
     EXPECT_NE(second->sessionID(), secondSession);
-    const auto batch = upload();
+    const auto batch = harness.flush();
     ASSERT_EQ(batch.size(), 2u);
     EXPECT_EQ(batch[0]["type"], "Tallywire.Acquisition.newInstallDetected");
     EXPECT_EQ(batch[1]["type"], "Tallywire.Session.started");
@@ -172,7 +153,7 @@ TEST_F(TallywireTest, OnlyTheInstalledManagerBeginsItsDeferredSession) {
 }
 
 TEST_F(TallywireTest, WritingTheSessionWithBothHooksOffOnlyStoresIt) {
-    auto config = start();
+    auto config = harness.startQuiet();
     config->setSessionStatsEnabled(false);
     config->setSendNewSessionBeganSignal(false);
     config->setSessionID("00000000-0000-4000-8000-000000000000");
@@ -218,7 +199,7 @@ TEST_F(TallywireTest, HashesAndTheSuiteNameAgreeWithSha256sum) {
 }
 
 TEST_F(TallywireTest, TheUserIdentifierIsKeptInTheSuiteAndACustomUserStandsAlone) {
-    auto config = start();
+    auto config = harness.startQuiet();
     Tallywire::signal("A");
     Tallywire::signal("B", {}, std::nullopt, std::string("custom"));
     harness.pump();
@@ -226,7 +207,7 @@ TEST_F(TallywireTest, TheUserIdentifierIsKeptInTheSuiteAndACustomUserStandsAlone
     ASSERT_NE(suite, nullptr);
     const auto stored = suite->string("defaultUserIdentifier");
     ASSERT_TRUE(stored.has_value());
-    const auto batch = upload();
+    const auto batch = harness.flush();
     ASSERT_EQ(batch.size(), 2u);
     EXPECT_EQ(batch[0]["clientUser"], sha256Hex(*stored, ""));
     EXPECT_EQ(batch[1]["clientUser"], sha256Hex("custom", ""));
@@ -237,14 +218,14 @@ TEST_F(TallywireTest, TheUserIdentifierIsKeptInTheSuiteAndACustomUserStandsAlone
     Tallywire::signal("C");
     Tallywire::signal("D", {}, std::nullopt, std::string("custom"));
     harness.pump();
-    const auto next = upload();
+    const auto next = harness.flush();
     ASSERT_EQ(next.size(), 2u);
     EXPECT_EQ(next[0]["clientUser"], sha256Hex("chosen", "pepper"));
     EXPECT_EQ(next[1]["clientUser"], sha256Hex("custom", "pepper"));
 }
 
 TEST_F(TallywireTest, ImmediateSyncIsGuardedByTheTransmitInterval) {
-    start();
+    harness.startQuiet();
     Tallywire::signal("A");
     harness.pump();
     Tallywire::requestImmediateSync();
@@ -262,12 +243,12 @@ TEST_F(TallywireTest, ImmediateSyncIsGuardedByTheTransmitInterval) {
 }
 
 TEST_F(TallywireTest, ANonFiniteFloatValueIsDroppedNotTheSignal) {
-    start();
+    harness.startQuiet();
     Tallywire::signal("Nan", {}, std::nan(""));
     Tallywire::signal("Inf", {}, INFINITY);
     Tallywire::signal("Fine", {}, 2.5);
     harness.pump();
-    const auto batch = upload();
+    const auto batch = harness.flush();
     ASSERT_EQ(batch.size(), 3u);
     EXPECT_FALSE(batch[0].contains("floatValue"));
     EXPECT_FALSE(batch[1].contains("floatValue"));

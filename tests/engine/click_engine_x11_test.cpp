@@ -4,10 +4,10 @@
 #include "platform/fake/fake_clock.hpp"
 #include "platform/fake/manual_main_queue.hpp"
 #include "platform/x11/x11_mouse_input.hpp"
+#include "support/wait_until.hpp"
 #include "support/x11_event_window.hpp"
 
 #include <gtest/gtest.h>
-#include <thread>
 
 using namespace std::chrono_literals;
 using clicktrove::ClickConfig;
@@ -15,6 +15,7 @@ using clicktrove::ClickEngine;
 using clicktrove::ClickPositionMode;
 using clicktrove::ClickType;
 using clicktrove::testing::RecordingDelegate;
+using clicktrove::testing::waitUntil;
 using clicktrove::testing::X11EventWindow;
 using Type = X11EventWindow::Received::Type;
 
@@ -61,11 +62,12 @@ TEST_P(EngineOnX11, TheWindowReceivesTheRunsEvents) {
     config.dragDuration = 0.05;
     engine.start(config);
 
-    const auto cap = std::chrono::steady_clock::now() + 30s;
-    while (delegate->stops().empty() && std::chrono::steady_clock::now() < cap) {
-        mainQueue.drain();
-        std::this_thread::sleep_for(5ms);
-    }
+    waitUntil(
+        [&] {
+            mainQueue.drain();
+            return !delegate->stops().empty();
+        },
+        30s, 5ms);
     mainQueue.drain();
     ASSERT_EQ(delegate->stops(), std::vector<bool>{true});
 

@@ -17,24 +17,16 @@ using clicktrove::platform::FakeClock;
 using clicktrove::platform::FakeInputPermission;
 using clicktrove::platform::FakeUrlOpener;
 using clicktrove::testing::CountingMainQueue;
+using clicktrove::testing::kAnswerSurelyComes;
+using clicktrove::testing::Published;
 using clicktrove::testing::runOnePoll;
-
-namespace {
-// Every value the manager published, in order.
-struct Published {
-    explicit Published(PermissionManager& manager) {
-        QObject::connect(&manager, &PermissionManager::hasAccessibilityPermissionChanged,
-                         [this](bool value) { values.push_back(value); });
-    }
-    std::size_t count() const { return values.size(); }
-    std::vector<bool> values;
-};
-}  // namespace
+using clicktrove::testing::settleConstruction;
 
 class PermissionManagerTest : public ::testing::Test {
 protected:
-    std::unique_ptr<PermissionManager> make() {
-        return std::make_unique<PermissionManager>(permission, queue, opener, clock);
+    // The checks of these tests answer at once, so the UI thread may wait for them as long as it takes.
+    std::unique_ptr<PermissionManager> make(std::chrono::milliseconds answerWait = kAnswerSurelyComes) {
+        return std::make_unique<PermissionManager>(permission, queue, opener, clock, nullptr, answerWait);
     }
 
     FakeClock clock;
@@ -111,7 +103,8 @@ TEST_F(PermissionManagerTest, OnePollTimerHowEverOftenMonitoringStartsAndNoneAft
 
 TEST_F(PermissionManagerTest, HungDisplayNeverBlocksAndReadsAsNoPermission) {
     permission->setAnswer(true);
-    auto manager = make();
+    auto manager = make(PermissionManager::immediateWait);
+    ASSERT_TRUE(settleConstruction(queue));
     ASSERT_TRUE(manager->hasAccessibilityPermission());
     Published spy(*manager);
 

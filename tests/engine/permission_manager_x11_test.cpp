@@ -3,6 +3,8 @@
 #include "platform/fake/fake_clock.hpp"
 #include "platform/fake/fake_url_opener.hpp"
 #include "platform/x11/x11_input_permission.hpp"
+#include "support/scoped_env.hpp"
+#include "support/wait_until.hpp"
 #include "support/xvfb_server.hpp"
 
 #include <arpa/inet.h>
@@ -13,9 +15,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <memory>
-#include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 using namespace std::chrono_literals;
@@ -24,28 +24,14 @@ using clicktrove::platform::FakeClock;
 using clicktrove::platform::FakeUrlOpener;
 using clicktrove::platform::X11InputPermission;
 using clicktrove::testing::CountingMainQueue;
+using clicktrove::testing::kAnswerSurelyComes;
+using clicktrove::testing::Published;
 using clicktrove::testing::runOnePoll;
+using clicktrove::testing::ScopedEnv;
+using clicktrove::testing::settleConstruction;
 using clicktrove::testing::XvfbServer;
 
 namespace {
-// Puts DISPLAY back as it was when the test began.
-class DisplayEnv {
-public:
-    DisplayEnv() {
-        if (const char* d = std::getenv("DISPLAY")) saved_ = d;
-    }
-    ~DisplayEnv() {
-        if (saved_) {
-            ::setenv("DISPLAY", saved_->c_str(), 1);
-        } else {
-            ::unsetenv("DISPLAY");
-        }
-    }
-
-private:
-    std::optional<std::string> saved_;
-};
-
 // A TCP "X server" that takes connections and never answers them, as a hung server does. Closing it resets
 // the connections waiting on it.
 class SilentDisplay {
@@ -86,12 +72,7 @@ public:
         return real_.inputMayBePosted();
     }
     bool waitForStarted(int count) const {
-        const auto deadline = std::chrono::steady_clock::now() + 30s;
-        while (started.load() < count) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            std::this_thread::sleep_for(1ms);
-        }
-        return true;
+        return clicktrove::testing::waitUntil([&] { return started.load() >= count; });
     }
     std::atomic<int> started{0};
 
@@ -99,18 +80,12 @@ private:
     X11InputPermission real_;
 };
 
-struct Published {
-    explicit Published(PermissionManager& manager) {
-        QObject::connect(&manager, &PermissionManager::hasAccessibilityPermissionChanged,
-                         [this](bool value) { values.push_back(value); });
-    }
-    std::vector<bool> values;
-};
 }  // namespace
 
 class PermissionManagerX11Test : public ::testing::Test {
 protected:
-    DisplayEnv env;
+    // Puts DISPLAY back as it was when the test began.
+    ScopedEnv env{"DISPLAY"};
     FakeClock clock;
     CountingMainQueue queue{clock};
     FakeUrlOpener opener;
@@ -118,7 +93,8 @@ protected:
 
 TEST_F(PermissionManagerX11Test, FlagFollowsADisplayThatAppearsAndDisappears) {
     ::unsetenv("DISPLAY");
-    PermissionManager manager(std::make_shared<X11InputPermission>(), queue, opener, clock);
+    PermissionManager manager(std::make_shared<X11InputPermission>(), queue, opener, clock, nullptr,
+                              kAnswerSurelyComes);
     Published published(manager);
     EXPECT_FALSE(manager.hasAccessibilityPermission());
 
@@ -145,6 +121,7 @@ TEST_F(PermissionManagerX11Test, ADisplayThatNeverAnswersDoesNotBlockTheCaller) 
     ASSERT_TRUE(xvfb.start());
     auto checks = std::make_shared<StartedChecks>();
     PermissionManager manager(checks, queue, opener, clock);
+    ASSERT_TRUE(settleConstruction(queue));
     ASSERT_TRUE(manager.hasAccessibilityPermission());
     Published published(manager);
 

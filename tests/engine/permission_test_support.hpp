@@ -1,11 +1,14 @@
 #pragma once
 
+#include "engine/permission_manager.hpp"
 #include "platform/fake/fake_clock.hpp"
 #include "platform/fake/manual_main_queue.hpp"
+#include "support/wait_until.hpp"
 
+#include <QObject>
 #include <atomic>
 #include <chrono>
-#include <thread>
+#include <vector>
 
 namespace clicktrove::testing {
 
@@ -31,19 +34,35 @@ public:
 
     // Waits (generously: the worker runs on its own schedule) until more than `count` tasks were posted.
     bool waitForPostsBeyond(int count) const {
-        using namespace std::chrono_literals;
-        const auto deadline = std::chrono::steady_clock::now() + 30s;
-        while (posted_.load() <= count) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            std::this_thread::sleep_for(1ms);
-        }
-        return true;
+        return waitUntil([&] { return posted_.load() > count; });
     }
 
 private:
     platform::ManualMainQueue queue_;
     std::atomic<int> posted_{0};
 };
+
+// Every value the manager published, in order.
+struct Published {
+    explicit Published(PermissionManager& manager) {
+        QObject::connect(&manager, &PermissionManager::hasAccessibilityPermissionChanged,
+                         [this](bool value) { values.push_back(value); });
+    }
+    std::size_t count() const { return values.size(); }
+    std::vector<bool> values;
+};
+
+// How long a test lets the UI thread wait for an answer that is bound to come (the check does not hang): long
+// enough that a busy machine never makes the wait run out, yet only ever spent when something is broken.
+inline constexpr std::chrono::milliseconds kAnswerSurelyComes{std::chrono::minutes(1)};
+
+// Waits until the check made at construction has posted its answer and runs it, so the flag holds that answer
+// whether or not it came within the constructor's short wait.
+inline bool settleConstruction(CountingMainQueue& queue) {
+    if (!queue.waitForPostsBeyond(0)) return false;
+    queue.drain();
+    return true;
+}
 
 // Lets one poll of the permission monitor run: the one-second timer fires, the worker answers, the main queue
 // runs the answer.

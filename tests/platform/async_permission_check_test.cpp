@@ -2,11 +2,11 @@
 #include "platform/fake/fake_clock.hpp"
 #include "platform/fake/fake_input_permission.hpp"
 #include "platform/fake/manual_main_queue.hpp"
+#include "support/wait_until.hpp"
 
 #include <gtest/gtest.h>
 #include <chrono>
 #include <memory>
-#include <thread>
 #include <vector>
 
 using namespace std::chrono_literals;
@@ -14,16 +14,12 @@ using clicktrove::platform::AsyncPermissionCheck;
 using clicktrove::platform::FakeClock;
 using clicktrove::platform::FakeInputPermission;
 using clicktrove::platform::ManualMainQueue;
+using clicktrove::testing::waitUntil;
 
 namespace {
 // The worker answers on its own schedule; wait (generously) until its answer has been posted.
 bool waitForPosted(ManualMainQueue& queue, std::size_t count = 1) {
-    const auto deadline = std::chrono::steady_clock::now() + 30s;
-    while (queue.pendingPosted() < count) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
+    return waitUntil([&] { return queue.pendingPosted() >= count; });
 }
 }  // namespace
 
@@ -111,8 +107,7 @@ TEST(AsyncPermissionCheckLifetime, DestroyingWhileACheckHangsReturnsAndDropsItsA
     }
     permission->release();
     // The detached worker finishes on its own and posts nothing once its owner is gone.
-    const auto deadline = std::chrono::steady_clock::now() + 30s;
-    while (permission.use_count() > 1 && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
+    waitUntil([&] { return permission.use_count() <= 1; });
     EXPECT_EQ(permission.use_count(), 1) << "the worker let go of the check";
     queue.drain();
     EXPECT_EQ(heard, 0);

@@ -38,6 +38,16 @@ TEST(X11KeyboardLayout, FollowsALayoutSwitchedAfterConstruction) {
     EXPECT_EQ(layout.keyText(29), "y");
 }
 
+TEST(X11KeyboardLayout, DeadKeysGiveTheirAccent) {
+    const X11KeyboardLayout layout;
+    ASSERT_EQ(runCommand({"setxkbmap", "de"}), 0);
+    const auto acute = layout.keyText(21);
+    const auto circumflex = layout.keyText(49);
+    ASSERT_EQ(runCommand({"setxkbmap", "us"}), 0);
+    EXPECT_EQ(acute, "´");
+    EXPECT_EQ(circumflex, "^");
+}
+
 TEST(X11KeyboardLayout, GivesNothingWithoutADisplay) {
     EXPECT_EQ(X11KeyboardLayout(":4095").keyText(39), std::nullopt);
 }

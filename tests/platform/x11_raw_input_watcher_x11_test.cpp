@@ -1,10 +1,14 @@
+// gtest first: X.h defines None, which gtest's own headers use as a name.
+#include <gtest/gtest.h>
+
 #include "platform/modifier_flags.hpp"
 #include "platform/x11/x11_raw_input_watcher.hpp"
 #include "support/child_process.hpp"
 
-#include <gtest/gtest.h>
+#include <X11/Xlib.h>
 #include <poll.h>
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <string>
@@ -107,6 +111,47 @@ TEST(RawButtonPresses, ReportEveryButtonOnceAndNoWheelSteps) {
         return !b.buttonPresses.empty() && b.buttonPresses.back() == 9;
     });
     EXPECT_EQ(batch.buttonPresses, (std::vector<unsigned int>{1, 3, 2, 8, 9}));
+}
+
+// Raw events carry the physical button; a left-handed mapping must still report what applications see.
+TEST(RawButtonPresses, FollowThePointerMappingAndItsChanges) {
+    auto watcher = openWatcher(Watch::buttonPresses);
+    ASSERT_NE(watcher, nullptr);
+    Display* control = XOpenDisplay(nullptr);
+    ASSERT_NE(control, nullptr);
+    const auto setMapping = [&](std::vector<unsigned char> firstButtons) {
+        unsigned char map[256];
+        const int count = XGetPointerMapping(control, map, sizeof map);
+        for (int i = 0; i < count; ++i) map[i] = static_cast<unsigned char>(i + 1);
+        std::copy(firstButtons.begin(), firstButtons.end(), map);
+        ASSERT_EQ(XSetPointerMapping(control, map, count), MappingSuccess);
+        XSync(control, False);
+    };
+    const auto clicks = [&](std::vector<std::string> buttons) {
+        std::vector<std::string> argv = {"xdotool"};
+        for (const auto& b : buttons) argv.insert(argv.end(), {"click", b});
+        ASSERT_EQ(runCommand(argv), 0);
+    };
+
+    // Left and right swapped, button 8 switched off.
+    setMapping({3, 2, 1, 4, 5, 6, 7, 0});
+    clicks({"1", "3", "8", "2", "9"});
+    auto batch = readUntil(*watcher, [](const X11RawInputWatcher::Batch& b) {
+        return !b.buttonPresses.empty() && b.buttonPresses.back() == 9;
+    });
+    EXPECT_EQ(batch.buttonPresses, (std::vector<unsigned int>{3, 1, 2, 9}));
+
+    // A wheel direction swapped with a button becomes a press, and back to the stock mapping.
+    setMapping({1, 2, 3, 9, 5, 6, 7, 8, 4});
+    clicks({"4", "1"});
+    batch = readUntil(*watcher, [](const X11RawInputWatcher::Batch& b) { return b.buttonPresses.size() >= 2; });
+    setMapping({});
+    clicks({"1", "3"});
+    const auto stock =
+        readUntil(*watcher, [](const X11RawInputWatcher::Batch& b) { return b.buttonPresses.size() >= 2; });
+    XCloseDisplay(control);
+    EXPECT_EQ(batch.buttonPresses, (std::vector<unsigned int>{9, 1}));
+    EXPECT_EQ(stock.buttonPresses, (std::vector<unsigned int>{1, 3}));
 }
 
 TEST(RawInputWatcherOpen, FailsWithAReasonAndNoConnectionWhenThereIsNoDisplay) {

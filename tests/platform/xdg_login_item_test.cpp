@@ -38,6 +38,9 @@ TEST_F(XdgLoginItemTest, StatusFollowsTheAutostartEntry) {
         if (c.contents) writeFile(entry(), c.contents);
         EXPECT_EQ(item.status(), c.expected);
     }
+    fs::remove(entry());
+    fs::create_directories(entry());
+    EXPECT_EQ(item.status(), LoginItem::Status::notRegistered) << "a folder in the entry's place starts nothing";
 }
 
 TEST_F(XdgLoginItemTest, RegisterWritesAnEntryAndUnregisterRemovesIt) {
@@ -86,4 +89,13 @@ TEST(XdgLoginItemExec, QuotesPathsAsDesktopEntriesRequire) {
         {"/tmp/back\\slash", "\"/tmp/back\\\\\\\\slash\""},
     };
     for (const auto& [path, exec] : cases) EXPECT_EQ(XdgLoginItem::execValue(path), exec) << path;
+}
+
+TEST(XdgLoginItemExec, StartsTheProgramAtItsPathAlsoAfterAnUpgradeReplacedIt) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/usr/bin/clicktrove", "/usr/bin/clicktrove"},
+        {"/usr/bin/clicktrove (deleted)", "/usr/bin/clicktrove"},
+        {"/opt/a (deleted) b/clicktrove", "/opt/a (deleted) b/clicktrove"},
+    };
+    for (const auto& [link, path] : cases) EXPECT_EQ(XdgLoginItem::programPath(link), path) << link;
 }

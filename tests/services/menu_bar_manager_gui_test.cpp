@@ -1,5 +1,7 @@
 #include "services/menu_bar_manager.hpp"
 
+#include "glyph_lightness.hpp"
+
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QGuiApplication>
@@ -16,6 +18,8 @@
 
 namespace clicktrove {
 namespace {
+
+using clicktrove::testing::glyphLightness;
 
 QList<QAction*> entries(const MenuBarManager& manager) {
     return manager.menu()->actions();
@@ -160,23 +164,6 @@ TEST_F(MenuBarManagerTest, WithoutATrayTheMenuStillWorks) {
     manager.startItem()->trigger();
     EXPECT_EQ(starts, 1);
     EXPECT_FALSE(MenuBarManager::applicationIcon().pixmap(64).isNull());
-}
-
-// The glyph's strongest pixel: its lightness tells which panels the icon is drawn for.
-int glyphLightness(const QIcon& icon) {
-    const QImage image = icon.pixmap(22).toImage().convertToFormat(QImage::Format_ARGB32);
-    int opaque = 0;
-    int lightness = -1;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            if (c.alpha() < 250) continue;
-            ++opaque;
-            lightness = c.lightness();
-        }
-    }
-    EXPECT_GT(opaque, 20) << "the glyph is drawn";
-    return lightness;
 }
 
 TEST(MenuBarManagerIcon, SymbolicGlyphContrastsWithThePanel) {

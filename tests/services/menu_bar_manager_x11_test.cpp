@@ -1,5 +1,7 @@
 #include "services/menu_bar_manager.hpp"
 
+#include "glyph_lightness.hpp"
+
 #include <gtest/gtest.h>
 #include <QGuiApplication>
 #include <QIcon>
@@ -12,17 +14,7 @@
 namespace clicktrove {
 namespace {
 
-int glyphLightness(const QIcon& icon) {
-    const QImage image = icon.pixmap(22).toImage().convertToFormat(QImage::Format_ARGB32);
-    int lightness = -1;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            if (c.alpha() >= 250) lightness = c.lightness();
-        }
-    }
-    return lightness;
-}
+using clicktrove::testing::glyphLightness;
 
 // The X server here has no tray, as at login before the panel has started: the item must exist anyway so
 // that Qt can dock it later, and its glyph must follow light/dark switches.

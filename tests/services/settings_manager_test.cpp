@@ -247,6 +247,15 @@ TEST_F(SettingsManagerTest, RecordThatDoesNotDecodeIsIgnoredWholeAndKeptAsideWhe
     }
 }
 
+TEST_F(SettingsManagerTest, AKeptRecordIsNeverOverwrittenByTheNextOneKeptInTheSameSecond) {
+    const std::string copyKey = std::string(SettingsManager::userDefaultsKey) + ".unreadable-20260101T000000Z";
+    defaults.store.setValue(copyKey, "kept earlier");
+    storeRecord("not a record");
+    settings().setPlaySound(true);
+    EXPECT_EQ(defaults.store.value(copyKey), json("kept earlier"));
+    EXPECT_EQ(defaults.store.value(copyKey + "-2"), json("not a record"));
+}
+
 TEST_F(SettingsManagerTest, ValuesThatCannotBeEncodedWriteNothing) {
     auto& s = settings();
     s.setSoundVolume(0.3);

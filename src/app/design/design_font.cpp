@@ -13,8 +13,7 @@ namespace {
 // Rounded faces some desktops ship; the first one installed wins. None is required.
 QString roundedFamily() {
     static const QString family = [] {
-        const QStringList candidates{"SF Pro Rounded",    "Nunito",   "Quicksand", "Varela Round",
-                                     "M PLUS Rounded 1c", "Comfortaa"};
+        const QStringList candidates{"Nunito", "Quicksand", "Varela Round", "M PLUS Rounded 1c", "Comfortaa"};
         const QStringList installed = QFontDatabase::families();
         for (const auto& name : candidates) {
             if (installed.contains(name, Qt::CaseInsensitive)) return name;

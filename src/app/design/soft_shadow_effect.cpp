@@ -149,11 +149,15 @@ void SoftShadowEffect::draw(QPainter* painter) {
         cacheDpr_ = dpr;
     }
 
+    // The widget goes through a pixmap rather than drawSource(): drawn directly, a child with an effect of its
+    // own (a pulsing dot, a primary button inside a card) would open a second painter on the same device.
+    QPoint sourceOffset;
+    const QPixmap content = sourcePixmap(Qt::LogicalCoordinates, &sourceOffset, QGraphicsEffect::NoPad);
     painter->save();
     painter->setOpacity(painter->opacity() * color_.alphaF());
     painter->drawImage(QRectF(shape.topLeft() - QPointF(pad, pad) + offset_, QSizeF(logical)), cache_);
     painter->restore();
-    drawSource(painter);
+    painter->drawPixmap(sourceOffset, content);
 }
 
 }  // namespace clicktrove

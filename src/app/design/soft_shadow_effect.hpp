@@ -9,9 +9,9 @@
 namespace clicktrove {
 
 // The shadow of a rounded-rectangle widget (cards, primary buttons), drawn outside its bounds like a layer
-// shadow. Unlike QGraphicsDropShadowEffect it never renders the widget offscreen: it blurs the rounded shape
-// once per size and look, keeps the result, and paints the widget straight on top. So a card whose children
-// repaint (a live chart, a pulsing dot) costs nothing extra. A radius r is a Gaussian of sigma r / 2.
+// shadow. Unlike QGraphicsDropShadowEffect it never blurs the widget's pixels: it blurs the rounded shape once
+// per size and look and keeps the result, so a card whose children repaint (a live chart, a pulsing dot) only
+// costs the copy of the card. A radius r is a Gaussian of sigma r / 2.
 class SoftShadowEffect final : public QGraphicsEffect {
     Q_OBJECT
 public:

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QIconEngine>
 #include <QPainter>
+#include <QPixmapCache>
 #include <algorithm>
 
 namespace clicktrove {
@@ -64,7 +65,7 @@ std::vector<SymbolIcon>& mutableTable() {
         {"rectangle.badge.minus", "window-minimize-symbolic", QString::fromUtf8("\u229F")},
         {"play.rectangle.on.hotspot", "media-playlist-repeat-symbolic", QString::fromUtf8("\u25B6")},
         // actions
-        {"info.circle", "dialog-information-symbolic", QString::fromUtf8("\u2139")},
+        {"info.circle", "help-about-symbolic", QString::fromUtf8("\u2139")},
         {"xmark", "window-close-symbolic", QString::fromUtf8("\u2715")},
         {"checkmark", "object-select-symbolic", QString::fromUtf8("\u2713")},
         {"checkmark.circle.fill", "emblem-ok-symbolic", QString::fromUtf8("\u2714")},
@@ -149,16 +150,25 @@ void SymbolIcons::paint(QPainter& painter, const QRectF& box, const QString& sym
         const QRectF target(box.center().x() - side / 2, box.center().y() - side / 2, side, side);
         const qreal dpr = painter.device() != nullptr ? painter.device()->devicePixelRatioF() : 1.0;
         const int pixels = std::max(1, static_cast<int>(std::ceil(side * dpr)));
-        QImage image =
-            icon.pixmap(QSize(pixels, pixels)).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        {
-            // Tint: keep the icon's coverage, take the colour of the place.
-            QPainter tint(&image);
-            tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
-            tint.fillRect(image.rect(), color);
+        // Buttons and tiles repaint often during a run; the tinted icon is made once per symbol, colour and size.
+        const QString key = QStringLiteral("clicktrove-symbol:%1:%2:%3:%4")
+                                .arg(symbol, QIcon::themeName(), color.name(QColor::HexArgb))
+                                .arg(pixels);
+        QPixmap tinted;
+        if (!QPixmapCache::find(key, &tinted)) {
+            QImage image =
+                icon.pixmap(QSize(pixels, pixels)).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            {
+                // Tint: keep the icon's coverage, take the colour of the place.
+                QPainter tint(&image);
+                tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
+                tint.fillRect(image.rect(), color);
+            }
+            tinted = QPixmap::fromImage(image);
+            QPixmapCache::insert(key, tinted);
         }
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(target, image);
+        painter.drawPixmap(target, tinted, QRectF(tinted.rect()));
     } else {
         painter.setFont(font);
         painter.setPen(color);

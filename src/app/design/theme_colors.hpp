@@ -6,10 +6,10 @@
 
 namespace clicktrove {
 
-// The program's palette. The six adaptive colours come as an AdaptiveColor (pass it on to components so it
-// follows theme switches), resolved for a given appearance, or resolved for the current one (no argument
-// besides the pair form's name). The six fixed colours are the same in both appearances. Every value is
-// created once per process on first use and is safe to read from any thread.
+// The program's palette. Each of the six adaptive colours comes three ways: as the pair (vaqSurface(); hand
+// that to components so the colour follows theme switches), resolved for a given appearance (surface(dark)),
+// and resolved for the current appearance (surface()). The six fixed colours are the same in both
+// appearances. Every value is created once per process on first use and is safe to read from any thread.
 class ThemeColors {
 public:
     // Adaptive: window background, card and field surface, raised surface, borders and dividers, primary

@@ -48,7 +48,6 @@ VaqGhostButton::VaqGhostButton(QString label, QString icon, AdaptiveColor color,
       color_(std::move(color)),
       action_(std::move(action)) {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_Hover);
     setText(label_);

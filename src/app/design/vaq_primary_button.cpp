@@ -39,7 +39,6 @@ VaqPrimaryButton::VaqPrimaryButton(QString label, QString icon, ThemeGradient gr
       gradient_(std::move(gradient)),
       action_(std::move(action)) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_Hover);
     setText(label_);  // for accessibility and QAbstractButton's mnemonic handling

@@ -53,7 +53,6 @@ private:
 class InfoButton final : public QAbstractButton {
 public:
     explicit InfoButton(QWidget* parent) : QAbstractButton(parent) {
-        setCursor(Qt::PointingHandCursor);
         setFocusPolicy(Qt::TabFocus);
         setToolTip(QString());
         setAccessibleName(QStringLiteral("Info"));

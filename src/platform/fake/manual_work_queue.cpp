@@ -1,50 +1,6 @@
 #include "platform/fake/manual_work_queue.hpp"
 
-#include <algorithm>
-
 namespace clicktrove::platform {
-
-struct ManualWorkQueue::TimerState {
-    Task handler;
-    std::optional<OneShotTimer::Deadline> deadline;
-    int suspendCount = 0;
-    bool cancelled = false;
-};
-
-class ManualWorkQueue::Timer final : public OneShotTimer {
-public:
-    Timer(ManualWorkQueue& queue, std::shared_ptr<TimerState> state) : queue_(queue), state_(std::move(state)) {}
-    ~Timer() override { cancel(); }
-
-    void schedule(Deadline deadline) override {
-        std::lock_guard lock(queue_.mutex_);
-        if (!state_->cancelled) state_->deadline = deadline;
-    }
-    void suspend() override {
-        std::lock_guard lock(queue_.mutex_);
-        ++state_->suspendCount;
-    }
-    void resume() override {
-        std::lock_guard lock(queue_.mutex_);
-        if (state_->suspendCount > 0) --state_->suspendCount;
-    }
-    void cancel() override {
-        std::lock_guard lock(queue_.mutex_);
-        if (state_->cancelled) return;
-        state_->cancelled = true;
-        state_->deadline.reset();
-        auto& timers = queue_.timers_;
-        timers.erase(std::remove(timers.begin(), timers.end(), state_), timers.end());
-    }
-    bool isPending() const override {
-        std::lock_guard lock(queue_.mutex_);
-        return state_->deadline.has_value();
-    }
-
-private:
-    ManualWorkQueue& queue_;
-    std::shared_ptr<TimerState> state_;
-};
 
 void ManualWorkQueue::async(Task task) {
     std::lock_guard lock(mutex_);
@@ -52,13 +8,7 @@ void ManualWorkQueue::async(Task task) {
 }
 
 std::unique_ptr<OneShotTimer> ManualWorkQueue::createTimer(Task handler) {
-    auto state = std::make_shared<TimerState>();
-    state->handler = std::move(handler);
-    {
-        std::lock_guard lock(mutex_);
-        timers_.push_back(state);
-    }
-    return std::make_unique<Timer>(*this, std::move(state));
+    return timers_.createTimer(std::move(handler));
 }
 
 void ManualWorkQueue::sleepFor(std::chrono::nanoseconds duration, std::stop_token stop) {
@@ -88,22 +38,12 @@ int ManualWorkQueue::runPending() {
     return ran;
 }
 
-std::shared_ptr<ManualWorkQueue::TimerState> ManualWorkQueue::nextDueLocked(OneShotTimer::Deadline limit) const {
-    std::shared_ptr<TimerState> next;
-    for (const auto& t : timers_) {
-        if (t->deadline && t->suspendCount == 0 && *t->deadline <= limit && (!next || *t->deadline < *next->deadline)) {
-            next = t;
-        }
-    }
-    return next;
-}
-
 bool ManualWorkQueue::fireNextTimer() {
     runPending();
-    std::shared_ptr<TimerState> next;
+    std::shared_ptr<TimerTable::Entry> next;
     {
         std::lock_guard lock(mutex_);
-        next = nextDueLocked(OneShotTimer::Deadline::max());
+        next = timers_.nextDueLocked();
         if (!next) return false;
         const auto deadline = *next->deadline;
         next->deadline.reset();
@@ -121,7 +61,7 @@ void ManualWorkQueue::advance(std::chrono::nanoseconds delta) {
     while (true) {
         {
             std::lock_guard lock(mutex_);
-            if (!nextDueLocked(end)) break;
+            if (!timers_.nextDueLocked(end)) break;
         }
         fireNextTimer();
     }
@@ -131,14 +71,14 @@ void ManualWorkQueue::advance(std::chrono::nanoseconds delta) {
 
 std::optional<OneShotTimer::Deadline> ManualWorkQueue::nextDeadline() const {
     std::lock_guard lock(mutex_);
-    const auto next = nextDueLocked(OneShotTimer::Deadline::max());
+    const auto next = timers_.nextDueLocked();
     if (!next) return std::nullopt;
     return next->deadline;
 }
 
 std::size_t ManualWorkQueue::liveTimers() const {
     std::lock_guard lock(mutex_);
-    return timers_.size();
+    return timers_.sizeLocked();
 }
 
 void ManualWorkQueue::setSleepHook(std::function<void(std::chrono::nanoseconds)> hook) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/fake/fake_clock.hpp"
+#include "platform/timer_table.hpp"
 #include "platform/work_queue.hpp"
 
 #include <deque>
@@ -42,15 +43,10 @@ public:
     std::vector<std::chrono::nanoseconds> sleeps() const;
 
 private:
-    struct TimerState;
-    class Timer;
-
-    std::shared_ptr<TimerState> nextDueLocked(OneShotTimer::Deadline limit) const;
-
     FakeClock& clock_;
     mutable std::mutex mutex_;
     std::deque<Task> tasks_;
-    std::vector<std::shared_ptr<TimerState>> timers_;
+    TimerTable timers_{mutex_};
     std::function<void(std::chrono::nanoseconds)> sleepHook_;
     std::vector<std::chrono::nanoseconds> sleeps_;
 };

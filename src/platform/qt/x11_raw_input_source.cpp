@@ -21,7 +21,9 @@ bool X11RawInputSource::open(std::string& error) {
     if (!watcher_) return false;
     const char* session = std::getenv("XDG_SESSION_TYPE");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if ((session && std::strcmp(session, "wayland") == 0) || (wayland && *wayland)) {
+    // Said once: a source closes with its last handler and opens again with the next one.
+    if (!waylandNoted_ && ((session && std::strcmp(session, "wayland") == 0) || (wayland && *wayland))) {
+        waylandNoted_ = true;
         // Xwayland forwards only the input that goes to X11 windows; presses in Wayland windows never arrive.
         qWarning("Clicktrove: this is a Wayland session; %s are seen only while an X11 window has the focus",
                  watch_ == X11RawInputWatcher::Watch::keyPresses ? "keyboard shortcuts" : "mouse clicks");

@@ -34,6 +34,7 @@ private:
     BatchHandler onBatch_;
     std::unique_ptr<X11RawInputWatcher> watcher_;
     QSocketNotifier* notifier_ = nullptr;
+    bool waylandNoted_ = false;
 };
 
 }  // namespace clicktrove::platform

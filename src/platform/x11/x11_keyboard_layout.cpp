@@ -24,6 +24,41 @@ struct StateUnref {
     void operator()(xkb_state* s) const { xkb_state_unref(s); }
 };
 
+// A dead key types nothing by itself; shown, it stands for its accent as a character of its own ("´" for
+// dead_acute), as the keycap shows it.
+const char* deadKeyText(xkb_keysym_t sym) {
+    switch (sym) {
+        case XKB_KEY_dead_grave:
+            return "`";
+        case XKB_KEY_dead_acute:
+            return "´";
+        case XKB_KEY_dead_circumflex:
+            return "^";
+        case XKB_KEY_dead_tilde:
+            return "~";
+        case XKB_KEY_dead_macron:
+            return "¯";
+        case XKB_KEY_dead_breve:
+            return "˘";
+        case XKB_KEY_dead_abovedot:
+            return "˙";
+        case XKB_KEY_dead_diaeresis:
+            return "¨";
+        case XKB_KEY_dead_abovering:
+            return "˚";
+        case XKB_KEY_dead_doubleacute:
+            return "˝";
+        case XKB_KEY_dead_caron:
+            return "ˇ";
+        case XKB_KEY_dead_cedilla:
+            return "¸";
+        case XKB_KEY_dead_ogonek:
+            return "˛";
+        default:
+            return nullptr;
+    }
+}
+
 bool printable(const std::string& text) {
     for (const unsigned char c : text) {
         if (c < 0x20 || c == 0x7f) return false;
@@ -62,8 +97,9 @@ std::optional<std::string> X11KeyboardLayout::keyText(std::uint16_t keyCode) con
     const xkb_keysym_t* syms = nullptr;
     const int count = xkb_keymap_key_get_syms_by_level(keymap.get(), keyCode, layout, 0, &syms);
     if (count != 1) return std::nullopt;
+    if (const char* accent = deadKeyText(syms[0])) return std::string(accent);
     char buffer[64];
-    // Dead keys and function keys have no character: the result is 0 or just the terminator.
+    // Function keys have no character: the result is 0 or just the terminator.
     const int size = xkb_keysym_to_utf8(syms[0], buffer, sizeof buffer);
     if (size <= 1) return std::nullopt;
     std::string text(buffer, static_cast<std::size_t>(size - 1));

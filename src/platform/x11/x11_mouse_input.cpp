@@ -230,9 +230,4 @@ bool X11MouseInput::canPost() {
     return connectLocked() && hasXtest_;
 }
 
-void X11MouseInput::invalidateScreens() {
-    std::lock_guard lock(mutex_);
-    screensValid_ = false;
-}
-
 }  // namespace clicktrove::platform

@@ -33,9 +33,6 @@ public:
     // Connects again when the display was not there before, so a poll can notice a server that came later.
     bool canPost() override;
 
-    // Forgets the cached monitor layout so the next reading asks the server (tests change it at will).
-    void invalidateScreens();
-
 private:
     bool connectLocked();
     void refreshScreensLocked();

@@ -5,6 +5,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XInput2.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace clicktrove::platform {
@@ -58,6 +59,8 @@ bool X11RawInputWatcher::setUp(std::string& error) {
         XkbStateRec state{};
         if (XkbGetState(display_, XkbUseCoreKbd, &state) == Success) modifierState_ = state.mods;
         modifiers_ = X11ModifierMapping::read(display_);
+    } else {
+        refreshPointerMapping();
     }
 
     unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
@@ -100,7 +103,7 @@ void X11RawInputWatcher::handle(XEvent& event, Batch& batch) {
             batch.keyPresses.push_back(KeyPressEvent{static_cast<std::uint16_t>(raw->detail),
                                                      modifiers_.modifierFlags(modifierState_, IsKeypadKey(sym))});
         } else if (event.xcookie.evtype == XI_RawButtonPress && watch_ == Watch::buttonPresses) {
-            const auto button = static_cast<unsigned int>(raw->detail);
+            const unsigned int button = logicalButton(static_cast<unsigned int>(raw->detail));
             if (buttonKind(button)) batch.buttonPresses.push_back(button);
         }
         XFreeEventData(display_, &event.xcookie);
@@ -119,6 +122,10 @@ void X11RawInputWatcher::handle(XEvent& event, Batch& batch) {
         return;
     }
     if (event.type == MappingNotify) {
+        if (event.xmapping.request == MappingPointer) {
+            refreshPointerMapping();
+            return;
+        }
         XRefreshKeyboardMapping(&event.xmapping);
         refreshKeyboardMapping();
     }
@@ -126,6 +133,19 @@ void X11RawInputWatcher::handle(XEvent& event, Batch& batch) {
 
 void X11RawInputWatcher::refreshKeyboardMapping() {
     if (watch_ == Watch::keyPresses) modifiers_ = X11ModifierMapping::read(display_);
+}
+
+void X11RawInputWatcher::refreshPointerMapping() {
+    if (watch_ != Watch::buttonPresses) return;
+    // The core protocol allows at most 255 buttons.
+    unsigned char map[256];
+    const int count = XGetPointerMapping(display_, map, sizeof map);
+    pointerMap_.assign(map, map + std::max(count, 0));
+}
+
+unsigned int X11RawInputWatcher::logicalButton(unsigned int physical) const {
+    if (physical == 0 || physical > pointerMap_.size()) return physical;
+    return pointerMap_[physical - 1];
 }
 
 std::optional<MouseButtonPress::Button> X11RawInputWatcher::buttonKind(unsigned int buttonNumber) {

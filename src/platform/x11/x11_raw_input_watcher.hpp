@@ -24,7 +24,8 @@ public:
 
     struct Batch {
         std::vector<KeyPressEvent> keyPresses;
-        // Button numbers of the presses, wheel steps (4 to 7) left out.
+        // Button numbers of the presses after the server's pointer mapping (the numbers applications see, so
+        // a left-handed swap of 1 and 3 is followed), wheel steps (4 to 7) and disabled buttons left out.
         std::vector<unsigned int> buttonPresses;
     };
 
@@ -51,6 +52,9 @@ private:
     bool setUp(std::string& error);
     void handle(_XEvent& event, Batch& batch);
     void refreshKeyboardMapping();
+    void refreshPointerMapping();
+    // The logical button for a physical one; 0 for a button the mapping disables.
+    unsigned int logicalButton(unsigned int physical) const;
 
     Display* display_;
     Watch watch_;
@@ -61,6 +65,9 @@ private:
     // press happened in (raw events carry no modifier state of their own).
     unsigned int modifierState_ = 0;
     X11ModifierMapping modifiers_;
+    // Raw events report the physical button, before the server's pointer mapping that the button events of
+    // applications have been through: pointerMap_[n - 1] is the logical button of physical button n.
+    std::vector<unsigned char> pointerMap_;
 };
 
 }  // namespace clicktrove::platform

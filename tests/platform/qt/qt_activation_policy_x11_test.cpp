@@ -26,6 +26,10 @@ xcb_atom_t atom(xcb_connection_t* c, const char* name) {
 // Reads the window's _NET_WM_STATE on a connection of the test's own, as a window manager would.
 bool skipsTaskbar(const QWidget& widget) {
     QCoreApplication::processEvents();
+    // A round trip on the application's own connection: once it returns, the server has carried out every
+    // request the policy sent, so the other connection cannot read the property before the change.
+    xcb_connection_t* own = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+    std::free(xcb_get_input_focus_reply(own, xcb_get_input_focus(own), nullptr));
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
     const auto state = atom(c, "_NET_WM_STATE");
     const auto skip = atom(c, "_NET_WM_STATE_SKIP_TASKBAR");

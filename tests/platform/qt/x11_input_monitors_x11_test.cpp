@@ -3,12 +3,16 @@
 #include "platform/qt/x11_mouse_button_monitor.hpp"
 #include "platform/x11/x11_mouse_input.hpp"
 #include "support/child_process.hpp"
+#include "support/scoped_env.hpp"
 
 #include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QString>
+#include <QtGlobal>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace clicktrove::platform {
@@ -93,6 +97,33 @@ TEST(X11MouseButtonMonitor, ReportsKindAndGlobalPositionOfPressesButNotWheelStep
         {Button::other, 8, {1919, 1079}},
     };
     EXPECT_EQ(presses, expected);
+}
+
+std::vector<std::string> capturedWarnings;
+void captureWarning(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtWarningMsg) capturedWarnings.push_back(message.toStdString());
+}
+
+// Under Xwayland the monitors see only what X11 windows receive; the user is told once per monitor, not
+// every time its last handler goes and a new one comes.
+TEST(X11InputMonitors, TellOnceThatAWaylandSessionHidesInput) {
+    const clicktrove::testing::ScopedEnv session("XDG_SESSION_TYPE", "wayland");
+    X11MouseInput mouseInput;
+    X11KeyPressMonitor keys;
+    X11MouseButtonMonitor buttons(mouseInput);
+    capturedWarnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(captureWarning);
+    for (int round = 0; round < 3; ++round) {
+        const auto keyToken = keys.addMonitor([](const KeyPressEvent&) {});
+        const auto buttonToken = buttons.addMonitor([](const MouseButtonPress&) {});
+        EXPECT_TRUE(keyToken && buttonToken) << "monitoring still works";
+        if (keyToken) keys.removeMonitor(*keyToken);
+        if (buttonToken) buttons.removeMonitor(*buttonToken);
+    }
+    qInstallMessageHandler(previous);
+    ASSERT_EQ(capturedWarnings.size(), 2u);
+    EXPECT_NE(capturedWarnings[0].find("keyboard shortcuts"), std::string::npos) << capturedWarnings[0];
+    EXPECT_NE(capturedWarnings[1].find("mouse clicks"), std::string::npos) << capturedWarnings[1];
 }
 
 }  // namespace

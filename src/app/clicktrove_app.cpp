@@ -1,0 +1,123 @@
+#include "app/clicktrove_app.hpp"
+
+#include "app/auto_clicker_view_model.hpp"
+#include "app/termination_signal_watcher.hpp"
+#include "platform/main_queue.hpp"
+#include "services/analytics_manager.hpp"
+#include "services/menu_bar_manager.hpp"
+#include "services/settings_manager.hpp"
+
+#include <QApplication>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QPalette>
+#include <QScreen>
+#include <QWidget>
+
+namespace clicktrove {
+
+namespace {
+// Re-wires the tray menu each time the main window's content is shown, as a window scene's on-appear would.
+class ShowWatcher final : public QObject {
+public:
+    ShowWatcher(QObject* parent, std::function<void()> onShow) : QObject(parent), onShow_(std::move(onShow)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show) onShow_();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> onShow_;
+};
+}  // namespace
+
+ClicktroveApp::ClicktroveApp(ViewModelServices services, AnalyticsManager& analytics, Options options, QObject* parent)
+    : QObject(parent), services_(std::move(services)), analytics_(analytics), options_(std::move(options)) {}
+
+ClicktroveApp::~ClicktroveApp() {
+    if (window_) delete window_.data();
+}
+
+void ClicktroveApp::start() {
+    // Analytics first, so that "AppLaunched" precedes the settings' own signals sent while the view model loads.
+    if (options_.installBuildAnalyticsClient) analytics_.useBuildClient(services_.mainQueue);
+    analytics_.configure();
+    analytics_.track(AnalyticsManager::kAppLaunched);
+    reportDisplayFacts();
+    watchLifecycle();
+
+    auto mainQueue = services_.mainQueue;
+    viewModel_ = std::make_unique<AutoClickerViewModel>(std::move(services_));
+
+    if (options_.makeWindow) window_ = options_.makeWindow(*viewModel_);
+    if (window_) {
+        window_->installEventFilter(new ShowWatcher(window_, [this] { connectMenuBar(); }));
+        window_->show();
+    } else {
+        // Without a window the tray is the only way in, so wire it now.
+        connectMenuBar();
+    }
+
+    mainQueue->postAfter(options_.hideDelay, [self = QPointer<ClicktroveApp>(this)] {
+        if (!self || !self->viewModel_) return;
+        if (self->viewModel_->settingsManager().startMinimized() && self->window_) self->window_->hide();
+    });
+}
+
+void ClicktroveApp::connectMenuBar() {
+    if (!viewModel_) return;
+    auto manager = std::make_unique<MenuBarManager>();
+    AutoClickerViewModel* vm = viewModel_.get();
+    manager->onStart = [vm] { vm->startClicking(); };
+    manager->onStop = [vm] { vm->stopClicking(); };
+    manager->onPause = [vm] { vm->pauseClicking(); };
+    manager->onResume = [vm] { vm->resumeClicking(); };
+    manager->onShowWindow = [this] { showMainWindow(); };
+    manager->onShowSettings = [this] { showMainWindow(); };
+    viewModel_->setMenuBarManager(std::move(manager));
+}
+
+void ClicktroveApp::showMainWindow() {
+    if (!window_) return;
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+}
+
+void ClicktroveApp::reportDisplayFacts() {
+    AnalyticsClient::DisplayFacts facts;
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        facts.screenWidth = screen->size().width();
+        facts.screenHeight = screen->size().height();
+        facts.screenScale = screen->devicePixelRatio();
+    }
+    // Qt 6.4 has no colour-scheme query; the palette's window colour tells a dark desktop theme from a light one.
+    facts.colorScheme = QGuiApplication::palette().color(QPalette::Window).lightnessF() < 0.5 ? "Dark" : "Light";
+    facts.rightToLeft = QGuiApplication::layoutDirection() == Qt::RightToLeft;
+    analytics_.setDisplayFacts(facts);
+}
+
+void ClicktroveApp::watchLifecycle() {
+    termination_ = std::make_unique<TerminationSignalWatcher>();
+    connect(termination_.get(), &TerminationSignalWatcher::terminationRequested, qApp, &QCoreApplication::quit);
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        if (terminated_) return;
+        terminated_ = true;
+        analytics_.applicationWillTerminate();
+    });
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this, wasActive = false](Qt::ApplicationState state) mutable {
+                const bool active = state == Qt::ApplicationActive;
+                if (active == wasActive) return;
+                wasActive = active;
+                if (active) {
+                    analytics_.applicationWillBecomeActive();
+                } else {
+                    analytics_.applicationDidResignActive();
+                }
+            });
+}
+
+}  // namespace clicktrove

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QColor>
+#include <QWidget>
+#include <vector>
+
+class QLabel;
+
+namespace clicktrove {
+
+class CpsChartPlot;
+
+// The "Live Click Activity" card of the Dashboard: the newest clicks-per-second sample as a number and the
+// recent samples as a filled line chart in the accent colour, over a fixed time axis. It draws exactly what it
+// was last given and keeps nothing else; the Dashboard hands it the view model's samples and the accent colour
+// whenever they change.
+class LiveCPSChartView final : public QWidget {
+    Q_OBJECT
+public:
+    explicit LiveCPSChartView(QWidget* parent = nullptr);
+
+    // Clicks-per-second samples, oldest first.
+    void setHistory(std::vector<double> history);
+    void setAccentColor(const QColor& color);
+    const std::vector<double>& history() const;
+    QColor accentColor() const;
+
+    // The title row's current value: the newest sample truncated toward zero, then " CPS"; empty without
+    // samples.
+    static QString currentValueText(const std::vector<double>& history);
+
+    QLabel* currentValueLabel() const { return currentValue_; }
+    CpsChartPlot* plot() const { return plot_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void refresh();
+
+    QLabel* title_ = nullptr;
+    QLabel* currentValue_ = nullptr;
+    CpsChartPlot* plot_ = nullptr;
+    QLabel* oldest_ = nullptr;
+    QLabel* newest_ = nullptr;
+};
+
+}  // namespace clicktrove

@@ -1,0 +1,98 @@
+#include "app/clicktrove_app.hpp"
+#include "services/menu_bar_manager.hpp"
+#include "services/settings_manager.hpp"
+#include "view_model_rig.hpp"
+
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+#include <csignal>
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+using clicktrove::AnalyticsClient;
+using clicktrove::AnalyticsManager;
+using clicktrove::AutoClickerViewModel;
+using clicktrove::ClicktroveApp;
+using clicktrove::testing::ViewModelRig;
+
+namespace {
+
+// Records signals and lifecycle hand-overs in one ordered log.
+class LoggingClient final : public AnalyticsClient {
+public:
+    void initialize(const Configuration&) override { log.push_back("initialize"); }
+    void signal(const std::string& name, const Parameters&) override { log.push_back(name); }
+    void applicationWillTerminate() override { log.push_back("willTerminate"); }
+    std::vector<std::string> log;
+};
+
+class ClicktroveAppTest : public ::testing::Test {
+protected:
+    std::unique_ptr<ClicktroveApp> makeApp(bool withWindow) {
+        ClicktroveApp::Options options;
+        if (withWindow) options.makeWindow = [](AutoClickerViewModel&) { return new QWidget; };
+        options.installBuildAnalyticsClient = false;
+        auto app = std::make_unique<ClicktroveApp>(rig.services(), analytics, options);
+        app->start();
+        return app;
+    }
+
+    ViewModelRig rig;
+    std::shared_ptr<LoggingClient> client = std::make_shared<LoggingClient>();
+    AnalyticsManager analytics{client};
+};
+
+TEST_F(ClicktroveAppTest, LaunchConfiguresAnalyticsAndSendsAppLaunchedOnceBeforeTheSettingsSignals) {
+    auto app = makeApp(true);
+    ASSERT_GE(client->log.size(), 2u);
+    EXPECT_EQ(client->log[0], "initialize");
+    EXPECT_EQ(client->log[1], AnalyticsManager::kAppLaunched);
+    EXPECT_EQ(std::count(client->log.begin(), client->log.end(), AnalyticsManager::kAppLaunched), 1);
+}
+
+TEST_F(ClicktroveAppTest, StartMinimisedHidesTheWindowShortlyAfterLaunch) {
+    for (const bool minimised : {true, false}) {
+        SCOPED_TRACE(minimised);
+        auto app = makeApp(true);
+        app->viewModel()->settingsManager().setStartMinimized(minimised);
+        ASSERT_TRUE(app->mainWindow()->isVisible());
+        rig.advance(99ms);
+        EXPECT_TRUE(app->mainWindow()->isVisible());
+        rig.advance(2ms);
+        EXPECT_EQ(app->mainWindow()->isVisible(), !minimised);
+    }
+}
+
+TEST_F(ClicktroveAppTest, EachShowOfTheWindowWiresANewTrayMenuToTheSameViewModel) {
+    auto app = makeApp(true);
+    clicktrove::MenuBarManager* first = app->viewModel()->menuBarManager();
+    ASSERT_NE(first, nullptr);
+    app->mainWindow()->hide();
+    app->showMainWindow();
+    clicktrove::MenuBarManager* second = app->viewModel()->menuBarManager();
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(second, first);
+
+    second->onStart();
+    EXPECT_TRUE(app->viewModel()->isRunning());
+    second->onStop();
+    EXPECT_FALSE(app->viewModel()->isRunning());
+}
+
+TEST_F(ClicktroveAppTest, WithoutAWindowTheTrayIsWiredAtOnce) {
+    auto app = makeApp(false);
+    EXPECT_EQ(app->mainWindow(), nullptr);
+    EXPECT_NE(app->viewModel()->menuBarManager(), nullptr);
+}
+
+TEST_F(ClicktroveAppTest, SigtermQuitsThroughTheEventLoopAndTellsAnalyticsOnce) {
+    auto app = makeApp(false);
+    QTimer::singleShot(0, [] { ::raise(SIGTERM); });
+    // A safety net so a broken watcher fails the test instead of hanging it.
+    QTimer::singleShot(10000, [] { QCoreApplication::exit(1); });
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_EQ(std::count(client->log.begin(), client->log.end(), "willTerminate"), 1);
+}
+
+}  // namespace

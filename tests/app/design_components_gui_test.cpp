@@ -1,0 +1,471 @@
+// The shared components: buttons run their action exactly once per click, hover changes the look and never
+// sticks, the section header's info button and popover follow the info text, statistic tiles hide a missing
+// icon, the text-field style dresses fields once and follows theme switches, cards and the pulse glow look as
+// their accent and state say.
+#include "app/design/design_font.hpp"
+#include "app/design/glass_card.hpp"
+#include "app/design/neon_pulse.hpp"
+#include "app/design/soft_shadow_effect.hpp"
+#include "app/design/theme_appearance.hpp"
+#include "app/design/theme_colors.hpp"
+#include "app/design/vaq_ghost_button.hpp"
+#include "app/design/vaq_primary_button.hpp"
+#include "app/design/vaq_section_header.hpp"
+#include "app/design/vaq_stat_badge.hpp"
+#include "app/design/vaq_text_field_style.hpp"
+#include "widget_events.hpp"
+
+#include <gtest/gtest.h>
+#include <QAbstractButton>
+#include <QFontInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QVBoxLayout>
+#include <QVariantAnimation>
+#include <functional>
+#include <memory>
+
+namespace clicktrove {
+namespace {
+
+using testing::click;
+using testing::hover;
+using testing::pressKey;
+using testing::unhover;
+
+class DesignTest : public ::testing::Test {
+protected:
+    void TearDown() override { ThemeAppearance::instance().applyTheme(AppTheme::system); }
+};
+
+// Both buttons, built the same way, so every button rule runs for each.
+struct ButtonCase {
+    const char* name;
+    std::function<QAbstractButton*(std::function<void()>)> make;
+};
+
+const std::vector<ButtonCase>& buttonCases() {
+    static const std::vector<ButtonCase> cases{
+        {"primary",
+         [](std::function<void()> action) {
+             return new VaqPrimaryButton("Start Autoclicker", "play.fill", ThemeGradient::vaqGreen(),
+                                         std::move(action));
+         }},
+        {"ghost",
+         [](std::function<void()> action) {
+             return new VaqGhostButton("Pause", "pause.fill", ThemeColors::amber(), std::move(action));
+         }},
+    };
+    return cases;
+}
+
+bool isHovered(QAbstractButton* button) {
+    if (auto* primary = qobject_cast<VaqPrimaryButton*>(button)) return primary->isHovered();
+    return qobject_cast<VaqGhostButton*>(button)->isHovered();
+}
+
+TEST_F(DesignTest, ButtonsRunTheirActionOncePerClickAndNotWhileDisabled) {
+    for (const auto& c : buttonCases()) {
+        SCOPED_TRACE(c.name);
+        int runs = 0;
+        std::unique_ptr<QAbstractButton> button(c.make([&] { ++runs; }));
+        button->resize(button->sizeHint().expandedTo(QSize(200, 0)));
+        button->show();
+
+        click(button.get());
+        EXPECT_EQ(runs, 1);
+        click(button.get());
+        EXPECT_EQ(runs, 2);
+        // The keyboard activates the focused button the same way.
+        pressKey(button.get(), Qt::Key_Space);
+        EXPECT_EQ(runs, 3);
+        // A press that is released outside the button is no click.
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), button->mapToGlobal(QPointF(5, 5)), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(button.get(), &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(-50, -50), button->mapToGlobal(QPointF(-50, -50)),
+                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(button.get(), &release);
+        EXPECT_EQ(runs, 3);
+
+        button->setEnabled(false);
+        click(button.get());
+        EXPECT_EQ(runs, 3);
+    }
+}
+
+TEST_F(DesignTest, HoverFollowsThePointerAndEndsWhenTheButtonIsDisabled) {
+    for (const auto& c : buttonCases()) {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<QAbstractButton> button(c.make(nullptr));
+        button->show();
+        EXPECT_FALSE(isHovered(button.get()));
+        hover(button.get());
+        EXPECT_TRUE(isHovered(button.get()));
+        unhover(button.get());
+        EXPECT_FALSE(isHovered(button.get()));
+        // A button disabled under the pointer gets no leave event; it must not stay lit.
+        hover(button.get());
+        button->setEnabled(false);
+        EXPECT_FALSE(isHovered(button.get()));
+        // A button without an action is fine to click.
+        button->setEnabled(true);
+        click(button.get());
+    }
+}
+
+TEST_F(DesignTest, PrimaryButtonShrinksAndGlowsPurpleWhileHoveredWhateverItsGradient) {
+    const auto rest = VaqPrimaryButton::lookFor(false);
+    const auto hovered = VaqPrimaryButton::lookFor(true);
+    EXPECT_DOUBLE_EQ(rest.scale, 1.0);
+    EXPECT_DOUBLE_EQ(rest.shadowRadius, 8.0);
+    EXPECT_DOUBLE_EQ(rest.shadowOpacity, 0.3);
+    EXPECT_DOUBLE_EQ(hovered.scale, 0.98);
+    EXPECT_DOUBLE_EQ(hovered.shadowRadius, 14.0);
+    EXPECT_DOUBLE_EQ(hovered.shadowOpacity, 0.5);
+
+    for (const auto* gradient : {&ThemeGradient::vaqRed(), &ThemeGradient::vaqGreen()}) {
+        VaqPrimaryButton button("Stop", "stop.fill", *gradient, nullptr);
+        const auto* shadow = qobject_cast<const SoftShadowEffect*>(button.graphicsEffect());
+        ASSERT_NE(shadow, nullptr);
+        // At rest before any hover: the look of rest, in purple.
+        EXPECT_DOUBLE_EQ(button.currentLook().scale, 1.0);
+        EXPECT_EQ(shadow->color().rgb(), ThemeColors::purple().rgb());
+        EXPECT_NEAR(shadow->color().alphaF(), 0.3, 0.01);
+        EXPECT_DOUBLE_EQ(shadow->radius(), 8.0);
+        EXPECT_EQ(shadow->offset(), QPointF(0, 4));
+        EXPECT_DOUBLE_EQ(shadow->shapeScale(), 1.0);
+    }
+}
+
+// Runs a component's animation to its end without waiting: the animations are its only QVariantAnimation.
+void finishAnimation(QObject* component, int at = -1) {
+    auto* animation = component->findChild<QVariantAnimation*>();
+    ASSERT_NE(animation, nullptr);
+    animation->setCurrentTime(at < 0 ? animation->duration() : at);
+}
+
+TEST_F(DesignTest, PrimaryButtonSpringsToTheHoverLookAndBackToRest) {
+    VaqPrimaryButton button("Start Autoclicker", "play.fill", ThemeGradient::vaqGreen(), nullptr);
+    button.show();
+    const auto* shadow = qobject_cast<const SoftShadowEffect*>(button.graphicsEffect());
+    ASSERT_NE(shadow, nullptr);
+
+    hover(&button);
+    finishAnimation(&button);
+    EXPECT_NEAR(button.currentLook().scale, 0.98, 1e-9);
+    EXPECT_NEAR(shadow->radius(), 14.0, 1e-9);
+    EXPECT_NEAR(shadow->color().alphaF(), 0.5, 0.01);
+    EXPECT_NEAR(shadow->shapeScale(), 0.98, 1e-9);
+    EXPECT_EQ(shadow->color().rgb(), ThemeColors::purple().rgb());
+
+    unhover(&button);
+    // Halfway the spring is between the two looks (it may overshoot a little, never run wild).
+    finishAnimation(&button, 120);
+    EXPECT_GT(button.currentLook().shadowRadius, 6.0);
+    EXPECT_LT(button.currentLook().shadowRadius, 16.0);
+    finishAnimation(&button);
+    EXPECT_NEAR(button.currentLook().scale, 1.0, 1e-9);
+    EXPECT_NEAR(shadow->radius(), 8.0, 1e-9);
+    EXPECT_NEAR(shadow->color().alphaF(), 0.3, 0.01);
+}
+
+TEST_F(DesignTest, GhostButtonSwapsColoursBetweenRestAndHover) {
+    VaqGhostButton button("Record Coordinates", "record.circle", ThemeColors::red(), nullptr);
+    for (const bool dark : {false, true}) {
+        SCOPED_TRACE(dark ? "dark" : "light");
+        const auto rest = button.lookFor(false, dark);
+        EXPECT_EQ(rest.foreground, ThemeColors::red());
+        EXPECT_EQ(rest.background.alpha(), 0);
+        EXPECT_EQ(rest.border, ThemeColors::border(dark));
+        const auto hovered = button.lookFor(true, dark);
+        EXPECT_EQ(hovered.foreground, ThemeColors::textPrimary(dark));
+        EXPECT_EQ(hovered.background, ThemeColors::surfaceRaised(dark));
+        EXPECT_EQ(hovered.border.rgb(), ThemeColors::red().rgb());
+        EXPECT_NEAR(hovered.border.alphaF(), 0.5, 0.01);
+    }
+    // An adaptive colour resolves per appearance.
+    button.setColor(ThemeColors::vaqTextSecondary());
+    EXPECT_EQ(button.lookFor(false, true).foreground, ThemeColors::textSecondary(true));
+    EXPECT_EQ(button.lookFor(false, false).foreground, ThemeColors::textSecondary(false));
+}
+
+TEST_F(DesignTest, PrimaryButtonTakesTheFullWidthAndGhostButtonItsContent) {
+    QWidget row;
+    auto* layout = new QVBoxLayout(&row);
+    auto* primary = new VaqPrimaryButton("Stop", "stop.fill", ThemeGradient::vaqRed(), nullptr);
+    auto* ghost = new VaqGhostButton("Cancel", "xmark", ThemeColors::vaqTextSecondary(), nullptr);
+    layout->addWidget(primary);
+    layout->addWidget(ghost);
+    row.resize(500, 200);
+    row.show();
+    layout->activate();
+    EXPECT_EQ(primary->width(), layout->contentsRect().width());
+    EXPECT_EQ(ghost->width(), ghost->sizeHint().width());
+    EXPECT_LT(ghost->width(), 200);
+    // A longer label makes the ghost button wider.
+    const int before = ghost->sizeHint().width();
+    ghost->setLabel("Cancel the whole thing");
+    EXPECT_GT(ghost->sizeHint().width(), before);
+}
+
+TEST_F(DesignTest, SectionHeaderHasAnInfoButtonOnlyWithAnInfoText) {
+    VaqSectionHeader plain("clock.fill", "Click Interval", ThemeColors::cyan());
+    plain.show();
+    EXPECT_EQ(plain.infoButton(), nullptr);
+    EXPECT_TRUE(plain.findChildren<QAbstractButton*>().isEmpty());
+    plain.setInfoShown(true);
+    EXPECT_FALSE(plain.isInfoShown());
+    EXPECT_EQ(plain.infoPopover(), nullptr);
+
+    VaqSectionHeader helped("clock.fill", "Click Interval", ThemeColors::cyan(), QString("How often it clicks."));
+    helped.show();
+    ASSERT_NE(helped.infoButton(), nullptr);
+    EXPECT_EQ(helped.title(), "Click Interval");
+
+    click(helped.infoButton());
+    EXPECT_TRUE(helped.isInfoShown());
+    ASSERT_NE(helped.infoPopover(), nullptr);
+    EXPECT_TRUE(helped.infoPopover()->isVisible());
+    EXPECT_TRUE(helped.infoPopover()->findChild<QLabel*>()->text().contains("How often it clicks."));
+
+    click(helped.infoButton());
+    EXPECT_FALSE(helped.isInfoShown());
+    EXPECT_EQ(helped.infoPopover(), nullptr);
+
+    // Dismissed by the platform (a click elsewhere closes the popup): the flag follows.
+    click(helped.infoButton());
+    ASSERT_NE(helped.infoPopover(), nullptr);
+    helped.infoPopover()->close();
+    EXPECT_FALSE(helped.isInfoShown());
+    click(helped.infoButton());
+    EXPECT_TRUE(helped.isInfoShown());
+
+    // Taking the info away removes the button and closes the popover.
+    helped.setInfo(std::nullopt);
+    EXPECT_EQ(helped.infoButton(), nullptr);
+    EXPECT_FALSE(helped.isInfoShown());
+    EXPECT_EQ(helped.infoPopover(), nullptr);
+    helped.setInfo(QString("Back again."));
+    EXPECT_NE(helped.infoButton(), nullptr);
+}
+
+TEST_F(DesignTest, TheInfoPopoverKeepsItsWidthAndGrowsInHeightForLongTexts) {
+    VaqSectionHeader shortHelp("info.circle", "A", ThemeColors::purple(), QString("Short."));
+    VaqSectionHeader longHelp(
+        "info.circle", "B", ThemeColors::purple(),
+        QString("A long help text that explains in some detail what the settings of this card do, "
+                "why one would change them and what happens to a run that is going on. ")
+            .repeated(3));
+    shortHelp.show();
+    longHelp.show();
+    shortHelp.setInfoShown(true);
+    longHelp.setInfoShown(true);
+    ASSERT_NE(shortHelp.infoPopover(), nullptr);
+    ASSERT_NE(longHelp.infoPopover(), nullptr);
+    EXPECT_EQ(shortHelp.infoPopover()->width(), 260);
+    EXPECT_EQ(longHelp.infoPopover()->width(), 260);
+    EXPECT_GT(longHelp.infoPopover()->height(), 3 * shortHelp.infoPopover()->height() / 2);
+    auto* label = longHelp.infoPopover()->findChild<QLabel*>();
+    EXPECT_TRUE(label->wordWrap());
+    EXPECT_LE(label->width(), 260 - 2 * 14);
+}
+
+TEST_F(DesignTest, StatBadgeShowsItsIconOnlyWhenGivenAndCentresItsTexts) {
+    VaqStatBadge withIcon("Elapsed Time", "00:01:05", ThemeColors::cyan(), QString("timer"));
+    VaqStatBadge withoutIcon("Mode", "\u221E Infinite", ThemeColors::vaqTextSecondary());
+    withIcon.show();
+    withoutIcon.show();
+    EXPECT_TRUE(withIcon.iconLabel()->isVisible());
+    EXPECT_FALSE(withoutIcon.iconLabel()->isVisible());
+    EXPECT_EQ(withoutIcon.value(), "\u221E Infinite");
+    EXPECT_EQ(withoutIcon.label(), "Mode");
+    EXPECT_TRUE(withoutIcon.captionLabel()->wordWrap());
+    EXPECT_TRUE(withoutIcon.captionLabel()->alignment() & Qt::AlignHCenter);
+    EXPECT_EQ(withoutIcon.valueLabel()->palette().color(QPalette::WindowText), ThemeColors::textSecondary(false));
+
+    withIcon.setIcon(std::nullopt);
+    EXPECT_FALSE(withIcon.iconLabel()->isVisible());
+    withIcon.setIcon(QString("target"));
+    EXPECT_TRUE(withIcon.iconLabel()->isVisible());
+    withIcon.setValue("42");
+    EXPECT_EQ(withIcon.valueLabel()->text(), "42");
+
+    // An adaptive value colour follows a theme switch.
+    ThemeAppearance::instance().applyTheme(AppTheme::dark);
+    EXPECT_EQ(withoutIcon.valueLabel()->palette().color(QPalette::WindowText), ThemeColors::textSecondary(true));
+    EXPECT_EQ(withIcon.valueLabel()->palette().color(QPalette::WindowText), ThemeColors::cyan());
+}
+
+TEST_F(DesignTest, TextFieldStyleDressesEachFieldOnceAndFollowsTheTheme) {
+    QWidget form;
+    auto* layout = new QVBoxLayout(&form);
+    auto* plain = new QLineEdit(&form);
+    auto* spin = new QSpinBox(&form);
+    layout->addWidget(plain);
+    layout->addWidget(spin);
+    auto* spinField = spin->findChild<QLineEdit*>();
+    ASSERT_NE(spinField, nullptr);
+
+    VaqTextFieldStyle::applyToAll(&form);
+    VaqTextFieldStyle::apply(plain);  // a second time changes nothing
+    for (auto* field : {plain, spinField}) {
+        EXPECT_TRUE(VaqTextFieldStyle::isApplied(field));
+        EXPECT_EQ(field->findChildren<VaqTextFieldStyle*>().size(), 1);
+    }
+    EXPECT_FALSE(plain->hasFrame());
+    EXPECT_EQ(plain->font(), designFont(13, QFont::Medium, FontDesign::monospaced));
+    EXPECT_TRUE(QFontInfo(plain->font()).fixedPitch());
+    EXPECT_EQ(plain->palette().color(QPalette::Text), ThemeColors::textPrimary(false));
+    EXPECT_EQ(plain->palette().color(QPalette::Base).alpha(), 0);
+    // Padding 10 x 7 around the text, whatever QLineEdit keeps for itself.
+    plain->setText("100");
+    form.show();
+    EXPECT_GE(plain->sizeHint().height(), QFontMetrics(plain->font()).height() + 2 * 7);
+
+    ThemeAppearance::instance().applyTheme(AppTheme::dark);
+    EXPECT_EQ(plain->palette().color(QPalette::Text), ThemeColors::textPrimary(true));
+    EXPECT_EQ(plain->palette().color(QPalette::PlaceholderText), ThemeColors::textSecondary(true));
+
+    // The caller's alignment and texts stay.
+    auto* centred = new QLineEdit(&form);
+    centred->setAlignment(Qt::AlignCenter);
+    centred->setPlaceholderText("0 = Infinite");
+    VaqTextFieldStyle::apply(centred);
+    EXPECT_EQ(centred->alignment(), Qt::AlignCenter);
+    EXPECT_EQ(centred->placeholderText(), "0 = Infinite");
+}
+
+TEST_F(DesignTest, GlassCardLooksNeutralWithoutAnAccentAndTintedWithOne) {
+    GlassCard neutral(std::nullopt, 16);
+    GlassCard accented(ThemeColors::amber(), 12);
+    for (const bool dark : {false, true}) {
+        SCOPED_TRACE(dark ? "dark" : "light");
+        const auto plain = neutral.lookFor(dark);
+        EXPECT_EQ(plain.surface, ThemeColors::surface(dark));
+        EXPECT_EQ(plain.tint.alpha(), 0);
+        EXPECT_EQ(plain.borderStart, ThemeColors::border(dark));
+        EXPECT_EQ(plain.borderEnd, ThemeColors::border(dark));
+        EXPECT_EQ(plain.shadow.rgb(), QColor(Qt::black).rgb());
+        EXPECT_NEAR(plain.shadow.alphaF(), 0.3, 0.01);
+
+        const auto tinted = accented.lookFor(dark);
+        EXPECT_EQ(tinted.tint.rgb(), ThemeColors::amber().rgb());
+        EXPECT_NEAR(tinted.tint.alphaF(), 0.04, 0.01);
+        EXPECT_EQ(tinted.borderStart.rgb(), ThemeColors::amber().rgb());
+        EXPECT_NEAR(tinted.borderStart.alphaF(), 0.4, 0.01);
+        EXPECT_EQ(tinted.borderEnd, ThemeColors::border(dark));
+        EXPECT_EQ(tinted.shadow.rgb(), ThemeColors::amber().rgb());
+        EXPECT_NEAR(tinted.shadow.alphaF(), 0.12, 0.01);
+    }
+
+    // The content sits padding points inside every edge.
+    auto* content = new QLabel("content");
+    accented.setContent(content);
+    accented.resize(300, 200);
+    accented.show();
+    EXPECT_EQ(content->geometry(), QRect(12, 12, 300 - 24, 200 - 24));
+    accented.setPadding(16);
+    accented.contentLayout()->activate();
+    EXPECT_EQ(content->geometry(), QRect(16, 16, 300 - 32, 200 - 32));
+}
+
+// Collects Qt's painter warnings while alive.
+class PainterWarnings {
+public:
+    PainterWarnings() {
+        warnings().clear();
+        previous_ = qInstallMessageHandler(&PainterWarnings::handle);
+    }
+    ~PainterWarnings() { qInstallMessageHandler(previous_); }
+    static QStringList& warnings() {
+        static QStringList list;
+        return list;
+    }
+
+private:
+    static void handle(QtMsgType, const QMessageLogContext&, const QString& message) {
+        if (message.contains("QPainter") || message.contains("paint device")) warnings() << message;
+    }
+    QtMessageHandler previous_ = nullptr;
+};
+
+TEST_F(DesignTest, ShadowedAndGlowingComponentsNestInsideACardAndStillPaint) {
+    PainterWarnings watch;
+    GlassCard card(ThemeColors::green(), 16);
+    auto* column = new QWidget;
+    auto* layout = new QVBoxLayout(column);
+    auto* dot = new QWidget;
+    dot->setFixedSize(10, 10);
+    NeonPulse::apply(dot, ThemeColors::green(), true);
+    auto* start = new VaqPrimaryButton("Start Autoclicker", "play.fill", ThemeGradient::vaqGreen(), nullptr);
+    layout->addWidget(dot);
+    layout->addWidget(start);
+    card.setContent(column);
+    card.resize(320, 160);
+    card.show();
+
+    const QImage image = card.grab().toImage();
+    EXPECT_TRUE(PainterWarnings::warnings().isEmpty()) << PainterWarnings::warnings().join("\n").toStdString();
+    // The button's gradient reached the card's picture: its centre row is green, not the card's surface.
+    const QPoint inButton = start->mapTo(&card, QPoint(8, start->height() / 2));
+    const QColor pixel = image.pixelColor(inButton * image.devicePixelRatio());
+    EXPECT_GT(pixel.green(), pixel.red() + 60);
+}
+
+TEST_F(DesignTest, NeonPulseGlowsOnlyWhileActiveAndStartsOnShowOrActivation) {
+    const auto rest = NeonPulse::glowAt(0.0);
+    const auto full = NeonPulse::glowAt(1.0);
+    EXPECT_DOUBLE_EQ(rest.opacity, 0.3);
+    EXPECT_DOUBLE_EQ(rest.radius, 4.0);
+    EXPECT_DOUBLE_EQ(full.opacity, 0.8);
+    EXPECT_DOUBLE_EQ(full.radius, 8.0);
+
+    QWidget inactiveDot;
+    auto* idle = NeonPulse::apply(&inactiveDot, ThemeColors::green(), false);
+    inactiveDot.show();
+    EXPECT_FALSE(idle->isAnimating());
+    EXPECT_EQ(idle->currentGlow().opacity, 0.0);
+    EXPECT_FALSE(idle->isEnabled());
+    // Turning it on starts the pulse; off drops the glow at once.
+    idle->setActive(true);
+    EXPECT_TRUE(idle->isAnimating());
+    EXPECT_TRUE(idle->isEnabled());
+    EXPECT_GT(idle->currentGlow().opacity, 0.0);
+    idle->setActive(false);
+    EXPECT_FALSE(idle->isAnimating());
+    EXPECT_EQ(idle->currentGlow().opacity, 0.0);
+    EXPECT_FALSE(idle->isEnabled());
+
+    // Made active before it is on screen: it waits for the show, and pauses while hidden.
+    QWidget activeDot;
+    auto* pulse = NeonPulse::apply(&activeDot, ThemeColors::red(), true);
+    EXPECT_FALSE(pulse->isAnimating());
+    activeDot.show();
+    EXPECT_TRUE(pulse->isAnimating());
+    EXPECT_EQ(activeDot.graphicsEffect(), pulse);
+    activeDot.hide();
+    EXPECT_FALSE(pulse->isAnimating());
+    activeDot.show();
+    EXPECT_TRUE(pulse->isAnimating());
+    EXPECT_EQ(pulse->color().rgb(), ThemeColors::red().rgb());
+
+    // One second out to the full glow, one second back.
+    finishAnimation(pulse, 1000);
+    EXPECT_NEAR(pulse->currentGlow().opacity, 0.8, 0.02);
+    EXPECT_NEAR(pulse->color().alphaF(), 0.8, 0.02);
+    EXPECT_NEAR(pulse->currentGlow().radius, 8.0, 0.2);
+    finishAnimation(pulse, 1999);
+    EXPECT_NEAR(pulse->currentGlow().opacity, 0.3, 0.02);
+    finishAnimation(pulse, 500);
+    EXPECT_GT(pulse->currentGlow().opacity, 0.4);
+    EXPECT_LT(pulse->currentGlow().opacity, 0.7);
+    // Off at the peak: the glow goes at once, not at the end of a swing.
+    pulse->setActive(false);
+    EXPECT_EQ(pulse->currentGlow().opacity, 0.0);
+    EXPECT_EQ(pulse->color().alpha(), 0);
+}
+
+}  // namespace
+}  // namespace clicktrove

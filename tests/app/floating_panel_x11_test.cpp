@@ -1,0 +1,72 @@
+// The floating panel on a real X server: it asks to be shown on every desktop and never takes the focus.
+#include "app/floating_panel.hpp"
+
+#include <gtest/gtest.h>
+#include <xcb/xcb.h>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <optional>
+
+using namespace std::chrono_literals;
+
+namespace clicktrove::testing {
+namespace {
+
+xcb_connection_t* connection() {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 != nullptr ? x11->connection() : nullptr;
+}
+
+// The first 32-bit value of a window property; nothing when it is not set.
+std::optional<std::uint32_t> cardinal(xcb_window_t window, const char* name) {
+    xcb_connection_t* c = connection();
+    auto* atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::strlen(name), name), nullptr);
+    if (atom == nullptr) return std::nullopt;
+    auto* reply =
+        xcb_get_property_reply(c, xcb_get_property(c, 0, window, atom->atom, XCB_GET_PROPERTY_TYPE_ANY, 0, 1), nullptr);
+    std::free(atom);
+    if (reply == nullptr) return std::nullopt;
+    std::optional<std::uint32_t> value;
+    if (reply->format == 32 && xcb_get_property_value_length(reply) >= 4) {
+        value = *static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
+    }
+    std::free(reply);
+    return value;
+}
+
+bool runLoopUntil(const std::function<bool()>& condition) {
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+TEST(FloatingPanelX11, AsksForEveryDesktopAndRefusesTheFocus) {
+    ASSERT_NE(connection(), nullptr);
+    FloatingPanel panel(new QWidget, nullptr);
+    panel.show();
+    const auto window = static_cast<xcb_window_t>(panel.winId());
+    ASSERT_TRUE(runLoopUntil([&] { return cardinal(window, "_NET_WM_DESKTOP").has_value(); }));
+    EXPECT_EQ(cardinal(window, "_NET_WM_DESKTOP"), 0xFFFFFFFFu);
+    // WM_HINTS: flags first, then the input field, which tells the window manager not to focus the window.
+    xcb_connection_t* c = connection();
+    auto* reply =
+        xcb_get_property_reply(c, xcb_get_property(c, 0, window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 0, 9), nullptr);
+    ASSERT_NE(reply, nullptr);
+    ASSERT_GE(xcb_get_property_value_length(reply), 8);
+    const auto* fields = static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
+    constexpr std::uint32_t inputHint = 1;  // ICCCM InputHint
+    EXPECT_TRUE(fields[0] & inputHint);
+    EXPECT_EQ(fields[1], 0u);
+    std::free(reply);
+}
+
+}  // namespace
+}  // namespace clicktrove::testing

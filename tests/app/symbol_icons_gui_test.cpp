@@ -1,0 +1,161 @@
+// The symbol table: every symbol the screens name has a theme icon name or at least a glyph, unknown names
+// still draw something, and a theme without the icon falls back to the glyph in the colour of its place.
+#include "app/design/design_font.hpp"
+#include "app/design/symbol_icons.hpp"
+
+#include <gtest/gtest.h>
+#include <QIcon>
+#include <QImage>
+#include <QPainter>
+
+namespace clicktrove {
+namespace {
+
+// Every symbol the screens of the program use.
+const QStringList kScreenSymbols{
+    "arrow.clockwise",
+    "arrow.counterclockwise",
+    "arrow.down.circle",
+    "arrow.down.doc",
+    "arrow.down.right.and.arrow.up.left",
+    "arrow.up.doc",
+    "arrow.up.right",
+    "arrow.up.right.square",
+    "bolt.fill",
+    "calendar.badge.clock",
+    "checkmark",
+    "checkmark.circle.fill",
+    "checkmark.shield.fill",
+    "chevron.left.forwardslash.chevron.right",
+    "circle",
+    "clock.arrow.circlepath",
+    "clock.badge.exclamationmark",
+    "clock.fill",
+    "cursorarrow",
+    "cursorarrow.click.2",
+    "cursorarrow.click.badge.clock",
+    "dock.rectangle",
+    "exclamationmark.shield.fill",
+    "gearshape.2.fill",
+    "gearshape.fill",
+    "globe",
+    "hand.draw.fill",
+    "hand.raised.fill",
+    "infinity",
+    "info.circle",
+    "largecircle.fill.circle",
+    "location.circle.fill",
+    "lock.shield.fill",
+    "mappin.circle.fill",
+    "paintpalette.fill",
+    "pause.fill",
+    "pencil",
+    "person.crop.circle.fill",
+    "person.fill",
+    "play.fill",
+    "play.rectangle.on.hotspot",
+    "plus",
+    "plus.circle",
+    "plus.square.on.square",
+    "power",
+    "record.circle",
+    "rectangle.badge.minus",
+    "rectangle.badge.plus",
+    "slider.horizontal.2.square",
+    "slider.horizontal.3",
+    "speaker.fill",
+    "speaker.wave.2.fill",
+    "square.and.arrow.down",
+    "square.and.arrow.up",
+    "star",
+    "star.fill",
+    "stop.fill",
+    "target",
+    "timer",
+    "trash",
+    "tray.2",
+    "tray.2.fill",
+    "waveform",
+    "xmark",
+};
+
+// Switches to an icon theme that has no icons for the length of a test.
+class NoIconTheme {
+public:
+    NoIconTheme() : previous_(QIcon::themeName()), previousFallback_(QIcon::fallbackThemeName()) {
+        QIcon::setThemeName("clicktrove-test-no-such-theme");
+        QIcon::setFallbackThemeName("clicktrove-test-no-such-theme");
+    }
+    ~NoIconTheme() {
+        QIcon::setThemeName(previous_);
+        QIcon::setFallbackThemeName(previousFallback_);
+    }
+
+private:
+    QString previous_;
+    QString previousFallback_;
+};
+
+int pixelsOfColor(const QImage& image, const QColor& color) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (pixel.alpha() > 200 && std::abs(pixel.red() - color.red()) < 8 &&
+                std::abs(pixel.green() - color.green()) < 8 && std::abs(pixel.blue() - color.blue()) < 8) {
+                ++count;
+            }
+        }
+    }
+    return count;
+}
+
+TEST(SymbolIcons, EverySymbolOfTheScreensIsInTheTableWithAGlyph) {
+    for (const auto& symbol : kScreenSymbols) {
+        SCOPED_TRACE(symbol.toStdString());
+        EXPECT_TRUE(SymbolIcons::isKnown(symbol));
+        EXPECT_FALSE(SymbolIcons::fallbackGlyph(symbol).isEmpty());
+    }
+    // One entry per symbol: a duplicate would shadow a later fix.
+    QStringList seen;
+    for (const auto& entry : SymbolIcons::table()) {
+        EXPECT_FALSE(seen.contains(entry.symbol)) << entry.symbol.toStdString();
+        seen << entry.symbol;
+        if (!entry.themeIcon.isEmpty()) {
+            EXPECT_TRUE(entry.themeIcon.endsWith("-symbolic"));
+        }
+    }
+}
+
+TEST(SymbolIcons, UnknownSymbolsStillDrawAMark) {
+    EXPECT_FALSE(SymbolIcons::isKnown("no.such.symbol"));
+    EXPECT_TRUE(SymbolIcons::themeIconName("no.such.symbol").isEmpty());
+    EXPECT_FALSE(SymbolIcons::fallbackGlyph("no.such.symbol").isEmpty());
+    EXPECT_TRUE(SymbolIcons::themeIcon("no.such.symbol").isNull());
+}
+
+TEST(SymbolIcons, RegisteringAddsOrReplacesAnEntry) {
+    const auto before = SymbolIcons::table().size();
+    SymbolIcons::registerSymbol({"clicktrove.test.symbol", "", "T"});
+    EXPECT_EQ(SymbolIcons::table().size(), before + 1);
+    EXPECT_EQ(SymbolIcons::fallbackGlyph("clicktrove.test.symbol"), "T");
+    SymbolIcons::registerSymbol({"clicktrove.test.symbol", "", "U"});
+    EXPECT_EQ(SymbolIcons::table().size(), before + 1);
+    EXPECT_EQ(SymbolIcons::fallbackGlyph("clicktrove.test.symbol"), "U");
+}
+
+TEST(SymbolIcons, WithoutAThemeIconTheGlyphIsDrawnInTheColourOfItsPlace) {
+    NoIconTheme noTheme;
+    const QColor red(220, 30, 30);
+    for (const QString symbol : {"play.fill", "stop.fill", "no.such.symbol"}) {
+        SCOPED_TRACE(symbol.toStdString());
+        EXPECT_TRUE(SymbolIcons::themeIcon(symbol).isNull());
+        const QPixmap pixmap = SymbolIcons::pixmap(symbol, red, designFont(24, QFont::Bold));
+        ASSERT_FALSE(pixmap.isNull());
+        EXPECT_GT(pixelsOfColor(pixmap.toImage(), red), 5);
+        EXPECT_EQ(pixelsOfColor(pixmap.toImage(), Qt::black), 0);
+    }
+}
+
+}  // namespace
+}  // namespace clicktrove

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+#include <QVariantAnimation>
 #include <cmath>
 #include <cstdio>
 
@@ -51,13 +52,15 @@ QIcon symbolIcon(const QString& name) {
     return SymbolIcons::icon(name, Qt::white, QApplication::font());
 }
 
-QIcon recordingDot() {
+QIcon recordingDot(qreal opacity = 1.0) {
     QPixmap pixmap(16, 16);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(kRed.lighter(130));
+    QColor dot = kRed.lighter(130);
+    dot.setAlphaF(opacity);
+    painter.setBrush(dot);
     painter.drawEllipse(QRectF(4, 4, 8, 8));
     return QIcon(pixmap);
 }
@@ -169,6 +172,18 @@ RecordingView::RecordingView(AutoClickerViewModel& viewModel, QWidget* parent)
         }
     });
     connect(import_, &QPushButton::clicked, this, [this] { viewModel_.importMacro(); });
+
+    // The recording dot breathes while a recording runs, so a glance tells that clicks are being captured.
+    pulse_ = new QVariantAnimation(this);
+    pulse_->setDuration(1000);
+    pulse_->setKeyValueAt(0.0, 1.0);
+    pulse_->setKeyValueAt(0.5, 0.3);
+    pulse_->setKeyValueAt(1.0, 1.0);
+    pulse_->setEasingCurve(QEasingCurve::InOutSine);
+    pulse_->setLoopCount(-1);
+    connect(pulse_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+        if (viewModel_.isRecordingMacro()) record_->setIcon(recordingDot(value.toReal()));
+    });
     connect(export_, &QPushButton::clicked, this, [this] { viewModel_.exportMacro(); });
 
     connect(&viewModel_, &AutoClickerViewModel::isRecordingMacroChanged, this, &RecordingView::refresh);
@@ -203,6 +218,8 @@ void RecordingView::refresh() {
     record_->setText(recording ? tr("Stop Recording") : tr("Record Clicks"));
     record_->setIcon(recording ? recordingDot() : symbolIcon(QStringLiteral("record.circle")));
     record_->setEnabled(recording || !playing);
+    if (recording && pulse_->state() != QAbstractAnimation::Running) pulse_->start();
+    if (!recording) pulse_->stop();
     tint(record_, kRed, QStringLiteral("8px 16px"), recording);
 
     playback_->setText(playing ? tr("Stop Playback") : tr("Play Macro"));

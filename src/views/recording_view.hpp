@@ -8,6 +8,7 @@
 class QListView;
 class QPushButton;
 class QStackedWidget;
+class QVariantAnimation;
 
 namespace clicktrove {
 
@@ -49,6 +50,7 @@ private:
     EmptyStateView* emptyState_ = nullptr;
     QListView* list_ = nullptr;
     RecordedClicksModel* model_ = nullptr;
+    QVariantAnimation* pulse_ = nullptr;
 };
 
 }  // namespace clicktrove

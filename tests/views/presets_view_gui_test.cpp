@@ -227,6 +227,24 @@ TEST_F(PresetsViewTest, RenameStoresTheTextAsTypedAndIgnoresBlankNames) {
     }
 }
 
+TEST_F(PresetsViewTest, EscapeDismissesTheRenameSheetWithoutRenaming) {
+    usePresets({{"Old", false}});
+    choose("Old", QStringLiteral("Rename"));
+    RenamePresetDialog* sheet = view->renameDialog();
+    ASSERT_NE(sheet, nullptr);
+    sheet->nameField()->setText(QStringLiteral("New"));
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(sheet->nameField(), &escape);
+    EXPECT_EQ(view->renameDialog(), nullptr);
+    EXPECT_EQ(profiles().presets()[0].name, "Old");
+    EXPECT_TRUE(toasts.empty());
+
+    // The next rename starts from the preset's name again.
+    choose("Old", QStringLiteral("Rename"));
+    ASSERT_NE(view->renameDialog(), nullptr);
+    EXPECT_EQ(view->renameDialog()->nameField()->text(), QStringLiteral("Old"));
+}
+
 TEST_F(PresetsViewTest, ImportReplacesTheCurrentConfigurationOnlyAndExportWritesIt) {
     usePresets({{"Keep", false}});
     const auto presetsBefore = profiles().presets();

@@ -40,6 +40,9 @@ bool isDark() {
 }
 
 void paintBackground(QPainter& painter, const QRect& rect) {
+    // The fade to 90 % shows the window beneath; the window's own colour is laid first so that a screen shown
+    // on its own (a grab, a detached tab) looks as it does in the window.
+    painter.fillRect(rect, ThemeColors::background(isDark()));
     painter.fillRect(rect, ThemeGradient::vaqBackground().toLinearGradient(rect, isDark()));
 }
 

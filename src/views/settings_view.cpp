@@ -23,8 +23,8 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace clicktrove {
 
@@ -75,13 +75,12 @@ SettingsView::SettingsView(SettingsManager& settingsManager, PermissionManager& 
 SettingsView::~SettingsView() = default;
 
 QString SettingsView::percentageText(double volume) {
-    double percent = volume * 100.0;
-    // 0.29 * 100 is 28.999...; the nudge keeps such products on the whole number the user set, far below the
-    // smallest step the slider makes.
-    percent = std::trunc(percent + (percent >= 0 ? 1e-9 : -1e-9));
+    // 0.29 * 100 is 28.999...; the nudge keeps such products on the whole percent the user set, and is far below
+    // the smallest step the slider makes.
+    double percent = std::trunc(volume * 100.0 + (volume >= 0 ? 1e-9 : -1e-9));
+    // A stored volume outside the model (not finite, absurdly large) still gives a number.
     if (!std::isfinite(percent)) percent = 0;
-    percent = std::clamp(percent, static_cast<double>(std::numeric_limits<std::int64_t>::min()),
-                         static_cast<double>(std::numeric_limits<std::int64_t>::max() / 2));
+    percent = std::clamp(percent, -9.2e18, 9.2e18);
     return QString::number(static_cast<long long>(percent)) + QStringLiteral("%");
 }
 

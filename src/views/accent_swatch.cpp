@@ -1,0 +1,69 @@
+#include "views/accent_swatch.hpp"
+
+#include "app/design/design_font.hpp"
+#include "app/design/symbol_icons.hpp"
+#include "app/design/theme_appearance.hpp"
+#include "app/design/theme_colors.hpp"
+#include "views/view_style.hpp"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+namespace clicktrove {
+
+namespace {
+
+constexpr int kCircle = 28;
+constexpr int kSpacing = 4;
+
+QFont nameFont() {
+    return designFont(9);
+}
+
+}  // namespace
+
+AccentSwatch::AccentSwatch(AccentThemeColor color, QWidget* parent) : QAbstractButton(parent), color_(color) {
+    const auto name = rawValue(color);
+    setText(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+    setCursor(Qt::PointingHandCursor);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+void AccentSwatch::setSelected(bool selected) {
+    selected_ = selected;
+    setAccessibleDescription(selected ? QStringLiteral("selected") : QString());
+    update();
+}
+
+QSize AccentSwatch::sizeHint() const {
+    const QFontMetrics metrics(nameFont());
+    // Two points either side keep the selection ring clear of the clip.
+    return {std::max(kCircle + 4, metrics.horizontalAdvance(text())), kCircle + 4 + kSpacing + metrics.height()};
+}
+
+void AccentSwatch::paintEvent(QPaintEvent*) {
+    const bool dark = view_style::isDark();
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF circle((width() - kCircle) / 2.0, 2, kCircle, kCircle);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(accentColor(color_, dark));
+    painter.drawEllipse(circle);
+    if (selected_) {
+        const QFont checkFont = designFont(10, QFont::Bold);
+        const qreal extent = SymbolIcons::extent(checkFont);
+        SymbolIcons::paint(painter, QRectF(circle.center() - QPointF(extent / 2, extent / 2), QSizeF(extent, extent)),
+                           QStringLiteral("checkmark"), Qt::white, checkFont);
+        QColor ring(Qt::white);
+        ring.setAlphaF(0.6);
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(ring, 2));
+        painter.drawEllipse(circle);
+    }
+    painter.setPen(ThemeColors::textSecondary(dark));
+    painter.setFont(nameFont());
+    painter.drawText(QRectF(0, circle.bottom() + 2 + kSpacing, width(), height() - circle.bottom() - 2 - kSpacing),
+                     Qt::AlignHCenter | Qt::AlignTop, text());
+}
+
+}  // namespace clicktrove

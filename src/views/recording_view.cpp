@@ -1,0 +1,238 @@
+#include "views/recording_view.hpp"
+
+#include "app/auto_clicker_view_model.hpp"
+#include "app/design/symbol_icons.hpp"
+#include "services/settings_manager.hpp"
+#include "views/recorded_click_delegate.hpp"
+#include "views/recorded_clicks_model.hpp"
+
+#include <QApplication>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListView>
+#include <QPainter>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+#include <QVariantAnimation>
+#include <cmath>
+#include <cstdio>
+
+namespace clicktrove {
+
+namespace {
+
+// The platform's own tints: this screen keeps the desktop look rather than the design components.
+const QColor kRed = QColor::fromRgbF(1.0, 0.231, 0.188);
+const QColor kOrange = QColor::fromRgbF(1.0, 0.584, 0.0);
+const QColor kGreen = QColor::fromRgbF(0.204, 0.78, 0.349);
+
+QString coordinate(double value) {
+    if (!std::isfinite(value)) return QStringLiteral("\u2014");
+    // Beyond 64 bits only an edited file can go; such values read as the nearest that fits.
+    const double whole = std::clamp(std::trunc(value), -9.2e18, 9.2e18);
+    return QString::number(static_cast<long long>(whole));
+}
+
+// A filled button in the tint with white text, as prominent buttons are drawn; dimmed while disabled.
+void tint(QPushButton* button, const QColor& colour, const QString& padding, bool bold = false) {
+    auto rgba = [](const QColor& c, qreal alpha) {
+        return QStringLiteral("rgba(%1,%2,%3,%4)").arg(c.red()).arg(c.green()).arg(c.blue()).arg(alpha);
+    };
+    button->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: white; border: none;"
+                                         " border-radius: 6px; padding: %3; font-weight: %5; }"
+                                         "QPushButton:pressed { background: %2; }"
+                                         "QPushButton:disabled { background: %4; color: rgba(255,255,255,0.6); }")
+                              .arg(rgba(colour, 1.0), rgba(colour.darker(120), 1.0), padding, rgba(colour, 0.4),
+                                   bold ? QStringLiteral("bold") : QStringLiteral("normal")));
+}
+
+QIcon symbolIcon(const QString& name) {
+    return SymbolIcons::icon(name, Qt::white, QApplication::font());
+}
+
+QIcon recordingDot(qreal opacity = 1.0) {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    QColor dot = kRed.lighter(130);
+    dot.setAlphaF(opacity);
+    painter.setBrush(dot);
+    painter.drawEllipse(QRectF(4, 4, 8, 8));
+    return QIcon(pixmap);
+}
+
+QFrame* divider() {
+    auto* line = new QFrame;
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
+
+QWidget* bar(QPalette::ColorRole background, QLayout* content) {
+    auto* widget = new QWidget;
+    widget->setBackgroundRole(background);
+    widget->setAutoFillBackground(true);
+    widget->setLayout(content);
+    return widget;
+}
+
+}  // namespace
+
+RecordingView::RecordingView(AutoClickerViewModel& viewModel, QWidget* parent)
+    : QWidget(parent), viewModel_(viewModel) {
+    auto* stack = new QVBoxLayout(this);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->setSpacing(0);
+
+    auto* header = new QHBoxLayout;
+    header->setSpacing(20);
+    record_ = new QPushButton;
+    record_->setObjectName(QStringLiteral("recordButton"));
+    playback_ = new QPushButton;
+    playback_->setObjectName(QStringLiteral("playbackButton"));
+    header->addStretch(1);
+    header->addWidget(record_);
+    header->addWidget(playback_);
+    header->addStretch(1);
+    stack->addWidget(bar(QPalette::Base, header));
+    stack->addWidget(divider());
+
+    content_ = new QStackedWidget;
+    auto* empty = new QWidget;
+    auto* emptyStack = new QVBoxLayout(empty);
+    emptyStack->setSpacing(12);
+    emptyStack->addStretch(1);
+    const QColor secondary = palette().color(QPalette::PlaceholderText);
+    auto* symbol = new QLabel;
+    QFont symbolFont = QApplication::font();
+    symbolFont.setPixelSize(48);
+    symbol->setPixmap(
+        SymbolIcons::pixmap(QStringLiteral("play.rectangle.on.hotspot"), secondary, symbolFont, devicePixelRatioF()));
+    emptyStack->addWidget(symbol, 0, Qt::AlignHCenter);
+    auto* headline = new QLabel(tr("No Macro Paths Found"));
+    QFont headlineFont = QApplication::font();
+    headlineFont.setWeight(QFont::Bold);
+    headline->setFont(headlineFont);
+    headline->setAlignment(Qt::AlignCenter);
+    emptyStack->addWidget(headline);
+    auto* help = new QLabel(tr("Press 'Record Clicks' to log coordinates and clicks in real-time."));
+    help->setWordWrap(true);
+    help->setAlignment(Qt::AlignCenter);
+    help->setContentsMargins(20, 0, 20, 0);
+    help->setForegroundRole(QPalette::PlaceholderText);
+    emptyStack->addWidget(help);
+    emptyStack->addStretch(1);
+    content_->addWidget(empty);
+
+    model_ = new RecordedClicksModel(this);
+    list_ = new QListView;
+    list_->setObjectName(QStringLiteral("recordedClicks"));
+    list_->setModel(model_);
+    list_->setAlternatingRowColors(true);
+    list_->setUniformItemSizes(true);
+    list_->setSelectionMode(QAbstractItemView::NoSelection);
+    list_->setFrameShape(QFrame::NoFrame);
+    list_->setItemDelegate(new RecordedClickDelegate(
+        [this] {
+            return accentColor(viewModel_.settingsManager().accentColor(),
+                               palette().color(QPalette::Window).lightness() < 128);
+        },
+        list_));
+    content_->addWidget(list_);
+    stack->addWidget(content_, 1);
+
+    stack->addWidget(divider());
+    auto* footer = new QHBoxLayout;
+    footer->setSpacing(20);
+    import_ = new QPushButton(tr("Import JSON"));
+    import_->setObjectName(QStringLiteral("importButton"));
+    export_ = new QPushButton(tr("Export JSON"));
+    export_->setObjectName(QStringLiteral("exportButton"));
+    footer->addWidget(import_);
+    footer->addStretch(1);
+    footer->addWidget(export_);
+    stack->addWidget(bar(QPalette::Window, footer));
+
+    connect(record_, &QPushButton::clicked, this, [this] {
+        if (viewModel_.isRecordingMacro()) {
+            viewModel_.stopMacroRecording();
+        } else {
+            viewModel_.startMacroRecording();
+        }
+    });
+    connect(playback_, &QPushButton::clicked, this, [this] {
+        if (viewModel_.isPlayingMacro()) {
+            viewModel_.stopMacroPlayback();
+        } else {
+            viewModel_.playMacro();
+        }
+    });
+    connect(import_, &QPushButton::clicked, this, [this] { viewModel_.importMacro(); });
+
+    // The recording dot breathes while a recording runs, so a glance tells that clicks are being captured.
+    pulse_ = new QVariantAnimation(this);
+    pulse_->setDuration(1000);
+    pulse_->setKeyValueAt(0.0, 1.0);
+    pulse_->setKeyValueAt(0.5, 0.3);
+    pulse_->setKeyValueAt(1.0, 1.0);
+    pulse_->setEasingCurve(QEasingCurve::InOutSine);
+    pulse_->setLoopCount(-1);
+    connect(pulse_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+        if (viewModel_.isRecordingMacro()) record_->setIcon(recordingDot(value.toReal()));
+    });
+    connect(export_, &QPushButton::clicked, this, [this] { viewModel_.exportMacro(); });
+
+    connect(&viewModel_, &AutoClickerViewModel::isRecordingMacroChanged, this, &RecordingView::refresh);
+    connect(&viewModel_, &AutoClickerViewModel::isPlayingMacroChanged, this, &RecordingView::refresh);
+    connect(&viewModel_, &AutoClickerViewModel::recordedClicksChanged, this, &RecordingView::refresh);
+    connect(&viewModel_.settingsManager(), &SettingsManager::accentColorChanged, list_->viewport(),
+            qOverload<>(&QWidget::update));
+    refresh();
+}
+
+RecordingView::~RecordingView() = default;
+
+QString RecordingView::coordinateLine(ScreenPoint point) {
+    return QStringLiteral("Coordinates: X: ") + coordinate(point.x) + QStringLiteral(", Y: ") + coordinate(point.y);
+}
+
+QString RecordingView::delayText(double delaySinceStart) {
+    char buffer[400];
+    std::snprintf(buffer, sizeof buffer, "+%.2fs", delaySinceStart);
+    return QString::fromLatin1(buffer);
+}
+
+bool RecordingView::isShowingEmptyState() const {
+    return content_->currentIndex() == 0;
+}
+
+void RecordingView::refresh() {
+    const bool recording = viewModel_.isRecordingMacro();
+    const bool playing = viewModel_.isPlayingMacro();
+    const bool empty = viewModel_.recordedClicks().empty();
+
+    record_->setText(recording ? tr("Stop Recording") : tr("Record Clicks"));
+    record_->setIcon(recording ? recordingDot() : symbolIcon(QStringLiteral("record.circle")));
+    record_->setEnabled(recording || !playing);
+    if (recording && pulse_->state() != QAbstractAnimation::Running) pulse_->start();
+    if (!recording) pulse_->stop();
+    tint(record_, kRed, QStringLiteral("8px 16px"), recording);
+
+    playback_->setText(playing ? tr("Stop Playback") : tr("Play Macro"));
+    playback_->setIcon(symbolIcon(playing ? QStringLiteral("stop.fill") : QStringLiteral("play.fill")));
+    playback_->setEnabled(playing || !(recording || empty));
+    tint(playback_, playing ? kOrange : kGreen, QStringLiteral("4px 10px"));
+
+    import_->setEnabled(!(recording || playing));
+    export_->setEnabled(!(empty || recording || playing));
+
+    model_->setRecords(viewModel_.recordedClicks());
+    content_->setCurrentIndex(empty ? 0 : 1);
+    if (!empty && recording) list_->scrollToBottom();
+}
+
+}  // namespace clicktrove

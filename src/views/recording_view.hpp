@@ -1,0 +1,56 @@
+#pragma once
+
+#include "engine/screen_point.hpp"
+
+#include <QString>
+#include <QWidget>
+
+class QListView;
+class QPushButton;
+class QStackedWidget;
+class QVariantAnimation;
+
+namespace clicktrove {
+
+class AutoClickerViewModel;
+class EmptyStateView;
+class RecordedClicksModel;
+
+// The Recorder tab: records the user's own clicks as a macro, plays it back, lists every recorded click, and
+// imports or exports the macro as JSON. It keeps nothing: recording, playback and the files are the view
+// model's, and the buttons follow its recording and playback flags.
+class RecordingView final : public QWidget {
+    Q_OBJECT
+public:
+    explicit RecordingView(AutoClickerViewModel& viewModel, QWidget* parent = nullptr);
+    ~RecordingView() override;
+
+    // "Coordinates: X: 12, Y: -3": each coordinate truncated toward zero.
+    static QString coordinateLine(ScreenPoint point);
+    // "+2.50s".
+    static QString delayText(double delaySinceStart);
+
+    QPushButton* recordButton() const { return record_; }
+    QPushButton* playbackButton() const { return playback_; }
+    QPushButton* importButton() const { return import_; }
+    QPushButton* exportButton() const { return export_; }
+    QListView* clicksList() const { return list_; }
+    RecordedClicksModel* clicksModel() const { return model_; }
+    bool isShowingEmptyState() const;
+
+private:
+    void refresh();
+
+    AutoClickerViewModel& viewModel_;
+    QPushButton* record_ = nullptr;
+    QPushButton* playback_ = nullptr;
+    QPushButton* import_ = nullptr;
+    QPushButton* export_ = nullptr;
+    QStackedWidget* content_ = nullptr;
+    EmptyStateView* emptyState_ = nullptr;
+    QListView* list_ = nullptr;
+    RecordedClicksModel* model_ = nullptr;
+    QVariantAnimation* pulse_ = nullptr;
+};
+
+}  // namespace clicktrove

@@ -1,0 +1,283 @@
+#include "views/presets_view.hpp"
+
+#include "../app/view_model_rig.hpp"
+#include "app/design/vaq_ghost_button.hpp"
+#include "app/design/vaq_primary_button.hpp"
+#include "engine/model_json.hpp"
+#include "services/profile_manager.hpp"
+#include "views/preset_row.hpp"
+#include "views/rename_preset_dialog.hpp"
+
+#include <gtest/gtest.h>
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+#include <memory>
+
+namespace clicktrove::testing {
+namespace {
+
+ClickConfig intervalOf(std::int64_t h, std::int64_t m, std::int64_t s, std::int64_t ms, std::int64_t us = 0) {
+    ClickConfig config;
+    config.intervalHours = h;
+    config.intervalMinutes = m;
+    config.intervalSeconds = s;
+    config.intervalMilliseconds = ms;
+    config.intervalMicroseconds = us;
+    return config;
+}
+
+void pressReturn(QWidget* widget) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QApplication::sendEvent(widget, &release);
+}
+
+TEST(PresetsViewText, IntervalTextListsTheNonZeroPartsOrSaysInstant) {
+    struct Case {
+        ClickConfig config;
+        const char* text;
+    };
+    const std::vector<Case> cases = {
+        {intervalOf(0, 0, 1, 0), "1s"},           {intervalOf(1, 0, 30, 250), "1h 30s 250ms"},
+        {intervalOf(2, 0, 0, 5), "2h 5ms"},       {intervalOf(0, 0, 0, 0), "Instant"},
+        {intervalOf(0, 0, 0, 0, 500), "Instant"}, {intervalOf(-1, 3, -2, 0), "3m"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(PresetsView::intervalText(c.config), QString::fromLatin1(c.text));
+    EXPECT_EQ(PresetsView::countLine(0), QStringLiteral("0 saved profiles"));
+    EXPECT_EQ(PresetsView::countLine(1), QStringLiteral("1 saved profiles"));
+}
+
+class PresetsViewTest : public ViewModelTest {
+protected:
+    void SetUp() override {
+        ViewModelTest::SetUp();
+        QObject::connect(vm.get(), &AutoClickerViewModel::toastMessageChanged, [this] {
+            if (!vm->toastText().isEmpty()) toasts.push_back(vm->toastText().toStdString());
+        });
+        view = std::make_unique<PresetsView>(*vm, rig.storage);
+        view->resize(640, 720);
+    }
+
+    ProfileManager& profiles() { return vm->profileManager(); }
+
+    void usePresets(std::vector<std::pair<std::string, bool>> namesAndFavorites) {
+        std::vector<ClickPreset> list;
+        for (const auto& [name, favorite] : namesAndFavorites) {
+            list.emplace_back(name, intervalOf(0, 0, 1, 0), favorite, rig.clock.now());
+        }
+        profiles().setPresets(std::move(list));
+    }
+
+    std::vector<std::string> shownNames() {
+        std::vector<std::string> out;
+        for (auto* row : view->rows()) out.push_back(row->preset().name);
+        return out;
+    }
+
+    PresetRow* row(const std::string& name) {
+        for (auto* r : view->rows()) {
+            if (r->preset().name == name) return r;
+        }
+        ADD_FAILURE() << "no row " << name;
+        return nullptr;
+    }
+
+    // The context-menu entry with this text.
+    void choose(const std::string& rowName, const QString& entry) {
+        for (auto* action : row(rowName)->menuActions()) {
+            if (action->text() == entry) return action->trigger();
+        }
+        ADD_FAILURE() << "no menu entry " << entry.toStdString();
+    }
+
+    std::unique_ptr<PresetsView> view;
+    std::vector<std::string> toasts;
+};
+
+TEST_F(PresetsViewTest, SectionsFollowTheFavouritesInListOrder) {
+    usePresets({{"A", false}, {"B", true}, {"C", false}});
+    EXPECT_EQ(view->sectionTitles(), (QStringList{"Favorites", "All Profiles"}));
+    EXPECT_EQ(shownNames(), (std::vector<std::string>{"B", "A", "C"}));
+    EXPECT_EQ(view->countLabel()->text(), QStringLiteral("3 saved profiles"));
+
+    // The star toggles silently; a new favourite takes its list position among the favourites.
+    row("C")->favoriteButton()->click();
+    EXPECT_EQ(shownNames(), (std::vector<std::string>{"B", "C", "A"}));
+    row("A")->favoriteButton()->click();
+    EXPECT_EQ(shownNames(), (std::vector<std::string>{"A", "B", "C"}));
+    EXPECT_EQ(view->sectionTitles(), (QStringList{"Favorites"}));
+    EXPECT_TRUE(toasts.empty());
+
+    usePresets({{"X", false}});
+    EXPECT_EQ(view->sectionTitles(), (QStringList{"All Profiles"}));
+    EXPECT_EQ(row("X")->detailLabel()->text(), QStringLiteral("Left Click \u00B7 1s"));
+
+    profiles().setPresets({});
+    EXPECT_TRUE(view->isShowingEmptyState());
+    EXPECT_TRUE(view->sectionTitles().isEmpty());
+    EXPECT_EQ(view->countLabel()->text(), QStringLiteral("0 saved profiles"));
+}
+
+TEST_F(PresetsViewTest, MenuFavouriteEntryTogglesAndSaysSo) {
+    usePresets({{"A", false}});
+    choose("A", QStringLiteral("Make Favorite"));
+    EXPECT_TRUE(profiles().presets()[0].isFavorite);
+    choose("A", QStringLiteral("Remove Favorite"));
+    EXPECT_FALSE(profiles().presets()[0].isFavorite);
+    EXPECT_EQ(toasts, (std::vector<std::string>{"Added to Favorites", "Removed from Favorites"}));
+}
+
+TEST_F(PresetsViewTest, AddCurrentTakesTheTrimmedNameAndTheCurrentConfiguration) {
+    usePresets({});
+    vm->editConfig([](ClickConfig& c) { c.intervalMilliseconds = 250; });
+    QLineEdit* field = view->newPresetField();
+    for (const char* blank : {"", "   ", " \t "}) {
+        field->setText(QString::fromLatin1(blank));
+        EXPECT_FALSE(view->addCurrentButton()->isEnabled()) << '"' << blank << '"';
+    }
+    field->setText(QStringLiteral("  Fast  "));
+    pressReturn(field);
+    EXPECT_TRUE(profiles().presets().empty()) << "Return must not add";
+
+    ASSERT_TRUE(view->addCurrentButton()->isEnabled());
+    view->addCurrentButton()->click();
+    ASSERT_EQ(profiles().presets().size(), 1u);
+    EXPECT_EQ(profiles().presets()[0].name, "Fast");
+    EXPECT_EQ(profiles().presets()[0].config, vm->config());
+    EXPECT_FALSE(profiles().presets()[0].isFavorite);
+    EXPECT_EQ(toasts, (std::vector<std::string>{"Preset 'Fast' created"}));
+    EXPECT_TRUE(field->text().isEmpty());
+    EXPECT_FALSE(vm->activePresetId().has_value());
+    EXPECT_EQ(shownNames(), (std::vector<std::string>{"Fast"}));
+}
+
+TEST_F(PresetsViewTest, LoadMakesTheRowActiveAndDeletingItLeavesNoActiveRow) {
+    usePresets({{"A", false}, {"B", false}});
+    auto config = intervalOf(0, 2, 0, 0);
+    auto list = profiles().presets();
+    list[1].config = config;
+    profiles().setPresets(list);
+
+    row("B")->loadButton()->click();
+    ASSERT_TRUE(vm->activePresetId().has_value());
+    EXPECT_EQ(*vm->activePresetId(), list[1].id);
+    EXPECT_EQ(vm->config(), config);
+    EXPECT_TRUE(row("B")->isActive());
+    EXPECT_FALSE(row("A")->isActive());
+    EXPECT_NE(row("B")->findChild<QLabel*>(QStringLiteral("activeBadge")), nullptr);
+    EXPECT_EQ(row("A")->findChild<QLabel*>(QStringLiteral("activeBadge")), nullptr);
+
+    choose("B", QStringLiteral("Delete"));
+    EXPECT_EQ(shownNames(), (std::vector<std::string>{"A"}));
+    EXPECT_EQ(*vm->activePresetId(), list[1].id);
+    EXPECT_FALSE(row("A")->isActive());
+    EXPECT_EQ(toasts.back(), "Deleted 'B'");
+}
+
+TEST_F(PresetsViewTest, DuplicateAppendsAPlainCopyAndNamesTheOriginal) {
+    usePresets({{"Fav", true}, {"Other", false}});
+    choose("Fav", QStringLiteral("Duplicate"));
+    ASSERT_EQ(profiles().presets().size(), 3u);
+    EXPECT_EQ(profiles().presets()[2].name, "Fav Copy");
+    EXPECT_FALSE(profiles().presets()[2].isFavorite);
+    EXPECT_EQ(toasts, (std::vector<std::string>{"Duplicated 'Fav'"}));
+    EXPECT_EQ(shownNames(), (std::vector<std::string>{"Fav", "Other", "Fav Copy"}));
+}
+
+TEST_F(PresetsViewTest, RenameStoresTheTextAsTypedAndIgnoresBlankNames) {
+    struct Case {
+        QString typed;
+        bool viaSave;
+        std::string storedName;
+        std::vector<std::string> toasts;
+    };
+    const std::vector<Case> cases = {
+        {QStringLiteral("  Spaced \t"), true, "  Spaced \t", {"Renamed to '  Spaced \t'"}},
+        {QStringLiteral("Old"), true, "Old", {"Renamed to 'Old'"}},
+        {QString(), true, "Old", {}},
+        {QStringLiteral(" \t  "), true, "Old", {}},
+        {QStringLiteral("Discarded"), false, "Old", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        usePresets({{"Old", false}});
+        toasts.clear();
+        choose("Old", QStringLiteral("Rename"));
+        RenamePresetDialog* sheet = view->renameDialog();
+        ASSERT_NE(sheet, nullptr);
+        EXPECT_EQ(sheet->nameField()->text(), QStringLiteral("Old"));
+        sheet->nameField()->setText(c.typed);
+        pressReturn(sheet->nameField());
+        ASSERT_EQ(view->renameDialog(), sheet) << "Return must not close the sheet";
+        EXPECT_EQ(profiles().presets()[0].name, "Old");
+
+        if (c.viaSave) {
+            sheet->saveButton()->click();
+        } else {
+            sheet->cancelButton()->click();
+        }
+        EXPECT_EQ(view->renameDialog(), nullptr);
+        EXPECT_EQ(profiles().presets()[0].name, c.storedName);
+        EXPECT_EQ(toasts, c.toasts);
+    }
+}
+
+TEST_F(PresetsViewTest, EscapeDismissesTheRenameSheetWithoutRenaming) {
+    usePresets({{"Old", false}});
+    choose("Old", QStringLiteral("Rename"));
+    RenamePresetDialog* sheet = view->renameDialog();
+    ASSERT_NE(sheet, nullptr);
+    sheet->nameField()->setText(QStringLiteral("New"));
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(sheet->nameField(), &escape);
+    EXPECT_EQ(view->renameDialog(), nullptr);
+    EXPECT_EQ(profiles().presets()[0].name, "Old");
+    EXPECT_TRUE(toasts.empty());
+
+    // The next rename starts from the preset's name again.
+    choose("Old", QStringLiteral("Rename"));
+    ASSERT_NE(view->renameDialog(), nullptr);
+    EXPECT_EQ(view->renameDialog()->nameField()->text(), QStringLiteral("Old"));
+}
+
+TEST_F(PresetsViewTest, ImportReplacesTheCurrentConfigurationOnlyAndExportWritesIt) {
+    usePresets({{"Keep", false}});
+    const auto presetsBefore = profiles().presets();
+    ClickConfig imported = intervalOf(0, 0, 0, 40);
+    imported.clickType = ClickType::right;
+    // As the file holds it (dates to the file's precision).
+    imported = *fromJsonText<ClickConfig>(*toPrettyJsonText(imported));
+    const auto file = rig.home.root() / "in.json";
+    writeFile(file, *toPrettyJsonText(imported));
+
+    rig.chooser.cancel();
+    view->importButton()->click();
+    rig.drain();
+    EXPECT_NE(vm->config(), imported);
+
+    rig.chooser.answer(file);
+    view->importButton()->click();
+    EXPECT_NE(vm->config(), imported) << "the dialog opens on a later turn";
+    rig.drain();
+    EXPECT_EQ(vm->config(), imported);
+    EXPECT_EQ(profiles().presets(), presetsBefore);
+    EXPECT_EQ(view->countLabel()->text(), QStringLiteral("1 saved profiles"));
+    EXPECT_FALSE(vm->activePresetId().has_value());
+
+    const auto out = rig.home.root() / "out.json";
+    rig.chooser.answer(out);
+    view->exportButton()->click();
+    rig.drain();
+    const auto written = fromJsonText<ClickConfig>(readFile(out));
+    ASSERT_TRUE(written.has_value());
+    EXPECT_EQ(*written, imported);
+    EXPECT_TRUE(toasts.empty());
+}
+
+}  // namespace
+}  // namespace clicktrove::testing

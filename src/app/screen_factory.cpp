@@ -2,6 +2,13 @@
 
 #include "app/dashboard_texts.hpp"
 #include "app/placeholder_screen.hpp"
+#include "views/about_view.hpp"
+#include "views/history_view.hpp"
+#include "views/live_cps_chart_view.hpp"
+#include "views/permission_overlay_view.hpp"
+#include "views/presets_view.hpp"
+#include "views/recording_view.hpp"
+#include "views/settings_view.hpp"
 
 #include <QLabel>
 #include <QWidget>
@@ -16,6 +23,33 @@ QString newestSampleText(const std::vector<double>& history) {
 }
 
 }  // namespace
+
+ScreenFactory ScreenFactory::standard() {
+    ScreenFactory f;
+    f.presets = [](AutoClickerViewModel& vm, QWidget* parent) { return new PresetsView(vm, parent); };
+    f.recorder = [](AutoClickerViewModel& vm, QWidget* parent) { return new RecordingView(vm, parent); };
+    f.history = [](AutoClickerViewModel& vm, QWidget* parent) { return new HistoryView(vm, parent); };
+    f.settings = [](SettingsManager& settings, PermissionManager& permission, QWidget* parent) {
+        return new SettingsView(settings, permission, parent);
+    };
+    f.about = [](QWidget* parent) { return new AboutView(parent); };
+    f.permissionOverlay = [](PermissionManager& permission, QWidget* parent) {
+        return new PermissionOverlayView(permission, parent);
+    };
+    f.liveChart = [](const std::vector<double>& history, const QColor& accent, QWidget* parent) {
+        auto* chart = new LiveCPSChartView(parent);
+        chart->setHistory(history);
+        chart->setAccentColor(accent);
+        return chart;
+    };
+    f.updateLiveChart = [](QWidget* chart, const std::vector<double>& history, const QColor& accent) {
+        if (auto* live = qobject_cast<LiveCPSChartView*>(chart)) {
+            live->setHistory(history);
+            live->setAccentColor(accent);
+        }
+    };
+    return f;
+}
 
 ScreenFactory ScreenFactory::placeholders() {
     ScreenFactory f;

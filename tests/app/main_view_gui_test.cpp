@@ -14,6 +14,8 @@
 #include "services/profile_manager.hpp"
 #include "services/settings_manager.hpp"
 #include "view_model_rig.hpp"
+#include "views/live_cps_chart_view.hpp"
+#include "views/permission_overlay_view.hpp"
 #include "widget_input.hpp"
 
 #include <gtest/gtest.h>
@@ -282,6 +284,41 @@ TEST_F(MainViewTest, FloatingPanelOutlivesTabSwitches) {
     EXPECT_EQ(window->dashboard()->floatingPanelButton()->label(), "Close Floating Window");
     window->toggleFloatingPanel();
     EXPECT_EQ(window->floatingPanel(), nullptr);
+}
+
+}  // namespace
+}  // namespace clicktrove::testing
+
+namespace clicktrove::testing {
+namespace {
+
+TEST_F(MainViewTest, StandardScreensAreTheProgramsOwn) {
+    MainView window(*vm, ScreenFactory::standard());
+    window.show();
+    auto* chart = qobject_cast<LiveCPSChartView*>(window.dashboard()->liveChart());
+    ASSERT_NE(chart, nullptr);
+    vm->setConfig(quickConfig());
+    startAndPassCountdown();
+    rig.advance(1500ms);
+    EXPECT_EQ(window.dashboard()->liveChart(), chart) << "the same chart, given new samples";
+    EXPECT_EQ(chart->history(), vm->cpsHistory());
+    EXPECT_GT(chart->history().back(), 0.0);
+    vm->stopClicking();
+    rig.advance(100ms);
+    const struct {
+        int row;
+        const char* className;
+    } cases[] = {{1, "clicktrove::PresetsView"},
+                 {2, "clicktrove::RecordingView"},
+                 {3, "clicktrove::HistoryView"},
+                 {4, "clicktrove::SettingsView"},
+                 {5, "clicktrove::AboutView"}};
+    for (const auto& c : cases) {
+        window.sidebar()->rows()[static_cast<std::size_t>(c.row)]->click();
+        EXPECT_STREQ(window.content()->metaObject()->className(), c.className);
+    }
+    setPermission(false);
+    EXPECT_NE(qobject_cast<PermissionOverlayView*>(window.content()), nullptr);
 }
 
 }  // namespace

@@ -13,14 +13,14 @@ NumberField::NumberField(Kind kind, bool allowNegative, QWidget* parent)
 }
 
 void NumberField::setIntegerValue(std::int64_t value) {
-    show(NumberFormatter::shared().format(value));
+    display(NumberFormatter::shared().format(value));
 }
 
 void NumberField::setDecimalValue(double value) {
-    show(NumberFormatter::shared().format(value));
+    display(NumberFormatter::shared().format(value));
 }
 
-void NumberField::show(const QString& text) {
+void NumberField::display(const QString& text) {
     shown_ = text;
     const QSignalBlocker blocker(this);
     if (this->text() != text) setText(text);
@@ -45,7 +45,7 @@ void NumberField::commit() {
             return;
         }
     }
-    show(shown_);
+    display(shown_);
 }
 
 }  // namespace clicktrove

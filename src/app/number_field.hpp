@@ -28,7 +28,7 @@ signals:
 
 private:
     void commit();
-    void show(const QString& text);
+    void display(const QString& text);
 
     Kind kind_;
     bool allowNegative_;

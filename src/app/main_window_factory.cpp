@@ -1,10 +1,12 @@
 #include "app/main_window_factory.hpp"
 
+#include "app/main_view.hpp"
+#include "app/screen_factory.hpp"
+
 namespace clicktrove {
 
 ClicktroveApp::WindowFactory mainWindowFactory() {
-    // No main window yet: the program lives in the tray, driven by its menu and the global shortcuts.
-    return {};
+    return [](AutoClickerViewModel& viewModel) -> QWidget* { return new MainView(viewModel, ScreenFactory::standard()); };
 }
 
 }  // namespace clicktrove

@@ -87,7 +87,7 @@ SidebarView::SidebarView(AutoClickerViewModel&, QWidget* parent) : QWidget(paren
     footer->addStretch();
     footer->addWidget(new StatusDot(this), 0, Qt::AlignVCenter);
     auto* version =
-        new ThemedLabel(tr("v1.0.0 · macOS 13+"), designFont(10, QFont::Medium), ThemeColors::vaqTextSecondary(), this);
+        new ThemedLabel(tr("v1.0.0 · Linux (X11)"), designFont(10, QFont::Medium), ThemeColors::vaqTextSecondary(), this);
     version->setObjectName("VersionLine");
     footer->addWidget(version);
     footer->addStretch();

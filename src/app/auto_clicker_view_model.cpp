@@ -75,6 +75,11 @@ double AutoClickerViewModel::averageIntervalMs() const {
 }
 
 void AutoClickerViewModel::setMenuBarManager(std::unique_ptr<MenuBarManager> manager) {
+    // The hand-over may come from one of the old menu's own items ("Show Control Panel" shows the window, which
+    // wires a new menu): that menu and its action are still at work, so it goes at the next turn of the queue.
+    if (menuBarManager_) {
+        services_.mainQueue->post([old = std::shared_ptr<MenuBarManager>(std::move(menuBarManager_))] {});
+    }
     menuBarManager_ = std::move(manager);
     // A menu handed over during a run would otherwise offer Start until the next change of the run state.
     if (menuBarManager_) menuBarManager_->updateState(isRunning_, isPaused_);

@@ -3,11 +3,14 @@
 #include "services/settings_manager.hpp"
 #include "view_model_rig.hpp"
 
+#include <gtest/gtest.h>
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <csignal>
-#include <gtest/gtest.h>
 
 using namespace std::chrono_literals;
 using clicktrove::AnalyticsClient;
@@ -78,6 +81,30 @@ TEST_F(ClicktroveAppTest, EachShowOfTheWindowWiresANewTrayMenuToTheSameViewModel
     EXPECT_TRUE(app->viewModel()->isRunning());
     second->onStop();
     EXPECT_FALSE(app->viewModel()->isRunning());
+}
+
+// The tray's own item shows the hidden window, which wires a new tray menu: the menu whose item is still being
+// handled must not be destroyed under it.
+TEST_F(ClicktroveAppTest, ShowingTheWindowFromTheTrayKeepsThatMenuAliveUntilItsItemIsDone) {
+    for (const char* title : {"Show Control Panel", "Settings..."}) {
+        SCOPED_TRACE(title);
+        auto app = makeApp(true);
+        app->mainWindow()->hide();
+        QPointer<clicktrove::MenuBarManager> first = app->viewModel()->menuBarManager();
+        ASSERT_FALSE(first.isNull());
+        QAction* item = nullptr;
+        for (QAction* action : first->menu()->actions()) {
+            if (action->text() == QString::fromUtf8(title)) item = action;
+        }
+        ASSERT_NE(item, nullptr);
+
+        item->trigger();
+        EXPECT_TRUE(app->mainWindow()->isVisible());
+        EXPECT_NE(app->viewModel()->menuBarManager(), first.data()) << "a new menu is wired at the show";
+        EXPECT_FALSE(first.isNull()) << "the chosen menu outlives its own item's handling";
+        rig.drain();
+        EXPECT_TRUE(first.isNull()) << "and goes at the next turn of the queue";
+    }
 }
 
 TEST_F(ClicktroveAppTest, WithoutAWindowTheTrayIsWiredAtOnce) {

@@ -1,8 +1,9 @@
 #include "app/termination_signal_watcher.hpp"
 
-#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
+#include <cerrno>
+#include <csignal>
 
 namespace clicktrove {
 
@@ -10,9 +11,12 @@ namespace {
 int pipeFds[2] = {-1, -1};
 
 void onSignal(int) {
+    // The interrupted code may be about to read errno; the write must not change it under that code.
+    const int savedErrno = errno;
     const char byte = 1;
     // Nothing to do on failure: the pipe is full only when a request is already pending.
     [[maybe_unused]] const ssize_t n = ::write(pipeFds[1], &byte, 1);
+    errno = savedErrno;
 }
 }  // namespace
 

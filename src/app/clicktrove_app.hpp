@@ -9,8 +9,6 @@
 #include <functional>
 #include <memory>
 
-
-
 namespace clicktrove {
 
 class AnalyticsManager;

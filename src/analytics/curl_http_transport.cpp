@@ -94,6 +94,10 @@ HttpResponse CurlHttpTransport::perform(State& state, const HttpRequest& request
     for (const auto& [name, value] : request.headers) {
         headers = curl_slist_append(headers, (name + ": " + value).c_str());
     }
+    // Only the request's own headers: libcurl would otherwise add "Expect: 100-continue" to a large batch and
+    // hold the body back for a second waiting for a reply that servers are not bound to send, and a server or
+    // proxy that refuses the expectation (417) would fail every attempt of that batch.
+    headers = curl_slist_append(headers, "Expect:");
     std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> headerList(headers, &curl_slist_free_all);
 
     auto timeout = std::chrono::duration_cast<std::chrono::milliseconds>(request.timeout);

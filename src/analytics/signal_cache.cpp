@@ -28,26 +28,16 @@ void SignalCache::load() {
 
     // Decode before deleting, so a crash in between loses nothing; the file goes even when it is unreadable,
     // since it would fail the same way at every start.
-    const nlohmann::json json = nlohmann::json::parse(bytes, nullptr, false);
-    std::vector<SignalPostBody> loaded;
     std::size_t skipped = 0;
-    if (json.is_array()) {
-        for (const auto& element : json) {
-            if (auto body = SignalPostBody::fromCacheJson(element)) {
-                loaded.push_back(std::move(*body));
-            } else {
-                ++skipped;
-            }
-        }
-    }
+    auto loaded = decodeFile(bytes, skipped);
     std::error_code ec;
     std::filesystem::remove(file_, ec);
-    if (!json.is_array()) return;
+    if (!loaded) return;
     if (skipped > 0) {
         logTo(logHandler_, Level::error, "Skipped " + std::to_string(skipped) + " unreadable cached signal(s)");
     }
-    logTo(logHandler_, Level::info, "Loaded " + std::to_string(loaded.size()) + " signals");
-    for (auto& body : loaded) cachedSignals_.push_back(std::move(body));
+    logTo(logHandler_, Level::info, "Loaded " + std::to_string(loaded->size()) + " signals");
+    for (auto& body : *loaded) cachedSignals_.push_back(std::move(body));
     trimLocked();
 }
 
@@ -103,21 +93,47 @@ void SignalCache::returnBatch(std::uint64_t token) {
     trimLocked();
 }
 
+std::optional<std::vector<SignalPostBody>> SignalCache::decodeFile(const std::string& bytes, std::size_t& skipped) {
+    const nlohmann::json json = nlohmann::json::parse(bytes, nullptr, false);
+    skipped = 0;
+    if (!json.is_array()) return std::nullopt;
+    std::vector<SignalPostBody> decoded;
+    for (const auto& element : json) {
+        if (auto body = SignalPostBody::fromCacheJson(element)) {
+            decoded.push_back(std::move(*body));
+        } else {
+            ++skipped;
+        }
+    }
+    return decoded;
+}
+
 bool SignalCache::save() {
     std::unique_lock lock(mutex_);
-    nlohmann::ordered_json array = nlohmann::ordered_json::array();
-    // Batches in flight are older than anything still listed.
-    for (const auto& [token, signals] : inFlight_) {
-        for (const auto& s : signals) array.push_back(s.toCacheJson());
-    }
-    for (const auto& s : cachedSignals_) array.push_back(s.toCacheJson());
-    const std::string bytes = array.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-
-    std::error_code ec;
     if (file_.empty()) {
         logTo(logHandler_, Level::error, "Error saving Telemetry cache");
         return false;
     }
+    // A file already there was saved since this cache loaded (an earlier save, or another process of the same
+    // application that ended meanwhile) and nobody has read it yet: replacing it would lose its signals.
+    std::vector<SignalPostBody> earlier;
+    if (std::string existing; platform::readWholeFile(file_, existing)) {
+        std::size_t skipped = 0;
+        earlier = decodeFile(existing, skipped).value_or(std::vector<SignalPostBody>{});
+    }
+    std::vector<const SignalPostBody*> all;
+    for (const auto& s : earlier) all.push_back(&s);
+    // Batches in flight are older than anything still listed.
+    for (const auto& [token, signals] : inFlight_) {
+        for (const auto& s : signals) all.push_back(&s);
+    }
+    for (const auto& s : cachedSignals_) all.push_back(&s);
+    const std::size_t first = all.size() > cacheLimit_ ? all.size() - cacheLimit_ : 0;
+    nlohmann::ordered_json array = nlohmann::ordered_json::array();
+    for (std::size_t i = first; i < all.size(); ++i) array.push_back(all[i]->toCacheJson());
+    const std::string bytes = array.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+
+    std::error_code ec;
     std::filesystem::create_directories(file_.parent_path(), ec);
     if (!platform::writeFileAtomically(file_, bytes)) {
         logTo(logHandler_, Level::error, "Error saving Telemetry cache");

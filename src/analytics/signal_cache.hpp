@@ -43,14 +43,17 @@ public:
     // The batch failed: it goes back behind the signals that arrived meanwhile.
     void returnBatch(std::uint64_t token);
 
-    // Writes the batches in flight and the list to the file, atomically, then empties the list. Returns false
-    // (keeping the list) when the file cannot be written.
+    // Writes the batches in flight and the list to the file, atomically, behind the signals of a file saved
+    // there since this cache loaded, then empties the list. Returns false (keeping the list) when the file
+    // cannot be written.
     bool save();
 
     const std::filesystem::path& fileURL() const { return file_; }
 
 private:
     void load();
+    // The good elements of a cache file's text (nothing when it is no JSON array); skipped counts the bad ones.
+    static std::optional<std::vector<SignalPostBody>> decodeFile(const std::string& bytes, std::size_t& skipped);
     void trimLocked();
 
     const std::optional<LogHandler> logHandler_;

@@ -5,6 +5,8 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 
 namespace clicktrove::analytics {
@@ -189,7 +191,9 @@ SignalPostBody SignalManager::buildBody(const PendingSignal& pending) const {
     body.receivedAt = deps_.environment.clock->now();
     body.appID = config.telemetryAppID;
     body.clientUser = sha256Hex(pending.customUserID ? *pending.customUserID : pending.userIdentifier, config.salt);
+    // The service reads session identifiers in the standard upper-case form, whoever wrote the setting.
     body.sessionID = config.sessionID;
+    for (char& c : body.sessionID) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     body.type = pending.type;
     if (pending.floatValue && !std::isfinite(*pending.floatValue)) {
         // JSON has no NaN or infinity: the service would reject the whole batch at every retry.
@@ -249,7 +253,10 @@ double SignalManager::sendInterval(const ConfigurationSnapshot& configuration, i
     if (!(interval >= TelemetryManagerConfiguration::minimumTransmitInterval)) {
         interval = TelemetryManagerConfiguration::minimumTransmitInterval;
     }
-    return interval;
+    // An infinite or enormous cap must not overflow the timer's nanoseconds, which would wrap to a negative
+    // delay and spin; about 31 years is far beyond any real setting and well inside the range.
+    constexpr double longestInterval = 1e9;
+    return std::min(interval, longestInterval);
 }
 
 void SignalManager::armSendTimer() {

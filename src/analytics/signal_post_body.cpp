@@ -67,7 +67,8 @@ std::optional<SignalPostBody> SignalPostBody::fromCacheJson(const nlohmann::json
     if (!json.is_object()) return std::nullopt;
     SignalPostBody body;
     const auto at = json.find("receivedAt");
-    if (at == json.end() || !at->is_number() || !std::isfinite(at->get<double>())) return std::nullopt;
+    // Dates the clock cannot hold (its nanoseconds in 64 bits reach about 292 years from 1970) would overflow.
+    if (at == json.end() || !at->is_number() || !(std::fabs(at->get<double>()) < 8e9)) return std::nullopt;
     body.receivedAt = fromSecondsSinceReferenceDate(at->get<double>());
     if (!readString(json, "appID", body.appID) || !readString(json, "clientUser", body.clientUser) ||
         !readString(json, "sessionID", body.sessionID) || !readString(json, "type", body.type) ||

@@ -27,7 +27,9 @@ std::optional<std::vector<StoredSession>> StoredSession::decodeList(const std::s
             return std::nullopt;
         }
         const double seconds = st->get<double>();
-        if (!std::isfinite(seconds) || std::fabs(seconds) > 1e15) return std::nullopt;
+        // The clock counts nanoseconds in 64 bits: anything beyond about 292 years from 1970 cannot be a start
+        // time and would overflow the conversion below.
+        if (!std::isfinite(seconds) || std::fabs(seconds) > 9e9) return std::nullopt;
         StoredSession s;
         s.startedAt = std::chrono::system_clock::time_point(
             std::chrono::duration_cast<std::chrono::system_clock::duration>(std::chrono::duration<double>(seconds)));

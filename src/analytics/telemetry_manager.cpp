@@ -125,8 +125,15 @@ std::map<std::string, std::string> TelemetryManager::defaultSignalParameters() {
     return DefaultSignalPayload::parameters(facts, environment_.clock->now(), statistics);
 }
 
-void TelemetryManager::sessionStarted() {
-    sessionManager().startNewSession();
+void TelemetryManager::beginSession(bool statistics, bool announce) {
+    if (!statistics && !announce) return;
+    std::weak_ptr<TelemetryManager> weak = weak_from_this();
+    environment_.mainQueue->post([weak, statistics, announce] {
+        auto self = weak.lock();
+        if (!self) return;
+        if (statistics) self->sessionManager().startNewSession();
+        if (announce) Tallywire::sendInternalSignal("Tallywire.Session.started");
+    });
 }
 
 SessionManager& TelemetryManager::sessionManager() {

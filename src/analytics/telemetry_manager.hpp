@@ -62,8 +62,10 @@ public:
 
     // The default parameters every signal of this manager carries. Main thread.
     std::map<std::string, std::string> defaultSignalParameters();
-    // Runs the session-statistics step of a new session identifier. Main thread.
-    void sessionStarted();
+    // The steps of a new session identifier: the session statistics begin a session (when statistics is true),
+    // then "Tallywire.Session.started" is sent (when announce is true). Any thread: both run on the main queue,
+    // which owns the session statistics.
+    void beginSession(bool statistics, bool announce);
     // The session statistics, created on first use. Main thread.
     SessionManager& sessionManager();
     // The session statistics when they exist already, else nothing. Main thread.

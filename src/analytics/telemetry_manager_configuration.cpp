@@ -47,10 +47,11 @@ void TelemetryManagerConfiguration::setSessionID(std::string v) {
     set(&ConfigurationSnapshot::sessionID, std::move(v));
     const bool stats = sessionStatsEnabled();
     const bool announce = sendNewSessionBeganSignal();
-    if (stats) {
-        if (auto manager = TelemetryManager::shared()) manager->sessionStarted();
+    if (auto manager = TelemetryManager::shared()) {
+        manager->beginSession(stats, announce);
+    } else if (announce) {
+        Tallywire::sendInternalSignal("Tallywire.Session.started");  // dropped, with its debug message
     }
-    if (announce) Tallywire::sendInternalSignal("Tallywire.Session.started");
 }
 
 void TelemetryManagerConfiguration::log(LogHandler::LogLevel level, const std::string& message) const {

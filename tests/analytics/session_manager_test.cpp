@@ -139,7 +139,8 @@ TEST_F(SessionManagerTest, AverageAndPreviousSessionLengths) {
 }
 
 TEST_F(SessionManagerTest, ACorruptListIsAnEmptyHistoryThatTheNextSaveReplaces) {
-    for (const std::string bad : {"not json", "{\"st\": 1}", "[{\"st\": \"x\", \"dn\": 1}]", "[{\"dn\": 1}]"}) {
+    for (const std::string bad : {"not json", "{\"st\": 1}", "[{\"st\": \"x\", \"dn\": 1}]", "[{\"dn\": 1}]",
+                                  "[{\"st\": 1e12, \"dn\": 1}]", "[{\"st\": -1e12, \"dn\": 1}]"}) {
         SCOPED_TRACE(bad);
         sent.clear();
         suite->setValue("recentSessions", bad);

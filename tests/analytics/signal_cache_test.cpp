@@ -34,6 +34,12 @@ std::vector<std::string> types(const std::vector<SignalPostBody>& bodies) {
     return out;
 }
 
+std::string withField(const std::string& element, const char* key, double value) {
+    auto json = nlohmann::json::parse(element);
+    json[key] = value;
+    return json.dump();
+}
+
 class SignalCacheTest : public clicktrove::testing::TempHomeTest {
 protected:
     std::filesystem::path file() const {
@@ -133,7 +139,8 @@ TEST_F(SignalCacheTest, ACorruptFileIsDeletedAndOneBadElementLosesNothingElse) {
     for (const Case& c :
          {Case{"not JSON", "[{\"receivedAt\": 12, \"app", 0, false}, Case{"not an array", "{\"a\": 1}", 0, false},
           Case{"one bad element", "[" + good + ", {\"type\": 5}, " + good + "]", 2, true},
-          Case{"missing key", "[{\"receivedAt\": 1.5, \"appID\": \"A\"}]", 0, true}}) {
+          Case{"missing key", "[{\"receivedAt\": 1.5, \"appID\": \"A\"}]", 0, true},
+          Case{"date beyond the clock", "[" + withField(good, "receivedAt", 1e300) + ", " + good + "]", 1, true}}) {
         SCOPED_TRACE(c.name);
         log.clear();
         writeFile(file(), c.contents);
@@ -143,6 +150,24 @@ TEST_F(SignalCacheTest, ACorruptFileIsDeletedAndOneBadElementLosesNothingElse) {
         EXPECT_EQ(log.count("Loading Telemetry cache from: file://" + file().string()), 1);
         EXPECT_EQ(log.count("Loaded " + std::to_string(c.kept) + " signals"), c.loadedMessage ? 1 : 0);
     }
+}
+
+TEST_F(SignalCacheTest, ASaveKeepsTheSignalsOfAFileNobodyHasReadYet) {
+    // Two processes of one application end one after the other, or one process saves twice: the later save must
+    // not replace the signals of the earlier one.
+    SignalCache first(std::nullopt, 3, file());
+    SignalCache second(std::nullopt, 3, file());
+    first.push(body("a", 1));
+    first.push(body("b", 2));
+    ASSERT_TRUE(first.save());
+    second.push(body("c", 3));
+    ASSERT_TRUE(second.save());
+    ASSERT_TRUE(second.save());  // nothing new: the file stays as it is
+    first.push(body("d", 4));
+    ASSERT_TRUE(first.save());
+    SignalCache next(std::nullopt, 10000, file());
+    // The limit holds for the file too, dropping the oldest.
+    EXPECT_EQ(types(next.pop()), (std::vector<std::string>{"b", "c", "d"}));
 }
 
 TEST_F(SignalCacheTest, AFailedSaveKeepsTheSignals) {

@@ -4,6 +4,7 @@
 #include "analytics_harness.hpp"
 
 #include <gtest/gtest.h>
+#include <cmath>
 
 namespace clicktrove::analytics {
 namespace {
@@ -74,7 +75,8 @@ TEST_F(SignalManagerTest, IntervalsStayPositiveWhateverTheSettings) {
         double expected;
     };
     for (const Case& c : {Case{10, 300, 0, 10}, Case{10, 300, 3, 80}, Case{10, 300, 2000, 300}, Case{0, 300, 0, 1},
-                          Case{-4, 300, 5, 32}, Case{10, -1, 0, 1}, Case{10, std::nan(""), 1, 1}}) {
+                          Case{-4, 300, 5, 32}, Case{10, -1, 0, 1}, Case{10, std::nan(""), 1, 1},
+                          Case{10, INFINITY, 2000, 1e9}, Case{1e300, 1e300, 0, 1e9}}) {
         config->setTransmitInterval(c.transmit);
         config->setMaxBackoffInterval(c.cap);
         EXPECT_EQ(SignalManager::sendInterval(config->snapshot(), c.failures), c.expected)

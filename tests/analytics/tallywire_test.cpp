@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <cmath>
 #include <cstdio>
+#include <thread>
 
 namespace clicktrove::analytics {
 namespace {
@@ -164,6 +165,34 @@ TEST_F(TallywireTest, WritingTheSessionWithBothHooksOffOnlyStoresIt) {
     Tallywire::generateNewSession();
     harness.pump();
     EXPECT_EQ(TelemetryManager::shared()->signalManager().cachedSignalCount(), 1u);
+    harness.flush();
+
+    // An identifier written in lower case still goes out in the standard upper-case form.
+    config->setSendNewSessionBeganSignal(false);
+    config->setSessionID("0a1b2c3d-4e5f-4a6b-8c7d-9e0f1a2b3c4d");
+    Tallywire::signal("A");
+    const auto batch = harness.flush();
+    ASSERT_EQ(batch.size(), 1u);
+    EXPECT_EQ(batch[0]["sessionID"], "0A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D");
+}
+
+TEST_F(TallywireTest, ANewSessionFromAnotherThreadLeavesTheSessionStatisticsToTheMainThread) {
+    auto config = harness.configuration();
+    config->setSendNewSessionBeganSignal(true);
+    harness.initialize(config);
+    harness.pump();
+    std::thread([] { Tallywire::generateNewSession(); }).join();
+    // Nothing of the main thread's state was created or timed from the other thread.
+    EXPECT_EQ(TelemetryManager::shared()->existingSessionManager(), nullptr);
+    EXPECT_EQ(harness.mainQueue->pendingDelayed(), 1u);  // only the deferred session of the start
+    harness.pump();
+    ASSERT_NE(TelemetryManager::shared()->existingSessionManager(), nullptr);
+    EXPECT_TRUE(TelemetryManager::shared()->existingSessionManager()->measuring());
+    const auto batch = harness.flush();
+    ASSERT_GE(batch.size(), 2u);
+    // The statistics step comes first, as on the main thread.
+    EXPECT_EQ(batch[0]["type"], "Tallywire.Acquisition.newInstallDetected");
+    EXPECT_EQ(batch[1]["type"], "Tallywire.Session.started");
 }
 
 std::string sha256sum(const std::string& input) {

@@ -121,6 +121,23 @@ TEST_F(UploadLoopbackTest, AnAcceptedBatchHasTheWireForm) {
     EXPECT_EQ(server.requests().size(), 1u);
 }
 
+TEST_F(UploadLoopbackTest, ALargeBatchCarriesOnlyItsOwnHeaders) {
+    LoopbackIngestionServer server({200});
+    ASSERT_TRUE(server.started());
+    start(server.baseURL());
+    Tallywire::signal("Large", {{"notes", std::string(1200000, 'x')}});
+    harness.pump();
+    attempt();
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 1u);
+    // No "Expect: 100-continue" that would hold the body back for a reply the server need not send.
+    EXPECT_EQ(requests[0].headers.count("expect"), 0u);
+    const auto batch = nlohmann::json::parse(requests[0].body);
+    ASSERT_EQ(batch.size(), 1u);
+    EXPECT_EQ(batch[0]["payload"]["notes"].get<std::string>().size(), 1200000u);
+    EXPECT_EQ(signals().cachedSignalCount(), 0u);
+}
+
 TEST_F(UploadLoopbackTest, AServerErrorKeepsTheBatchForTheNextAttempt) {
     LoopbackIngestionServer server({500, 200});
     ASSERT_TRUE(server.started());

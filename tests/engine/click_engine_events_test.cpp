@@ -352,6 +352,19 @@ INSTANTIATE_TEST_SUITE_P(Steps, DragAbort,
                          ::testing::Values(AbortCase{1, 1, {110, 180}}, AbortCase{4, 4, {140, 120}},
                                            AbortCase{10, 10, {200, 0}}));
 
+TEST_F(Drags, AbortedDragReleasesAtItsStartWhenTheCursorCannotBeRead) {
+    input.setCursor(std::nullopt);
+    int sleeps = 0;
+    queue.setSleepHook([&](auto) {
+        if (++sleeps == 3) engine.emergencyStop();
+    });
+    engine.start(dragConfig());
+    advance(300ms);
+    // The emergency stop's own release goes to (0, 0); the drag's button-up to its start point.
+    EXPECT_EQ(events()[events().size() - 4], MouseEvent::up(MouseButton::left, {0, 0}));
+    EXPECT_EQ(events().back(), MouseEvent::up(MouseButton::left, {100, 200}));
+}
+
 TEST_F(Drags, EmergencyStopCutsTheStepsSleepShort) {
     auto config = dragConfig();
     config.dragDuration = 3600;

@@ -263,19 +263,30 @@ void ClickEngine::tick() {
     }
 
     std::int64_t added = 1;
+    std::optional<ScreenPoint> pressedAt;
     if (config->isDragEnabled) {
         // A drag has its own end points: no target to work out, so no cursor reading either.
         performDrag(config->dragStartPoint, config->dragEndPoint, config->dragDuration, abort);
     } else {
-        postClick(config->clickType, nextClickPoint(*config, cursor));
+        const ScreenPoint target = nextClickPoint(*config, cursor);
+        postClick(run, config->clickType, target);
         if (config->clickType == ClickType::doubleClick) added = 2;
+        if (heldButton(config->clickType)) pressedAt = target;
     }
 
     std::int64_t newTotal = 0;
     std::int64_t cps = 0;
     double elapsed = 0;
     {
-        std::lock_guard lock(stateLock_);
+        std::unique_lock lock(stateLock_);
+        // A stop or a pause that came while this tick was under way released the held button before this
+        // tick's press may have reached the system; without a second release the button would stay down
+        // after the run, or through the pause.
+        if (pressedAt && (run != runId_ || !isRunningInternal_ || isPausedInternal_)) {
+            lock.unlock();
+            postHoldEvent(config->clickType, false, *pressedAt);
+            lock.lock();
+        }
         // A stop and a new start while this tick posted: its click belongs to no run that is still counting.
         if (run != runId_) return;
         totalClicks_ += added;
@@ -342,7 +353,7 @@ ScreenPoint ClickEngine::nextClickPoint(const ClickConfig& config, std::optional
     return point;
 }
 
-void ClickEngine::postClick(ClickType type, ScreenPoint target) {
+void ClickEngine::postClick(RunId run, ClickType type, ScreenPoint target) {
     const GlobalPoint p = toGlobal(target);
     switch (type) {
         case ClickType::left:
@@ -366,8 +377,12 @@ void ClickEngine::postClick(ClickType type, ScreenPoint target) {
         case ClickType::holdMiddle: {
             {
                 std::lock_guard lock(stateLock_);
-                lastHeldType_ = type;
-                lastHeldPoint_ = target;
+                // A tick left over from a run that was stopped must not plant its hold in the next run, whose
+                // pause and stop would then release a button it never pressed.
+                if (run == runId_) {
+                    lastHeldType_ = type;
+                    lastHeldPoint_ = target;
+                }
             }
             postHoldEvent(type, true, target);
             return;

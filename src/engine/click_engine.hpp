@@ -68,7 +68,8 @@ private:
 
     // cursor: this tick's reading when it has one already.
     ScreenPoint nextClickPoint(const ClickConfig& config, std::optional<platform::GlobalPoint> cursor);
-    void postClick(ClickType type, ScreenPoint point);
+    // run: the tick's run, which alone may record a hold.
+    void postClick(RunId run, ClickType type, ScreenPoint point);
     void postHoldEvent(ClickType type, bool down, ScreenPoint point);
     // Blocks the queue for about duration seconds; the emergency stop cuts it short within one step.
     void performDrag(ScreenPoint from, ScreenPoint to, double duration, std::stop_token abort);

@@ -8,6 +8,9 @@ PrecisionTimer::PrecisionTimer(std::string label) : queue_(std::make_unique<plat
 
 PrecisionTimer::~PrecisionTimer() {
     stop();
+    // Joins the queue's thread before the members a firing under way still touches (the lock, the timer)
+    // are destroyed; the queue, declared first, would otherwise go last.
+    queue_.reset();
 }
 
 void PrecisionTimer::start(std::uint64_t intervalNanoseconds, std::function<void()> handler) {

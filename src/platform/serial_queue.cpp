@@ -53,10 +53,14 @@ std::unique_ptr<OneShotTimer> SerialQueue::createTimer(Task handler) {
 void SerialQueue::sleepFor(std::chrono::nanoseconds duration, std::stop_token stop) {
     if (duration.count() <= 0 || stop.stop_requested()) return;
     if (stop.stop_possible()) {
+        // now + duration would overflow for a sleep of centuries and wake at once; it saturates instead.
+        const auto now = std::chrono::steady_clock::now();
+        const auto room = std::chrono::steady_clock::time_point::max() - now;
+        const auto until = duration < room ? now + duration : std::chrono::steady_clock::time_point::max();
         std::mutex mutex;
         std::condition_variable_any cv;
         std::unique_lock lock(mutex);
-        cv.wait_for(lock, stop, duration, [] { return false; });
+        cv.wait_until(lock, stop, until, [] { return false; });
         return;
     }
     timespec deadline{};

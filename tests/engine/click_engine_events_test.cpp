@@ -185,6 +185,90 @@ TEST_F(Holds, NothingIsReleasedForClickTypesThatDoNotHold) {
     EXPECT_TRUE(events().empty());
 }
 
+// A control that lands while a hold tick works out its target, after the tick's own test of the run's
+// state and before its press: the control's release may reach the system before that press.
+struct HoldRaceCase {
+    const char* name;
+    enum class Control { stop, pause, emergencyStop, stopAndStartAClickRun } control;
+    // Everything posted, the control and whatever follows it included.
+    std::vector<MouseEvent> events;
+};
+
+void PrintTo(const HoldRaceCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class HoldRace : public EngineTest, public ::testing::WithParamInterface<HoldRaceCase> {};
+
+TEST_P(HoldRace, AControlDuringAHoldTicksPressLeavesNoButtonDown) {
+    const auto& param = GetParam();
+    using Control = HoldRaceCase::Control;
+    auto config = baseConfig();
+    config.clickType = ClickType::holdRight;
+    config.fixedCoordinates = {{10, 10}, {20, 20}};
+    config.randomizeRadius = true;  // two draws per tick, both scripted to leave the target exact
+    for (int i = 0; i < 4; ++i) random.pushUnit(0.0);
+    input.setCursor(GlobalPoint{7, 9});
+    int draws = 0;
+    random.setOnDraw([&] {
+        if (++draws != 3) return;  // the second tick's first draw
+        switch (param.control) {
+            case Control::stop:
+                engine.stop(false);
+                break;
+            case Control::pause:
+                engine.pause();
+                break;
+            case Control::emergencyStop:
+                engine.emergencyStop();
+                break;
+            case Control::stopAndStartAClickRun:
+                engine.stop(false);
+                engine.start(baseConfig());
+                break;
+        }
+    });
+    engine.start(config);
+    advance(300ms + 100ms);
+    if (param.control == Control::pause) {
+        engine.resume();
+        engine.stop(false);
+    } else if (param.control == Control::stopAndStartAClickRun) {
+        advance(300ms);
+        engine.stop(false);
+    }
+    EXPECT_EQ(events(), param.events);
+    EXPECT_FALSE(engine.isRunning());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Controls, HoldRace,
+    ::testing::Values(
+        HoldRaceCase{"Stop",
+                     HoldRaceCase::Control::stop,
+                     {MouseEvent::down(MouseButton::right, {10, 10}), MouseEvent::up(MouseButton::right, {10, 10}),
+                      MouseEvent::down(MouseButton::right, {20, 20}), MouseEvent::up(MouseButton::right, {20, 20})}},
+        HoldRaceCase{"PauseThenResumeAndStop",
+                     HoldRaceCase::Control::pause,
+                     {MouseEvent::down(MouseButton::right, {10, 10}), MouseEvent::up(MouseButton::right, {10, 10}),
+                      MouseEvent::down(MouseButton::right, {20, 20}), MouseEvent::up(MouseButton::right, {20, 20}),
+                      // resume presses again where the paused tick pressed, stop releases there
+                      MouseEvent::down(MouseButton::right, {20, 20}), MouseEvent::up(MouseButton::right, {20, 20})}},
+        HoldRaceCase{"EmergencyStop",
+                     HoldRaceCase::Control::emergencyStop,
+                     {MouseEvent::down(MouseButton::right, {10, 10}), MouseEvent::up(MouseButton::left, {7, 9}),
+                      MouseEvent::up(MouseButton::right, {7, 9}), MouseEvent::up(MouseButton::middle, {7, 9}),
+                      MouseEvent::up(MouseButton::right, {10, 10}), MouseEvent::down(MouseButton::right, {20, 20}),
+                      MouseEvent::up(MouseButton::right, {20, 20})}},
+        // The left-over tick must not leave its hold to the next run, whose stop would release a right
+        // button that run never pressed.
+        HoldRaceCase{"StopAndStartAClickRun",
+                     HoldRaceCase::Control::stopAndStartAClickRun,
+                     {MouseEvent::down(MouseButton::right, {10, 10}), MouseEvent::up(MouseButton::right, {10, 10}),
+                      MouseEvent::down(MouseButton::right, {20, 20}), MouseEvent::up(MouseButton::right, {20, 20}),
+                      MouseEvent::down(MouseButton::left, kAt), MouseEvent::up(MouseButton::left, kAt)}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 class Drags : public EngineTest {
 protected:
     ClickConfig dragConfig() const {
@@ -267,6 +351,19 @@ TEST_P(DragAbort, EmergencyStopEndsTheDragWithinOneStepAtTheCursor) {
 INSTANTIATE_TEST_SUITE_P(Steps, DragAbort,
                          ::testing::Values(AbortCase{1, 1, {110, 180}}, AbortCase{4, 4, {140, 120}},
                                            AbortCase{10, 10, {200, 0}}));
+
+TEST_F(Drags, AbortedDragReleasesAtItsStartWhenTheCursorCannotBeRead) {
+    input.setCursor(std::nullopt);
+    int sleeps = 0;
+    queue.setSleepHook([&](auto) {
+        if (++sleeps == 3) engine.emergencyStop();
+    });
+    engine.start(dragConfig());
+    advance(300ms);
+    // The emergency stop's own release goes to (0, 0); the drag's button-up to its start point.
+    EXPECT_EQ(events()[events().size() - 4], MouseEvent::up(MouseButton::left, {0, 0}));
+    EXPECT_EQ(events().back(), MouseEvent::up(MouseButton::left, {100, 200}));
+}
 
 TEST_F(Drags, EmergencyStopCutsTheStepsSleepShort) {
     auto config = dragConfig();

@@ -3,6 +3,12 @@
 namespace clicktrove::testing {
 
 std::uint64_t ScriptedRandom::nextUInt64() {
+    std::function<void()> hook;
+    {
+        std::lock_guard lock(mutex_);
+        hook = onDraw_;
+    }
+    if (hook) hook();
     std::lock_guard lock(mutex_);
     if (!script_.empty()) {
         const auto v = script_.front();
@@ -20,6 +26,11 @@ void ScriptedRandom::pushUnit(double u) {
     // uniformReal draws uniformInt(0, 2^53) and scales it by 2^-53.
     std::lock_guard lock(mutex_);
     script_.push_back(static_cast<std::uint64_t>(u * static_cast<double>(std::uint64_t{1} << 53)));
+}
+
+void ScriptedRandom::setOnDraw(std::function<void()> hook) {
+    std::lock_guard lock(mutex_);
+    onDraw_ = std::move(hook);
 }
 
 void ScriptedRandom::pushIndex(std::uint64_t index) {

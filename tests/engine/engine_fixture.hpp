@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -24,10 +25,14 @@ public:
     void pushUnit(double u);
     // Makes the next uniformInt(0, n - 1) return index (for n small enough to have no rejection).
     void pushIndex(std::uint64_t index);
+    // Called at each draw, before it is made and outside the source's lock: lets a test act in the middle
+    // of a tick, between its stop tests and its posting.
+    void setOnDraw(std::function<void()> hook);
 
 private:
     std::mutex mutex_;
     std::deque<std::uint64_t> script_;
+    std::function<void()> onDraw_;
     std::uint64_t state_ = 0x9e3779b97f4a7c15ULL;
 };
 

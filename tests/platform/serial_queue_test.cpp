@@ -162,6 +162,17 @@ TEST(SerialQueue, SleepEndsEarlyWhenAStopIsRequested) {
     queue.sleepFor(1h, stop.get_token());
     stopper.join();
     EXPECT_LT(Steady::now() - before, 1h);
+    // A sleep too long for the clock to express lasts until the stop, not no time at all.
+    std::stop_source stopLater;
+    std::atomic<bool> requested{false};
+    std::thread laterStopper([&] {
+        std::this_thread::sleep_for(20ms);
+        requested = true;
+        stopLater.request_stop();
+    });
+    queue.sleepFor(std::chrono::nanoseconds::max(), stopLater.get_token());
+    EXPECT_TRUE(requested.load());
+    laterStopper.join();
     // Without a stop token the sleep lasts at least its duration.
     const auto t0 = Steady::now();
     queue.sleepFor(5ms);

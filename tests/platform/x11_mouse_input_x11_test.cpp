@@ -120,6 +120,48 @@ TEST(X11MouseInput, DragEventsMoveThePointer) {
     EXPECT_EQ(rootY, 100);
 }
 
+// Ticks post from the engine's queue while stop and pause post from the main thread, on one connection.
+TEST(X11MouseInput, PostingFromTwoThreadsKeepsEachOperationWholeAndInPlace) {
+    X11EventWindow window(0, 0, 800, 600);
+    ASSERT_TRUE(window.isOpen());
+    X11MouseInput input;
+    ASSERT_TRUE(input.canPost());
+    constexpr int kClicks = 150;
+    auto clicker = [&](MouseButton button, GlobalPoint at) {
+        const std::array click{MouseEvent::down(button, at), MouseEvent::up(button, at)};
+        for (int i = 0; i < kClicks; ++i) {
+            input.post(click);
+            // The readings share the connection too.
+            if (i % 2) {
+                (void)input.cursorPosition();
+            } else {
+                (void)input.recentCursorPosition(std::chrono::hours(1));
+            }
+        }
+    };
+    std::thread other(clicker, MouseButton::right, GlobalPoint{400, 300});
+    clicker(MouseButton::left, GlobalPoint{200, 100});
+    other.join();
+    window.waitForButtonEvents(4 * kClicks);
+    const auto got = window.buttonEvents();
+    ASSERT_EQ(got.size(), static_cast<std::size_t>(4 * kClicks));
+    int left = 0, right = 0;
+    for (std::size_t i = 0; i + 1 < got.size(); i += 2) {
+        // Every press is followed by its own release, where the press happened.
+        ASSERT_EQ(got[i].type, Type::press) << "event " << i;
+        ASSERT_EQ(got[i + 1].type, Type::release) << "event " << i + 1;
+        ASSERT_EQ(got[i + 1].button, got[i].button) << "event " << i + 1;
+        const bool isLeft = got[i].button == 1;
+        EXPECT_EQ(got[i].rootX, isLeft ? 200 : 400) << "event " << i;
+        EXPECT_EQ(got[i].rootY, isLeft ? 100 : 300) << "event " << i;
+        EXPECT_EQ(got[i + 1].rootX, got[i].rootX) << "event " << i + 1;
+        EXPECT_EQ(got[i + 1].rootY, got[i].rootY) << "event " << i + 1;
+        (isLeft ? left : right) += 1;
+    }
+    EXPECT_EQ(left, kClicks);
+    EXPECT_EQ(right, kClicks);
+}
+
 using X11MouseInputServer = clicktrove::testing::XvfbTest;
 
 TEST_F(X11MouseInputServer, NoDisplayMeansNoPostingAndNoCursor) {

@@ -50,6 +50,8 @@ MainView::MainView(AutoClickerViewModel& viewModel, ScreenFactory screens, QWidg
     connect(sidebar_, &SidebarView::tabClicked, this, &MainView::selectTab);
     connect(&viewModel_, &AutoClickerViewModel::changed, this, &MainView::refresh);
     connect(&viewModel_, &AutoClickerViewModel::toastMessageChanged, this, &MainView::refreshToast);
+    // A new accent shows at once, not only at the view model's next publication.
+    connect(&viewModel_.settingsManager(), &SettingsManager::accentColorChanged, this, &MainView::refreshAccent);
     connect(&viewModel_.permissionManager(), &PermissionManager::hasAccessibilityPermissionChanged, this,
             &MainView::refreshContent);
 

@@ -220,6 +220,8 @@ TEST_F(MainViewTest, SaveAsSheetStartsWithTheActivePresetsName) {
     ASSERT_NE(window->saveAsSheet(), nullptr);
     EXPECT_EQ(window->saveAsSheet()->nameField()->text(), "");
     EXPECT_FALSE(window->saveAsSheet()->saveButton()->isEnabled());
+    EXPECT_EQ(window->saveAsSheet()->width(), 300);
+    EXPECT_GE(window->saveAsSheet()->height(), 220);
     window->saveAsSheet()->cancelButton()->click();
     EXPECT_FALSE(window->showingSaveAsSheet());
 

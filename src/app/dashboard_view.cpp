@@ -17,6 +17,7 @@
 #include "app/target_location_card.hpp"
 #include "services/settings_manager.hpp"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QScrollArea>
@@ -96,7 +97,23 @@ QWidget* DashboardView::buildCardColumn() {
     schedule_ = new ScheduleCard(viewModel_);
     column->addWidget(GlassCard::wrap(schedule_, ThemeColors::indigo(), 16, content));
     column->addStretch();
-    return makeColumnScroll(this, content);
+    cardContent_ = content;
+    cardScroll_ = makeColumnScroll(this, content);
+    // The column only scrolls vertically: a card that grows wider (a "MODIFIED" badge, a longer preset name)
+    // widens the column, and with it the window, instead of being cut off under the run column.
+    content->installEventFilter(this);
+    fitCardColumnWidth();
+    return cardScroll_;
+}
+
+void DashboardView::fitCardColumnWidth() {
+    const int needed = cardContent_->minimumSizeHint().width();
+    if (cardScroll_->minimumWidth() != needed) cardScroll_->setMinimumWidth(needed);
+}
+
+bool DashboardView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == cardContent_ && event->type() == QEvent::LayoutRequest) fitCardColumnWidth();
+    return QWidget::eventFilter(watched, event);
 }
 
 QWidget* DashboardView::buildRunColumn() {

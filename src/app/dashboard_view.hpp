@@ -45,6 +45,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* buildCardColumn();
@@ -52,6 +53,7 @@ private:
     void refreshGlows();
     void refreshChart();
     void refreshFloatingPanelButton();
+    void fitCardColumnWidth();
 
     MainView& mainView_;
     AutoClickerViewModel& viewModel_;
@@ -68,6 +70,8 @@ private:
     GlassCard* chartCard_ = nullptr;
     QWidget* chart_ = nullptr;
     VaqGhostButton* floatingButton_ = nullptr;
+    QWidget* cardContent_ = nullptr;
+    QWidget* cardScroll_ = nullptr;
 };
 
 }  // namespace clicktrove

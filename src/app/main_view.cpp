@@ -13,6 +13,7 @@
 #include "services/accent_theme_color.hpp"
 #include "services/settings_manager.hpp"
 
+#include <QEvent>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QPainter>
@@ -49,6 +50,8 @@ MainView::MainView(AutoClickerViewModel& viewModel, ScreenFactory screens, QWidg
     connect(sidebar_, &SidebarView::tabClicked, this, &MainView::selectTab);
     connect(&viewModel_, &AutoClickerViewModel::changed, this, &MainView::refresh);
     connect(&viewModel_, &AutoClickerViewModel::toastMessageChanged, this, &MainView::refreshToast);
+    // A new accent shows at once, not only at the view model's next publication.
+    connect(&viewModel_.settingsManager(), &SettingsManager::accentColorChanged, this, &MainView::refreshAccent);
     connect(&viewModel_.permissionManager(), &PermissionManager::hasAccessibilityPermissionChanged, this,
             &MainView::refreshContent);
 
@@ -67,6 +70,17 @@ MainView::~MainView() = default;
 
 DashboardView* MainView::dashboard() const {
     return shownKey_ == static_cast<int>(Tab::dashboard) ? static_cast<DashboardView*>(content_) : nullptr;
+}
+
+bool MainView::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    // The fixed floor alone would let the window stay narrower than a screen whose content has grown (a wider
+    // header, a longer preset name) and cut that content off; the floor follows what the content needs.
+    if (event->type() == QEvent::LayoutRequest && layout() != nullptr) {
+        const QSize needed = layout()->totalMinimumSize().expandedTo(QSize(kMinimumWidth, kMinimumHeight));
+        if (minimumSize() != needed) setMinimumSize(needed);
+    }
+    return handled;
 }
 
 void MainView::selectTab(Tab tab) {

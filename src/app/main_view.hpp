@@ -71,6 +71,7 @@ signals:
     void showingSaveAsSheetChanged(bool showing);
 
 protected:
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 

@@ -18,7 +18,15 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace clicktrove {
+
+namespace {
+
+constexpr int kTitleMinimumWidth = 120;
+
+}  // namespace
 
 namespace {
 
@@ -143,6 +151,9 @@ void PresetHeaderCard::refresh() {
     const bool modified = viewModel_.isConfigModified();
     setAccent(viewModel_.settingsManager().accentColor());
     title_->setText(active ? QString::fromStdString(*viewModel_.activePresetName()) : tr("Custom Configuration"));
+    // A long preset name gives way (cut at the end) rather than widening the column, and the window, past the
+    // screen; a short one keeps its full width.
+    title_->setMinimumWidth(std::min(title_->sizeHint().width(), kTitleMinimumWidth));
     subtitle_->setText(active ? tr("Preset Profile Active") : tr("Unsaved ad-hoc settings"));
     badge_->setVisible(modified);
     save_->setVisible(active);

@@ -16,6 +16,8 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace clicktrove {
 
 namespace {
@@ -47,12 +49,10 @@ SaveAsPresetSheet::SaveAsPresetSheet(AccentThemeColor accent, QWidget* parent) :
     setWindowTitle(tr("Save as Preset"));
     setWindowModality(Qt::WindowModal);
     setFixedWidth(300);
-    setMinimumHeight(220);
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(28, 28, 28, 28);
     column->setSpacing(20);
-    column->setSizeConstraint(QLayout::SetMinAndMaxSize);
 
     column->addWidget(new SaveIcon(accent, this), 0, Qt::AlignHCenter);
     auto* title = new ThemedLabel(tr("Save as Preset"), designFont(16, QFont::Bold, FontDesign::rounded),
@@ -85,6 +85,8 @@ SaveAsPresetSheet::SaveAsPresetSheet(AccentThemeColor accent, QWidget* parent) :
         emit nameEdited(text);
     });
     updateSaveEnabled();
+    // 300 by 220 points, or taller when the system font needs it; a layout constraint would shrink the width.
+    setFixedHeight(std::max(220, sizeHint().height()));
 }
 
 void SaveAsPresetSheet::setName(const QString& name) {

@@ -17,6 +17,7 @@ public:
     bool isSelected() const { return selected_; }
     void setSelected(bool selected);
     void setAccent(AccentThemeColor accent);
+    AccentThemeColor accent() const { return accent_; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -151,9 +151,11 @@ void HistoryView::rebuildList() {
     const bool empty = records.empty();
     clear_->setEnabled(!empty);
     export_->setEnabled(!empty);
-    static_cast<QGraphicsOpacityEffect*>(buttons_->graphicsEffect())->setOpacity(empty ? kDisabledOpacity : 1.0);
-    // An effect inside a dimmed effect draws wrongly (the button loses its label), and a dimmed button needs no
-    // shadow: the button's own shadow rests while the dimming is on.
+    auto* dimming = static_cast<QGraphicsOpacityEffect*>(buttons_->graphicsEffect());
+    dimming->setOpacity(empty ? kDisabledOpacity : 1.0);
+    // An effect inside another effect draws wrongly (the button vanishes or loses its label), so only one of the
+    // two is ever on: the dimming while the list is empty, the primary button's shadow otherwise.
+    dimming->setEnabled(empty);
     if (QGraphicsEffect* shadow = export_->graphicsEffect()) shadow->setEnabled(!empty);
 
     while (QLayoutItem* item = listLayout_->takeAt(0)) {
@@ -181,7 +183,8 @@ void HistoryView::rebuildList() {
 }
 
 qreal HistoryView::headerButtonOpacity() const {
-    return static_cast<QGraphicsOpacityEffect*>(buttons_->graphicsEffect())->opacity();
+    const auto* dimming = static_cast<QGraphicsOpacityEffect*>(buttons_->graphicsEffect());
+    return dimming->isEnabled() ? dimming->opacity() : 1.0;
 }
 
 QList<HistoryRow*> HistoryView::rows() const {

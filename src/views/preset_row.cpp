@@ -20,7 +20,15 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace clicktrove {
+
+namespace {
+
+constexpr int kNameMinimumWidth = 120;
+
+}  // namespace
 
 namespace {
 
@@ -76,6 +84,8 @@ PresetRow::PresetRow(ClickPreset preset, bool active, AccentThemeColor accent, Q
     name_ = view_style::label(QString::fromStdString(preset_.name), 13, QFont::Bold, "primary", FontDesign::rounded);
     name_->setObjectName(QStringLiteral("presetName"));
     name_->setTextFormat(Qt::PlainText);
+    // A long name gives way (cut at the end) rather than widening the list, and the window, past the screen.
+    name_->setMinimumWidth(std::min(name_->sizeHint().width(), kNameMinimumWidth));
     nameLine->addWidget(name_);
     if (active_) {
         badge_ = new QLabel(QStringLiteral("ACTIVE"));

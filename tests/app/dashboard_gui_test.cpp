@@ -34,6 +34,7 @@
 #include <gtest/gtest.h>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDateTimeEdit>
 #include <QRadioButton>
 #include <QSlider>
@@ -312,6 +313,31 @@ TEST_F(DashboardTest, PresetHeaderFollowsThePresetAndItsModifications) {
         check(preset.name.c_str(), "Preset Profile Active", false, true, false, "Save As…");
         EXPECT_EQ(vm->profileManager().presets()[1].config.intervalMinutes, preset.config.intervalMinutes + 2);
     }
+}
+
+TEST_F(DashboardTest, CardColumnWidensTheWindowInsteadOfCuttingOffAWiderHeader) {
+    // The card column scrolls only vertically: whatever its cards need must fit across its viewport.
+    QWidget* content = dashboard->presetHeaderCard()->parentWidget();
+    QWidget* viewport = content->parentWidget();
+    const auto fits = [&] {
+        // Each level of the layout posts its request to the next one up.
+        for (int level = 0; level < 12; ++level) QCoreApplication::sendPostedEvents();
+        return content->width() <= viewport->width() && window->width() >= window->minimumWidth();
+    };
+    window->resize(MainView::kMinimumWidth, MainView::kMinimumHeight);
+    EXPECT_TRUE(fits()) << "ad hoc";
+    vm->saveAsNewPreset("Evening raid with the long rotation");
+    EXPECT_TRUE(fits()) << "long preset name";
+    typeAndCommit(*dashboard->clickIntervalCard()->fields()[1]->field(), "9");
+    ASSERT_TRUE(dashboard->presetHeader()->isModifiedBadgeShown());
+    EXPECT_TRUE(fits()) << "name with the MODIFIED badge";
+    EXPECT_GT(window->minimumWidth(), MainView::kMinimumWidth);
+
+    // A very long name gives way instead of pushing the window past any screen.
+    const int usual = window->minimumWidth();
+    vm->saveAsNewPreset(std::string(300, 'W'));
+    EXPECT_TRUE(fits()) << "very long preset name";
+    EXPECT_LE(window->minimumWidth(), usual + 200);
 }
 
 TEST_F(DashboardTest, TargetModeOptionsAndTheExecutionPathBlock) {

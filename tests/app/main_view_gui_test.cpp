@@ -103,6 +103,16 @@ TEST_F(MainViewTest, SidebarListsTheSixTabsAndStartsOnTheDashboard) {
     EXPECT_EQ(window->minimumSize(), QSize(820, 560));
 }
 
+TEST_F(MainViewTest, SidebarTakesANewAccentAtOnce) {
+    const auto window = makeWindow();
+    for (const AccentThemeColor accent : {AccentThemeColor::red, AccentThemeColor::green}) {
+        SCOPED_TRACE(static_cast<int>(accent));
+        // No clock advance: the chart timer's publication must not be what repaints the sidebar.
+        vm->settingsManager().setAccentColor(accent);
+        for (const SidebarTabRow* row : window->sidebar()->rows()) EXPECT_EQ(row->accent(), accent);
+    }
+}
+
 TEST_F(MainViewTest, EachRowShowsItsScreenBuiltWithTheRightObjects) {
     const auto window = makeWindow();
     const struct {
@@ -210,6 +220,8 @@ TEST_F(MainViewTest, SaveAsSheetStartsWithTheActivePresetsName) {
     ASSERT_NE(window->saveAsSheet(), nullptr);
     EXPECT_EQ(window->saveAsSheet()->nameField()->text(), "");
     EXPECT_FALSE(window->saveAsSheet()->saveButton()->isEnabled());
+    EXPECT_EQ(window->saveAsSheet()->width(), 300);
+    EXPECT_GE(window->saveAsSheet()->height(), 220);
     window->saveAsSheet()->cancelButton()->click();
     EXPECT_FALSE(window->showingSaveAsSheet());
 

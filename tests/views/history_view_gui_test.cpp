@@ -77,6 +77,12 @@ TEST_F(HistoryViewTest, EmptyHistoryShowsTheEmptyStateWithDimmedDisabledActions)
     EXPECT_TRUE(view->clearButton()->isEnabled());
     EXPECT_TRUE(view->exportButton()->isEnabled());
     EXPECT_DOUBLE_EQ(view->headerButtonOpacity(), 1.0);
+
+    // The enabled button is drawn: inside its edge shows the accent fill, not the header behind it.
+    QWidget* button = view->exportButton();
+    const QImage shot = view->grab().toImage();
+    const QPoint inside = button->mapTo(view.get(), QPoint(6, button->height() / 2)) * shot.devicePixelRatio();
+    EXPECT_GT(shot.pixelColor(inside).hsvSaturation(), 100) << "Export CSV is not painted";
 }
 
 TEST_F(HistoryViewTest, RowsAreNumberedDownFromTheNewestWithTheirFigures) {

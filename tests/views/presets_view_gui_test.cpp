@@ -99,6 +99,18 @@ protected:
     std::vector<std::string> toasts;
 };
 
+TEST_F(PresetsViewTest, ALongNameDoesNotWidenTheScreen) {
+    // The list scrolls only vertically, so its content's minimum width is what the window has to give it.
+    const auto listWidth = [&] {
+        QWidget* list = view->rows().front()->parentWidget();
+        return list->minimumSizeHint().width();
+    };
+    usePresets({{"Short", false}});
+    const int shortWidth = listWidth();
+    usePresets({{"Short", false}, {std::string(300, 'W'), true}});
+    EXPECT_LE(listWidth(), shortWidth + 200);
+}
+
 TEST_F(PresetsViewTest, SectionsFollowTheFavouritesInListOrder) {
     usePresets({{"A", false}, {"B", true}, {"C", false}});
     EXPECT_EQ(view->sectionTitles(), (QStringList{"Favorites", "All Profiles"}));

@@ -9,7 +9,6 @@
 #include <QEvent>
 #include <QFontMetricsF>
 #include <QPainter>
-#include <QVariantAnimation>
 #include <cmath>
 #include <utility>
 
@@ -42,55 +41,19 @@ QColor mix(const QColor& a, const QColor& b, qreal t) {
 
 VaqGhostButton::VaqGhostButton(QString label, QString icon, AdaptiveColor color, std::function<void()> action,
                                QWidget* parent)
-    : QAbstractButton(parent),
-      label_(std::move(label)),
-      symbol_(std::move(icon)),
-      color_(std::move(color)),
-      action_(std::move(action)) {
+    : HoverButton(std::move(label), std::move(icon), std::move(action), kHoverDurationMs, QEasingCurve::InOutQuad,
+                  parent),
+      color_(std::move(color)) {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    setFocusPolicy(Qt::TabFocus);
-    setAttribute(Qt::WA_Hover);
-    setText(label_);
-
-    animation_ = new QVariantAnimation(this);
-    animation_->setDuration(kHoverDurationMs);
-    animation_->setEasingCurve(QEasingCurve::InOutQuad);
-    connect(animation_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
-        progress_ = value.toReal();
-        update();
-    });
-    connect(this, &QAbstractButton::clicked, this, [this] {
-        if (action_) action_();
-    });
-    connect(&ThemeAppearance::instance(), &ThemeAppearance::changed, this, [this] { update(); });
 }
 
 VaqGhostButton::VaqGhostButton(QWidget* parent)
     : VaqGhostButton(QString(), QString(), ThemeColors::vaqTextSecondary(), nullptr, parent) {}
 
-void VaqGhostButton::setLabel(const QString& label) {
-    if (label == label_) return;
-    label_ = label;
-    setText(label_);
-    updateGeometry();
-    update();
-}
-
-void VaqGhostButton::setSymbol(const QString& symbol) {
-    if (symbol == symbol_) return;
-    symbol_ = symbol;
-    updateGeometry();
-    update();
-}
-
 void VaqGhostButton::setColor(const AdaptiveColor& color) {
     if (color == color_) return;
     color_ = color;
     update();
-}
-
-void VaqGhostButton::setAction(std::function<void()> action) {
-    action_ = std::move(action);
 }
 
 VaqGhostButton::Look VaqGhostButton::lookFor(bool hovered, bool dark) const {
@@ -101,35 +64,11 @@ VaqGhostButton::Look VaqGhostButton::lookFor(bool hovered, bool dark) const {
     return {color_.resolve(dark), QColor(0, 0, 0, 0), ThemeColors::border(dark)};
 }
 
-void VaqGhostButton::setHovered(bool hovered) {
-    if (hovered == isHovered_) return;
-    isHovered_ = hovered;
-    animation_->stop();
-    animation_->setStartValue(progress_);
-    animation_->setEndValue(hovered ? 1.0 : 0.0);
-    animation_->start();
-}
-
-void VaqGhostButton::enterEvent(QEnterEvent* event) {
-    setHovered(true);
-    QAbstractButton::enterEvent(event);
-}
-
-void VaqGhostButton::leaveEvent(QEvent* event) {
-    setHovered(false);
-    QAbstractButton::leaveEvent(event);
-}
-
-void VaqGhostButton::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::EnabledChange && !isEnabled()) setHovered(false);
-    QAbstractButton::changeEvent(event);
-}
-
 QSize VaqGhostButton::sizeHint() const {
     const QFontMetricsF metrics(labelFont());
-    const qreal iconSide = symbol_.isEmpty() ? 0.0 : SymbolIcons::extent(iconFont());
+    const qreal iconSide = symbol().isEmpty() ? 0.0 : SymbolIcons::extent(iconFont());
     const qreal width =
-        (symbol_.isEmpty() ? 0.0 : iconSide + kSpacing) + metrics.horizontalAdvance(label_) + 2 * kHorizontalPadding;
+        (symbol().isEmpty() ? 0.0 : iconSide + kSpacing) + metrics.horizontalAdvance(label()) + 2 * kHorizontalPadding;
     const qreal height = std::max(metrics.height(), iconSide) + 2 * kVerticalPadding;
     return {static_cast<int>(std::ceil(width)), static_cast<int>(std::ceil(height))};
 }
@@ -150,9 +89,9 @@ void VaqGhostButton::paintEvent(QPaintEvent*) {
     const bool dark = ThemeAppearance::instance().isDark();
     const Look rest = lookFor(false, dark);
     const Look hover = lookFor(true, dark);
-    const QColor foreground = mix(rest.foreground, hover.foreground, progress_);
-    const QColor background = mix(rest.background, hover.background, progress_);
-    const QColor border = mix(rest.border, hover.border, progress_);
+    const QColor foreground = mix(rest.foreground, hover.foreground, hoverProgress());
+    const QColor background = mix(rest.background, hover.background, hoverProgress());
+    const QColor border = mix(rest.border, hover.border, hoverProgress());
 
     const QRectF bounds(rect());
     const QPainterPath shape = continuousRoundedRect(bounds, kCornerRadius);
@@ -160,22 +99,22 @@ void VaqGhostButton::paintEvent(QPaintEvent*) {
 
     const QFont icon = iconFont();
     const QFont text = labelFont();
-    const qreal iconSide = symbol_.isEmpty() ? 0.0 : SymbolIcons::extent(icon);
-    const qreal labelWidth = QFontMetricsF(text).horizontalAdvance(label_);
-    const qreal content = (symbol_.isEmpty() ? 0.0 : iconSide + kSpacing) + labelWidth;
+    const qreal iconSide = symbol().isEmpty() ? 0.0 : SymbolIcons::extent(icon);
+    const qreal labelWidth = QFontMetricsF(text).horizontalAdvance(label());
+    const qreal content = (symbol().isEmpty() ? 0.0 : iconSide + kSpacing) + labelWidth;
     // Centred, which is also where the content sits when a layout stretches the button.
     const qreal left = bounds.center().x() - content / 2;
     const bool rtl = layoutDirection() == Qt::RightToLeft;
     const qreal iconX = rtl ? left + content - iconSide : left;
-    const qreal labelX = rtl ? left : left + (symbol_.isEmpty() ? 0.0 : iconSide + kSpacing);
-    if (!symbol_.isEmpty()) {
-        SymbolIcons::paint(painter, QRectF(iconX, bounds.center().y() - iconSide / 2, iconSide, iconSide), symbol_,
+    const qreal labelX = rtl ? left : left + (symbol().isEmpty() ? 0.0 : iconSide + kSpacing);
+    if (!symbol().isEmpty()) {
+        SymbolIcons::paint(painter, QRectF(iconX, bounds.center().y() - iconSide / 2, iconSide, iconSide), symbol(),
                            foreground, icon);
     }
     painter.setFont(text);
     painter.setPen(foreground);
     painter.drawText(QRectF(labelX, bounds.top(), labelWidth, bounds.height()), Qt::AlignCenter | Qt::TextSingleLine,
-                     label_);
+                     label());
 
     QPen pen(border, 1.0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
     pen.setMiterLimit(10);

@@ -1,12 +1,10 @@
 #pragma once
 
+#include "app/design/hover_button.hpp"
 #include "app/design/theme_gradient.hpp"
 
-#include <QAbstractButton>
 #include <QString>
 #include <functional>
-
-class QVariantAnimation;
 
 namespace clicktrove {
 
@@ -16,22 +14,15 @@ class SoftShadowEffect;
 // the gradient, shrinking a little and glowing stronger while the pointer is over it. The action runs once per
 // click (also for Space on the focused button). It takes the width its layout offers; callers give a fixed
 // width where they want one.
-class VaqPrimaryButton final : public QAbstractButton {
+class VaqPrimaryButton final : public HoverButton {
     Q_OBJECT
 public:
     VaqPrimaryButton(QString label, QString icon, ThemeGradient gradient, std::function<void()> action,
                      QWidget* parent = nullptr);
     explicit VaqPrimaryButton(QWidget* parent = nullptr);
 
-    QString label() const { return label_; }
-    QString symbol() const { return symbol_; }
     const ThemeGradient& gradient() const { return gradient_; }
-    bool isHovered() const { return isHovered_; }
-
-    void setLabel(const QString& label);
-    void setSymbol(const QString& symbol);
     void setGradient(const ThemeGradient& gradient);
-    void setAction(std::function<void()> action);
 
     // The look at rest and hovered: scale of the content and the shadow's radius and opacity.
     struct Look {
@@ -48,21 +39,10 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
-    void changeEvent(QEvent* event) override;
+    void hoverProgressChanged() override;
 
 private:
-    void setHovered(bool hovered);
-    void applyProgress(qreal progress);
-
-    QString label_;
-    QString symbol_;
     ThemeGradient gradient_;
-    std::function<void()> action_;
-    bool isHovered_ = false;
-    qreal progress_ = 0.0;  // 0 at rest, 1 hovered; overshoots a little with the spring
-    QVariantAnimation* animation_ = nullptr;
     SoftShadowEffect* shadow_ = nullptr;
 };
 

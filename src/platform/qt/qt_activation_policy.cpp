@@ -1,35 +1,26 @@
 #include "platform/qt/qt_activation_policy.hpp"
 
+#include "platform/qt/x11_ewmh.hpp"
+
 #include <QtGui/qguiapplication_platform.h>
-#include <xcb/xcb.h>
 #include <QGuiApplication>
 #include <QPlatformSurfaceEvent>
 #include <QWindow>
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 namespace clicktrove::platform {
 
 namespace {
-xcb_atom_t internAtom(xcb_connection_t* c, const char* name) {
-    const auto cookie = xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(c, cookie, nullptr);
-    if (reply == nullptr) return XCB_ATOM_NONE;
-    const xcb_atom_t atom = reply->atom;
-    std::free(reply);
-    return atom;
-}
-
 // Only ordinary top-level windows appear in a taskbar; dialogs, tool windows and popups do not.
 bool isTaskbarWindow(const QWindow* window) {
     return window->parent() == nullptr && (window->flags() & Qt::WindowType_Mask) == Qt::Window;
 }
 
 void setSkipTaskbar(xcb_connection_t* c, xcb_window_t window, bool skip, bool mapped) {
-    const xcb_atom_t state = internAtom(c, "_NET_WM_STATE");
-    const xcb_atom_t skipTaskbar = internAtom(c, "_NET_WM_STATE_SKIP_TASKBAR");
+    const xcb_atom_t state = ewmh::internAtom(c, "_NET_WM_STATE");
+    const xcb_atom_t skipTaskbar = ewmh::internAtom(c, "_NET_WM_STATE_SKIP_TASKBAR");
     if (state == XCB_ATOM_NONE || skipTaskbar == XCB_ATOM_NONE) return;
 
     // Before mapping, the window manager reads the property; keep the states Qt has put there.
@@ -48,20 +39,7 @@ void setSkipTaskbar(xcb_connection_t* c, xcb_window_t window, bool skip, bool ma
                         static_cast<std::uint32_t>(atoms.size()), atoms.data());
 
     // After mapping, the window manager owns the property and takes changes as requests to the root window.
-    if (mapped) {
-        const xcb_setup_t* setup = xcb_get_setup(c);
-        const xcb_window_t root = xcb_setup_roots_iterator(setup).data->root;
-        xcb_client_message_event_t message{};
-        message.response_type = XCB_CLIENT_MESSAGE;
-        message.format = 32;
-        message.window = window;
-        message.type = state;
-        message.data.data32[0] = skip ? 1 : 0;  // _NET_WM_STATE_ADD / _REMOVE
-        message.data.data32[1] = skipTaskbar;
-        message.data.data32[3] = 1;  // sent by an ordinary application
-        xcb_send_event(c, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                       reinterpret_cast<const char*>(&message));
-    }
+    if (mapped) ewmh::sendToRoot(c, window, state, skip ? 1 : 0, skipTaskbar);  // _NET_WM_STATE_ADD / _REMOVE
     xcb_flush(c);
 }
 }  // namespace

@@ -111,17 +111,9 @@ QWidget* HistoryView::buildHeader() {
     auto* row = new QHBoxLayout(header);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(12);
-    badge_ = new QLabel;
-    badge_->setFixedSize(36, 36);
-    row->addWidget(badge_);
-    auto* titles = new QVBoxLayout;
-    titles->setSpacing(1);
-    titles->addWidget(view_style::label(tr("Session History"), 18, QFont::Bold, "primary", FontDesign::rounded));
-    count_ = view_style::label(QString(), 11, QFont::Normal, "secondary");
-    count_->setObjectName(QStringLiteral("countLine"));
-    titles->addWidget(count_);
-    row->addLayout(titles);
-    row->addStretch(1);
+    const auto titleBlock = view_style::addTitleBlock(row, tr("Session History"), QFont::Normal);
+    badge_ = titleBlock.badge;
+    count_ = titleBlock.count;
 
     // The buttons sit in one container that carries the dimming: a widget has only one graphics effect, and the
     // primary button's is its shadow.

@@ -121,17 +121,9 @@ QWidget* PresetsView::buildHeader() {
 
     auto* titleRow = new QHBoxLayout;
     titleRow->setSpacing(12);
-    badge_ = new QLabel;
-    badge_->setFixedSize(36, 36);
-    titleRow->addWidget(badge_);
-    auto* titles = new QVBoxLayout;
-    titles->setSpacing(1);
-    titles->addWidget(view_style::label(tr("Presets"), 18, QFont::Bold, "primary", FontDesign::rounded));
-    count_ = view_style::label(QString(), 11, QFont::Medium, "secondary");
-    count_->setObjectName(QStringLiteral("countLine"));
-    titles->addWidget(count_);
-    titleRow->addLayout(titles);
-    titleRow->addStretch(1);
+    const auto titleBlock = view_style::addTitleBlock(titleRow, tr("Presets"), QFont::Medium);
+    badge_ = titleBlock.badge;
+    count_ = titleBlock.count;
     import_ = new VaqGhostButton(tr("Import"), QStringLiteral("arrow.down.doc"), ThemeColors::indigo(),
                                  [this] { importConfiguration(); });
     import_->setObjectName(QStringLiteral("importButton"));

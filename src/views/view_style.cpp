@@ -100,6 +100,21 @@ QLabel* label(const QString& text, qreal points, QFont::Weight weight, const cha
     return l;
 }
 
+TitleBlock addTitleBlock(QBoxLayout* row, const QString& title, QFont::Weight countWeight) {
+    auto* badge = new QLabel;
+    badge->setFixedSize(36, 36);
+    row->addWidget(badge);
+    auto* titles = new QVBoxLayout;
+    titles->setSpacing(1);
+    titles->addWidget(label(title, 18, QFont::Bold, "primary", FontDesign::rounded));
+    QLabel* count = label(QString(), 11, countWeight, "secondary");
+    count->setObjectName(QStringLiteral("countLine"));
+    titles->addWidget(count);
+    row->addLayout(titles);
+    row->addStretch(1);
+    return {badge, count};
+}
+
 QWidget* divider() {
     auto* line = new QFrame;
     line->setProperty("role", QStringLiteral("divider"));

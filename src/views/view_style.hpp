@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QString>
 
+class QBoxLayout;
 class QLabel;
 class QPainter;
 class QRect;
@@ -47,6 +48,14 @@ QVBoxLayout* cardStack(GlassCard* card);
 // A label with a font and a role the style sheet colours it by: "primary" or "secondary" text.
 QLabel* label(const QString& text, qreal points, QFont::Weight weight, const char* role,
               FontDesign design = FontDesign::standard);
+
+// A screen header's left side, appended to row: a 36-point badge, then the title (18, bold, rounded) over a
+// count line (11, secondary, object name "countLine"), then a stretch. The caller fills badge and count.
+struct TitleBlock {
+    QLabel* badge;
+    QLabel* count;
+};
+TitleBlock addTitleBlock(QBoxLayout* row, const QString& title, QFont::Weight countWeight);
 
 // A one-point horizontal line in the border colour.
 QWidget* divider();

@@ -1,11 +1,11 @@
 #include "app/clicktrove_app.hpp"
 
-#include "app/auto_clicker_view_model.hpp"
 #include "app/termination_signal_watcher.hpp"
 #include "platform/main_queue.hpp"
 #include "services/analytics_manager.hpp"
 #include "services/menu_bar_manager.hpp"
 #include "services/settings_manager.hpp"
+#include "session/auto_clicker_view_model.hpp"
 
 #include <QApplication>
 #include <QEvent>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/view_model_services.hpp"
+#include "session/view_model_services.hpp"
 
 #include <QObject>
 #include <QPointer>

@@ -1,7 +1,5 @@
-#include "app/auto_clicker_view_model.hpp"
+#include "session/auto_clicker_view_model.hpp"
 
-#include "app/macro_controller.hpp"
-#include "app/run_controller.hpp"
 #include "engine/click_engine.hpp"
 #include "engine/model_json.hpp"
 #include "engine/permission_manager.hpp"
@@ -14,6 +12,8 @@
 #include "services/profile_manager.hpp"
 #include "services/settings_manager.hpp"
 #include "services/storage_manager.hpp"
+#include "session/macro_controller.hpp"
+#include "session/run_controller.hpp"
 
 #include <QPointer>
 #include <algorithm>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "app/view_model_services.hpp"
 #include "engine/click_config.hpp"
 #include "engine/click_preset.hpp"
 #include "engine/click_record.hpp"
 #include "engine/uuid.hpp"
 #include "services/shortcut_manager.hpp"
+#include "session/view_model_services.hpp"
 
 #include <QObject>
 #include <QString>

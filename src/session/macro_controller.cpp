@@ -1,6 +1,5 @@
-#include "app/macro_controller.hpp"
+#include "session/macro_controller.hpp"
 
-#include "app/auto_clicker_view_model.hpp"
 #include "engine/model_json.hpp"
 #include "platform/atomic_file.hpp"
 #include "platform/clock.hpp"
@@ -9,6 +8,7 @@
 #include "services/analytics_manager.hpp"
 #include "services/audio_manager.hpp"
 #include "services/settings_manager.hpp"
+#include "session/auto_clicker_view_model.hpp"
 
 #include <array>
 #include <cmath>

@@ -1,7 +1,5 @@
-#include "app/run_controller.hpp"
+#include "session/run_controller.hpp"
 
-#include "app/auto_clicker_view_model.hpp"
-#include "app/macro_controller.hpp"
 #include "engine/click_engine.hpp"
 #include "engine/permission_manager.hpp"
 #include "services/analytics_manager.hpp"
@@ -10,6 +8,8 @@
 #include "services/menu_bar_manager.hpp"
 #include "services/notification_manager.hpp"
 #include "services/settings_manager.hpp"
+#include "session/auto_clicker_view_model.hpp"
+#include "session/macro_controller.hpp"
 
 namespace clicktrove {
 

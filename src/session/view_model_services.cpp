@@ -1,4 +1,4 @@
-#include "app/view_model_services.hpp"
+#include "session/view_model_services.hpp"
 
 #include "platform/clock.hpp"
 #include "platform/qt/qt_file_chooser.hpp"

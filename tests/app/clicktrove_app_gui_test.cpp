@@ -1,7 +1,7 @@
 #include "app/clicktrove_app.hpp"
 #include "services/menu_bar_manager.hpp"
 #include "services/settings_manager.hpp"
-#include "view_model_rig.hpp"
+#include "session/view_model_rig.hpp"
 
 #include <gtest/gtest.h>
 #include <QAction>

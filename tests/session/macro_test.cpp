@@ -1,10 +1,10 @@
 // Macros: recording through the button monitor, playback at the recorded delays with its corner stop and tail,
 // export and import of the macro file.
-#include "view_model_rig.hpp"
+#include "session/view_model_rig.hpp"
 
-#include "app/macro_controller.hpp"
 #include "engine/model_json.hpp"
 #include "services/settings_manager.hpp"
+#include "session/macro_controller.hpp"
 
 #include <gtest/gtest.h>
 #include <limits>

@@ -1,6 +1,6 @@
 // Run control: the permission gate, the countdown, stop, pause, resume and the emergency stop in each state,
 // the engine's reports, the chart, the click sound, the history record, the notification, the tray and the keys.
-#include "view_model_rig.hpp"
+#include "session/view_model_rig.hpp"
 
 #include "engine/permission_manager.hpp"
 #include "platform/modifier_flags.hpp"

@@ -1,4 +1,4 @@
-#include "view_model_rig.hpp"
+#include "session/view_model_rig.hpp"
 
 #include "engine/permission_manager.hpp"
 #include "services/settings_manager.hpp"

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "app/auto_clicker_view_model.hpp"
-#include "app/view_model_services.hpp"
 #include "platform/fake/fake_activation_policy.hpp"
 #include "platform/fake/fake_clock.hpp"
 #include "platform/fake/fake_input_permission.hpp"
@@ -22,6 +20,8 @@
 #include "services/notification_manager.hpp"
 #include "services/recording_analytics_client.hpp"
 #include "services/storage_manager.hpp"
+#include "session/auto_clicker_view_model.hpp"
+#include "session/view_model_services.hpp"
 #include "support/temp_home.hpp"
 
 #include <chrono>

@@ -1,5 +1,5 @@
 // The view model's state at start-up, configuration edits, the modified flag, notices and the preset operations.
-#include "view_model_rig.hpp"
+#include "session/view_model_rig.hpp"
 
 #include "engine/model_json.hpp"
 #include "services/history_manager.hpp"

@@ -1,12 +1,12 @@
 // The whole session controller on the real desktop layer: X11 input and monitors, the Qt main loop, the
 // engine's own thread, the files in a temporary home.
-#include "app/auto_clicker_view_model.hpp"
-#include "app/view_model_services.hpp"
 #include "engine/model_json.hpp"
 #include "engine/permission_manager.hpp"
 #include "platform/file_user_defaults.hpp"
 #include "services/history_manager.hpp"
 #include "services/storage_manager.hpp"
+#include "session/auto_clicker_view_model.hpp"
+#include "session/view_model_services.hpp"
 #include "support/child_process.hpp"
 #include "support/temp_home.hpp"
 #include "support/x11_event_window.hpp"

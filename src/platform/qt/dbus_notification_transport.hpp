@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/qt/notification_transport.hpp"
+#include "platform/notification_transport.hpp"
 
 #include <QDBusConnection>
 #include <QObject>

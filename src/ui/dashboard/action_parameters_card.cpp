@@ -1,13 +1,13 @@
-#include "app/action_parameters_card.hpp"
+#include "ui/dashboard/action_parameters_card.hpp"
 
-#include "app/auto_clicker_view_model.hpp"
-#include "app/design/design_font.hpp"
-#include "app/design/theme_colors.hpp"
-#include "app/design/vaq_section_header.hpp"
-#include "app/design/vaq_text_field_style.hpp"
-#include "app/number_field.hpp"
-#include "app/themed_label.hpp"
 #include "engine/click_type.hpp"
+#include "session/auto_clicker_view_model.hpp"
+#include "ui/design/design_font.hpp"
+#include "ui/design/theme_colors.hpp"
+#include "ui/design/vaq_section_header.hpp"
+#include "ui/design/vaq_text_field_style.hpp"
+#include "ui/widgets/number_field.hpp"
+#include "ui/widgets/themed_label.hpp"
 
 #include <QComboBox>
 #include <QHBoxLayout>

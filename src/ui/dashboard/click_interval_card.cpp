@@ -1,13 +1,13 @@
-#include "app/click_interval_card.hpp"
+#include "ui/dashboard/click_interval_card.hpp"
 
-#include "app/auto_clicker_view_model.hpp"
-#include "app/design/design_font.hpp"
-#include "app/design/theme_colors.hpp"
-#include "app/design/vaq_section_header.hpp"
-#include "app/info_helper_button.hpp"
-#include "app/labelled_integer_field.hpp"
-#include "app/slider_row.hpp"
-#include "app/themed_label.hpp"
+#include "session/auto_clicker_view_model.hpp"
+#include "ui/design/design_font.hpp"
+#include "ui/design/theme_colors.hpp"
+#include "ui/design/vaq_section_header.hpp"
+#include "ui/widgets/info_helper_button.hpp"
+#include "ui/widgets/labelled_integer_field.hpp"
+#include "ui/widgets/slider_row.hpp"
+#include "ui/widgets/themed_label.hpp"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

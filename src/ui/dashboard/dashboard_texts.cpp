@@ -1,4 +1,6 @@
-#include "app/dashboard_texts.hpp"
+#include "ui/dashboard/dashboard_texts.hpp"
+
+#include "ui/widgets/value_text.hpp"
 
 #include <cmath>
 #include <cstdint>
@@ -16,13 +18,6 @@ bool fitsInt64(double value) {
 
 }  // namespace
 
-QString truncatedIntegerText(double value) {
-    if (std::isnan(value)) return QStringLiteral("NaN");
-    if (std::isinf(value)) return value > 0 ? QStringLiteral("∞") : QStringLiteral("-∞");
-    if (!fitsInt64(value)) return QString::number(std::trunc(value), 'f', 0);
-    return QString::number(static_cast<qlonglong>(static_cast<std::int64_t>(value)));
-}
-
 QString elapsedText(double elapsedSeconds) {
     if (!fitsInt64(elapsedSeconds)) return QStringLiteral("--:--");
     const auto s = static_cast<std::int64_t>(elapsedSeconds);
@@ -31,10 +26,6 @@ QString elapsedText(double elapsedSeconds) {
     };
     if (s < 3600) return two((s % 3600) / 60) + QLatin1Char(':') + two(s % 60);
     return two(s / 3600) + QLatin1Char(':') + two((s % 3600) / 60) + QLatin1Char(':') + two(s % 60);
-}
-
-QString sliderValueText(double value, const QString& unit) {
-    return truncatedIntegerText(value) + QLatin1Char(' ') + unit;
 }
 
 QString pointChipText(std::size_t index, const ScreenPoint& point) {

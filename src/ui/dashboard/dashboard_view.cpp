@@ -1,27 +1,27 @@
-#include "app/dashboard_view.hpp"
+#include "ui/dashboard/dashboard_view.hpp"
 
-#include "app/action_parameters_card.hpp"
-#include "app/auto_clicker_view_model.hpp"
-#include "app/click_interval_card.hpp"
-#include "app/design/glass_card.hpp"
-#include "app/design/theme_appearance.hpp"
-#include "app/design/theme_colors.hpp"
-#include "app/design/vaq_ghost_button.hpp"
-#include "app/drag_drop_card.hpp"
-#include "app/main_view.hpp"
-#include "app/preset_header_card.hpp"
-#include "app/run_bar.hpp"
-#include "app/run_status_color.hpp"
-#include "app/schedule_card.hpp"
-#include "app/statistic_badges.hpp"
-#include "app/target_location_card.hpp"
 #include "services/settings_manager.hpp"
+#include "session/auto_clicker_view_model.hpp"
+#include "ui/dashboard/action_parameters_card.hpp"
+#include "ui/dashboard/click_interval_card.hpp"
+#include "ui/dashboard/drag_drop_card.hpp"
+#include "ui/dashboard/preset_header_card.hpp"
+#include "ui/dashboard/run_bar.hpp"
+#include "ui/dashboard/run_status_color.hpp"
+#include "ui/dashboard/schedule_card.hpp"
+#include "ui/dashboard/statistic_badges.hpp"
+#include "ui/dashboard/target_location_card.hpp"
+#include "ui/design/glass_card.hpp"
+#include "ui/design/theme_appearance.hpp"
+#include "ui/design/theme_colors.hpp"
+#include "ui/design/vaq_ghost_button.hpp"
 
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QScrollArea>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace clicktrove {
 
@@ -47,8 +47,8 @@ QColor accentOf(const AutoClickerViewModel& viewModel) {
 
 }  // namespace
 
-DashboardView::DashboardView(MainView& mainView, QWidget* parent)
-    : QWidget(parent), mainView_(mainView), viewModel_(mainView.viewModel()) {
+DashboardView::DashboardView(DashboardHost host, QWidget* parent)
+    : QWidget(parent), host_(std::move(host)), viewModel_(*host_.viewModel) {
     setObjectName("Dashboard");
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
@@ -66,7 +66,6 @@ DashboardView::DashboardView(MainView& mainView, QWidget* parent)
         presetHeader_->setAccent(viewModel_.settingsManager().accentColor());
         targetLocation_->setAccent(viewModel_.settingsManager().accentColor());
     });
-    connect(&mainView_, &MainView::floatingPanelChanged, this, &DashboardView::refreshFloatingPanelButton);
     connect(&ThemeAppearance::instance(), &ThemeAppearance::changed, this, qOverload<>(&QWidget::update));
     refreshGlows();
     refreshFloatingPanelButton();
@@ -78,7 +77,7 @@ QWidget* DashboardView::buildCardColumn() {
     column->setContentsMargins(16, 16, 16, 16);
     column->setSpacing(12);
 
-    presetHeader_ = new PresetHeaderCard(mainView_);
+    presetHeader_ = new PresetHeaderCard(viewModel_, host_.beginSaveAsPreset);
     presetHeaderCard_ = GlassCard::wrap(presetHeader_, std::nullopt, 16, content);
     column->addWidget(presetHeaderCard_);
 
@@ -135,7 +134,7 @@ QWidget* DashboardView::buildRunColumn() {
     refreshChart();
 
     floatingButton_ = new VaqGhostButton(
-        QString(), QString(), ThemeColors::indigo(), [this] { mainView_.toggleFloatingPanel(); }, content);
+        QString(), QString(), ThemeColors::indigo(), [this] { host_.toggleFloatingPanel(); }, content);
     floatingButton_->setObjectName("FloatingPanelButton");
     floatingButton_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     column->addWidget(floatingButton_);
@@ -154,20 +153,19 @@ void DashboardView::refreshGlows() {
 }
 
 void DashboardView::refreshChart() {
-    const auto& screens = mainView_.screens();
     const QColor accent = accentOf(viewModel_);
-    if (chart_ && screens.updateLiveChart) {
-        screens.updateLiveChart(chart_, viewModel_.cpsHistory(), accent);
+    if (chart_ && host_.updateLiveChart) {
+        host_.updateLiveChart(chart_, viewModel_.cpsHistory(), accent);
         return;
     }
     // Without an updater the chart is made anew from the samples, as it is a function of them.
-    chart_ = screens.liveChart(viewModel_.cpsHistory(), accent, chartCard_);
+    chart_ = host_.liveChart(viewModel_.cpsHistory(), accent, chartCard_);
     chart_->setObjectName("LiveChart");
     chartCard_->setContent(chart_);
 }
 
 void DashboardView::refreshFloatingPanelButton() {
-    const bool open = mainView_.floatingPanel() != nullptr;
+    const bool open = host_.isFloatingPanelOpen();
     floatingButton_->setLabel(open ? tr("Close Floating Window") : tr("Open Floating Window"));
     floatingButton_->setSymbol(open ? "rectangle.badge.minus" : "rectangle.badge.plus");
 }

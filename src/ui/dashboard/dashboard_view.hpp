@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/dashboard/dashboard_host.hpp"
+
 #include <QWidget>
 
 class QGridLayout;
@@ -11,7 +13,6 @@ class AutoClickerViewModel;
 class ClickIntervalCard;
 class DragDropCard;
 class GlassCard;
-class MainView;
 class PresetHeaderCard;
 class RunBar;
 class ScheduleCard;
@@ -20,7 +21,7 @@ class TargetLocationCard;
 class VaqGhostButton;
 
 // The Dashboard tab: the card column with every setting of a run, a rule, and the 300-point run column with the
-// run bar, the statistics, the live chart and the floating-window button. It belongs to the main window, whose
+// run bar, the statistics, the live chart and the floating-window button. It belongs to a window (its host), whose
 // save-as sheet and floating panel it opens; every value comes from the view model and every edit goes back into
 // its configuration as one store.
 class DashboardView final : public QWidget {
@@ -28,7 +29,7 @@ class DashboardView final : public QWidget {
 public:
     static constexpr int kRunColumnWidth = 300;
 
-    DashboardView(MainView& mainView, QWidget* parent = nullptr);
+    DashboardView(DashboardHost host, QWidget* parent = nullptr);
 
     PresetHeaderCard* presetHeader() const { return presetHeader_; }
     ClickIntervalCard* clickIntervalCard() const { return clickInterval_; }
@@ -43,6 +44,9 @@ public:
     QWidget* liveChart() const { return chart_; }
     VaqGhostButton* floatingPanelButton() const { return floatingButton_; }
 
+    // The host calls this when its floating panel opens or closes.
+    void refreshFloatingPanelButton();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -52,10 +56,9 @@ private:
     QWidget* buildRunColumn();
     void refreshGlows();
     void refreshChart();
-    void refreshFloatingPanelButton();
     void fitCardColumnWidth();
 
-    MainView& mainView_;
+    DashboardHost host_;
     AutoClickerViewModel& viewModel_;
     PresetHeaderCard* presetHeader_ = nullptr;
     GlassCard* presetHeaderCard_ = nullptr;

@@ -1,14 +1,14 @@
-#include "app/drag_drop_card.hpp"
+#include "ui/dashboard/drag_drop_card.hpp"
 
-#include "app/auto_clicker_view_model.hpp"
-#include "app/design/design_font.hpp"
-#include "app/design/theme_colors.hpp"
-#include "app/design/vaq_section_header.hpp"
-#include "app/design/vaq_text_field_style.hpp"
-#include "app/number_field.hpp"
-#include "app/point_row.hpp"
-#include "app/switch_toggle.hpp"
-#include "app/themed_label.hpp"
+#include "session/auto_clicker_view_model.hpp"
+#include "ui/dashboard/point_row.hpp"
+#include "ui/design/design_font.hpp"
+#include "ui/design/theme_colors.hpp"
+#include "ui/design/vaq_section_header.hpp"
+#include "ui/design/vaq_text_field_style.hpp"
+#include "ui/widgets/number_field.hpp"
+#include "ui/widgets/switch_toggle.hpp"
+#include "ui/widgets/themed_label.hpp"
 
 #include <QHBoxLayout>
 #include <QSignalBlocker>

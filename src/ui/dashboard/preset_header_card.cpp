@@ -1,16 +1,15 @@
-#include "app/preset_header_card.hpp"
+#include "ui/dashboard/preset_header_card.hpp"
 
-#include "app/auto_clicker_view_model.hpp"
-#include "app/design/design_font.hpp"
-#include "app/design/rounded_shape.hpp"
-#include "app/design/symbol_icons.hpp"
-#include "app/design/theme_appearance.hpp"
-#include "app/design/theme_colors.hpp"
-#include "app/design/theme_gradient.hpp"
-#include "app/design/vaq_ghost_button.hpp"
-#include "app/main_view.hpp"
-#include "app/themed_label.hpp"
 #include "services/settings_manager.hpp"
+#include "session/auto_clicker_view_model.hpp"
+#include "ui/design/design_font.hpp"
+#include "ui/design/rounded_shape.hpp"
+#include "ui/design/symbol_icons.hpp"
+#include "ui/design/theme_appearance.hpp"
+#include "ui/design/theme_colors.hpp"
+#include "ui/design/theme_gradient.hpp"
+#include "ui/design/vaq_ghost_button.hpp"
+#include "ui/widgets/themed_label.hpp"
 
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
@@ -19,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace clicktrove {
 
@@ -69,8 +69,9 @@ private:
 
 }  // namespace
 
-PresetHeaderCard::PresetHeaderCard(MainView& mainView, QWidget* parent)
-    : QWidget(parent), mainView_(mainView), viewModel_(mainView.viewModel()) {
+PresetHeaderCard::PresetHeaderCard(AutoClickerViewModel& viewModel, std::function<void()> beginSaveAsPreset,
+                                   QWidget* parent)
+    : QWidget(parent), viewModel_(viewModel), beginSaveAsPreset_(std::move(beginSaveAsPreset)) {
     setObjectName("PresetHeader");
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
@@ -119,7 +120,7 @@ PresetHeaderCard::PresetHeaderCard(MainView& mainView, QWidget* parent)
     dim->setOpacity(0.8);
     save_->setGraphicsEffect(dim);
     saveAs_ = new VaqGhostButton(
-        QString(), "plus.circle", ThemeColors::purple(), [this] { mainView_.beginSaveAsPreset(); }, this);
+        QString(), "plus.circle", ThemeColors::purple(), [this] { beginSaveAsPreset_(); }, this);
     saveAs_->setObjectName("SaveAsButton");
     buttons->addWidget(save_);
     buttons->addWidget(saveAs_);

@@ -3,13 +3,13 @@
 #include "services/accent_theme_color.hpp"
 
 #include <QWidget>
+#include <functional>
 
 class QLabel;
 
 namespace clicktrove {
 
 class AutoClickerViewModel;
-class MainView;
 class ThemedLabel;
 class VaqGhostButton;
 
@@ -18,7 +18,9 @@ class VaqGhostButton;
 class PresetHeaderCard final : public QWidget {
     Q_OBJECT
 public:
-    explicit PresetHeaderCard(MainView& mainView, QWidget* parent = nullptr);
+    // `beginSaveAsPreset` opens the window's Save-as-Preset sheet.
+    PresetHeaderCard(AutoClickerViewModel& viewModel, std::function<void()> beginSaveAsPreset,
+                     QWidget* parent = nullptr);
 
     void setAccent(AccentThemeColor accent);
 
@@ -32,8 +34,8 @@ public:
 private:
     void refresh();
 
-    MainView& mainView_;
     AutoClickerViewModel& viewModel_;
+    std::function<void()> beginSaveAsPreset_;
     QWidget* tile_ = nullptr;
     ThemedLabel* title_ = nullptr;
     QLabel* badge_ = nullptr;

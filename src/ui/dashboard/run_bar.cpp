@@ -1,15 +1,15 @@
-#include "app/run_bar.hpp"
+#include "ui/dashboard/run_bar.hpp"
 
-#include "app/auto_clicker_view_model.hpp"
-#include "app/design/design_font.hpp"
-#include "app/design/neon_pulse.hpp"
-#include "app/design/theme_appearance.hpp"
-#include "app/design/theme_colors.hpp"
-#include "app/design/theme_gradient.hpp"
-#include "app/design/vaq_ghost_button.hpp"
-#include "app/design/vaq_primary_button.hpp"
-#include "app/run_status_color.hpp"
-#include "app/themed_label.hpp"
+#include "session/auto_clicker_view_model.hpp"
+#include "ui/dashboard/run_status_color.hpp"
+#include "ui/design/design_font.hpp"
+#include "ui/design/neon_pulse.hpp"
+#include "ui/design/theme_appearance.hpp"
+#include "ui/design/theme_colors.hpp"
+#include "ui/design/theme_gradient.hpp"
+#include "ui/design/vaq_ghost_button.hpp"
+#include "ui/design/vaq_primary_button.hpp"
+#include "ui/widgets/themed_label.hpp"
 
 #include <QHBoxLayout>
 #include <QPainter>

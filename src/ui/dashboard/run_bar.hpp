@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/design/adaptive_color.hpp"
+#include "ui/design/adaptive_color.hpp"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
-#include "app/run_status_color.hpp"
+#include "ui/dashboard/run_status_color.hpp"
 
-#include "app/design/theme_colors.hpp"
+#include "ui/design/theme_colors.hpp"
 
 namespace clicktrove {
 

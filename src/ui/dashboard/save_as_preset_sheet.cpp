@@ -1,13 +1,13 @@
-#include "app/save_as_preset_sheet.hpp"
+#include "ui/dashboard/save_as_preset_sheet.hpp"
 
-#include "app/design/design_font.hpp"
-#include "app/design/symbol_icons.hpp"
-#include "app/design/theme_colors.hpp"
-#include "app/design/theme_gradient.hpp"
-#include "app/design/vaq_ghost_button.hpp"
-#include "app/design/vaq_primary_button.hpp"
-#include "app/design/vaq_text_field_style.hpp"
-#include "app/themed_label.hpp"
+#include "ui/design/design_font.hpp"
+#include "ui/design/symbol_icons.hpp"
+#include "ui/design/theme_colors.hpp"
+#include "ui/design/theme_gradient.hpp"
+#include "ui/design/vaq_ghost_button.hpp"
+#include "ui/design/vaq_primary_button.hpp"
+#include "ui/design/vaq_text_field_style.hpp"
+#include "ui/widgets/themed_label.hpp"
 
 #include <QHBoxLayout>
 #include <QLineEdit>

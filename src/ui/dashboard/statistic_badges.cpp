@@ -1,9 +1,9 @@
-#include "app/statistic_badges.hpp"
+#include "ui/dashboard/statistic_badges.hpp"
 
-#include "app/auto_clicker_view_model.hpp"
-#include "app/dashboard_texts.hpp"
-#include "app/design/theme_colors.hpp"
-#include "app/design/vaq_stat_badge.hpp"
+#include "session/auto_clicker_view_model.hpp"
+#include "ui/dashboard/dashboard_texts.hpp"
+#include "ui/design/theme_colors.hpp"
+#include "ui/design/vaq_stat_badge.hpp"
 
 #include <QGridLayout>
 

@@ -1,6 +1,6 @@
-#include "app/design/adaptive_color.hpp"
+#include "ui/design/adaptive_color.hpp"
 
-#include "app/design/theme_appearance.hpp"
+#include "ui/design/theme_appearance.hpp"
 
 #include <algorithm>
 

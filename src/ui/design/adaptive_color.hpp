@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/design/appearance.hpp"
+#include "ui/design/appearance.hpp"
 
 #include <QColor>
 

@@ -1,4 +1,4 @@
-#include "app/design/design_font.hpp"
+#include "ui/design/design_font.hpp"
 
 #include <QFontDatabase>
 #include <QFontInfo>

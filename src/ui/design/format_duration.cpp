@@ -1,4 +1,4 @@
-#include "app/design/format_duration.hpp"
+#include "ui/design/format_duration.hpp"
 
 #include <cmath>
 #include <cstdint>

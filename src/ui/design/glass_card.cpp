@@ -1,9 +1,9 @@
-#include "app/design/glass_card.hpp"
+#include "ui/design/glass_card.hpp"
 
-#include "app/design/rounded_shape.hpp"
-#include "app/design/soft_shadow_effect.hpp"
-#include "app/design/theme_appearance.hpp"
-#include "app/design/theme_colors.hpp"
+#include "ui/design/rounded_shape.hpp"
+#include "ui/design/soft_shadow_effect.hpp"
+#include "ui/design/theme_appearance.hpp"
+#include "ui/design/theme_colors.hpp"
 
 #include <QPainter>
 #include <QVBoxLayout>

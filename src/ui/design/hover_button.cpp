@@ -1,6 +1,6 @@
-#include "app/design/hover_button.hpp"
+#include "ui/design/hover_button.hpp"
 
-#include "app/design/theme_appearance.hpp"
+#include "ui/design/theme_appearance.hpp"
 
 #include <QEvent>
 #include <QVariantAnimation>

@@ -1,4 +1,4 @@
-#include "app/design/hover_spring.hpp"
+#include "ui/design/hover_spring.hpp"
 
 #include <cmath>
 #include <numbers>

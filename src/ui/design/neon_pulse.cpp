@@ -1,6 +1,6 @@
-#include "app/design/neon_pulse.hpp"
+#include "ui/design/neon_pulse.hpp"
 
-#include "app/design/theme_appearance.hpp"
+#include "ui/design/theme_appearance.hpp"
 
 #include <QEasingCurve>
 #include <QEvent>

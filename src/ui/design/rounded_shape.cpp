@@ -1,4 +1,4 @@
-#include "app/design/rounded_shape.hpp"
+#include "ui/design/rounded_shape.hpp"
 
 #include <algorithm>
 

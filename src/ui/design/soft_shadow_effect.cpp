@@ -1,6 +1,6 @@
-#include "app/design/soft_shadow_effect.hpp"
+#include "ui/design/soft_shadow_effect.hpp"
 
-#include "app/design/rounded_shape.hpp"
+#include "ui/design/rounded_shape.hpp"
 
 #include <QPaintDevice>
 #include <QPainter>

@@ -1,7 +1,7 @@
-#include "app/design/symbol_icon_label.hpp"
+#include "ui/design/symbol_icon_label.hpp"
 
-#include "app/design/symbol_icons.hpp"
-#include "app/design/theme_appearance.hpp"
+#include "ui/design/symbol_icons.hpp"
+#include "ui/design/theme_appearance.hpp"
 
 #include <QPainter>
 #include <cmath>

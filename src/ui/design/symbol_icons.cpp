@@ -1,4 +1,4 @@
-#include "app/design/symbol_icons.hpp"
+#include "ui/design/symbol_icons.hpp"
 
 #include <QFontMetricsF>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
-#include "app/design/theme_appearance.hpp"
+#include "ui/design/theme_appearance.hpp"
 
-#include "app/design/theme_colors.hpp"
 #include "services/settings_manager.hpp"
+#include "ui/design/theme_colors.hpp"
 
 #include <QEvent>
 #include <QGuiApplication>

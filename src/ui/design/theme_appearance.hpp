@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/design/appearance.hpp"
 #include "services/app_theme.hpp"
+#include "ui/design/appearance.hpp"
 
 #include <QMetaObject>
 #include <QObject>

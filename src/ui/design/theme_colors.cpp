@@ -1,4 +1,4 @@
-#include "app/design/theme_colors.hpp"
+#include "ui/design/theme_colors.hpp"
 
 namespace clicktrove {
 

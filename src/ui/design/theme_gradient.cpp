@@ -1,7 +1,7 @@
-#include "app/design/theme_gradient.hpp"
+#include "ui/design/theme_gradient.hpp"
 
-#include "app/design/theme_appearance.hpp"
-#include "app/design/theme_colors.hpp"
+#include "ui/design/theme_appearance.hpp"
+#include "ui/design/theme_colors.hpp"
 
 #include <utility>
 

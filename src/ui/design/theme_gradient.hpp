@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/design/adaptive_color.hpp"
 #include "services/accent_theme_color.hpp"
+#include "ui/design/adaptive_color.hpp"
 
 #include <QLinearGradient>
 #include <QPointF>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/design/adaptive_color.hpp"
-#include "app/design/hover_button.hpp"
+#include "ui/design/adaptive_color.hpp"
+#include "ui/design/hover_button.hpp"
 
 #include <QString>
 #include <functional>

@@ -1,12 +1,12 @@
-#include "app/design/vaq_primary_button.hpp"
+#include "ui/design/vaq_primary_button.hpp"
 
-#include "app/design/design_font.hpp"
-#include "app/design/hover_spring.hpp"
-#include "app/design/rounded_shape.hpp"
-#include "app/design/soft_shadow_effect.hpp"
-#include "app/design/symbol_icons.hpp"
-#include "app/design/theme_appearance.hpp"
-#include "app/design/theme_colors.hpp"
+#include "ui/design/design_font.hpp"
+#include "ui/design/hover_spring.hpp"
+#include "ui/design/rounded_shape.hpp"
+#include "ui/design/soft_shadow_effect.hpp"
+#include "ui/design/symbol_icons.hpp"
+#include "ui/design/theme_appearance.hpp"
+#include "ui/design/theme_colors.hpp"
 
 #include <QEvent>
 #include <QFontMetricsF>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/design/hover_button.hpp"
-#include "app/design/theme_gradient.hpp"
+#include "ui/design/hover_button.hpp"
+#include "ui/design/theme_gradient.hpp"
 
 #include <QString>
 #include <functional>

@@ -1,10 +1,10 @@
-#include "app/design/vaq_stat_badge.hpp"
+#include "ui/design/vaq_stat_badge.hpp"
 
-#include "app/design/design_font.hpp"
-#include "app/design/rounded_shape.hpp"
-#include "app/design/symbol_icon_label.hpp"
-#include "app/design/theme_appearance.hpp"
-#include "app/design/theme_colors.hpp"
+#include "ui/design/design_font.hpp"
+#include "ui/design/rounded_shape.hpp"
+#include "ui/design/symbol_icon_label.hpp"
+#include "ui/design/theme_appearance.hpp"
+#include "ui/design/theme_colors.hpp"
 
 #include <QLabel>
 #include <QPainter>

@@ -1,9 +1,9 @@
-#include "app/design/vaq_text_field_style.hpp"
+#include "ui/design/vaq_text_field_style.hpp"
 
-#include "app/design/design_font.hpp"
-#include "app/design/rounded_shape.hpp"
-#include "app/design/theme_appearance.hpp"
-#include "app/design/theme_colors.hpp"
+#include "ui/design/design_font.hpp"
+#include "ui/design/rounded_shape.hpp"
+#include "ui/design/theme_appearance.hpp"
+#include "ui/design/theme_colors.hpp"
 
 #include <QEvent>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
-#include "views/about_avatar.hpp"
+#include "ui/screens/about_avatar.hpp"
 
-#include "views/view_fonts.hpp"
+#include "ui/design/view_fonts.hpp"
 
 #include <QEasingCurve>
 #include <QPainter>

@@ -1,9 +1,9 @@
-#include "views/about_link_card.hpp"
+#include "ui/screens/about_link_card.hpp"
 
-#include "app/design/design_font.hpp"
-#include "app/design/symbol_icons.hpp"
-#include "views/semantic_colors.hpp"
-#include "views/view_fonts.hpp"
+#include "ui/design/design_font.hpp"
+#include "ui/design/symbol_icons.hpp"
+#include "ui/design/view_fonts.hpp"
+#include "ui/screens/semantic_colors.hpp"
 
 #include <QDesktopServices>
 #include <QEasingCurve>

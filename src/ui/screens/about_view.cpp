@@ -1,11 +1,11 @@
-#include "views/about_view.hpp"
+#include "ui/screens/about_view.hpp"
 
-#include "app/design/symbol_icons.hpp"
-#include "views/about_author.hpp"
-#include "views/about_avatar.hpp"
-#include "views/about_link_card.hpp"
-#include "views/semantic_colors.hpp"
-#include "views/view_fonts.hpp"
+#include "ui/design/symbol_icons.hpp"
+#include "ui/design/view_fonts.hpp"
+#include "ui/screens/about_author.hpp"
+#include "ui/screens/about_avatar.hpp"
+#include "ui/screens/about_link_card.hpp"
+#include "ui/screens/semantic_colors.hpp"
 
 #include <QFrame>
 #include <QHBoxLayout>

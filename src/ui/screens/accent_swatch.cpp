@@ -1,10 +1,10 @@
-#include "views/accent_swatch.hpp"
+#include "ui/screens/accent_swatch.hpp"
 
-#include "app/design/design_font.hpp"
-#include "app/design/symbol_icons.hpp"
-#include "app/design/theme_appearance.hpp"
-#include "app/design/theme_colors.hpp"
-#include "views/view_style.hpp"
+#include "ui/design/design_font.hpp"
+#include "ui/design/symbol_icons.hpp"
+#include "ui/design/theme_appearance.hpp"
+#include "ui/design/theme_colors.hpp"
+#include "ui/screens/view_style.hpp"
 
 #include <QFontMetrics>
 #include <QPainter>

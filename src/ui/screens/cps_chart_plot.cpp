@@ -1,6 +1,6 @@
-#include "views/cps_chart_plot.hpp"
+#include "ui/screens/cps_chart_plot.hpp"
 
-#include "views/semantic_colors.hpp"
+#include "ui/screens/semantic_colors.hpp"
 
 #include <QLinearGradient>
 #include <QPainter>

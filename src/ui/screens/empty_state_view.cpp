@@ -1,7 +1,7 @@
-#include "views/empty_state_view.hpp"
+#include "ui/screens/empty_state_view.hpp"
 
-#include "app/design/adaptive_color.hpp"
-#include "views/view_style.hpp"
+#include "ui/design/adaptive_color.hpp"
+#include "ui/screens/view_style.hpp"
 
 #include <QLabel>
 #include <QVBoxLayout>

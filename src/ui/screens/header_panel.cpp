@@ -1,7 +1,7 @@
-#include "views/header_panel.hpp"
+#include "ui/screens/header_panel.hpp"
 
-#include "app/design/theme_appearance.hpp"
-#include "app/design/theme_colors.hpp"
+#include "ui/design/theme_appearance.hpp"
+#include "ui/design/theme_colors.hpp"
 
 #include <QPainter>
 

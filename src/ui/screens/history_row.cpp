@@ -1,13 +1,13 @@
-#include "views/history_row.hpp"
+#include "ui/screens/history_row.hpp"
 
-#include "app/design/adaptive_color.hpp"
-#include "app/design/rounded_shape.hpp"
-#include "app/design/soft_shadow_effect.hpp"
-#include "app/design/theme_colors.hpp"
-#include "app/design/theme_gradient.hpp"
-#include "views/history_stat_chip.hpp"
-#include "views/history_view.hpp"
-#include "views/view_style.hpp"
+#include "ui/design/adaptive_color.hpp"
+#include "ui/design/rounded_shape.hpp"
+#include "ui/design/soft_shadow_effect.hpp"
+#include "ui/design/theme_colors.hpp"
+#include "ui/design/theme_gradient.hpp"
+#include "ui/screens/history_stat_chip.hpp"
+#include "ui/screens/history_view.hpp"
+#include "ui/screens/view_style.hpp"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,8 +1,8 @@
-#include "views/history_stat_chip.hpp"
+#include "ui/screens/history_stat_chip.hpp"
 
-#include "app/design/adaptive_color.hpp"
-#include "app/design/rounded_shape.hpp"
-#include "views/view_style.hpp"
+#include "ui/design/adaptive_color.hpp"
+#include "ui/design/rounded_shape.hpp"
+#include "ui/screens/view_style.hpp"
 
 #include <QHBoxLayout>
 #include <QLabel>

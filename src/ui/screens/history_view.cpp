@@ -1,17 +1,17 @@
-#include "views/history_view.hpp"
+#include "ui/screens/history_view.hpp"
 
-#include "app/auto_clicker_view_model.hpp"
-#include "app/design/theme_appearance.hpp"
-#include "app/design/theme_colors.hpp"
-#include "app/design/theme_gradient.hpp"
-#include "app/design/vaq_ghost_button.hpp"
-#include "app/design/vaq_primary_button.hpp"
 #include "services/history_manager.hpp"
 #include "services/settings_manager.hpp"
-#include "views/empty_state_view.hpp"
-#include "views/header_panel.hpp"
-#include "views/history_row.hpp"
-#include "views/view_style.hpp"
+#include "session/auto_clicker_view_model.hpp"
+#include "ui/design/theme_appearance.hpp"
+#include "ui/design/theme_colors.hpp"
+#include "ui/design/theme_gradient.hpp"
+#include "ui/design/vaq_ghost_button.hpp"
+#include "ui/design/vaq_primary_button.hpp"
+#include "ui/screens/empty_state_view.hpp"
+#include "ui/screens/header_panel.hpp"
+#include "ui/screens/history_row.hpp"
+#include "ui/screens/view_style.hpp"
 
 #include <unicode/udat.h>
 #include <QGraphicsOpacityEffect>

@@ -1,8 +1,8 @@
-#include "views/live_cps_chart_view.hpp"
+#include "ui/screens/live_cps_chart_view.hpp"
 
-#include "views/cps_chart_plot.hpp"
-#include "views/semantic_colors.hpp"
-#include "views/view_fonts.hpp"
+#include "ui/design/view_fonts.hpp"
+#include "ui/screens/cps_chart_plot.hpp"
+#include "ui/screens/semantic_colors.hpp"
 
 #include <QGraphicsDropShadowEffect>
 #include <QHBoxLayout>

@@ -1,11 +1,11 @@
-#include "views/permission_overlay_view.hpp"
+#include "ui/screens/permission_overlay_view.hpp"
 
-#include "app/design/design_font.hpp"
-#include "app/design/symbol_icons.hpp"
 #include "engine/permission_manager.hpp"
 #include "services/accent_theme_color.hpp"
-#include "views/semantic_colors.hpp"
-#include "views/view_fonts.hpp"
+#include "ui/design/design_font.hpp"
+#include "ui/design/symbol_icons.hpp"
+#include "ui/design/view_fonts.hpp"
+#include "ui/screens/semantic_colors.hpp"
 
 #include <QEvent>
 #include <QFrame>

@@ -1,9 +1,9 @@
-#include "views/permission_row.hpp"
+#include "ui/screens/permission_row.hpp"
 
-#include "app/design/theme_colors.hpp"
-#include "app/design/theme_gradient.hpp"
-#include "app/design/vaq_primary_button.hpp"
-#include "views/view_style.hpp"
+#include "ui/design/theme_colors.hpp"
+#include "ui/design/theme_gradient.hpp"
+#include "ui/design/vaq_primary_button.hpp"
+#include "ui/screens/view_style.hpp"
 
 #include <QHBoxLayout>
 #include <QLabel>

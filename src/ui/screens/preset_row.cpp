@@ -1,16 +1,16 @@
-#include "views/preset_row.hpp"
+#include "ui/screens/preset_row.hpp"
 
-#include "app/design/adaptive_color.hpp"
-#include "app/design/design_font.hpp"
-#include "app/design/rounded_shape.hpp"
-#include "app/design/soft_shadow_effect.hpp"
-#include "app/design/symbol_icons.hpp"
-#include "app/design/theme_appearance.hpp"
-#include "app/design/theme_colors.hpp"
-#include "app/design/theme_gradient.hpp"
-#include "app/design/vaq_ghost_button.hpp"
-#include "views/presets_view.hpp"
-#include "views/view_style.hpp"
+#include "ui/design/adaptive_color.hpp"
+#include "ui/design/design_font.hpp"
+#include "ui/design/rounded_shape.hpp"
+#include "ui/design/soft_shadow_effect.hpp"
+#include "ui/design/symbol_icons.hpp"
+#include "ui/design/theme_appearance.hpp"
+#include "ui/design/theme_colors.hpp"
+#include "ui/design/theme_gradient.hpp"
+#include "ui/design/vaq_ghost_button.hpp"
+#include "ui/screens/presets_view.hpp"
+#include "ui/screens/view_style.hpp"
 
 #include <QAction>
 #include <QApplication>

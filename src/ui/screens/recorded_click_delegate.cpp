@@ -1,7 +1,7 @@
-#include "views/recorded_click_delegate.hpp"
+#include "ui/screens/recorded_click_delegate.hpp"
 
-#include "app/design/symbol_icons.hpp"
-#include "views/recorded_clicks_model.hpp"
+#include "ui/design/symbol_icons.hpp"
+#include "ui/screens/recorded_clicks_model.hpp"
 
 #include <QApplication>
 #include <QPainter>

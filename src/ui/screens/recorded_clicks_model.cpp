@@ -1,6 +1,6 @@
-#include "views/recorded_clicks_model.hpp"
+#include "ui/screens/recorded_clicks_model.hpp"
 
-#include "views/recording_view.hpp"
+#include "ui/screens/recording_view.hpp"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
-#include "views/recording_view.hpp"
+#include "ui/screens/recording_view.hpp"
 
-#include "app/auto_clicker_view_model.hpp"
-#include "app/design/symbol_icons.hpp"
 #include "services/settings_manager.hpp"
-#include "views/recorded_click_delegate.hpp"
-#include "views/recorded_clicks_model.hpp"
+#include "session/auto_clicker_view_model.hpp"
+#include "ui/design/symbol_icons.hpp"
+#include "ui/screens/recorded_click_delegate.hpp"
+#include "ui/screens/recorded_clicks_model.hpp"
 
 #include <QApplication>
 #include <QFrame>

@@ -1,11 +1,11 @@
-#include "views/rename_preset_dialog.hpp"
+#include "ui/screens/rename_preset_dialog.hpp"
 
-#include "app/design/design_font.hpp"
-#include "app/design/theme_colors.hpp"
-#include "app/design/theme_gradient.hpp"
-#include "app/design/vaq_ghost_button.hpp"
-#include "app/design/vaq_primary_button.hpp"
-#include "views/view_style.hpp"
+#include "ui/design/design_font.hpp"
+#include "ui/design/theme_colors.hpp"
+#include "ui/design/theme_gradient.hpp"
+#include "ui/design/vaq_ghost_button.hpp"
+#include "ui/design/vaq_primary_button.hpp"
+#include "ui/screens/view_style.hpp"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

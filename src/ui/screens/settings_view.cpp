@@ -1,17 +1,17 @@
-#include "views/settings_view.hpp"
+#include "ui/screens/settings_view.hpp"
 
-#include "app/design/glass_card.hpp"
-#include "app/design/theme_appearance.hpp"
-#include "app/design/theme_colors.hpp"
-#include "app/design/theme_gradient.hpp"
-#include "app/design/vaq_section_header.hpp"
 #include "engine/permission_manager.hpp"
 #include "services/audio_manager.hpp"
 #include "services/settings_manager.hpp"
-#include "views/accent_swatch.hpp"
-#include "views/permission_row.hpp"
-#include "views/theme_chip.hpp"
-#include "views/view_style.hpp"
+#include "ui/design/glass_card.hpp"
+#include "ui/design/theme_appearance.hpp"
+#include "ui/design/theme_colors.hpp"
+#include "ui/design/theme_gradient.hpp"
+#include "ui/design/vaq_section_header.hpp"
+#include "ui/screens/accent_swatch.hpp"
+#include "ui/screens/permission_row.hpp"
+#include "ui/screens/theme_chip.hpp"
+#include "ui/screens/view_style.hpp"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,10 +1,10 @@
-#include "views/theme_chip.hpp"
+#include "ui/screens/theme_chip.hpp"
 
-#include "app/design/design_font.hpp"
-#include "app/design/rounded_shape.hpp"
-#include "app/design/theme_colors.hpp"
-#include "app/design/theme_gradient.hpp"
-#include "views/view_style.hpp"
+#include "ui/design/design_font.hpp"
+#include "ui/design/rounded_shape.hpp"
+#include "ui/design/theme_colors.hpp"
+#include "ui/design/theme_gradient.hpp"
+#include "ui/screens/view_style.hpp"
 
 #include <QFontMetrics>
 #include <QPainter>

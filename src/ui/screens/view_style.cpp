@@ -1,10 +1,10 @@
-#include "views/view_style.hpp"
+#include "ui/screens/view_style.hpp"
 
-#include "app/design/glass_card.hpp"
-#include "app/design/symbol_icons.hpp"
-#include "app/design/theme_appearance.hpp"
-#include "app/design/theme_colors.hpp"
-#include "app/design/theme_gradient.hpp"
+#include "ui/design/glass_card.hpp"
+#include "ui/design/symbol_icons.hpp"
+#include "ui/design/theme_appearance.hpp"
+#include "ui/design/theme_colors.hpp"
+#include "ui/design/theme_gradient.hpp"
 
 #include <QApplication>
 #include <QFrame>

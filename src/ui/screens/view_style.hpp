@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/design/design_font.hpp"
+#include "ui/design/design_font.hpp"
 
 #include <QColor>
 #include <QFont>

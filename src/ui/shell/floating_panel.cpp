@@ -1,7 +1,7 @@
-#include "app/floating_panel.hpp"
+#include "ui/shell/floating_panel.hpp"
 
 #include "platform/qt/x11_window_hints.hpp"
-#include "views/view_fonts.hpp"
+#include "ui/design/view_fonts.hpp"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
-#include "app/floating_panel_toggle.hpp"
+#include "ui/shell/floating_panel_toggle.hpp"
 
-#include "app/floating_panel.hpp"
-#include "app/floating_panel_view.hpp"
+#include "ui/shell/floating_panel.hpp"
+#include "ui/shell/floating_panel_view.hpp"
 
 #include <QGuiApplication>
 #include <QScreen>

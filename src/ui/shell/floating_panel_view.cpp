@@ -1,10 +1,10 @@
-#include "app/floating_panel_view.hpp"
+#include "ui/shell/floating_panel_view.hpp"
 
-#include "app/auto_clicker_view_model.hpp"
-#include "app/design/design_font.hpp"
-#include "app/design/symbol_icons.hpp"
 #include "services/accent_theme_color.hpp"
-#include "views/view_fonts.hpp"
+#include "session/auto_clicker_view_model.hpp"
+#include "ui/design/design_font.hpp"
+#include "ui/design/symbol_icons.hpp"
+#include "ui/design/view_fonts.hpp"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,17 +1,17 @@
-#include "app/main_view.hpp"
+#include "ui/shell/main_view.hpp"
 
-#include "app/auto_clicker_view_model.hpp"
-#include "app/dashboard_view.hpp"
-#include "app/design/theme_appearance.hpp"
-#include "app/design/theme_gradient.hpp"
-#include "app/floating_panel.hpp"
-#include "app/floating_panel_toggle.hpp"
-#include "app/save_as_preset_sheet.hpp"
-#include "app/sidebar_view.hpp"
-#include "app/toast_view.hpp"
 #include "engine/permission_manager.hpp"
 #include "services/accent_theme_color.hpp"
 #include "services/settings_manager.hpp"
+#include "session/auto_clicker_view_model.hpp"
+#include "ui/dashboard/dashboard_view.hpp"
+#include "ui/dashboard/save_as_preset_sheet.hpp"
+#include "ui/design/theme_appearance.hpp"
+#include "ui/design/theme_gradient.hpp"
+#include "ui/shell/floating_panel.hpp"
+#include "ui/shell/floating_panel_toggle.hpp"
+#include "ui/shell/sidebar_view.hpp"
+#include "ui/shell/toast_view.hpp"
 
 #include <QEvent>
 #include <QGraphicsOpacityEffect>
@@ -20,6 +20,7 @@
 #include <QPropertyAnimation>
 #include <QResizeEvent>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace clicktrove {
 
@@ -143,11 +144,24 @@ void MainView::fadeIn(QWidget* content) {
     fade->start();
 }
 
+QWidget* MainView::makeDashboard() {
+    DashboardHost host;
+    host.viewModel = &viewModel_;
+    host.isFloatingPanelOpen = [this] { return floatingPanel() != nullptr; };
+    host.toggleFloatingPanel = [this] { toggleFloatingPanel(); };
+    host.beginSaveAsPreset = [this] { beginSaveAsPreset(); };
+    host.liveChart = screens_.liveChart;
+    host.updateLiveChart = screens_.updateLiveChart;
+    auto* dashboard = new DashboardView(std::move(host), detail_);
+    connect(this, &MainView::floatingPanelChanged, dashboard, &DashboardView::refreshFloatingPanelButton);
+    return dashboard;
+}
+
 QWidget* MainView::makeContent(int key) {
     if (key == kPermissionKey) return screens_.permissionOverlay(viewModel_.permissionManager(), detail_);
     switch (static_cast<Tab>(key)) {
         case Tab::dashboard:
-            return new DashboardView(*this, detail_);
+            return makeDashboard();
         case Tab::presets:
             return screens_.presets(viewModel_, detail_);
         case Tab::recorder:

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/main_view_tab.hpp"
-#include "app/screen_factory.hpp"
+#include "ui/shell/main_view_tab.hpp"
+#include "ui/shell/screen_factory.hpp"
 
 #include <QString>
 #include <QWidget>
@@ -83,6 +83,7 @@ private:
     void refreshToast();
     void refreshAccent();
     QWidget* makeContent(int key);
+    QWidget* makeDashboard();
     static void fadeIn(QWidget* content);
     void setShowingSaveAsSheet(bool showing);
 

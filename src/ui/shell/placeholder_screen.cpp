@@ -1,4 +1,4 @@
-#include "app/placeholder_screen.hpp"
+#include "ui/shell/placeholder_screen.hpp"
 
 #include <QLabel>
 #include <QVBoxLayout>

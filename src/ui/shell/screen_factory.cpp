@@ -1,14 +1,14 @@
-#include "app/screen_factory.hpp"
+#include "ui/shell/screen_factory.hpp"
 
-#include "app/dashboard_texts.hpp"
-#include "app/placeholder_screen.hpp"
-#include "views/about_view.hpp"
-#include "views/history_view.hpp"
-#include "views/live_cps_chart_view.hpp"
-#include "views/permission_overlay_view.hpp"
-#include "views/presets_view.hpp"
-#include "views/recording_view.hpp"
-#include "views/settings_view.hpp"
+#include "ui/screens/about_view.hpp"
+#include "ui/screens/history_view.hpp"
+#include "ui/screens/live_cps_chart_view.hpp"
+#include "ui/screens/permission_overlay_view.hpp"
+#include "ui/screens/presets_view.hpp"
+#include "ui/screens/recording_view.hpp"
+#include "ui/screens/settings_view.hpp"
+#include "ui/shell/placeholder_screen.hpp"
+#include "ui/widgets/value_text.hpp"
 
 #include <QLabel>
 #include <QWidget>

@@ -28,7 +28,7 @@ struct ScreenFactory {
     // Hands new samples to a chart made by liveChart; when empty, the Dashboard makes a new chart instead.
     std::function<void(QWidget* chart, const std::vector<double>& history, const QColor& accentColor)> updateLiveChart;
 
-    // The program's own screens (the views library), with the process-wide storage and audio services.
+    // The program's own screens (the screens library), with the process-wide storage and audio services.
     static ScreenFactory standard();
     // Every member set to a plain stand-in that names its screen.
     static ScreenFactory placeholders();

@@ -1,11 +1,11 @@
-#include "app/sidebar_view.hpp"
+#include "ui/shell/sidebar_view.hpp"
 
-#include "app/design/design_font.hpp"
-#include "app/design/theme_appearance.hpp"
-#include "app/design/theme_colors.hpp"
-#include "app/sidebar_header.hpp"
-#include "app/sidebar_tab_row.hpp"
-#include "app/themed_label.hpp"
+#include "ui/design/design_font.hpp"
+#include "ui/design/theme_appearance.hpp"
+#include "ui/design/theme_colors.hpp"
+#include "ui/shell/sidebar_header.hpp"
+#include "ui/shell/sidebar_tab_row.hpp"
+#include "ui/widgets/themed_label.hpp"
 
 #include <QPainter>
 #include <QScrollArea>
@@ -86,8 +86,8 @@ SidebarView::SidebarView(AutoClickerViewModel&, QWidget* parent) : QWidget(paren
     footer->setSpacing(6);
     footer->addStretch();
     footer->addWidget(new StatusDot(this), 0, Qt::AlignVCenter);
-    auto* version =
-        new ThemedLabel(tr("v1.0.0 · Linux (X11)"), designFont(10, QFont::Medium), ThemeColors::vaqTextSecondary(), this);
+    auto* version = new ThemedLabel(tr("v1.0.0 · Linux (X11)"), designFont(10, QFont::Medium),
+                                    ThemeColors::vaqTextSecondary(), this);
     version->setObjectName("VersionLine");
     footer->addWidget(version);
     footer->addStretch();

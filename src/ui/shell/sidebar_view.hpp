@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/main_view_tab.hpp"
 #include "services/accent_theme_color.hpp"
+#include "ui/shell/main_view_tab.hpp"
 
 #include <QWidget>
 #include <vector>

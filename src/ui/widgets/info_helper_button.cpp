@@ -1,9 +1,9 @@
-#include "app/info_helper_button.hpp"
+#include "ui/widgets/info_helper_button.hpp"
 
-#include "app/design/design_font.hpp"
-#include "app/design/symbol_icons.hpp"
-#include "app/design/theme_appearance.hpp"
-#include "app/design/theme_colors.hpp"
+#include "ui/design/design_font.hpp"
+#include "ui/design/symbol_icons.hpp"
+#include "ui/design/theme_appearance.hpp"
+#include "ui/design/theme_colors.hpp"
 
 #include <QFrame>
 #include <QGuiApplication>

@@ -1,10 +1,10 @@
-#include "app/labelled_integer_field.hpp"
+#include "ui/widgets/labelled_integer_field.hpp"
 
-#include "app/design/design_font.hpp"
-#include "app/design/theme_colors.hpp"
-#include "app/design/vaq_text_field_style.hpp"
-#include "app/number_field.hpp"
-#include "app/themed_label.hpp"
+#include "ui/design/design_font.hpp"
+#include "ui/design/theme_colors.hpp"
+#include "ui/design/vaq_text_field_style.hpp"
+#include "ui/widgets/number_field.hpp"
+#include "ui/widgets/themed_label.hpp"
 
 #include <QVBoxLayout>
 

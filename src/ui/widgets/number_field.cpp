@@ -1,6 +1,6 @@
-#include "app/number_field.hpp"
+#include "ui/widgets/number_field.hpp"
 
-#include "app/number_formatter.hpp"
+#include "ui/widgets/number_formatter.hpp"
 
 #include <QSignalBlocker>
 

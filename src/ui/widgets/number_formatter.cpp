@@ -1,4 +1,4 @@
-#include "app/number_formatter.hpp"
+#include "ui/widgets/number_formatter.hpp"
 
 #include <QLocale>
 #include <QRegularExpression>

@@ -1,9 +1,9 @@
-#include "app/slider_row.hpp"
+#include "ui/widgets/slider_row.hpp"
 
-#include "app/dashboard_texts.hpp"
-#include "app/design/design_font.hpp"
-#include "app/design/theme_colors.hpp"
-#include "app/themed_label.hpp"
+#include "ui/design/design_font.hpp"
+#include "ui/design/theme_colors.hpp"
+#include "ui/widgets/themed_label.hpp"
+#include "ui/widgets/value_text.hpp"
 
 #include <QHBoxLayout>
 #include <QSignalBlocker>

@@ -1,8 +1,8 @@
-#include "app/switch_toggle.hpp"
+#include "ui/widgets/switch_toggle.hpp"
 
-#include "app/design/adaptive_color.hpp"
-#include "app/design/theme_appearance.hpp"
-#include "app/design/theme_colors.hpp"
+#include "ui/design/adaptive_color.hpp"
+#include "ui/design/theme_appearance.hpp"
+#include "ui/design/theme_colors.hpp"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,6 +1,6 @@
-#include "app/themed_label.hpp"
+#include "ui/widgets/themed_label.hpp"
 
-#include "app/design/theme_appearance.hpp"
+#include "ui/design/theme_appearance.hpp"
 
 namespace clicktrove {
 

@@ -2,18 +2,18 @@
 // sticks, the section header's info button and popover follow the info text, statistic tiles hide a missing
 // icon, the text-field style dresses fields once and follows theme switches, cards and the pulse glow look as
 // their accent and state say.
-#include "app/design/design_font.hpp"
-#include "app/design/glass_card.hpp"
-#include "app/design/neon_pulse.hpp"
-#include "app/design/soft_shadow_effect.hpp"
-#include "app/design/theme_appearance.hpp"
-#include "app/design/theme_colors.hpp"
-#include "app/design/vaq_ghost_button.hpp"
-#include "app/design/vaq_primary_button.hpp"
-#include "app/design/vaq_section_header.hpp"
-#include "app/design/vaq_stat_badge.hpp"
-#include "app/design/vaq_text_field_style.hpp"
-#include "widget_events.hpp"
+#include "ui/design/design_font.hpp"
+#include "ui/design/glass_card.hpp"
+#include "ui/design/neon_pulse.hpp"
+#include "ui/design/soft_shadow_effect.hpp"
+#include "ui/design/theme_appearance.hpp"
+#include "ui/design/theme_colors.hpp"
+#include "ui/design/vaq_ghost_button.hpp"
+#include "ui/design/vaq_primary_button.hpp"
+#include "ui/design/vaq_section_header.hpp"
+#include "ui/design/vaq_stat_badge.hpp"
+#include "ui/design/vaq_text_field_style.hpp"
+#include "ui/support/widget_events.hpp"
 
 #include <gtest/gtest.h>
 #include <QAbstractButton>

@@ -1,6 +1,6 @@
 // Shapes and texts of the design layer that need no widgets: continuous corners and the duration text.
-#include "app/design/format_duration.hpp"
-#include "app/design/rounded_shape.hpp"
+#include "ui/design/format_duration.hpp"
+#include "ui/design/rounded_shape.hpp"
 
 #include <gtest/gtest.h>
 #include <limits>

@@ -1,7 +1,7 @@
 // The symbol table: every symbol the screens name has a theme icon name or at least a glyph, unknown names
 // still draw something, and a theme without the icon falls back to the glyph in the colour of its place.
-#include "app/design/design_font.hpp"
-#include "app/design/symbol_icons.hpp"
+#include "ui/design/design_font.hpp"
+#include "ui/design/symbol_icons.hpp"
 
 #include <gtest/gtest.h>
 #include <QIcon>

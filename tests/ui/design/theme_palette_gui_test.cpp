@@ -1,10 +1,10 @@
 // The palette: adaptive colours resolve per appearance with the exact dark-only rule, fixed colours and the
 // coloured gradients never change, and the process-wide appearance follows the theme setting.
-#include "app/design/theme_appearance.hpp"
-#include "app/design/theme_colors.hpp"
-#include "app/design/theme_gradient.hpp"
 #include "services/settings_manager.hpp"
-#include "view_model_rig.hpp"
+#include "session/view_model_rig.hpp"
+#include "ui/design/theme_appearance.hpp"
+#include "ui/design/theme_colors.hpp"
+#include "ui/design/theme_gradient.hpp"
 
 #include <gtest/gtest.h>
 #include <QApplication>

@@ -1,8 +1,8 @@
 // The About page: each link card opens its own target from anywhere on the card, hover is tracked per element,
 // and the layout keeps its fixed header and side-by-side cards when narrow.
-#include "views/about_avatar.hpp"
-#include "views/about_link_card.hpp"
-#include "views/about_view.hpp"
+#include "ui/screens/about_avatar.hpp"
+#include "ui/screens/about_link_card.hpp"
+#include "ui/screens/about_view.hpp"
 
 #include <gtest/gtest.h>
 #include <QApplication>

@@ -1,13 +1,13 @@
-#include "views/history_view.hpp"
+#include "ui/screens/history_view.hpp"
 
-#include "../app/view_model_rig.hpp"
-#include "app/design/theme_gradient.hpp"
-#include "app/design/vaq_ghost_button.hpp"
-#include "app/design/vaq_primary_button.hpp"
 #include "services/history_manager.hpp"
 #include "services/settings_manager.hpp"
-#include "views/history_row.hpp"
-#include "views/history_stat_chip.hpp"
+#include "session/view_model_rig.hpp"
+#include "ui/design/theme_gradient.hpp"
+#include "ui/design/vaq_ghost_button.hpp"
+#include "ui/design/vaq_primary_button.hpp"
+#include "ui/screens/history_row.hpp"
+#include "ui/screens/history_stat_chip.hpp"
 
 #include <gtest/gtest.h>
 #include <QLabel>

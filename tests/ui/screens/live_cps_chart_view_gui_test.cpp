@@ -1,5 +1,5 @@
-#include "views/cps_chart_plot.hpp"
-#include "views/live_cps_chart_view.hpp"
+#include "ui/screens/cps_chart_plot.hpp"
+#include "ui/screens/live_cps_chart_view.hpp"
 
 #include <gtest/gtest.h>
 

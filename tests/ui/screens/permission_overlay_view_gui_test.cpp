@@ -1,6 +1,6 @@
 // The permission screen's buttons: the help page opens and nothing else changes; a fresh check publishes only a
 // changed answer, at once and without waiting for the next poll.
-#include "views/permission_overlay_view.hpp"
+#include "ui/screens/permission_overlay_view.hpp"
 
 #include "engine/permission_manager.hpp"
 #include "platform/fake/fake_clock.hpp"

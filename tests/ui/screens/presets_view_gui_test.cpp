@@ -1,12 +1,12 @@
-#include "views/presets_view.hpp"
+#include "ui/screens/presets_view.hpp"
 
-#include "../app/view_model_rig.hpp"
-#include "app/design/vaq_ghost_button.hpp"
-#include "app/design/vaq_primary_button.hpp"
 #include "engine/model_json.hpp"
 #include "services/profile_manager.hpp"
-#include "views/preset_row.hpp"
-#include "views/rename_preset_dialog.hpp"
+#include "session/view_model_rig.hpp"
+#include "ui/design/vaq_ghost_button.hpp"
+#include "ui/design/vaq_primary_button.hpp"
+#include "ui/screens/preset_row.hpp"
+#include "ui/screens/rename_preset_dialog.hpp"
 
 #include <gtest/gtest.h>
 #include <QAction>

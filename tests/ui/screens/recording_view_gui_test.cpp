@@ -1,8 +1,8 @@
-#include "views/recording_view.hpp"
+#include "ui/screens/recording_view.hpp"
 
-#include "../app/view_model_rig.hpp"
 #include "engine/model_json.hpp"
-#include "views/recorded_clicks_model.hpp"
+#include "session/view_model_rig.hpp"
+#include "ui/screens/recorded_clicks_model.hpp"
 
 #include <gtest/gtest.h>
 #include <QListView>

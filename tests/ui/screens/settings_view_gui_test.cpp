@@ -1,11 +1,11 @@
-#include "views/settings_view.hpp"
+#include "ui/screens/settings_view.hpp"
 
-#include "../app/view_model_rig.hpp"
-#include "app/design/vaq_primary_button.hpp"
 #include "engine/permission_manager.hpp"
 #include "services/settings_manager.hpp"
-#include "views/accent_swatch.hpp"
-#include "views/theme_chip.hpp"
+#include "session/view_model_rig.hpp"
+#include "ui/design/vaq_primary_button.hpp"
+#include "ui/screens/accent_swatch.hpp"
+#include "ui/screens/theme_chip.hpp"
 
 #include <gtest/gtest.h>
 #include <QCheckBox>

@@ -1,10 +1,10 @@
 // The floating control panel: its buttons drive the view model, its texts and status light follow the run, and
 // the toggle opens a new panel each time and forgets a closed one.
-#include "view_model_rig.hpp"
+#include "session/view_model_rig.hpp"
 
-#include "app/floating_panel.hpp"
-#include "app/floating_panel_toggle.hpp"
-#include "app/floating_panel_view.hpp"
+#include "ui/shell/floating_panel.hpp"
+#include "ui/shell/floating_panel_toggle.hpp"
+#include "ui/shell/floating_panel_view.hpp"
 
 #include <gtest/gtest.h>
 #include <QCoreApplication>

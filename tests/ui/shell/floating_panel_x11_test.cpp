@@ -1,5 +1,5 @@
 // The floating panel on a real X server: it asks to be shown on every desktop and never takes the focus.
-#include "app/floating_panel.hpp"
+#include "ui/shell/floating_panel.hpp"
 
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>

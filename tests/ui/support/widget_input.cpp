@@ -1,4 +1,4 @@
-#include "widget_input.hpp"
+#include "ui/support/widget_input.hpp"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,0 +1,67 @@
+# Fails when a source file under src/ includes a header of a folder at its own level or above (other than its own
+# folder). Run as a test: cmake -DSOURCE_DIR=<src> -P CheckLayering.cmake
+#
+# A folder may include its own headers and those of any folder on a lower level; folders on one level are peers
+# and may not include each other. Keep this list in step with the layout table in the README.
+set(_levels
+  "platform"
+  "platform/x11|platform/fake"
+  "platform/qt"
+  "engine|analytics"
+  "services"
+  "session"
+  "ui/design"
+  "ui/widgets"
+  "ui/dashboard|ui/screens"
+  "ui/shell"
+  "app")
+
+set(_level 0)
+foreach(_row IN LISTS _levels)
+  string(REPLACE "|" ";" _folders "${_row}")
+  foreach(_folder IN LISTS _folders)
+    set(_level_of_${_folder} ${_level})
+    list(APPEND _known ${_folder})
+  endforeach()
+  math(EXPR _level "${_level} + 1")
+endforeach()
+
+# The deepest known folder a path lies in ("platform/x11/x.hpp" -> platform/x11), or empty.
+function(_folder_of path out)
+  set(_best "")
+  foreach(_f IN LISTS _known)
+    string(LENGTH "${_f}" _n)
+    string(SUBSTRING "${path}" 0 ${_n} _head)
+    string(LENGTH "${_best}" _bn)
+    if(_head STREQUAL _f AND path MATCHES "^${_f}/[^/]+$" AND _n GREATER _bn)
+      set(_best ${_f})
+    endif()
+  endforeach()
+  set(${out} "${_best}" PARENT_SCOPE)
+endfunction()
+
+get_filename_component(SOURCE_DIR "${SOURCE_DIR}" ABSOLUTE)
+file(GLOB_RECURSE _files RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*.cpp ${SOURCE_DIR}/*.hpp ${SOURCE_DIR}/*.mm)
+set(_faults "")
+foreach(_file IN LISTS _files)
+  _folder_of("${_file}" _from)
+  if(_from STREQUAL "")
+    continue()
+  endif()
+  file(STRINGS ${SOURCE_DIR}/${_file} _includes REGEX "^[ \t]*#[ \t]*include[ \t]+\"[^\"]+\"")
+  foreach(_line IN LISTS _includes)
+    string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]+\"([^\"]+)\".*" "\\1" _target "${_line}")
+    _folder_of("${_target}" _to)
+    if(_to STREQUAL "" OR _to STREQUAL _from)
+      continue()
+    endif()
+    if(NOT _level_of_${_to} LESS _level_of_${_from})
+      string(APPEND _faults "  ${_file} (${_from}) includes ${_target} (${_to})\n")
+    endif()
+  endforeach()
+endforeach()
+
+if(_faults)
+  message(FATAL_ERROR "Includes that point upward or sideways:\n${_faults}")
+endif()
+message(STATUS "Layering holds for ${SOURCE_DIR}")

@@ -173,7 +173,10 @@ void Tallywire::requestImmediateSync() {
 }
 
 void Tallywire::applicationWillTerminate() {
-    if (auto manager = TelemetryManager::shared()) manager->signalManager().appWillTerminate();
+    auto manager = TelemetryManager::shared();
+    if (!manager) return;
+    if (auto* sessions = manager->existingSessionManager()) sessions->applicationWillTerminate();
+    manager->signalManager().appWillTerminate();
 }
 
 void Tallywire::applicationDidResignActive() {

@@ -13,13 +13,20 @@ namespace clicktrove::analytics {
 std::shared_ptr<TelemetryManager> TelemetryManager::create(std::shared_ptr<TelemetryManagerConfiguration> configuration,
                                                            TelemetryEnvironment environment) {
     std::shared_ptr<TelemetryManager> manager(new TelemetryManager(std::move(configuration), std::move(environment)));
+    // The new session's identifier is in place at once, so the signals sent before its start (0.5 s later:
+    // the launch signals) belong to the session that "Tallywire.Session.started" then announces.
+    const std::string sessionID = randomUuidString();
+    manager->configuration()->storeSessionID(sessionID);
     std::weak_ptr<TelemetryManager> weak = manager;
     // Scheduled without owning the manager, and acting only while it is the installed one: a manager that was
     // replaced (or never installed) must not start sessions or send signals of its own.
-    manager->environment_.mainQueue->postAfter(std::chrono::milliseconds(500), [weak] {
+    manager->environment_.mainQueue->postAfter(std::chrono::milliseconds(500), [weak, sessionID] {
         auto self = weak.lock();
         if (!self || shared() != self) return;
-        self->configuration()->setSessionID(randomUuidString());
+        const auto config = self->configuration();
+        // A session begun meanwhile (generateNewSession) has been announced already.
+        if (config->sessionID() != sessionID) return;
+        self->beginSession(config->sessionStatsEnabled(), config->sendNewSessionBeganSignal());
     });
     return manager;
 }

@@ -8,7 +8,7 @@ set(_levels
   "platform/x11|platform/fake"
   "platform/qt"
   "engine|analytics"
-  "services"
+  "services|analytics/objc"
   "session"
   "ui/design"
   "ui/widgets"
@@ -41,16 +41,17 @@ function(_folder_of path out)
 endfunction()
 
 get_filename_component(SOURCE_DIR "${SOURCE_DIR}" ABSOLUTE)
-file(GLOB_RECURSE _files RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*.cpp ${SOURCE_DIR}/*.hpp ${SOURCE_DIR}/*.mm)
+file(GLOB_RECURSE _files RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*.cpp ${SOURCE_DIR}/*.hpp ${SOURCE_DIR}/*.mm
+     ${SOURCE_DIR}/*.h)
 set(_faults "")
 foreach(_file IN LISTS _files)
   _folder_of("${_file}" _from)
   if(_from STREQUAL "")
     continue()
   endif()
-  file(STRINGS ${SOURCE_DIR}/${_file} _includes REGEX "^[ \t]*#[ \t]*include[ \t]+\"[^\"]+\"")
+  file(STRINGS ${SOURCE_DIR}/${_file} _includes REGEX "^[ \t]*#[ \t]*(include|import)[ \t]+\"[^\"]+\"")
   foreach(_line IN LISTS _includes)
-    string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]+\"([^\"]+)\".*" "\\1" _target "${_line}")
+    string(REGEX REPLACE "^[ \t]*#[ \t]*(include|import)[ \t]+\"([^\"]+)\".*" "\\2" _target "${_line}")
     _folder_of("${_target}" _to)
     if(_to STREQUAL "" OR _to STREQUAL _from)
       continue()

@@ -108,12 +108,19 @@ HttpResponse CurlHttpTransport::perform(State& state, const HttpRequest& request
     // Only the web: a configured base URL must never make the client read files or talk other protocols.
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, request.method.c_str());
     if (request.method == "POST") {
         curl_easy_setopt(h, CURLOPT_POST, 1L);
         curl_easy_setopt(h, CURLOPT_POSTFIELDS, request.body.data());
         curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body.size()));
+    } else {
+        curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, request.method.c_str());
     }
+    // A moved endpoint is followed a few times; a loop ends as an error (a failed attempt), not as a 3xx
+    // status retried for ever. 307 and 308 repeat the method and body by definition; 301 and 302 are made to
+    // as well, since turning an upload into a GET would lose the batch while its answer counted as accepted.
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(h, CURLOPT_MAXREDIRS, maximumRedirects);
+    curl_easy_setopt(h, CURLOPT_POSTREDIR, static_cast<long>(CURL_REDIR_POST_301 | CURL_REDIR_POST_302));
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, headerList.get());
     curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(timeout.count()));
     // Worker threads must not take signals for DNS time-outs.

@@ -12,6 +12,9 @@ namespace clicktrove::analytics {
 // when a completion itself releases the last owner, the worker finishes on its own.
 class CurlHttpTransport final : public HttpTransport {
 public:
+    // Redirects followed for one request before it counts as failed.
+    static constexpr long maximumRedirects = 5;
+
     // timeoutCap, when set, shortens every request's time-out to at most that (tests of a stalled server).
     explicit CurlHttpTransport(std::optional<std::chrono::milliseconds> timeoutCap = std::nullopt);
     CurlHttpTransport(const CurlHttpTransport&) = delete;

@@ -1,7 +1,6 @@
 #include "analytics/default_signal_payload.hpp"
 
 #include "analytics/session_manager.hpp"
-#include "build_config.hpp"
 
 #include <unicode/calendar.h>
 #include <unicode/locid.h>
@@ -45,10 +44,6 @@ const char* boolText(bool value) {
 }
 
 }  // namespace
-
-std::string DefaultSignalPayload::clientVersion() {
-    return CLICKTROVE_VERSION;
-}
 
 std::string DefaultSignalPayload::timeZoneText(int s) {
     const int h = s / 3600;
@@ -163,8 +158,8 @@ DefaultSignalPayload::Parameters DefaultSignalPayload::parameters(const Platform
     both("Tallywire.RunContext.locale", "locale", facts.localeIdentifier);
     both("Tallywire.RunContext.targetEnvironment", "targetEnvironment", "native");
     p["Tallywire.SDK.name"] = clientName;
-    p["Tallywire.SDK.nameAndVersion"] = std::string(clientName) + " " + clientVersion();
-    both("Tallywire.SDK.version", "telemetryClientVersion", clientVersion());
+    p["Tallywire.SDK.nameAndVersion"] = std::string(clientName) + " " + clientVersion;
+    both("Tallywire.SDK.version", "telemetryClientVersion", clientVersion);
     p["Tallywire.UserPreference.colorScheme"] = facts.colorScheme ? *facts.colorScheme : "N/A";
     both("Tallywire.UserPreference.language", "preferredLanguage", preferredLanguage(facts.preferredLanguages));
     p["Tallywire.UserPreference.layoutDirection"] =

@@ -16,9 +16,10 @@ class DefaultSignalPayload {
 public:
     using Parameters = std::map<std::string, std::string>;
 
-    // The name and version this client reports as its own.
+    // The name and version this client reports as its own: the C++ client, versioned apart from the
+    // application that embeds it (a new version when what it sends changes).
     static constexpr const char* clientName = "CppSDK";
-    static std::string clientVersion();
+    static constexpr const char* clientVersion = "1.0.0";
 
     // statistics is null when session statistics are off: the statistics keys are then left out.
     static Parameters parameters(const PlatformFacts& facts, std::chrono::system_clock::time_point now,

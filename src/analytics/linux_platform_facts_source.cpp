@@ -70,10 +70,14 @@ LinuxPlatformFactsSource::LinuxPlatformFactsSource(std::string appVersion, std::
 
 PlatformFacts LinuxPlatformFactsSource::facts() {
     PlatformFacts facts;
+    AppFacts appFacts;
     {
         std::lock_guard lock(mutex_);
         facts = fixed_;
+        appFacts = appFacts_;
     }
+    // The app's code runs outside our lock.
+    if (appFacts) appFacts(facts);
     facts.localeIdentifier = localeFromEnvironmentValue(messagesLocale());
     facts.preferredLanguages.clear();
     // LANGUAGE is the user's ordered list of message languages ("de_DE:en"); without it, the locale's own.
@@ -94,25 +98,9 @@ PlatformFacts LinuxPlatformFactsSource::facts() {
     return facts;
 }
 
-void LinuxPlatformFactsSource::setMainScreen(std::optional<PlatformFacts::Screen> screen) {
+void LinuxPlatformFactsSource::setAppFacts(AppFacts appFacts) {
     std::lock_guard lock(mutex_);
-    fixed_.mainScreen = screen;
-}
-
-void LinuxPlatformFactsSource::setColorScheme(std::optional<std::string> scheme) {
-    std::lock_guard lock(mutex_);
-    fixed_.colorScheme = std::move(scheme);
-}
-
-void LinuxPlatformFactsSource::setLayoutDirection(std::optional<PlatformFacts::LayoutDirection> direction) {
-    std::lock_guard lock(mutex_);
-    fixed_.layoutDirection = direction;
-}
-
-void LinuxPlatformFactsSource::setAccessibility(std::optional<bool> reduceMotion, std::optional<bool> invertColors) {
-    std::lock_guard lock(mutex_);
-    fixed_.reduceMotion = reduceMotion;
-    fixed_.invertColors = invertColors;
+    appFacts_ = std::move(appFacts);
 }
 
 std::string LinuxPlatformFactsSource::localeFromEnvironmentValue(const std::string& value) {

@@ -130,8 +130,34 @@ void SessionManager::persistCurrentSession() {
         }
     }
     if (!found) recentSessions_.push_back(StoredSession{*currentSessionStartedAt_, seconds});
-    const std::string encoded = StoredSession::encodeList(recentSessions_);
-    write([encoded](platform::UserDefaults& s) { s.setValue("recentSessions", encoded); });
+    sessionListChanged_ = true;
+    const auto now = environment_.clock->monotonicNow();
+    if (!sessionListWrittenAt_ || now - *sessionListWrittenAt_ >= sessionListWriteInterval) saveRecentSessions(false);
+}
+
+void SessionManager::saveRecentSessions(bool now) {
+    if (!sessionListChanged_) return;
+    sessionListChanged_ = false;
+    sessionListWrittenAt_ = environment_.clock->monotonicNow();
+    auto suite = suite_ ? suite_() : nullptr;
+    if (!suite) return;
+    const std::uint64_t generation = ++sessionListGeneration_;
+    auto job = [suite, order = writeOrder_, generation, encoded = StoredSession::encodeList(recentSessions_)] {
+        std::lock_guard lock(order->mutex);
+        if (generation <= order->written) return;
+        order->written = generation;
+        suite->setValue("recentSessions", encoded);
+    };
+    if (now) {
+        job();
+    } else {
+        environment_.scheduler->post(std::move(job));
+    }
+}
+
+void SessionManager::applicationWillTerminate() {
+    updateSessionDuration();
+    saveRecentSessions(true);
 }
 
 void SessionManager::startTimer() {
@@ -155,6 +181,7 @@ void SessionManager::stopSessionTimer() {
 void SessionManager::handleDidEnterBackgroundNotification() {
     updateSessionDuration();
     stopSessionTimer();
+    saveRecentSessions(false);
 }
 
 void SessionManager::handleWillEnterForegroundNotification() {

@@ -82,6 +82,7 @@ SignalCache::Batch SignalCache::popBatch() {
 void SignalCache::finishBatch(std::uint64_t token) {
     std::unique_lock lock(mutex_);
     inFlight_.erase(token);
+    batchSettled_.notify_all();
 }
 
 void SignalCache::returnBatch(std::uint64_t token) {
@@ -91,6 +92,12 @@ void SignalCache::returnBatch(std::uint64_t token) {
     for (auto& s : it->second) cachedSignals_.push_back(std::move(s));
     inFlight_.erase(it);
     trimLocked();
+    batchSettled_.notify_all();
+}
+
+bool SignalCache::waitForBatchesInFlight(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(mutex_);
+    return batchSettled_.wait_for(lock, timeout, [this] { return inFlight_.empty(); });
 }
 
 std::optional<std::vector<SignalPostBody>> SignalCache::decodeFile(const std::string& bytes, std::size_t& skipped) {

@@ -3,6 +3,8 @@
 #include "analytics/log_handler.hpp"
 #include "analytics/signal_post_body.hpp"
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <filesystem>
@@ -42,6 +44,8 @@ public:
     void finishBatch(std::uint64_t token);
     // The batch failed: it goes back behind the signals that arrived meanwhile.
     void returnBatch(std::uint64_t token);
+    // Waits until no batch is in flight any more, or the timeout has passed. True when none is.
+    bool waitForBatchesInFlight(std::chrono::milliseconds timeout);
 
     // Writes the batches in flight and the list to the file, atomically, behind the signals of a file saved
     // there since this cache loaded, then empties the list. Returns false (keeping the list) when the file
@@ -61,6 +65,7 @@ private:
     const std::filesystem::path file_;
 
     mutable std::shared_mutex mutex_;
+    std::condition_variable_any batchSettled_;
     std::deque<SignalPostBody> cachedSignals_;
     std::map<std::uint64_t, std::vector<SignalPostBody>> inFlight_;
     std::uint64_t nextToken_ = 1;

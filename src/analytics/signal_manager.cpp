@@ -221,6 +221,9 @@ std::string SignalManager::userIdentifier() {
 void SignalManager::appWillTerminate() {
     const ConfigurationSnapshot config = deps_.configuration->snapshot();
     config.log(Level::debug, "appWillTerminate()");
+    // Its outcome decides whether the batch in flight is kept; without one in time it is kept, since it may
+    // not have arrived.
+    signalCache_->waitForBatchesInFlight(terminationGrace);
     std::map<std::uint64_t, PendingSignal> taken;
     {
         std::lock_guard lock(pendingMutex_);

@@ -40,9 +40,12 @@ public:
     std::string userIdentifier();
     // One upload attempt of the oldest cached signals.
     void sendBatch();
-    // Writes everything not yet accepted (cached, still being processed, in flight) to the cache file.
-    // Main thread.
+    // Writes everything not yet accepted (cached, still being processed, in flight) to the cache file. An
+    // upload in flight gets up to terminationGrace to finish first, so that a batch the service accepts is
+    // not saved and sent a second time at the next start. Main thread.
     void appWillTerminate();
+
+    static constexpr std::chrono::milliseconds terminationGrace{2000};
 
     std::size_t cachedSignalCount() const { return signalCache_->count(); }
     int consecutiveFailures() const { return consecutiveFailures_; }

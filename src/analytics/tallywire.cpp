@@ -88,7 +88,9 @@ void Tallywire::initialize(std::shared_ptr<TelemetryManagerConfiguration> config
                            TelemetryEnvironment environment) {
     auto manager = TelemetryManager::create(std::move(configuration), std::move(environment));
     // The replaced manager is released here, outside the storage lock.
-    auto previous = TelemetryManagerStorage::instance().exchange(std::move(manager));
+    auto previous = TelemetryManagerStorage::instance().exchange(manager);
+    previous.reset();
+    manager->resumeTrialConversionWatch();
 }
 
 void Tallywire::terminate() {
@@ -171,7 +173,10 @@ void Tallywire::requestImmediateSync() {
 }
 
 void Tallywire::applicationWillTerminate() {
-    if (auto manager = TelemetryManager::shared()) manager->signalManager().appWillTerminate();
+    auto manager = TelemetryManager::shared();
+    if (!manager) return;
+    if (auto* sessions = manager->existingSessionManager()) sessions->applicationWillTerminate();
+    manager->signalManager().appWillTerminate();
 }
 
 void Tallywire::applicationDidResignActive() {

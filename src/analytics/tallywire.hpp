@@ -3,6 +3,7 @@
 #include "analytics/error_category.hpp"
 #include "analytics/identifiable_error.hpp"
 #include "analytics/log_handler.hpp"
+#include "analytics/store_transaction.hpp"
 #include "analytics/telemetry_environment.hpp"
 #include "analytics/telemetry_manager_configuration.hpp"
 
@@ -95,6 +96,12 @@ public:
     // From the destination of the previous report (empty for the first).
     static void navigationPathChangedTo(const std::string& destination,
                                         std::optional<std::string> customUserID = std::nullopt);
+
+    // A store purchase: "Tallywire.Purchase.freeTrialStarted" for the free-trial start of an auto-renewable
+    // subscription (whose conversion is then watched for), else "Tallywire.Purchase.completed" with the price
+    // in US dollars as float value. The caller's parameters win over the purchase's own.
+    static void purchaseCompleted(const StoreTransaction& transaction, const Parameters& parameters = {},
+                                  std::optional<std::string> customUserID = std::nullopt);
 
     static Parameters applyParameterPrefix(const Parameters& parameters, const ConfigurationSnapshot& configuration);
     // The 25 reserved names, lower-cased.

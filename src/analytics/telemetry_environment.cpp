@@ -20,6 +20,7 @@ TelemetryEnvironment TelemetryEnvironment::production(
     env.transport = std::make_shared<CurlHttpTransport>();
     env.openDefaultsSuite = std::move(openDefaultsSuite);
     env.cachesFolder = [] { return platform::xdg::cacheHome(); };
+    env.transactionUpdates = std::make_shared<NoStoreTransactionUpdateSource>();
     env.platformFacts = platformFacts
                             ? std::move(platformFacts)
                             : std::make_shared<LinuxPlatformFactsSource>(CLICKTROVE_VERSION, CLICKTROVE_BUILD_NUMBER);

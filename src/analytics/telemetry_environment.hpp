@@ -3,6 +3,7 @@
 #include "analytics/http_transport.hpp"
 #include "analytics/platform_facts.hpp"
 #include "analytics/scheduler.hpp"
+#include "analytics/transaction_update_source.hpp"
 #include "platform/clock.hpp"
 #include "platform/main_queue.hpp"
 #include "platform/user_defaults.hpp"
@@ -28,9 +29,12 @@ struct TelemetryEnvironment {
     std::function<std::filesystem::path()> cachesFolder;
     // What the default parameters report; nothing leaves them at their fallbacks.
     std::shared_ptr<PlatformFactsSource> platformFacts;
+    // The store's transaction updates, watched for the conversion of a free trial; nothing means no store.
+    std::shared_ptr<TransactionUpdateSource> transactionUpdates;
 
-    // The system clock, one scheduler thread, libcurl and the XDG caches folder, around the app's main queue,
-    // its way of opening a defaults suite and its platform facts (the Linux facts of this build when none).
+    // The system clock, one scheduler thread, libcurl, the XDG caches folder and no store, around the app's main
+    // queue, its way of opening a defaults suite and its platform facts (the Linux facts of this build when
+    // none).
     static TelemetryEnvironment production(
         std::shared_ptr<platform::MainQueue> mainQueue,
         std::function<std::shared_ptr<platform::UserDefaults>(const std::string&)> openDefaultsSuite,

@@ -13,13 +13,20 @@ namespace clicktrove::analytics {
 std::shared_ptr<TelemetryManager> TelemetryManager::create(std::shared_ptr<TelemetryManagerConfiguration> configuration,
                                                            TelemetryEnvironment environment) {
     std::shared_ptr<TelemetryManager> manager(new TelemetryManager(std::move(configuration), std::move(environment)));
+    // The new session's identifier is in place at once, so the signals sent before its start (0.5 s later:
+    // the launch signals) belong to the session that "Tallywire.Session.started" then announces.
+    const std::string sessionID = randomUuidString();
+    manager->configuration()->storeSessionID(sessionID);
     std::weak_ptr<TelemetryManager> weak = manager;
     // Scheduled without owning the manager, and acting only while it is the installed one: a manager that was
     // replaced (or never installed) must not start sessions or send signals of its own.
-    manager->environment_.mainQueue->postAfter(std::chrono::milliseconds(500), [weak] {
+    manager->environment_.mainQueue->postAfter(std::chrono::milliseconds(500), [weak, sessionID] {
         auto self = weak.lock();
         if (!self || shared() != self) return;
-        self->configuration()->setSessionID(randomUuidString());
+        const auto config = self->configuration();
+        // A session begun meanwhile (generateNewSession) has been announced already.
+        if (config->sessionID() != sessionID) return;
+        self->beginSession(config->sessionStatsEnabled(), config->sendNewSessionBeganSignal());
     });
     return manager;
 }
@@ -161,6 +168,33 @@ DurationSignalTracker& TelemetryManager::durationSignalTracker() {
 DurationSignalTracker* TelemetryManager::existingDurationSignalTracker() const {
     std::shared_lock lock(mutex_);
     return durationSignalTracker_.get();
+}
+
+TrialConversionTracker& TelemetryManager::trialConversionTracker() {
+    if (auto* existing = existingTrialConversionTracker()) return *existing;
+    // Made outside the lock: creating it reads the stored trial through the suite, which takes the lock too.
+    std::weak_ptr<TelemetryManager> weak = weak_from_this();
+    auto made = std::make_unique<TrialConversionTracker>(
+        environment_.scheduler, environment_.transactionUpdates, environment_.clock,
+        [weak]() -> std::shared_ptr<platform::UserDefaults> {
+            return weak.lock() ? TelemetryManager::defaultsSuite() : nullptr;
+        },
+        [](const std::string& name, const std::map<std::string, std::string>& parameters,
+           std::optional<double> floatValue) { Tallywire::sendInternalSignal(name, parameters, floatValue); });
+    std::unique_lock lock(mutex_);
+    // A caller on another thread may have been first; the spare one goes when this returns.
+    if (!trialConversionTracker_) trialConversionTracker_ = std::move(made);
+    return *trialConversionTracker_;
+}
+
+TrialConversionTracker* TelemetryManager::existingTrialConversionTracker() const {
+    std::shared_lock lock(mutex_);
+    return trialConversionTracker_.get();
+}
+
+void TelemetryManager::resumeTrialConversionWatch() {
+    const auto stored = suite();
+    if (stored && stored->value(TrialConversionTracker::storedTrialKey)) trialConversionTracker();
 }
 
 void TelemetryManager::initialize(std::shared_ptr<TelemetryManagerConfiguration> configuration,

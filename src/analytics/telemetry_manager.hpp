@@ -5,6 +5,7 @@
 #include "analytics/signal_manager.hpp"
 #include "analytics/telemetry_environment.hpp"
 #include "analytics/telemetry_manager_configuration.hpp"
+#include "analytics/trial_conversion_tracker.hpp"
 
 #include <chrono>
 #include <map>
@@ -73,6 +74,12 @@ public:
     // The running duration signals, created on first use. Any thread.
     DurationSignalTracker& durationSignalTracker();
     DurationSignalTracker* existingDurationSignalTracker() const;
+    // The free-trial watch, created on first use (which resumes watching a stored trial). Any thread.
+    TrialConversionTracker& trialConversionTracker();
+    TrialConversionTracker* existingTrialConversionTracker() const;
+    // Creates the free-trial watch when a trial of an earlier run is stored, so that its conversion is still
+    // reported. Call once the manager is installed.
+    void resumeTrialConversionWatch();
 
 private:
     TelemetryManager(std::shared_ptr<TelemetryManagerConfiguration> configuration, TelemetryEnvironment environment);
@@ -86,7 +93,8 @@ private:
     std::shared_ptr<SignalManager> signalManager_;
     // Touched on the main thread only.
     std::shared_ptr<SessionManager> sessionManager_;
-    std::unique_ptr<DurationSignalTracker> durationSignalTracker_;  // guarded by mutex_
+    std::unique_ptr<DurationSignalTracker> durationSignalTracker_;    // guarded by mutex_
+    std::unique_ptr<TrialConversionTracker> trialConversionTracker_;  // guarded by mutex_
 };
 
 }  // namespace clicktrove::analytics

@@ -54,6 +54,8 @@ public:
     // Stores the identifier, then begins a session in the session statistics (when they are on) and sends
     // "Tallywire.Session.started" (when that is on).
     void setSessionID(std::string v);
+    // Stores the identifier and nothing else: the manager's first session, whose start follows later.
+    void storeSessionID(std::string v) { set(&ConfigurationSnapshot::sessionID, std::move(v)); }
     int cacheLimit() const { return get(&ConfigurationSnapshot::cacheLimit); }
     // A negative limit is stored as 0.
     void setCacheLimit(int v) { set(&ConfigurationSnapshot::cacheLimit, v < 0 ? 0 : v); }

@@ -6,11 +6,11 @@
 #include "services/menu_bar_manager.hpp"
 #include "services/settings_manager.hpp"
 #include "session/auto_clicker_view_model.hpp"
+#include "ui/design/theme_appearance.hpp"
 
 #include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
-#include <QPalette>
 #include <QScreen>
 #include <QWidget>
 
@@ -87,16 +87,19 @@ void ClicktroveApp::showMainWindow() {
 }
 
 void ClicktroveApp::reportDisplayFacts() {
-    AnalyticsClient::DisplayFacts facts;
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        facts.screenWidth = screen->size().width();
-        facts.screenHeight = screen->size().height();
-        facts.screenScale = screen->devicePixelRatio();
-    }
-    // Qt 6.4 has no colour-scheme query; the palette's window colour tells a dark desktop theme from a light one.
-    facts.colorScheme = QGuiApplication::palette().color(QPalette::Window).lightnessF() < 0.5 ? "Dark" : "Light";
-    facts.rightToLeft = QGuiApplication::layoutDirection() == Qt::RightToLeft;
-    analytics_.setDisplayFacts(facts);
+    // Asked at every signal: the stored theme applies only once the window is built, and the user may change
+    // the theme or the screens at any time.
+    analytics_.setDisplayFactsSource([] {
+        AnalyticsClient::DisplayFacts facts;
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            facts.screenWidth = screen->size().width();
+            facts.screenHeight = screen->size().height();
+            facts.screenScale = screen->devicePixelRatio();
+        }
+        facts.colorScheme = ThemeAppearance::instance().isDark() ? "Dark" : "Light";
+        facts.rightToLeft = QGuiApplication::layoutDirection() == Qt::RightToLeft;
+        return facts;
+    });
 }
 
 void ClicktroveApp::watchLifecycle() {

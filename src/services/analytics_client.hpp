@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -36,7 +37,7 @@ public:
     // Queues one signal (no float value, no custom user identifier).
     virtual void signal(const std::string& name, const Parameters& parameters) = 0;
 
-    // What only the application knows about its display; reported with every later signal.
+    // What only the application knows about its display.
     struct DisplayFacts {
         // The primary screen in logical pixels and its device-pixel ratio; absent without a screen.
         std::optional<double> screenWidth;
@@ -46,7 +47,9 @@ public:
         std::optional<std::string> colorScheme;
         std::optional<bool> rightToLeft;
     };
-    virtual void setDisplayFacts(const DisplayFacts&) {}
+    // Asked on the main thread for every signal, so each reports the display as it is at that moment.
+    using DisplayFactsSource = std::function<DisplayFacts()>;
+    virtual void setDisplayFactsSource(DisplayFactsSource) {}
 
     // The application's lifecycle, which Linux does not announce to libraries: the app calls these from its main
     // loop (will-terminate also on SIGTERM) and when its main window gains or loses the focus.

@@ -45,8 +45,8 @@ void AnalyticsManager::track(const std::string& name, const Parameters& paramete
     client()->signal(name, parameters);
 }
 
-void AnalyticsManager::setDisplayFacts(const AnalyticsClient::DisplayFacts& facts) {
-    client()->setDisplayFacts(facts);
+void AnalyticsManager::setDisplayFactsSource(AnalyticsClient::DisplayFactsSource source) {
+    client()->setDisplayFactsSource(std::move(source));
 }
 
 void AnalyticsManager::applicationWillTerminate() {

@@ -59,7 +59,7 @@ public:
     void track(const std::string& name, const Parameters& parameters = {});
 
     // Hand-overs to the client: the display facts its signals report and the application's lifecycle.
-    void setDisplayFacts(const AnalyticsClient::DisplayFacts& facts);
+    void setDisplayFactsSource(AnalyticsClient::DisplayFactsSource source);
     void applicationWillTerminate();
     void applicationDidResignActive();
     void applicationWillBecomeActive();

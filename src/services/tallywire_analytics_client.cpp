@@ -54,22 +54,25 @@ void TallywireAnalyticsClient::signal(const std::string& name, const Parameters&
     analytics::Tallywire::signal(name, parameters);
 }
 
-void TallywireAnalyticsClient::setDisplayFacts(const DisplayFacts& facts) {
+void TallywireAnalyticsClient::setDisplayFactsSource(DisplayFactsSource source) {
     auto linux = std::dynamic_pointer_cast<analytics::LinuxPlatformFactsSource>(environment_.platformFacts);
     if (!linux) return;
-    if (facts.screenWidth && facts.screenHeight) {
-        linux->setMainScreen(
-            analytics::PlatformFacts::Screen{*facts.screenWidth, *facts.screenHeight, facts.screenScale.value_or(1.0)});
-    } else {
-        linux->setMainScreen(std::nullopt);
+    if (!source) {
+        linux->setAppFacts(nullptr);
+        return;
     }
-    linux->setColorScheme(facts.colorScheme);
-    if (facts.rightToLeft) {
-        linux->setLayoutDirection(*facts.rightToLeft ? analytics::PlatformFacts::LayoutDirection::rightToLeft
-                                                     : analytics::PlatformFacts::LayoutDirection::leftToRight);
-    } else {
-        linux->setLayoutDirection(std::nullopt);
-    }
+    linux->setAppFacts([source = std::move(source)](analytics::PlatformFacts& platform) {
+        const DisplayFacts facts = source();
+        if (facts.screenWidth && facts.screenHeight) {
+            platform.mainScreen = analytics::PlatformFacts::Screen{*facts.screenWidth, *facts.screenHeight,
+                                                                   facts.screenScale.value_or(1.0)};
+        }
+        platform.colorScheme = facts.colorScheme;
+        if (facts.rightToLeft) {
+            platform.layoutDirection = *facts.rightToLeft ? analytics::PlatformFacts::LayoutDirection::rightToLeft
+                                                          : analytics::PlatformFacts::LayoutDirection::leftToRight;
+        }
+    });
 }
 
 void TallywireAnalyticsClient::applicationWillTerminate() {

@@ -24,7 +24,7 @@ public:
 
     void initialize(const Configuration& configuration) override;
     void signal(const std::string& name, const Parameters& parameters) override;
-    void setDisplayFacts(const DisplayFacts& facts) override;
+    void setDisplayFactsSource(DisplayFactsSource source) override;
     void applicationWillTerminate() override;
     void applicationDidResignActive() override;
     void applicationWillBecomeActive() override;

@@ -173,6 +173,10 @@ TEST(DefaultSignalPayloadTest, KeyCountsTwinsAndPlatformTexts) {
         {"region", "DE"},
         {"preferredLanguage", "de"},
         {"Tallywire.Device.orientation", "Fixed"},
+        // The client's own name and version, not the application's (1.4.0).
+        {"Tallywire.SDK.name", "CppSDK"},
+        {"Tallywire.SDK.nameAndVersion", "CppSDK 1.0.0"},
+        {"telemetryClientVersion", "1.0.0"},
         {"Tallywire.Device.screenResolutionWidth", "N/A"},
         {"Tallywire.Device.screenScaleFactor", "N/A"},
         {"Tallywire.UserPreference.colorScheme", "N/A"},

@@ -45,6 +45,16 @@ std::vector<LoopbackIngestionServer::Request> LoopbackIngestionServer::requests(
     return requests_;
 }
 
+void LoopbackIngestionServer::redirectTo(std::string location) {
+    std::lock_guard lock(mutex_);
+    location_ = std::move(location);
+}
+
+void LoopbackIngestionServer::delayReplies(std::chrono::milliseconds delay) {
+    std::lock_guard lock(mutex_);
+    replyDelay_ = delay;
+}
+
 void LoopbackIngestionServer::run() {
     int served = 0;
     while (!stop_ && served < maxRequests_ && std::chrono::steady_clock::now() < deadline_) {
@@ -107,6 +117,8 @@ void LoopbackIngestionServer::serve(int fd) {
         }
     }
     int status = 200;
+    std::string location;
+    std::chrono::milliseconds delay{0};
     {
         std::lock_guard lock(mutex_);
         requests_.push_back(std::move(request));
@@ -114,14 +126,18 @@ void LoopbackIngestionServer::serve(int fd) {
             status = statuses_.front();
             statuses_.pop_front();
         }
+        location = location_;
+        delay = replyDelay_;
     }
     if (status == 0) {
         stalled_.push_back(fd);
         return;
     }
+    if (delay.count() > 0) std::this_thread::sleep_for(delay);
     const std::string body = "{}";
-    const std::string reply = "HTTP/1.1 " + std::to_string(status) + " Scripted\r\nContent-Type: application/json\r\n" +
-                              "Content-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+    std::string reply = "HTTP/1.1 " + std::to_string(status) + " Scripted\r\nContent-Type: application/json\r\n";
+    if (status >= 300 && status < 400 && !location.empty()) reply += "Location: " + location + "\r\n";
+    reply += "Content-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
     std::size_t sent = 0;
     while (sent < reply.size()) {
         const ssize_t n = ::send(fd, reply.data() + sent, reply.size() - sent, MSG_NOSIGNAL);

@@ -13,8 +13,8 @@ namespace clicktrove::testing {
 
 // A tiny HTTP server on 127.0.0.1 and a port the kernel picks, for upload tests. It records each request and
 // answers with the next scripted status (200 when the script is empty); the status 0 means "stall": the
-// connection is held open without an answer. It serves at most maxRequests and stops after lifetime, whatever
-// the test does, and never listens on any other address.
+// connection is held open without an answer. A 3xx answer carries the location given to redirectTo. It serves at most
+// maxRequests and stops after lifetime, whatever the test does, and never listens on any other address.
 class LoopbackIngestionServer {
 public:
     struct Request {
@@ -32,6 +32,10 @@ public:
     int port() const { return port_; }
     std::string baseURL() const { return "http://127.0.0.1:" + std::to_string(port_); }
     std::vector<Request> requests() const;
+    // Every 3xx answer from now on points there ("Location").
+    void redirectTo(std::string location);
+    // Every answer from now on waits that long before it goes out.
+    void delayReplies(std::chrono::milliseconds delay);
 
 private:
     void run();
@@ -46,6 +50,8 @@ private:
     std::deque<int> statuses_;
     std::vector<Request> requests_;
     std::vector<int> stalled_;
+    std::string location_;
+    std::chrono::milliseconds replyDelay_{0};
     std::thread thread_;
 };
 

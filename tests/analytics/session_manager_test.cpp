@@ -50,6 +50,7 @@ TEST_F(SessionManagerTest, TheFirstLaunchIsANewInstallationAndTheNextIsNot) {
         auto first = make();
         first->startNewSession();
         harness.advance(3s);
+        first->applicationWillTerminate();
         harness.pump();
     }
     ASSERT_EQ(sent.size(), 1u);
@@ -109,6 +110,30 @@ TEST_F(SessionManagerTest, ActiveTimeOnlyAndNothingUnderASecond) {
     // 0.9 s before the break and 2 s after it: the 10 minutes away count for nothing.
     EXPECT_EQ(storedDurations(), std::vector<std::int64_t>{2});
     EXPECT_EQ(harness.mainQueue->pendingDelayed(), 0u);
+}
+
+TEST_F(SessionManagerTest, TheSessionListIsWrittenAtMostEvery30sAndWhenTheAppLeaves) {
+    auto manager = make();
+    manager->startNewSession();
+    harness.advance(95s);
+    // Counted every second, written at 1, 31, 61 and 91 s: each write rewrites the suite's file.
+    EXPECT_EQ(suite->writeCount("recentSessions"), 4);
+    EXPECT_EQ(storedDurations(), std::vector<std::int64_t>{91});
+    EXPECT_EQ(manager->recentSessions().back().durationInSeconds, 95);
+
+    manager->handleDidEnterBackgroundNotification();
+    harness.pump();
+    EXPECT_EQ(storedDurations(), std::vector<std::int64_t>{95});
+
+    // A write falls due but waits on the scheduler when the app terminates: the termination writes at once,
+    // and the older write, run afterwards, does not undo it.
+    manager->handleWillEnterForegroundNotification();
+    harness.mainQueue->advance(31s);
+    harness.clock.advance(500ms);
+    manager->applicationWillTerminate();
+    EXPECT_EQ(storedDurations(), std::vector<std::int64_t>{126});
+    harness.pump();
+    EXPECT_EQ(storedDurations(), std::vector<std::int64_t>{126});
 }
 
 TEST_F(SessionManagerTest, BecomingActiveBeforeAnySessionMeasuresNothing) {

@@ -1,5 +1,7 @@
 // Uploads over libcurl to a scripted ingestion server on the loopback interface.
 #include "analytics/curl_http_transport.hpp"
+#include "analytics/default_signal_payload.hpp"
+#include "analytics/linux_platform_facts_source.hpp"
 #include "analytics/tallywire.hpp"
 #include "analytics/telemetry_manager.hpp"
 #include "analytics_harness.hpp"
@@ -44,13 +46,15 @@ class UploadLoopbackTest : public ::testing::Test {
 protected:
     // Starts the client against baseURL with a real libcurl transport; the start's own attempt finds nothing.
     std::shared_ptr<TelemetryManagerConfiguration> start(const std::string& baseURL,
-                                                         std::optional<std::string> ns = std::nullopt) {
-        transport = std::make_shared<CountingTransport>(std::make_shared<CurlHttpTransport>(1500ms));
+                                                         std::optional<std::string> ns = std::nullopt,
+                                                         bool sessions = false) {
+        transport = std::make_shared<CountingTransport>(std::make_shared<CurlHttpTransport>(timeoutCap));
         auto env = harness.environment();
         env.transport = transport;
+        env.platformFacts = facts;
         auto config = harness.configuration();
-        config->setSendNewSessionBeganSignal(false);
-        config->setSessionStatsEnabled(false);
+        config->setSendNewSessionBeganSignal(sessions);
+        config->setSessionStatsEnabled(sessions);
         config->setApiBaseURL(baseURL);
         config->setTelemetryNamespace(std::move(ns));
         Tallywire::initialize(config, env);
@@ -74,9 +78,21 @@ protected:
         return out;
     }
 
+    // The signals saved at termination, taken away so the next start does not load them.
+    nlohmann::json takeSavedAtTermination() {
+        const auto file = harness.home.cacheHome() /
+                          TelemetryManager::defaultsSuiteName(harness.configuration()->telemetryAppID()) /
+                          "telemetrysignalcache";
+        auto saved = nlohmann::json::parse(clicktrove::testing::readFile(file));
+        std::filesystem::remove(file);
+        return saved;
+    }
+
     clicktrove::testing::AnalyticsHarness harness;
     std::shared_ptr<CountingTransport> transport;
+    std::shared_ptr<LinuxPlatformFactsSource> facts = std::make_shared<LinuxPlatformFactsSource>("2.5.0", "9");
     int attempts = 0;
+    std::chrono::milliseconds timeoutCap = 1500ms;
 };
 
 TEST_F(UploadLoopbackTest, AnAcceptedBatchHasTheWireForm) {
@@ -242,6 +258,123 @@ TEST_F(UploadLoopbackTest, NamespaceAndTrailingSlashInThePath) {
         ASSERT_EQ(requests.size(), 1u);
         EXPECT_EQ(requests[0].path, c.path);
     }
+}
+
+TEST_F(UploadLoopbackTest, AMovedEndpointIsFollowedWithTheSameMethodAndBody) {
+    for (const int status : {301, 302, 307, 308}) {
+        SCOPED_TRACE(status);
+        LoopbackIngestionServer server({status, 200});
+        ASSERT_TRUE(server.started());
+        server.redirectTo("/moved/v2/");
+        attempts = 0;
+        start(server.baseURL());
+        send(2);
+        attempt();
+        const auto requests = server.requests();
+        ASSERT_EQ(requests.size(), 2u);
+        EXPECT_EQ(requests[1].method, "POST");
+        EXPECT_EQ(requests[1].path, "/moved/v2/");
+        EXPECT_EQ(requests[1].headers.at("content-type"), "application/json");
+        EXPECT_EQ(requests[1].body, requests[0].body);
+        EXPECT_EQ(signals().cachedSignalCount(), 0u);
+        EXPECT_EQ(signals().consecutiveFailures(), 0);
+    }
+}
+
+TEST_F(UploadLoopbackTest, ARedirectLoopIsAFailedAttemptThatKeepsTheBatch) {
+    LoopbackIngestionServer server(std::vector<int>(20, 308));
+    ASSERT_TRUE(server.started());
+    server.redirectTo("/v2/");
+    start(server.baseURL());
+    send(3);
+    attempt();
+    EXPECT_EQ(server.requests().size(), static_cast<std::size_t>(1 + CurlHttpTransport::maximumRedirects));
+    EXPECT_EQ(signals().cachedSignalCount(), 3u);
+    EXPECT_EQ(signals().consecutiveFailures(), 1);
+    EXPECT_EQ(harness.log.at(LogHandler::LogLevel::error).size(), 1u);
+}
+
+TEST_F(UploadLoopbackTest, TheBatchInFlightAtTerminationIsKeptOnlyWhenItDidNotSucceed) {
+    struct Case {
+        const char* what;
+        int status;
+        std::chrono::milliseconds delay;
+        std::size_t saved;
+    };
+    // A reply within the grace decides; a stalled one keeps the batch, since it may never have arrived.
+    // Beyond the grace, so that a stalled reply is still open when the grace is over.
+    timeoutCap = SignalManager::terminationGrace + 2s;
+    for (const Case& c : {Case{"accepted late", 200, 400ms, 0}, Case{"rejected for good", 413, 400ms, 0},
+                          Case{"failed late", 503, 400ms, 3}, Case{"stalled", 0, 0ms, 3}}) {
+        SCOPED_TRACE(c.what);
+        LoopbackIngestionServer server({c.status});
+        ASSERT_TRUE(server.started());
+        server.delayReplies(c.delay);
+        attempts = 0;
+        start(server.baseURL());
+        send(3);
+        harness.advance(10s);  // the upload goes out and is still in flight
+        const auto before = std::chrono::steady_clock::now();
+        Tallywire::applicationWillTerminate();
+        const auto waited = std::chrono::steady_clock::now() - before;
+        EXPECT_LT(waited, SignalManager::terminationGrace + 1s);
+        EXPECT_EQ(takeSavedAtTermination().size(), c.saved);
+        EXPECT_EQ(server.requests().size(), 1u);
+        // The transport must be done with the request before the next case replaces it.
+        ASSERT_TRUE(transport->waitFor(++attempts));
+        Tallywire::terminate();
+    }
+}
+
+TEST_F(UploadLoopbackTest, LaunchSignalsBelongToTheSessionThatStartsAndNameThisClient) {
+    LoopbackIngestionServer server({200});
+    ASSERT_TRUE(server.started());
+    start(server.baseURL(), std::nullopt, true);
+    // Sent right after initialising, half a second before the session starts.
+    Tallywire::signal("AppLaunched");
+    harness.pump();
+    harness.advance(600ms);
+    Tallywire::signal("Later");
+    harness.pump();
+    harness.advance(10s);
+    ASSERT_TRUE(transport->waitFor(++attempts));
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 1u);
+    std::map<std::string, nlohmann::json> byType;
+    for (const auto& s : nlohmann::json::parse(requests[0].body)) byType[s["type"]] = s;
+    ASSERT_TRUE(byType.count("Tallywire.Session.started"));
+    const auto announced = byType["Tallywire.Session.started"]["sessionID"];
+    for (const char* type : {"AppLaunched", "Tallywire.Acquisition.newInstallDetected", "Later"}) {
+        ASSERT_TRUE(byType.count(type)) << type;
+        EXPECT_EQ(byType[type]["sessionID"], announced) << type;
+    }
+    // The client's own name and version, not the application's 2.5.0.
+    const auto& payload = byType["AppLaunched"]["payload"];
+    EXPECT_EQ(payload["Tallywire.SDK.name"], "CppSDK");
+    EXPECT_EQ(payload["Tallywire.SDK.version"], DefaultSignalPayload::clientVersion);
+    EXPECT_EQ(payload["Tallywire.SDK.nameAndVersion"], std::string("CppSDK ") + DefaultSignalPayload::clientVersion);
+    EXPECT_EQ(payload["Tallywire.AppInfo.version"], "2.5.0");
+}
+
+TEST_F(UploadLoopbackTest, EachSignalReportsTheDisplayOfItsOwnMoment) {
+    LoopbackIngestionServer server({200});
+    ASSERT_TRUE(server.started());
+    std::string scheme = "Light";
+    facts->setAppFacts([&scheme](PlatformFacts& f) { f.colorScheme = scheme; });
+    start(server.baseURL());
+    Tallywire::signal("AppLaunched");
+    harness.pump();
+    scheme = "Dark";  // the stored theme applies after launch
+    Tallywire::signal("ThemeChanged", {{"theme", "Dark"}});
+    harness.pump();
+    attempt();
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 1u);
+    const auto batch = nlohmann::json::parse(requests[0].body);
+    ASSERT_EQ(batch.size(), 2u);
+    EXPECT_EQ(batch[0]["payload"]["Tallywire.UserPreference.colorScheme"], "Light");
+    EXPECT_EQ(batch[1]["payload"]["Tallywire.UserPreference.colorScheme"], "Dark");
+    facts->setAppFacts(nullptr);
 }
 
 }  // namespace

@@ -2,12 +2,14 @@
 #include "services/menu_bar_manager.hpp"
 #include "services/settings_manager.hpp"
 #include "session/view_model_rig.hpp"
+#include "ui/design/theme_appearance.hpp"
 
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
 #include <QPointer>
+#include <QScreen>
 #include <QTimer>
 #include <QWidget>
 #include <csignal>
@@ -27,7 +29,9 @@ public:
     void initialize(const Configuration&) override { log.push_back("initialize"); }
     void signal(const std::string& name, const Parameters&) override { log.push_back(name); }
     void applicationWillTerminate() override { log.push_back("willTerminate"); }
+    void setDisplayFactsSource(DisplayFactsSource source) override { displayFacts = std::move(source); }
     std::vector<std::string> log;
+    DisplayFactsSource displayFacts;
 };
 
 class ClicktroveAppTest : public ::testing::Test {
@@ -111,6 +115,23 @@ TEST_F(ClicktroveAppTest, WithoutAWindowTheTrayIsWiredAtOnce) {
     auto app = makeApp(false);
     EXPECT_EQ(app->mainWindow(), nullptr);
     EXPECT_NE(app->viewModel()->menuBarManager(), nullptr);
+}
+
+TEST_F(ClicktroveAppTest, AnalyticsAsksForTheDisplayAsItIsAtEachSignal) {
+    auto app = makeApp(true);
+    ASSERT_TRUE(client->displayFacts);
+    auto& appearance = clicktrove::ThemeAppearance::instance();
+    const clicktrove::AppTheme before = appearance.theme();
+    for (const auto& [theme, scheme] :
+         {std::pair{clicktrove::AppTheme::dark, "Dark"}, std::pair{clicktrove::AppTheme::light, "Light"}}) {
+        appearance.applyTheme(theme);
+        EXPECT_EQ(client->displayFacts().colorScheme, scheme);
+    }
+    appearance.applyTheme(before);
+    const auto facts = client->displayFacts();
+    ASSERT_NE(QGuiApplication::primaryScreen(), nullptr);
+    EXPECT_EQ(facts.screenWidth, QGuiApplication::primaryScreen()->size().width());
+    EXPECT_EQ(facts.rightToLeft, false);
 }
 
 TEST_F(ClicktroveAppTest, SigtermQuitsThroughTheEventLoopAndTellsAnalyticsOnce) {

@@ -106,8 +106,14 @@ TEST_F(TallywireAnalyticsClientTest, TheManagersConfigurationAndSignalsReachTheC
     scheduler->runPosted();
     EXPECT_EQ(installed->signalManager().cachedSignalCount(), 2u);
 
-    manager.setDisplayFacts({1920.0, 1080.0, 2.0, std::string("Dark"), false});
+    // The display is asked at each signal, so a later change of theme or screen shows in later signals.
+    AnalyticsClient::DisplayFacts display{1920.0, 1080.0, 2.0, std::string("Dark"), false};
+    manager.setDisplayFactsSource([&display] { return display; });
     manager.track("WithFacts");
+    mainQueue->drain();
+    scheduler->runPosted();
+    display = {std::nullopt, std::nullopt, std::nullopt, std::string("Light"), true};
+    manager.track("AfterTheChange");
     mainQueue->drain();
     scheduler->runPosted();
 
@@ -115,7 +121,7 @@ TEST_F(TallywireAnalyticsClientTest, TheManagersConfigurationAndSignalsReachTheC
     const auto file = tempHome.cacheHome() / analytics::TelemetryManager::defaultsSuiteName(configuration.appID) /
                       "telemetrysignalcache";
     const auto saved = nlohmann::json::parse(testing::readFile(file));
-    ASSERT_EQ(saved.size(), 3u);
+    ASSERT_EQ(saved.size(), 4u);
     EXPECT_EQ(saved[0]["type"], "AppLaunched");
     EXPECT_EQ(saved[1]["payload"]["clickType"], "Double Click");
     EXPECT_EQ(saved[0]["payload"]["Tallywire.Device.screenResolutionWidth"], "N/A");
@@ -123,6 +129,9 @@ TEST_F(TallywireAnalyticsClientTest, TheManagersConfigurationAndSignalsReachTheC
     EXPECT_EQ(saved[2]["payload"]["Tallywire.Device.screenScaleFactor"], "2.0");
     EXPECT_EQ(saved[2]["payload"]["Tallywire.UserPreference.colorScheme"], "Dark");
     EXPECT_EQ(saved[2]["payload"]["Tallywire.UserPreference.layoutDirection"], "leftToRight");
+    EXPECT_EQ(saved[3]["payload"]["Tallywire.Device.screenResolutionWidth"], "N/A");
+    EXPECT_EQ(saved[3]["payload"]["Tallywire.UserPreference.colorScheme"], "Light");
+    EXPECT_EQ(saved[3]["payload"]["Tallywire.UserPreference.layoutDirection"], "rightToLeft");
     EXPECT_EQ(transport->requests, 0);
 }
 

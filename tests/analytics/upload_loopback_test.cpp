@@ -1,9 +1,9 @@
 // Uploads over libcurl to a scripted ingestion server on the loopback interface.
-#include "analytics/curl_http_transport.hpp"
 #include "analytics/tallywire.hpp"
 #include "analytics/telemetry_manager.hpp"
 #include "analytics_harness.hpp"
-#include "loopback_ingestion_server.hpp"
+#include "platform/curl_http_transport.hpp"
+#include "support/loopback_ingestion_server.hpp"
 
 #include <gtest/gtest.h>
 #include <condition_variable>
@@ -17,11 +17,11 @@ using Level = LogHandler::LogLevel;
 using clicktrove::testing::LoopbackIngestionServer;
 
 // Counts the real transport's completions so a test can wait for one (bounded) before it moves the fake clock.
-class CountingTransport final : public HttpTransport {
+class CountingTransport final : public platform::HttpTransport {
 public:
-    explicit CountingTransport(std::shared_ptr<HttpTransport> inner) : inner_(std::move(inner)) {}
-    void send(HttpRequest request, Completion completion) override {
-        inner_->send(std::move(request), [this, completion](HttpResponse response) {
+    explicit CountingTransport(std::shared_ptr<platform::HttpTransport> inner) : inner_(std::move(inner)) {}
+    void send(platform::HttpRequest request, Completion completion) override {
+        inner_->send(std::move(request), [this, completion](platform::HttpResponse response) {
             completion(std::move(response));
             std::lock_guard lock(mutex_);
             ++done_;
@@ -34,7 +34,7 @@ public:
     }
 
 private:
-    std::shared_ptr<HttpTransport> inner_;
+    std::shared_ptr<platform::HttpTransport> inner_;
     std::mutex mutex_;
     std::condition_variable cv_;
     int done_ = 0;
@@ -45,7 +45,7 @@ protected:
     // Starts the client against baseURL with a real libcurl transport; the start's own attempt finds nothing.
     std::shared_ptr<TelemetryManagerConfiguration> start(const std::string& baseURL,
                                                          std::optional<std::string> ns = std::nullopt) {
-        transport = std::make_shared<CountingTransport>(std::make_shared<CurlHttpTransport>(1500ms));
+        transport = std::make_shared<CountingTransport>(std::make_shared<platform::CurlHttpTransport>(1500ms));
         auto env = harness.environment();
         env.transport = transport;
         auto config = harness.configuration();

@@ -1,4 +1,4 @@
-#include "analytics/curl_http_transport.hpp"
+#include "platform/curl_http_transport.hpp"
 
 #include <curl/curl.h>
 
@@ -8,7 +8,7 @@
 #include <memory>
 #include <mutex>
 
-namespace clicktrove::analytics {
+namespace clicktrove::platform {
 
 namespace {
 
@@ -136,4 +136,4 @@ HttpResponse CurlHttpTransport::perform(State& state, const HttpRequest& request
     return response;
 }
 
-}  // namespace clicktrove::analytics
+}  // namespace clicktrove::platform

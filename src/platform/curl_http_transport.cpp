@@ -1,5 +1,7 @@
 #include "platform/curl_http_transport.hpp"
 
+#include "platform/alternate_signal_stack.hpp"
+
 #include <curl/curl.h>
 
 #include <atomic>
@@ -68,6 +70,7 @@ void CurlHttpTransport::send(HttpRequest request, Completion completion) {
 }
 
 void CurlHttpTransport::run(std::shared_ptr<State> state) {
+    useAlternateSignalStack();
     while (true) {
         std::pair<HttpRequest, Completion> job;
         {

@@ -91,7 +91,14 @@ std::size_t walkStack(void* context) {
     }
     if (count == 0 && context) {
         // Unwinding failed outright (a jump to nowhere): the faulting address alone still tells something.
-        frames[count++] = static_cast<std::uintptr_t>(static_cast<ucontext_t*>(context)->uc_mcontext.gregs[REG_RIP]);
+        const auto& machine = static_cast<ucontext_t*>(context)->uc_mcontext;
+#if defined(__x86_64__)
+        frames[count++] = static_cast<std::uintptr_t>(machine.gregs[REG_RIP]);
+#elif defined(__aarch64__)
+        frames[count++] = static_cast<std::uintptr_t>(machine.pc);
+#else
+        (void)machine;
+#endif
     }
     return count;
 }

@@ -7,7 +7,7 @@ set(_levels
   "platform"
   "platform/x11|platform/fake"
   "platform/qt"
-  "engine|analytics"
+  "engine|analytics|crash"
   "services|analytics/objc"
   "session"
   "ui/design"

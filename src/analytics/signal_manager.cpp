@@ -298,7 +298,7 @@ void SignalManager::postBatch(SignalCache::Batch batch, const ConfigurationSnaps
         return;
     }
     std::weak_ptr<SignalManager> weak = weak_from_this();
-    auto completion = [weak, token, size](HttpResponse response) {
+    auto completion = [weak, token, size](platform::HttpResponse response) {
         if (auto self = weak.lock()) self->handleSendResult(token, size, response);
     };
     const auto url = signalEndpointURL(config);
@@ -306,13 +306,13 @@ void SignalManager::postBatch(SignalCache::Batch batch, const ConfigurationSnaps
         config.log(Level::error,
                    "Unable to construct signal API URL for namespace " + config.telemetryNamespace.value_or("nil"));
         deps_.environment.mainQueue->post([completion] {
-            HttpResponse response;
+            platform::HttpResponse response;
             response.error = "Invalid endpoint URL";
             completion(response);
         });
         return;
     }
-    HttpRequest request;
+    platform::HttpRequest request;
     request.url = *url;
     request.method = "POST";
     request.headers.emplace_back("Content-Type", "application/json");
@@ -322,7 +322,8 @@ void SignalManager::postBatch(SignalCache::Batch batch, const ConfigurationSnaps
     deps_.environment.transport->send(std::move(request), std::move(completion));
 }
 
-void SignalManager::handleSendResult(std::uint64_t token, std::size_t batchSize, const HttpResponse& response) {
+void SignalManager::handleSendResult(std::uint64_t token, std::size_t batchSize,
+                                     const platform::HttpResponse& response) {
     const ConfigurationSnapshot config = deps_.configuration->snapshot();
     if (response.error) {
         config.log(Level::error, *response.error);

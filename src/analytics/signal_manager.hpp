@@ -77,7 +77,7 @@ private:
     SignalPostBody buildBody(const PendingSignal& pending) const;
     void armSendTimer();
     void postBatch(SignalCache::Batch batch, const ConfigurationSnapshot& configuration);
-    void handleSendResult(std::uint64_t token, std::size_t batchSize, const HttpResponse& response);
+    void handleSendResult(std::uint64_t token, std::size_t batchSize, const platform::HttpResponse& response);
     void onSendSucceeded();
     void onSendFailed(std::uint64_t token);
 

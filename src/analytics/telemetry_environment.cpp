@@ -1,9 +1,9 @@
 #include "analytics/telemetry_environment.hpp"
 
-#include "analytics/curl_http_transport.hpp"
 #include "analytics/linux_platform_facts_source.hpp"
 #include "analytics/thread_scheduler.hpp"
 #include "build_config.hpp"
+#include "platform/curl_http_transport.hpp"
 #include "platform/xdg_paths.hpp"
 
 namespace clicktrove::analytics {
@@ -17,7 +17,7 @@ TelemetryEnvironment TelemetryEnvironment::production(
     env.clock = std::shared_ptr<const platform::Clock>(&platform::SystemClock::instance(), [](const auto*) {});
     env.mainQueue = std::move(mainQueue);
     env.scheduler = std::make_shared<ThreadScheduler>();
-    env.transport = std::make_shared<CurlHttpTransport>();
+    env.transport = std::make_shared<platform::CurlHttpTransport>();
     env.openDefaultsSuite = std::move(openDefaultsSuite);
     env.cachesFolder = [] { return platform::xdg::cacheHome(); };
     env.transactionUpdates = std::make_shared<NoStoreTransactionUpdateSource>();

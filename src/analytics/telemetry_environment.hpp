@@ -1,10 +1,10 @@
 #pragma once
 
-#include "analytics/http_transport.hpp"
 #include "analytics/platform_facts.hpp"
 #include "analytics/scheduler.hpp"
 #include "analytics/transaction_update_source.hpp"
 #include "platform/clock.hpp"
+#include "platform/http_transport.hpp"
 #include "platform/main_queue.hpp"
 #include "platform/user_defaults.hpp"
 
@@ -22,7 +22,7 @@ struct TelemetryEnvironment {
     std::shared_ptr<platform::MainQueue> mainQueue;
     // Timers and deferred work.
     std::shared_ptr<Scheduler> scheduler;
-    std::shared_ptr<HttpTransport> transport;
+    std::shared_ptr<platform::HttpTransport> transport;
     // Opens the user-defaults suite of the given name; nothing when the platform refuses it.
     std::function<std::shared_ptr<platform::UserDefaults>(const std::string& suiteName)> openDefaultsSuite;
     // The user's caches folder; the cache file lives in a folder of the suite's name below it.

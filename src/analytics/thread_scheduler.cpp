@@ -1,5 +1,7 @@
 #include "analytics/thread_scheduler.hpp"
 
+#include "platform/alternate_signal_stack.hpp"
+
 #include <condition_variable>
 #include <map>
 #include <mutex>
@@ -60,6 +62,7 @@ void ThreadScheduler::cancel(TaskId id) {
 }
 
 void ThreadScheduler::run(std::shared_ptr<State> state) {
+    platform::useAlternateSignalStack();
     std::unique_lock lock(state->mutex);
     while (!state->stopping) {
         if (state->tasks.empty()) {

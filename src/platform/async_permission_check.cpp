@@ -1,5 +1,7 @@
 #include "platform/async_permission_check.hpp"
 
+#include "platform/alternate_signal_stack.hpp"
+
 #include <condition_variable>
 #include <mutex>
 
@@ -68,6 +70,7 @@ AsyncPermissionCheck::~AsyncPermissionCheck() {
 }
 
 void AsyncPermissionCheck::run(std::shared_ptr<State> state) {
+    useAlternateSignalStack();
     std::unique_lock lock(state->mutex);
     for (;;) {
         state->wake.wait(lock, [&] { return state->pending || state->stopping; });

@@ -1,5 +1,7 @@
 #include "platform/canberra_sound_player.hpp"
 
+#include "platform/alternate_signal_stack.hpp"
+
 #include <canberra.h>
 #include <cmath>
 #include <cstdio>
@@ -57,6 +59,7 @@ void CanberraSoundPlayer::enqueue(Request request) {
 }
 
 void CanberraSoundPlayer::run() {
+    useAlternateSignalStack();
     if (ca_context_create(&context_) == CA_SUCCESS) {
         ca_context_change_props(context_, CA_PROP_APPLICATION_NAME, "Clicktrove", nullptr);
     } else {

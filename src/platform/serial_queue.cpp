@@ -1,5 +1,7 @@
 #include "platform/serial_queue.hpp"
 
+#include "platform/alternate_signal_stack.hpp"
+
 #include <pthread.h>
 #include <sys/prctl.h>
 #include <algorithm>
@@ -93,6 +95,7 @@ void SerialQueue::learnWakeLatency(std::chrono::steady_clock::time_point askedFo
 }
 
 void SerialQueue::run() {
+    useAlternateSignalStack();
     ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     // Thread names are at most 15 characters; the end of a reverse-DNS label is the telling part.
     const std::string name = label_.size() > 15 ? label_.substr(label_.size() - 15) : label_;

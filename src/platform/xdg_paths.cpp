@@ -31,5 +31,8 @@ std::filesystem::path dataHome() {
 std::filesystem::path cacheHome() {
     return fromEnv("XDG_CACHE_HOME", ".cache");
 }
+std::filesystem::path stateHome() {
+    return fromEnv("XDG_STATE_HOME", ".local/state");
+}
 
 }  // namespace clicktrove::platform::xdg

@@ -11,6 +11,7 @@ std::filesystem::path home();
 std::filesystem::path configHome();  // $XDG_CONFIG_HOME or ~/.config
 std::filesystem::path dataHome();    // $XDG_DATA_HOME or ~/.local/share ("Application Support")
 std::filesystem::path cacheHome();   // $XDG_CACHE_HOME or ~/.cache ("Caches")
+std::filesystem::path stateHome();   // $XDG_STATE_HOME or ~/.local/state
 }  // namespace xdg
 
 }  // namespace clicktrove::platform

@@ -43,7 +43,7 @@ void LogRecorder::clear() {
     shared_->lines.clear();
 }
 
-void ScriptedTransport::send(analytics::HttpRequest request, Completion completion) {
+void ScriptedTransport::send(platform::HttpRequest request, Completion completion) {
     std::lock_guard lock(mutex_);
     requests_.push_back(std::move(request));
     open_.push_back(std::move(completion));
@@ -57,7 +57,7 @@ bool ScriptedTransport::answer(int status, const std::string& body) {
         completion = std::move(open_.front());
         open_.pop_front();
     }
-    completion(analytics::HttpResponse{std::nullopt, status, body});
+    completion(platform::HttpResponse{std::nullopt, status, body});
     return true;
 }
 
@@ -69,7 +69,7 @@ bool ScriptedTransport::fail(const std::string& error) {
         completion = std::move(open_.front());
         open_.pop_front();
     }
-    completion(analytics::HttpResponse{error, 0, {}});
+    completion(platform::HttpResponse{error, 0, {}});
     return true;
 }
 
@@ -78,7 +78,7 @@ std::size_t ScriptedTransport::open() const {
     return open_.size();
 }
 
-std::vector<analytics::HttpRequest> ScriptedTransport::requests() const {
+std::vector<platform::HttpRequest> ScriptedTransport::requests() const {
     std::lock_guard lock(mutex_);
     return requests_;
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "analytics/http_transport.hpp"
 #include "analytics/log_handler.hpp"
 #include "analytics/telemetry_environment.hpp"
 #include "analytics/telemetry_manager_configuration.hpp"
@@ -8,6 +7,7 @@
 #include "platform/fake/fake_clock.hpp"
 #include "platform/fake/in_memory_user_defaults.hpp"
 #include "platform/fake/manual_main_queue.hpp"
+#include "platform/http_transport.hpp"
 #include "support/temp_home.hpp"
 
 #include <condition_variable>
@@ -41,21 +41,21 @@ private:
 
 // A transport that keeps each request until the test answers it (on the test's thread), or answers at once
 // from a script.
-class ScriptedTransport final : public analytics::HttpTransport {
+class ScriptedTransport final : public platform::HttpTransport {
 public:
-    void send(analytics::HttpRequest request, Completion completion) override;
+    void send(platform::HttpRequest request, Completion completion) override;
 
     // Answers the oldest request that is still open. Returns false when none is open.
     bool answer(int status, const std::string& body = {});
     bool fail(const std::string& error);
     std::size_t open() const;
-    std::vector<analytics::HttpRequest> requests() const;
+    std::vector<platform::HttpRequest> requests() const;
     // The signals of the i-th request, decoded.
     nlohmann::json batch(std::size_t i) const;
 
 private:
     mutable std::mutex mutex_;
-    std::vector<analytics::HttpRequest> requests_;
+    std::vector<platform::HttpRequest> requests_;
     std::deque<Completion> open_;
 };
 

@@ -16,7 +16,7 @@ namespace {
 using namespace std::chrono_literals;
 
 // Answers every request from a thread of its own: two accepted, then one server error, and so on.
-class ThreadedTransport final : public HttpTransport {
+class ThreadedTransport final : public platform::HttpTransport {
 public:
     ThreadedTransport() : thread_([this] { run(); }) {}
     ~ThreadedTransport() override {
@@ -27,7 +27,7 @@ public:
         cv_.notify_all();
         thread_.join();
     }
-    void send(HttpRequest request, Completion completion) override {
+    void send(platform::HttpRequest request, Completion completion) override {
         std::lock_guard lock(mutex_);
         queue_.emplace_back(std::move(request), std::move(completion));
         cv_.notify_all();
@@ -41,7 +41,7 @@ private:
     void run() {
         int n = 0;
         while (true) {
-            std::pair<HttpRequest, Completion> job;
+            std::pair<platform::HttpRequest, Completion> job;
             {
                 std::unique_lock lock(mutex_);
                 cv_.wait(lock, [this] { return stop_ || !queue_.empty(); });
@@ -54,13 +54,13 @@ private:
                 std::lock_guard lock(mutex_);
                 for (const auto& s : nlohmann::json::parse(job.first.body)) accepted_.insert(s["type"]);
             }
-            job.second(HttpResponse{std::nullopt, status, {}});
+            job.second(platform::HttpResponse{std::nullopt, status, {}});
         }
     }
 
     std::mutex mutex_;
     std::condition_variable cv_;
-    std::deque<std::pair<HttpRequest, Completion>> queue_;
+    std::deque<std::pair<platform::HttpRequest, Completion>> queue_;
     std::set<std::string> accepted_;
     bool stop_ = false;
     std::thread thread_;

@@ -1,11 +1,11 @@
 // Uploads over libcurl to a scripted ingestion server on the loopback interface.
-#include "analytics/curl_http_transport.hpp"
 #include "analytics/default_signal_payload.hpp"
 #include "analytics/linux_platform_facts_source.hpp"
 #include "analytics/tallywire.hpp"
 #include "analytics/telemetry_manager.hpp"
 #include "analytics_harness.hpp"
-#include "loopback_ingestion_server.hpp"
+#include "platform/curl_http_transport.hpp"
+#include "support/loopback_ingestion_server.hpp"
 
 #include <gtest/gtest.h>
 #include <condition_variable>
@@ -19,11 +19,11 @@ using Level = LogHandler::LogLevel;
 using clicktrove::testing::LoopbackIngestionServer;
 
 // Counts the real transport's completions so a test can wait for one (bounded) before it moves the fake clock.
-class CountingTransport final : public HttpTransport {
+class CountingTransport final : public platform::HttpTransport {
 public:
-    explicit CountingTransport(std::shared_ptr<HttpTransport> inner) : inner_(std::move(inner)) {}
-    void send(HttpRequest request, Completion completion) override {
-        inner_->send(std::move(request), [this, completion](HttpResponse response) {
+    explicit CountingTransport(std::shared_ptr<platform::HttpTransport> inner) : inner_(std::move(inner)) {}
+    void send(platform::HttpRequest request, Completion completion) override {
+        inner_->send(std::move(request), [this, completion](platform::HttpResponse response) {
             completion(std::move(response));
             std::lock_guard lock(mutex_);
             ++done_;
@@ -36,7 +36,7 @@ public:
     }
 
 private:
-    std::shared_ptr<HttpTransport> inner_;
+    std::shared_ptr<platform::HttpTransport> inner_;
     std::mutex mutex_;
     std::condition_variable cv_;
     int done_ = 0;
@@ -48,7 +48,7 @@ protected:
     std::shared_ptr<TelemetryManagerConfiguration> start(const std::string& baseURL,
                                                          std::optional<std::string> ns = std::nullopt,
                                                          bool sessions = false) {
-        transport = std::make_shared<CountingTransport>(std::make_shared<CurlHttpTransport>(timeoutCap));
+        transport = std::make_shared<CountingTransport>(std::make_shared<platform::CurlHttpTransport>(timeoutCap));
         auto env = harness.environment();
         env.transport = transport;
         env.platformFacts = facts;
@@ -288,7 +288,7 @@ TEST_F(UploadLoopbackTest, ARedirectLoopIsAFailedAttemptThatKeepsTheBatch) {
     start(server.baseURL());
     send(3);
     attempt();
-    EXPECT_EQ(server.requests().size(), static_cast<std::size_t>(1 + CurlHttpTransport::maximumRedirects));
+    EXPECT_EQ(server.requests().size(), static_cast<std::size_t>(1 + platform::CurlHttpTransport::maximumRedirects));
     EXPECT_EQ(signals().cachedSignalCount(), 3u);
     EXPECT_EQ(signals().consecutiveFailures(), 1);
     EXPECT_EQ(harness.log.at(LogHandler::LogLevel::error).size(), 1u);

@@ -1,8 +1,8 @@
 // The production scheduler and transport threads: cancelling, and surviving the loss of their last owner on
 // their own thread (a task or completion that held the last reference).
-#include "analytics/curl_http_transport.hpp"
 #include "analytics/thread_scheduler.hpp"
-#include "loopback_ingestion_server.hpp"
+#include "platform/curl_http_transport.hpp"
+#include "support/loopback_ingestion_server.hpp"
 
 #include <gtest/gtest.h>
 #include <future>
@@ -41,10 +41,10 @@ TEST(WorkerThreadsTest, TheLastOwnerMayBeReleasedOnTheWorkerThread) {
     }
     std::promise<std::optional<std::string>> transportDone;
     {
-        auto transport = std::make_shared<CurlHttpTransport>(2s);
-        HttpRequest request;
+        auto transport = std::make_shared<platform::CurlHttpTransport>(2s);
+        platform::HttpRequest request;
         request.url = "http://127.0.0.1:" + std::to_string(closedPort) + "/v2/";
-        transport->send(request, [keep = transport, &transportDone](HttpResponse response) mutable {
+        transport->send(request, [keep = transport, &transportDone](platform::HttpResponse response) mutable {
             keep.reset();
             transportDone.set_value(response.error);
         });

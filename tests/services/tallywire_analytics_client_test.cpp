@@ -39,9 +39,9 @@ private:
     TaskId next_ = 0;
 };
 
-class NoTransport final : public analytics::HttpTransport {
+class NoTransport final : public platform::HttpTransport {
 public:
-    void send(analytics::HttpRequest, Completion) override { ++requests; }
+    void send(platform::HttpRequest, Completion) override { ++requests; }
     int requests = 0;
 };
 

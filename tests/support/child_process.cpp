@@ -86,6 +86,11 @@ bool startWithReadyLine(ChildProcess& process, std::vector<std::string> argv, st
 }
 
 int runCommand(const std::vector<std::string>& argv) {
+    const int status = runCommandForWaitStatus(argv);
+    return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int runCommandForWaitStatus(const std::vector<std::string>& argv) {
     std::vector<char*> args;
     for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
@@ -95,7 +100,7 @@ int runCommand(const std::vector<std::string>& argv) {
     while (::waitpid(pid, &status, 0) < 0) {
         if (errno != EINTR) return -1;
     }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return status;
 }
 
 bool readLine(int fd, std::string& line, int timeoutMs) {

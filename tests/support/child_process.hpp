@@ -35,6 +35,9 @@ bool startWithReadyLine(ChildProcess& process, std::vector<std::string> argv, st
 
 // Runs a command to its end and returns its exit status (-1 when it could not be started).
 int runCommand(const std::vector<std::string>& argv);
+// Runs a command to its end and returns the status waitpid gave (WIFSIGNALED and the rest apply), -1 when it
+// could not be started.
+int runCommandForWaitStatus(const std::vector<std::string>& argv);
 
 // Reads one line from fd, waiting at most timeoutMs. Returns false on timeout or end of file.
 bool readLine(int fd, std::string& line, int timeoutMs);

@@ -9,7 +9,7 @@
 #include "analytics/tallywire.hpp"
 #include "analytics/telemetry_manager.hpp"
 #include "analytics_harness.hpp"
-#include "loopback_ingestion_server.hpp"
+#include "support/loopback_ingestion_server.hpp"
 
 #include <gtest/gtest.h>
 

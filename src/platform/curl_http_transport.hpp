@@ -1,11 +1,11 @@
 #pragma once
 
-#include "analytics/http_transport.hpp"
+#include "platform/http_transport.hpp"
 
 #include <memory>
 #include <thread>
 
-namespace clicktrove::analytics {
+namespace clicktrove::platform {
 
 // HTTP over libcurl on one worker thread of its own; requests run one after another and their completions run
 // on that thread. The destructor aborts the request in flight and completes the queued ones with an error;
@@ -32,4 +32,4 @@ private:
     std::thread thread_;
 };
 
-}  // namespace clicktrove::analytics
+}  // namespace clicktrove::platform

@@ -1,4 +1,6 @@
-#include "analytics/curl_http_transport.hpp"
+#include "platform/curl_http_transport.hpp"
+
+#include "platform/alternate_signal_stack.hpp"
 
 #include <curl/curl.h>
 
@@ -8,7 +10,7 @@
 #include <memory>
 #include <mutex>
 
-namespace clicktrove::analytics {
+namespace clicktrove::platform {
 
 namespace {
 
@@ -68,6 +70,7 @@ void CurlHttpTransport::send(HttpRequest request, Completion completion) {
 }
 
 void CurlHttpTransport::run(std::shared_ptr<State> state) {
+    useAlternateSignalStack();
     while (true) {
         std::pair<HttpRequest, Completion> job;
         {
@@ -143,4 +146,4 @@ HttpResponse CurlHttpTransport::perform(State& state, const HttpRequest& request
     return response;
 }
 
-}  // namespace clicktrove::analytics
+}  // namespace clicktrove::platform

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-namespace clicktrove::analytics {
+namespace clicktrove::platform {
 
 struct HttpRequest {
     std::string url;
@@ -33,4 +33,4 @@ public:
     virtual void send(HttpRequest request, Completion completion) = 0;
 };
 
-}  // namespace clicktrove::analytics
+}  // namespace clicktrove::platform

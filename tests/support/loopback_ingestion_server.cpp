@@ -1,4 +1,4 @@
-#include "loopback_ingestion_server.hpp"
+#include "support/loopback_ingestion_server.hpp"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

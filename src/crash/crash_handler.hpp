@@ -1,0 +1,28 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace clicktrove::crash {
+
+// Catches the fatal signals (SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT) and std::terminate and writes one report
+// per crash into a folder: the signal and fault address, the crashing thread and its stack as addresses, with
+// the path, load address and build ID of each module they lie in, the program's release and the time. The
+// handler runs on the thread's alternate signal stack when it has one, allocates nothing and takes no lock:
+// everything it needs is prepared by install. Afterwards it restores the default action and raises the signal
+// again, so the system's core handler still sees the crash.
+class CrashHandler {
+public:
+    struct Config {
+        // Created (owner only) when missing. Reports are named "<UTC YYYYMMDDTHHMMSSZ>.crash".
+        std::filesystem::path directory;
+        std::string release;
+        std::string dist;
+    };
+
+    // Installs the handlers and gives the calling thread an alternate signal stack. A later call points the
+    // handlers at the new configuration. Returns false (and installs nothing) when the folder cannot be made.
+    static bool install(const Config& config);
+};
+
+}  // namespace clicktrove::crash

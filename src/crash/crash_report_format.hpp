@@ -1,0 +1,46 @@
+#pragma once
+
+namespace clicktrove::crash {
+
+// The text form of a crash report, which the signal handler writes and CrashReport reads back: one "key: value"
+// per line, the header first and kReportEnd last (a report without it was cut short). Later lines of the same key
+// (module, frame) add to a list.
+//
+//   Clicktrove crash report 1
+//   release: clicktrove@0.1.0+1
+//   dist: 1
+//   time: 2024-05-01T12:00:00.123Z
+//   process: 4242
+//   signal: 11 SIGSEGV
+//   code: 1
+//   address: 0x0                                  (faults raised by the CPU only)
+//   thread: 4243 clicktrove-engi
+//   terminate: <mangled type>\t<what()>           (std::terminate only; empty without an exception)
+//   os: Linux 6.1.0-18-amd64 x86_64
+//   module: <index> <start> <end> <vmaddr> <build ID in hex, or -> <path>
+//   frame: <index> <address> <module index, or -> [\t<function>\t<file>\t<line>]
+//   symbolized: yes                               (once the frames carry names)
+//   end
+//
+// Frame 0 is the address that faulted; every later one is a return address.
+inline constexpr char kReportHeader[] = "Clicktrove crash report 1";
+inline constexpr char kReportEnd[] = "end";
+inline constexpr char kReportExtension[] = ".crash";
+// Added to the name while the handler is still writing (see CrashHandler).
+inline constexpr char kPartialExtension[] = ".partial";
+
+inline constexpr char kReleaseKey[] = "release: ";
+inline constexpr char kDistKey[] = "dist: ";
+inline constexpr char kTimeKey[] = "time: ";
+inline constexpr char kProcessKey[] = "process: ";
+inline constexpr char kSignalKey[] = "signal: ";
+inline constexpr char kCodeKey[] = "code: ";
+inline constexpr char kAddressKey[] = "address: ";
+inline constexpr char kThreadKey[] = "thread: ";
+inline constexpr char kTerminateKey[] = "terminate: ";
+inline constexpr char kOsKey[] = "os: ";
+inline constexpr char kModuleKey[] = "module: ";
+inline constexpr char kFrameKey[] = "frame: ";
+inline constexpr char kSymbolizedKey[] = "symbolized: ";
+
+}  // namespace clicktrove::crash

@@ -1,0 +1,124 @@
+#include "crash/sentry_runtime.hpp"
+
+#include "crash/crash_handler.hpp"
+#include "crash/pending_crash_reports.hpp"
+#include "crash/process_start_time.hpp"
+#include "crash/sentry_envelope.hpp"
+#include "platform/alternate_signal_stack.hpp"
+#include "platform/secure_random.hpp"
+
+#include <cstdio>
+#include <future>
+
+namespace clicktrove::crash {
+
+SentryRuntime::SentryRuntime(SentryOptions options) : options_(std::move(options)) {
+    if (!options_.dsn.empty()) {
+        dsn_ = SentryDsn::parse(options_.dsn);
+        if (!dsn_) say("The DSN \"" + options_.dsn + "\" is not a valid address; nothing will be sent");
+    }
+    if (!CrashHandler::install({options_.reportsDirectory, options_.releaseName, options_.dist})) {
+        say("Cannot write crash reports to " + options_.reportsDirectory.string());
+    }
+    if (dsn_) transport_ = std::make_unique<platform::CurlHttpTransport>();
+
+    const double rate = options_.tracesSampleRate.value_or(0.0);
+    const bool sampled = rate >= 1.0 || (rate > 0.0 && platform::SecureRandom::instance().uniformReal(0.0, 1.0) < rate);
+    if (dsn_ && sampled) {
+        if (const auto started = processStartTime()) {
+            AppStartTransaction transaction;
+            transaction.start = *started;
+            transaction.traceId = SentryEnvelope::newId(16);
+            transaction.spanId = SentryEnvelope::newId(8);
+            transaction.release = options_.releaseName;
+            transaction.dist = options_.dist;
+            transaction.sampleRate = rate;
+            appStart_ = transaction;
+        }
+    }
+
+    worker_ = std::thread([this] {
+        platform::useAlternateSignalStack();
+        PendingCrashReports reports(
+            options_.reportsDirectory, dsn_, [this](platform::HttpRequest request) { return post(std::move(request)); },
+            [this](const std::string& text) { say(text); });
+        const auto summary = reports.process(&stop_);
+        say("Earlier crash reports: " + std::to_string(summary.sent) + " sent, " + std::to_string(summary.kept) +
+            " kept, " + std::to_string(summary.setAside) + " set aside");
+        std::lock_guard lock(mutex_);
+        workerDone_ = true;
+        idle_.notify_all();
+    });
+}
+
+SentryRuntime::~SentryRuntime() {
+    stop_ = true;
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    // Aborts the request under way and answers the queued ones with an error, which frees a waiting worker.
+    transport_.reset();
+    if (worker_.joinable()) worker_.join();
+}
+
+void SentryRuntime::finishAppStart() {
+    std::optional<AppStartTransaction> transaction;
+    std::swap(transaction, appStart_);
+    if (!transaction || !dsn_) return;
+    transaction->end = std::chrono::system_clock::now();
+
+    const std::string eventId = SentryEnvelope::newId(16);
+    SentryEnvelope envelope({{"event_id", eventId},
+                             {"dsn", dsn_->text()},
+                             {"sent_at", SentryEnvelope::timestamp(std::chrono::system_clock::now())},
+                             {"sdk", SentryEnvelope::sdk()},
+                             {"trace", transaction->traceHeader(dsn_->publicKey())}});
+    envelope.addItem("transaction", transaction->payload(eventId));
+
+    // A lost trace is not worth keeping: sent once, whatever the answer.
+    send(envelope.request(*dsn_), [this](platform::HttpResponse response) {
+        if (response.error || response.status < 200 || response.status > 299) {
+            say("The start-up trace was not accepted (" +
+                (response.error ? *response.error : "HTTP " + std::to_string(response.status)) + ")");
+        }
+    });
+}
+
+bool SentryRuntime::flush(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(mutex_);
+    return idle_.wait_for(lock, timeout, [this] { return workerDone_ && outstanding_ == 0; });
+}
+
+platform::HttpResponse SentryRuntime::post(platform::HttpRequest request) {
+    auto answer = std::make_shared<std::promise<platform::HttpResponse>>();
+    auto future = answer->get_future();
+    if (!send(std::move(request),
+              [answer](platform::HttpResponse response) { answer->set_value(std::move(response)); })) {
+        return platform::HttpResponse{std::string("The program is quitting"), 0, {}};
+    }
+    return future.get();
+}
+
+bool SentryRuntime::send(platform::HttpRequest request, platform::HttpTransport::Completion completion) {
+    std::lock_guard lock(mutex_);
+    if (stopping_ || !transport_) return false;
+    ++outstanding_;
+    transport_->send(std::move(request), [this, completion = std::move(completion)](platform::HttpResponse response) {
+        completion(std::move(response));
+        finished();
+    });
+    return true;
+}
+
+void SentryRuntime::finished() {
+    std::lock_guard lock(mutex_);
+    --outstanding_;
+    idle_.notify_all();
+}
+
+void SentryRuntime::say(const std::string& text) const {
+    if (options_.debug) std::fprintf(stderr, "Sentry: %s\n", text.c_str());
+}
+
+}  // namespace clicktrove::crash

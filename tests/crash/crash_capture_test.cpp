@@ -1,0 +1,161 @@
+// Real crashes, in a child process that starts crash reporting as the program does.
+#include "crash/crash_report.hpp"
+#include "crash/report_symbolizer.hpp"
+#include "support/child_process.hpp"
+#include "support/loopback_ingestion_server.hpp"
+#include "support/temp_home.hpp"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+namespace clicktrove::crash {
+namespace {
+
+namespace fs = std::filesystem;
+using clicktrove::testing::LoopbackIngestionServer;
+using clicktrove::testing::readFile;
+
+std::vector<fs::path> reportsIn(const fs::path& folder) {
+    std::vector<fs::path> found;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        if (entry.path().extension() == ".crash") found.push_back(entry.path());
+    }
+    return found;
+}
+
+// The first (innermost) frame whose function name contains the given text.
+const CrashReport::Frame* firstFrameNamed(const CrashReport& report, const std::string& function) {
+    for (const auto& frame : report.frames) {
+        if (frame.function.find(function) != std::string::npos) return &frame;
+    }
+    return nullptr;
+}
+
+// The first line of each envelope's item headers, by item type.
+std::vector<std::string> itemTypes(const std::vector<LoopbackIngestionServer::Request>& requests) {
+    std::vector<std::string> types;
+    for (const auto& request : requests) {
+        const auto first = request.body.find('\n');
+        const auto second = request.body.find('\n', first + 1);
+        types.push_back(nlohmann::json::parse(request.body.substr(first + 1, second - first - 1)).value("type", ""));
+    }
+    std::sort(types.begin(), types.end());
+    return types;
+}
+
+class CrashCaptureTest : public clicktrove::testing::TempHomeTest {
+protected:
+    int run(const std::string& how, const std::string& dsn = "") {
+        std::vector<std::string> argv{CLICKTROVE_CRASH_CHILD, folder.string(), how};
+        if (!dsn.empty()) argv.push_back(dsn);
+        return clicktrove::testing::runCommandForWaitStatus(argv);
+    }
+
+    fs::path folder = tempHome.stateHome() / "Clicktrove" / "crashes";
+};
+
+TEST_F(CrashCaptureTest, EachKindOfCrashLeavesOneReportThatNamesTheCrashingFunction) {
+    struct Case {
+        const char* how;
+        int signal;
+        const char* function;  // the function the crash happened in
+        const char* thread;    // the crashing thread's name
+    };
+    for (const Case& c : {Case{"null-write", SIGSEGV, "crashByNullWrite", "crash_child"},
+                          Case{"abort", SIGABRT, "crashByAbort", "crash_child"},
+                          Case{"thread-throw", SIGABRT, "throwOutOfThread", "crash-worker"},
+                          Case{"stack-overflow", SIGSEGV, "recurseForever", "crash_child"},
+                          Case{"thread-overflow", SIGSEGV, "recurseForever", "crash-overflow"}}) {
+        SCOPED_TRACE(c.how);
+        fs::remove_all(folder);
+        const int status = run(c.how);
+        // The default action ran after the report: the process died of the signal itself.
+        ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status;
+        EXPECT_EQ(WTERMSIG(status), c.signal);
+
+        const auto reports = reportsIn(folder);
+        ASSERT_EQ(reports.size(), 1u);
+        EXPECT_EQ(reports[0].filename().string().size(), std::string("20240101T000000Z.crash").size());
+        auto report = CrashReport::parse(readFile(reports[0]));
+        ASSERT_TRUE(report) << readFile(reports[0]);
+        EXPECT_EQ(report->signal, c.signal);
+        EXPECT_EQ(report->release, "crash-child@1.2.3");
+        EXPECT_EQ(report->dist, "build-7");
+        EXPECT_EQ(report->threadName, c.thread);
+        ASSERT_FALSE(report->frames.empty());
+
+        ReportSymbolizer::symbolize(*report);
+        const CrashReport::Frame* crashing = firstFrameNamed(*report, c.function);
+        ASSERT_NE(crashing, nullptr) << report->serialize();
+        ASSERT_TRUE(crashing->module);
+        const CrashReport::Module& program = report->modules[*crashing->module];
+        EXPECT_EQ(fs::path(program.path), fs::canonical(CLICKTROVE_CRASH_CHILD));
+        EXPECT_FALSE(program.buildId.empty());
+        EXPECT_EQ(fs::path(crashing->file).filename(), "crash_child.cpp");
+        EXPECT_GT(crashing->line, 0);
+    }
+}
+
+TEST_F(CrashCaptureTest, AFaultReportsItsAddressAndTheFaultingFrameFirst) {
+    ASSERT_TRUE(WIFSIGNALED(run("null-write")));
+    const auto reports = reportsIn(folder);
+    ASSERT_EQ(reports.size(), 1u);
+    auto report = CrashReport::parse(readFile(reports[0]));
+    ASSERT_TRUE(report);
+    EXPECT_EQ(report->faultAddress, 0u);
+    EXPECT_EQ(report->code, SEGV_MAPERR);
+    EXPECT_FALSE(report->terminate);
+    ReportSymbolizer::symbolize(*report);
+    EXPECT_EQ(report->frames.front().function, "(anonymous namespace)::crashByNullWrite()");
+}
+
+TEST_F(CrashCaptureTest, AnExceptionOutOfAThreadNamesItsTypeAndMessage) {
+    ASSERT_TRUE(WIFSIGNALED(run("thread-throw")));
+    const auto reports = reportsIn(folder);
+    ASSERT_EQ(reports.size(), 1u);
+    const auto report = CrashReport::parse(readFile(reports[0]));
+    ASSERT_TRUE(report);
+    ASSERT_TRUE(report->terminate);
+    EXPECT_EQ(report->terminate->exceptionType, "St13runtime_error");
+    EXPECT_EQ(report->terminate->what, "thrown out of a thread");
+    EXPECT_FALSE(report->faultAddress);
+}
+
+TEST_F(CrashCaptureTest, TheNextStartSendsTheReportOnceWithItsStartUpTraceAndDeletesIt) {
+    ASSERT_TRUE(WIFSIGNALED(run("null-write")));
+    ASSERT_EQ(reportsIn(folder).size(), 1u);
+
+    LoopbackIngestionServer server;
+    ASSERT_TRUE(server.started());
+    const std::string dsn =
+        "http://0123456789abcdef0123456789abcdef@127.0.0.1:" + std::to_string(server.port()) + "/42";
+    ASSERT_EQ(run("start", dsn), 0);
+    EXPECT_TRUE(reportsIn(folder).empty());
+    EXPECT_EQ(itemTypes(server.requests()), (std::vector<std::string>{"event", "transaction"}));
+
+    // A start after that has no report left to send, only its own trace.
+    ASSERT_EQ(run("start", dsn), 0);
+    EXPECT_EQ(itemTypes(server.requests()), (std::vector<std::string>{"event", "transaction", "transaction"}));
+}
+
+TEST_F(CrashCaptureTest, WithoutADsnTheNextStartKeepsTheReportWithItsNames) {
+    ASSERT_TRUE(WIFSIGNALED(run("abort")));
+    ASSERT_EQ(run("start"), 0);
+    const auto reports = reportsIn(folder);
+    ASSERT_EQ(reports.size(), 1u);
+    const auto report = CrashReport::parse(readFile(reports[0]));
+    ASSERT_TRUE(report);
+    EXPECT_TRUE(report->symbolized);
+    EXPECT_NE(firstFrameNamed(*report, "crashByAbort"), nullptr) << report->serialize();
+}
+
+}  // namespace
+}  // namespace clicktrove::crash

@@ -1,0 +1,89 @@
+// The formatting the crash handler does by hand, since it may call neither stdio nor the time functions.
+#include "crash/signal_safe_writer.hpp"
+#include "crash/utc_time.hpp"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <limits>
+#include <string>
+
+namespace clicktrove::crash {
+namespace {
+
+TEST(UtcTime, GivesTheCalendarTimeOfASecondCount) {
+    struct Case {
+        std::int64_t seconds;
+        const char* compact;
+        const char* iso;  // with 123 ms
+    };
+    for (const Case& c : {Case{0, "19700101T000000Z", "1970-01-01T00:00:00.123Z"},
+                          Case{951782400, "20000229T000000Z", "2000-02-29T00:00:00.123Z"},  // 2000 is a leap year
+                          Case{1709251199, "20240229T235959Z", "2024-02-29T23:59:59.123Z"},
+                          Case{1735689600, "20250101T000000Z", "2025-01-01T00:00:00.123Z"},
+                          Case{4107542400, "21000301T000000Z", "2100-03-01T00:00:00.123Z"},  // 2100 is no leap year
+                          Case{-1, "19691231T235959Z", "1969-12-31T23:59:59.123Z"}}) {
+        const UtcTime t = UtcTime::fromUnixSeconds(c.seconds);
+        char compact[17];
+        char iso[25];
+        t.formatCompact(compact);
+        t.formatIso(123, iso);
+        EXPECT_STREQ(compact, c.compact) << c.seconds;
+        EXPECT_STREQ(iso, c.iso) << c.seconds;
+    }
+}
+
+// Whatever a writer wrote into a pipe.
+class PipeText {
+public:
+    PipeText() { EXPECT_EQ(::pipe(fds_), 0); }
+    ~PipeText() {
+        ::close(fds_[0]);
+        if (fds_[1] >= 0) ::close(fds_[1]);
+    }
+    int writeEnd() const { return fds_[1]; }
+    std::string read() {
+        ::close(fds_[1]);
+        fds_[1] = -1;
+        std::string text;
+        char buffer[4096];
+        for (ssize_t n; (n = ::read(fds_[0], buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<size_t>(n));
+        return text;
+    }
+
+private:
+    int fds_[2] = {-1, -1};
+};
+
+TEST(SignalSafeWriter, FormatsNumbersAndKeepsFieldsOnOneLine) {
+    PipeText pipe;
+    {
+        SignalSafeWriter out(pipe.writeEnd());
+        out.decimal(0).character(' ').decimal(-42).character(' ').decimal(std::numeric_limits<std::int64_t>::min());
+        out.character(' ').hex(0).character(' ').hex(0xdeadbeef).character(' ').hex(~0ull).character(' ');
+        const std::uint8_t bytes[] = {0x00, 0x0f, 0xa0, 0xff};
+        out.hexBytes(bytes, sizeof bytes).character(' ');
+        out.field("tab\there\nnewline", 100).character(' ').field("truncated", 5);
+    }
+    EXPECT_EQ(pipe.read(),
+              "0 -42 -9223372036854775808 0x0 0xdeadbeef 0xffffffffffffffff 000fa0ff tab?here?newline trunc");
+}
+
+TEST(SignalSafeWriter, WritesMoreThanItsBufferAndStopsAtTheFirstFailure) {
+    PipeText pipe;
+    const std::string line(3000, 'x');
+    {
+        SignalSafeWriter out(pipe.writeEnd());
+        out.text(line.c_str()).text(line.c_str());
+    }
+    EXPECT_EQ(pipe.read(), line + line);
+
+    SignalSafeWriter closed(-1);
+    closed.text("lost");
+    EXPECT_FALSE(closed.flush());
+    EXPECT_TRUE(closed.failed());
+}
+
+}  // namespace
+}  // namespace clicktrove::crash

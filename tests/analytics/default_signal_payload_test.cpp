@@ -273,20 +273,17 @@ TEST_F(LinuxFactsFilesTest, LocaleAndLanguagesFromTheEnvironment) {
         {nullptr, nullptr, nullptr, "en_US_POSIX", {}},
     };
     LinuxPlatformFactsSource source("1.0", "1", tempHome.root());
+    // The process's own values come back afterwards, for the tests that run next in this process.
+    clicktrove::testing::ScopedEnv lcAll("LC_ALL"), lang("LANG"), language("LANGUAGE"), messages("LC_MESSAGES");
     for (const auto& c : cases) {
-        for (const auto& [name, value] : {std::pair{"LC_ALL", c.lcAll}, {"LANG", c.lang}, {"LANGUAGE", c.language}}) {
-            if (value) {
-                ::setenv(name, value, 1);
-            } else {
-                ::unsetenv(name);
-            }
-        }
-        ::unsetenv("LC_MESSAGES");
+        lcAll.set(c.lcAll);
+        lang.set(c.lang);
+        language.set(c.language);
+        messages.set(nullptr);
         const auto f = source.facts();
         EXPECT_EQ(f.localeIdentifier, c.locale);
         EXPECT_EQ(f.preferredLanguages, c.languages);
     }
-    for (const char* name : {"LC_ALL", "LANG", "LANGUAGE"}) ::unsetenv(name);
 }
 
 }  // namespace

@@ -32,16 +32,12 @@ bool runLoopUntil(const std::function<bool()>& condition, std::chrono::seconds c
     return true;
 }
 
-// The application's services, with the settings and data files of this test's own home: the process-wide
-// storage and settings suite belong to whichever test came first.
-ViewModelServices realServicesIn(const TempHome& home) {
+// The application's services, with the settings and data files of the current temporary home: the
+// process-wide storage belongs to whichever test used it first, so each test makes the standard one afresh.
+ViewModelServices realServices() {
     ViewModelServices s = ViewModelServices::makeReal();
-    auto defaults = std::make_shared<platform::FileUserDefaults>(platform::FileUserDefaults::standardSuiteName,
-                                                                 home.configHome() / "Clicktrove");
-    s.standardDefaults = defaults;
-    s.storage = std::shared_ptr<StorageManager>(
-        new StorageManager(home.dataHome() / "Clicktrove", *defaults, *s.mainQueue, *s.fileChooser),
-        [defaults](StorageManager* storage) { delete storage; });
+    s.standardDefaults = platform::FileUserDefaults::standard();
+    s.storage = StorageManager::makeStandard();
     return s;
 }
 
@@ -56,7 +52,7 @@ TEST(ViewModelOnX11, ARunOfFiveClicksReachesAWindowAndLeavesOneRecord) {
     X11EventWindow window(100, 100, 400, 300);
     ASSERT_TRUE(window.isOpen());
 
-    AutoClickerViewModel vm(realServicesIn(home));
+    AutoClickerViewModel vm(realServices());
     ASSERT_TRUE(runLoopUntil([&] { return vm.permissionManager().hasAccessibilityPermission(); }))
         << "XTEST on the test server counts as the input permission";
     ASSERT_TRUE(vm.historyManager().historyRecords().empty());
@@ -104,7 +100,7 @@ TEST(ViewModelOnX11, PressesMadeElsewhereAreRecordedAndPlayedBackIntoAWindow) {
     TempHome home;
     X11EventWindow window(100, 100, 400, 300);
     ASSERT_TRUE(window.isOpen());
-    AutoClickerViewModel vm(realServicesIn(home));
+    AutoClickerViewModel vm(realServices());
     vm.editConfig([](ClickConfig& c) { c.edgeStopEnabled = false; });
 
     vm.startMacroRecording();

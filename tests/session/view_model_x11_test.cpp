@@ -143,5 +143,46 @@ TEST(ViewModelOnX11, PressesMadeElsewhereAreRecordedAndPlayedBackIntoAWindow) {
     }
 }
 
+// A macro is the user's own clicks: a run that clicks on during the recording, through the same X server and
+// the same input device as xdotool, must not fill the macro with its own presses.
+TEST(ViewModelOnX11, ARecordingDuringARunHoldsTheUsersPressesAndNoneOfTheRunsOwn) {
+    TempHome home;
+    X11EventWindow window(100, 100, 400, 300);
+    ASSERT_TRUE(window.isOpen());
+    AutoClickerViewModel vm(realServices());
+    ASSERT_TRUE(runLoopUntil([&] { return vm.permissionManager().hasAccessibilityPermission(); }));
+    vm.editConfig([](ClickConfig& c) {
+        c.intervalSeconds = 0;
+        c.intervalMilliseconds = 5;
+        c.clickType = ClickType::left;
+        c.positionMode = ClickPositionMode::fixed;
+        c.fixedCoordinates = {{250, 220}};
+        c.edgeStopEnabled = false;
+        c.notifyOnComplete = false;
+    });
+    vm.startClicking();
+    ASSERT_TRUE(runLoopUntil([&] { return vm.totalClicks() >= 5; })) << vm.status().toStdString();
+
+    vm.startMacroRecording();
+    const std::int64_t atStart = vm.totalClicks();
+    ASSERT_TRUE(runLoopUntil([&] { return vm.totalClicks() >= atStart + 40; }));
+    // The user's own, while the run clicks the left button: a right, a left and a middle click.
+    for (const char* button : {"3", "1", "2"}) {
+        const std::size_t before = vm.recordedClicks().size();
+        ASSERT_EQ(runCommand({"xdotool", "click", button}), 0);
+        ASSERT_TRUE(runLoopUntil([&] { return vm.recordedClicks().size() > before; })) << "button " << button;
+    }
+    const std::int64_t beforeTail = vm.totalClicks();
+    ASSERT_TRUE(runLoopUntil([&] { return vm.totalClicks() >= beforeTail + 40; }));
+    vm.stopMacroRecording();
+    vm.stopClicking();
+    ASSERT_TRUE(runLoopUntil([&] { return !vm.isRunning(); }));
+
+    std::vector<std::string> types;
+    for (const auto& record : vm.recordedClicks()) types.emplace_back(displayText(record.clickType));
+    EXPECT_EQ(types, (std::vector<std::string>{"Right Click", "Left Click", "Middle Click"}))
+        << "the run clicked " << vm.totalClicks() - atStart << " times while recording";
+}
+
 }  // namespace
 }  // namespace clicktrove::testing

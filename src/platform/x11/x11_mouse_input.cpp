@@ -147,6 +147,8 @@ void X11MouseInput::post(std::span<const MouseEvent> events) {
             case MouseEvent::Kind::buttonDown:
             case MouseEvent::Kind::buttonUp:
                 moveTo(e.point);
+                // Noted before it is sent: the press can come back to a watcher no sooner than the flush below.
+                if (e.kind == MouseEvent::Kind::buttonDown) posted_.notePosted(xButton(e.button));
                 fakeButtonLocked(xButton(e.button), e.kind == MouseEvent::Kind::buttonDown);
                 break;
             case MouseEvent::Kind::moved:
@@ -223,6 +225,10 @@ void X11MouseInput::readScreens(std::vector<ScreenRect>& out) {
     refreshScreensLocked();
     const ScreenRect primary = screens_.front();
     for (const auto& r : screens_) out.push_back(ScreenRect{r.x - primary.x, r.y - primary.y, r.width, r.height});
+}
+
+bool X11MouseInput::claimPostedPress(unsigned int physicalButton, std::chrono::steady_clock::time_point since) {
+    return posted_.claim(physicalButton, since);
 }
 
 bool X11MouseInput::canPost() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/mouse_input.hpp"
+#include "platform/posted_press_ledger.hpp"
 
 #include <chrono>
 #include <mutex>
@@ -32,6 +33,7 @@ public:
     void readScreens(std::vector<ScreenRect>& out) override;
     // Connects again when the display was not there before, so a poll can notice a server that came later.
     bool canPost() override;
+    bool claimPostedPress(unsigned int physicalButton, std::chrono::steady_clock::time_point since) override;
 
 private:
     bool connectLocked();
@@ -57,6 +59,9 @@ private:
     std::vector<ScreenRect> screens_;  // root coordinates, primary first
     std::chrono::steady_clock::time_point screensReadAt_{};
     bool screensValid_ = false;
+    // The presses posted here (wheel steps left out: no watcher reports those); it has a lock of its own, so
+    // claiming never waits for a posting operation.
+    PostedPressLedger posted_;
 };
 
 }  // namespace clicktrove::platform

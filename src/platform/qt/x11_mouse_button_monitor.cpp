@@ -24,8 +24,9 @@ std::optional<MouseButtonMonitor::Token> X11MouseButtonMonitor::addMonitor(Handl
         warned_ = true;
         return std::nullopt;
     }
-    // Taken once the selection is in force: every press posted from now on comes back through the source (one
-    // posted while it opened may be missed; it then leaves no claim behind that could swallow a user's press).
+    // Taken once the selection is in force, so every press posted from now on comes back through the source. One
+    // posted while the source opened may never come back; it is not claimable, so it cannot swallow a later
+    // press of the user's (at worst that one press of the program's is taken for the user's).
     if (!wasOpen) watchingSince_ = std::chrono::steady_clock::now();
     return handlers_.add(std::move(handler));
 }

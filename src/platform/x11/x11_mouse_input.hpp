@@ -3,6 +3,7 @@
 #include "platform/mouse_input.hpp"
 #include "platform/posted_press_ledger.hpp"
 
+#include <array>
 #include <chrono>
 #include <mutex>
 #include <string>
@@ -40,6 +41,7 @@ private:
     void refreshScreensLocked();
     void fakeMotionLocked(GlobalPoint p);
     void fakeButtonLocked(unsigned int button, bool press);
+    void notePressLocked(const MouseEvent& e);
     std::optional<GlobalPoint> toGlobalLocked(int rootX, int rootY);
     void dropPrefetchLocked();
 
@@ -62,6 +64,8 @@ private:
     // The presses posted here (wheel steps left out: no watcher reports those); it has a lock of its own, so
     // claiming never waits for a posting operation.
     PostedPressLedger posted_;
+    // Which of buttons 1 to 3 this connection's last events left down.
+    std::array<bool, 4> held_{};
 };
 
 }  // namespace clicktrove::platform

@@ -17,6 +17,8 @@ constexpr const char* kBellId = "bell";
 
 CanberraSoundPlayer::CanberraSoundPlayer() = default;
 
+CanberraSoundPlayer::CanberraSoundPlayer(Output output) : output_(std::move(output)) {}
+
 CanberraSoundPlayer::~CanberraSoundPlayer() {
     {
         std::lock_guard lock(mutex_);
@@ -58,9 +60,16 @@ void CanberraSoundPlayer::enqueue(Request request) {
     wake_.notify_one();
 }
 
+std::size_t CanberraSoundPlayer::pendingRequests() const {
+    std::lock_guard lock(mutex_);
+    return pending_.size();
+}
+
 void CanberraSoundPlayer::run() {
     useAlternateSignalStack();
-    if (ca_context_create(&context_) == CA_SUCCESS) {
+    if (output_) {
+        context_ = nullptr;
+    } else if (ca_context_create(&context_) == CA_SUCCESS) {
         ca_context_change_props(context_, CA_PROP_APPLICATION_NAME, "Clicktrove", nullptr);
     } else {
         context_ = nullptr;
@@ -74,22 +83,24 @@ void CanberraSoundPlayer::run() {
             request = std::move(pending_.front());
             pending_.pop_front();
         }
-        if (context_) perform(request);
+        if (context_ || output_) perform(request);
     }
     if (context_) ca_context_destroy(context_);
     context_ = nullptr;
 }
 
 void CanberraSoundPlayer::perform(const Request& request) {
-    const int result = playOnce(request.soundId, request.volume);
-    if (result == CA_ERROR_NOTFOUND && request.ifMissing == IfMissing::Beep && request.soundId != kBellId) {
+    const Outcome outcome = playOnce(request.soundId, request.volume);
+    if (outcome == Outcome::notFound && request.ifMissing == IfMissing::Beep && request.soundId != kBellId) {
         playOnce(kBellId, std::nullopt);
     }
 }
 
-int CanberraSoundPlayer::playOnce(const std::string& soundId, const std::optional<std::string>& volume) {
+CanberraSoundPlayer::Outcome CanberraSoundPlayer::playOnce(const std::string& soundId,
+                                                           const std::optional<std::string>& volume) {
+    if (output_) return output_(soundId, volume);
     ca_proplist* props = nullptr;
-    if (ca_proplist_create(&props) != CA_SUCCESS) return CA_ERROR_OOM;
+    if (ca_proplist_create(&props) != CA_SUCCESS) return Outcome::failed;
     ca_proplist_sets(props, CA_PROP_EVENT_ID, soundId.c_str());
     if (volume) ca_proplist_sets(props, CA_PROP_CANBERRA_VOLUME, volume->c_str());
     // Click sounds repeat many times a second: keep the sample in the sound server after the first upload.
@@ -97,7 +108,8 @@ int CanberraSoundPlayer::playOnce(const std::string& soundId, const std::optiona
     // Id 0 for every playback: nothing is ever cancelled, so overlapping sounds all play to the end.
     const int result = ca_context_play_full(context_, 0, props, nullptr, nullptr);
     ca_proplist_destroy(props);
-    return result;
+    if (result == CA_SUCCESS) return Outcome::played;
+    return result == CA_ERROR_NOTFOUND ? Outcome::notFound : Outcome::failed;
 }
 
 }  // namespace clicktrove::platform

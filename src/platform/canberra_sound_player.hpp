@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -18,7 +19,15 @@ namespace clicktrove::platform {
 // play() and beep() only queue a request.
 class CanberraSoundPlayer final : public SoundPlayer {
 public:
+    // What became of one sound handed to the sound server.
+    enum class Outcome { played, notFound, failed };
+    // Plays one theme sound at a volume in decibels (none: the server's default level). Runs on the worker.
+    using Output = std::function<Outcome(const std::string& soundId, const std::optional<std::string>& decibels)>;
+
+    // Plays through libcanberra.
     CanberraSoundPlayer();
+    // Plays through the given output instead (tests).
+    explicit CanberraSoundPlayer(Output output);
     ~CanberraSoundPlayer() override;
     CanberraSoundPlayer(const CanberraSoundPlayer&) = delete;
     CanberraSoundPlayer& operator=(const CanberraSoundPlayer&) = delete;
@@ -33,6 +42,8 @@ public:
     // Requests waiting beyond this many are dropped: at a 1 ms click interval a slow sound server would
     // otherwise let the queue grow without bound, and late click sounds are worthless anyway.
     static constexpr std::size_t kMaxPending = 16;
+    // How many requests wait for the worker (not counting the one it is playing).
+    std::size_t pendingRequests() const;
 
 private:
     struct Request {
@@ -44,9 +55,10 @@ private:
     void enqueue(Request request);
     void run();
     void perform(const Request& request);
-    int playOnce(const std::string& soundId, const std::optional<std::string>& volume);
+    Outcome playOnce(const std::string& soundId, const std::optional<std::string>& volume);
 
-    std::mutex mutex_;
+    Output output_;  // empty: libcanberra
+    mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<Request> pending_;
     bool stopping_ = false;

@@ -13,6 +13,9 @@ struct MouseButtonPress {
     unsigned int buttonNumber = 1;
     // The pointer at the press, in global coordinates.
     GlobalPoint point;
+    // A press that this program synthesised itself (a run's click, a macro playing), which reaches the monitor
+    // like any other.
+    bool postedByThisProgram = false;
 
     friend bool operator==(const MouseButtonPress&, const MouseButtonPress&) = default;
 };

@@ -75,6 +75,14 @@ public:
     virtual void readScreens(std::vector<ScreenRect>& out) = 0;
     // Whether synthetic input can reach the system now (a display with the input extension is there).
     virtual bool canPost() = 0;
+    // Whether a press of this physical button that a watcher has just seen is one that this object posted (at
+    // or after `since`, when the watcher began): the display server hands synthetic presses to every watcher
+    // like the user's. Each posted press answers true once. The default posts nothing that anyone could see.
+    virtual bool claimPostedPress(unsigned int physicalButton, std::chrono::steady_clock::time_point since) {
+        (void)physicalButton;
+        (void)since;
+        return false;
+    }
 
     std::vector<ScreenRect> screens() {
         std::vector<ScreenRect> out;

@@ -44,10 +44,14 @@ double clampedVolume(double volume) {
 
 }  // namespace
 
+std::unique_ptr<AudioManager> AudioManager::makeStandard() {
+    return std::make_unique<AudioManager>(std::make_shared<platform::CanberraSoundPlayer>());
+}
+
 AudioManager& AudioManager::shared() {
     // Never destroyed: sounds may be asked for until the very end of the process, and the player's worker
     // must not be joined while static objects are torn down.
-    static AudioManager* const instance = new AudioManager(std::make_shared<platform::CanberraSoundPlayer>());
+    static AudioManager* const instance = makeStandard().release();
     return *instance;
 }
 
@@ -80,10 +84,6 @@ void AudioManager::playSystemSound(std::string_view name) {
     const auto id = themeSoundId(name);
     if (!id) return;
     player_->play(std::string(*id), 1.0, platform::SoundPlayer::IfMissing::Silent);
-}
-
-void AudioManager::setPlayer(std::shared_ptr<platform::SoundPlayer> player) {
-    player_ = std::move(player);
 }
 
 }  // namespace clicktrove

@@ -21,8 +21,10 @@ public:
         "None", "Tink",  "Basso", "Blow", "Bottle", "Frog",   "Funk",     "Glass",
         "Hero", "Morse", "Ping",  "Pop",  "Purr",   "Sosumi", "Submarine"};
 
-    // The process-wide instance, created on first use (thread-safe) and kept until the process ends. It plays
-    // through the desktop's sound service.
+    // An instance that plays through the desktop's sound service, as the shared one does.
+    static std::unique_ptr<AudioManager> makeStandard();
+    // The process-wide instance, made by makeStandard() on first use (thread-safe) and kept until the process
+    // ends.
     static AudioManager& shared();
 
     // An instance over the given player; tests pass a recording fake.
@@ -41,9 +43,6 @@ public:
 
     // The sound-theme event id that stands for one of the names above; none for "None" and unknown names.
     static std::optional<std::string_view> themeSoundId(std::string_view name);
-
-    // Replaces the player, for tests that exercise code calling shared(). Main thread only.
-    void setPlayer(std::shared_ptr<platform::SoundPlayer> player);
 
 private:
     std::shared_ptr<platform::SoundPlayer> player_;

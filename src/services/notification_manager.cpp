@@ -9,10 +9,14 @@
 
 namespace clicktrove {
 
+std::unique_ptr<NotificationManager> NotificationManager::makeStandard() {
+    return std::make_unique<NotificationManager>(std::make_unique<platform::DBusNotificationTransport>(),
+                                                 platform::SystemLogSink::shared());
+}
+
 NotificationManager& NotificationManager::shared() {
     // Never destroyed: a QObject on the session bus must not outlive the Qt application in static teardown.
-    static NotificationManager* const instance = new NotificationManager(
-        std::make_unique<platform::DBusNotificationTransport>(), platform::SystemLogSink::shared());
+    static NotificationManager* const instance = makeStandard().release();
     return *instance;
 }
 

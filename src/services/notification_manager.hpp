@@ -21,8 +21,10 @@ class NotificationManager final : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool isAuthorized READ isAuthorized NOTIFY isAuthorizedChanged)
 public:
-    // The process-wide instance on the session bus, created on first use and kept until the process ends.
-    // Needs the Qt application object.
+    // An instance on the session bus that logs its failures to the system log, as the shared one does. Needs
+    // the Qt application object.
+    static std::unique_ptr<NotificationManager> makeStandard();
+    // The process-wide instance, made by makeStandard() on first use and kept until the process ends.
     static NotificationManager& shared();
 
     // An instance over the given transport; failures are written to log. Starts the server check.

@@ -38,15 +38,23 @@ StorageManager::StorageManager(fs::path appFolder, platform::UserDefaults& stand
     if (!fs::exists(appFolder_, ec)) fs::create_directories(appFolder_, ec);
 }
 
+std::unique_ptr<StorageManager> StorageManager::makeStandard() {
+    struct Services {
+        std::shared_ptr<platform::UserDefaults> defaults = platform::FileUserDefaults::standard();
+        platform::QtMainQueue queue;
+        platform::QtFileChooser chooser;
+    };
+    auto services = std::make_shared<Services>();
+    auto manager = std::make_unique<StorageManager>(platform::xdg::dataHome() / "Clicktrove", *services->defaults,
+                                                    services->queue, services->chooser);
+    manager->ownedServices_ = std::move(services);
+    return manager;
+}
+
 StorageManager& StorageManager::shared() {
-    // Built once and never destroyed, so work still queued at exit, or a late caller during static destruction,
-    // never meets a dead manager.
-    static StorageManager* const instance = [] {
-        auto* defaults = new std::shared_ptr<platform::UserDefaults>(platform::FileUserDefaults::standard());
-        auto* queue = new platform::QtMainQueue();
-        auto* chooser = new platform::QtFileChooser();
-        return new StorageManager(platform::xdg::dataHome() / "Clicktrove", **defaults, *queue, *chooser);
-    }();
+    // Never destroyed, so work still queued at exit, or a late caller during static destruction, never meets a
+    // dead manager.
+    static StorageManager* const instance = makeStandard().release();
     return *instance;
 }
 

@@ -36,8 +36,11 @@ public:
     StorageManager(const StorageManager&) = delete;
     StorageManager& operator=(const StorageManager&) = delete;
 
-    // The process-wide instance, created on first use: the folder "Clicktrove" in $XDG_DATA_HOME, the standard
-    // user defaults, the Qt main queue and the Qt file dialogs. Needs the QApplication; main thread only.
+    // The program's storage as the shared instance has it: the folder "Clicktrove" in $XDG_DATA_HOME as it is
+    // at the call, the standard user defaults, the Qt main queue and the Qt file dialogs, all owned by the
+    // manager. Needs the QApplication; main thread only.
+    static std::unique_ptr<StorageManager> makeStandard();
+    // The process-wide instance, made by makeStandard() on first use and never destroyed.
     static StorageManager& shared();
 
     const std::filesystem::path& appFolder() const { return appFolder_; }
@@ -67,6 +70,8 @@ private:
     template <class List>
     List loadList(const char* fileName);
 
+    // What makeStandard() built for the references below; declared first so that it goes last.
+    std::shared_ptr<void> ownedServices_;
     std::filesystem::path appFolder_;
     std::string lastActivePresetKey_ = "Clicktrove.lastActivePresetId";
     platform::UserDefaults& defaults_;

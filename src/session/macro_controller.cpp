@@ -94,6 +94,8 @@ void MacroController::stopMacroRecording() {
 
 void MacroController::recordMacroEvent(const platform::MouseButtonPress& press) {
     if (!macroStartTime_) return;
+    // A macro is the user's own clicks: those of a run clicking meanwhile, or of a macro playing, stay out.
+    if (press.postedByThisProgram) return;
     const Date now = viewModel_.services_.clock->now();
     const double delay = std::chrono::duration<double>(now - *macroStartTime_).count();
     // The monitor reports global coordinates already (top-left origin, y down): nothing to flip.

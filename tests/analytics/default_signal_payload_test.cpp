@@ -66,22 +66,28 @@ TEST(DefaultSignalPayloadTest, TimeZoneTexts) {
 }
 
 TEST(DefaultSignalPayloadTest, CalendarFieldsOnFixedDates) {
-    ScopedTimeZone zone("UTC");
     struct Case {
+        const char* zone;
         system_clock::time_point at;
         std::string locale;
         DefaultSignalPayload::CalendarFields expected;
     };
     const std::vector<Case> cases = {
         // Sunday 23:30: the last hour of the day, a weekend day; week 11 with Sunday-first weeks, 10 by ISO rules.
-        {utc(2026, 3, 8, 23, 30), "en_US", {8, 7, 67, 11, 3, 1, 24, 0}},
-        {utc(2026, 3, 8, 23, 30), "de_DE", {8, 7, 67, 10, 3, 1, 24, 0}},
-        {utc(2026, 3, 13, 0, 10), "en_US", {13, 5, 72, 11, 3, 1, 1, 0}},
-        {utc(2026, 12, 31, 12, 0), "en_GB", {31, 4, 365, 53, 12, 4, 13, 0}},
-        {utc(2024, 12, 31, 12, 0), "en_US_POSIX", {31, 2, 366, 1, 12, 4, 13, 0}},
+        {"UTC", utc(2026, 3, 8, 23, 30), "en_US", {8, 7, 67, 11, 3, 1, 24, 0}},
+        {"UTC", utc(2026, 3, 8, 23, 30), "de_DE", {8, 7, 67, 10, 3, 1, 24, 0}},
+        {"UTC", utc(2026, 3, 13, 0, 10), "en_US", {13, 5, 72, 11, 3, 1, 1, 0}},
+        {"UTC", utc(2026, 12, 31, 12, 0), "en_GB", {31, 4, 365, 53, 12, 4, 13, 0}},
+        {"UTC", utc(2024, 12, 31, 12, 0), "en_US_POSIX", {31, 2, 366, 1, 12, 4, 13, 0}},
+        // The same instant is already Monday in Berlin, in winter time; in July summer time adds an hour.
+        {"Europe/Berlin", utc(2026, 3, 8, 23, 30), "de_DE", {9, 1, 68, 11, 3, 1, 1, 3600}},
+        {"Europe/Berlin", utc(2026, 7, 1, 12, 0), "de_DE", {1, 3, 182, 27, 7, 3, 15, 7200}},
+        // West of Greenwich the local day is still the old year's last.
+        {"America/New_York", utc(2026, 1, 1, 3, 0), "en_US", {31, 3, 365, 1, 12, 4, 23, -18000}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.locale + " " + std::to_string(system_clock::to_time_t(c.at)));
+        SCOPED_TRACE(c.locale + " " + c.zone + " " + std::to_string(system_clock::to_time_t(c.at)));
+        ScopedTimeZone zone(c.zone);
         const auto f = DefaultSignalPayload::calendarFields(c.at, c.locale);
         const auto& e = c.expected;
         EXPECT_EQ(f.dayOfMonth, e.dayOfMonth);
@@ -91,7 +97,9 @@ TEST(DefaultSignalPayloadTest, CalendarFieldsOnFixedDates) {
         EXPECT_EQ(f.monthOfYear, e.monthOfYear);
         EXPECT_EQ(f.quarterOfYear, e.quarterOfYear);
         EXPECT_EQ(f.hourOfDay, e.hourOfDay);
+        EXPECT_EQ(f.utcOffsetSeconds, e.utcOffsetSeconds);
     }
+    ScopedTimeZone zone("UTC");
     const auto p = DefaultSignalPayload::parameters(sampleFacts(), utc(2026, 3, 8, 23, 30), nullptr);
     EXPECT_EQ(p.at("Tallywire.Calendar.isWeekend"), "true");
     EXPECT_EQ(DefaultSignalPayload::parameters(sampleFacts(), utc(2026, 3, 13, 9, 0), nullptr)
@@ -277,20 +285,17 @@ TEST_F(LinuxFactsFilesTest, LocaleAndLanguagesFromTheEnvironment) {
         {nullptr, nullptr, nullptr, "en_US_POSIX", {}},
     };
     LinuxPlatformFactsSource source("1.0", "1", tempHome.root());
+    // The process's own values come back afterwards, for the tests that run next in this process.
+    clicktrove::testing::ScopedEnv lcAll("LC_ALL"), lang("LANG"), language("LANGUAGE"), messages("LC_MESSAGES");
     for (const auto& c : cases) {
-        for (const auto& [name, value] : {std::pair{"LC_ALL", c.lcAll}, {"LANG", c.lang}, {"LANGUAGE", c.language}}) {
-            if (value) {
-                ::setenv(name, value, 1);
-            } else {
-                ::unsetenv(name);
-            }
-        }
-        ::unsetenv("LC_MESSAGES");
+        lcAll.set(c.lcAll);
+        lang.set(c.lang);
+        language.set(c.language);
+        messages.set(nullptr);
         const auto f = source.facts();
         EXPECT_EQ(f.localeIdentifier, c.locale);
         EXPECT_EQ(f.preferredLanguages, c.languages);
     }
-    for (const char* name : {"LC_ALL", "LANG", "LANGUAGE"}) ::unsetenv(name);
 }
 
 }  // namespace

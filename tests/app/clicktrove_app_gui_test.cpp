@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <csignal>
+#include <cstring>
 
 using namespace std::chrono_literals;
 using clicktrove::AnalyticsClient;
@@ -30,6 +31,8 @@ public:
     void signal(const std::string& name, const Parameters&) override { log.push_back(name); }
     void applicationWillTerminate() override { log.push_back("willTerminate"); }
     void setDisplayFactsSource(DisplayFactsSource source) override { displayFacts = std::move(source); }
+    void applicationDidResignActive() override { log.push_back("didResignActive"); }
+    void applicationWillBecomeActive() override { log.push_back("willBecomeActive"); }
     std::vector<std::string> log;
     DisplayFactsSource displayFacts;
 };
@@ -134,13 +137,67 @@ TEST_F(ClicktroveAppTest, AnalyticsAsksForTheDisplayAsItIsAtEachSignal) {
     EXPECT_EQ(facts.rightToLeft, false);
 }
 
-TEST_F(ClicktroveAppTest, SigtermQuitsThroughTheEventLoopAndTellsAnalyticsOnce) {
+// A logout (SIGHUP), Ctrl+C in a terminal (SIGINT) and `kill` (SIGTERM) all quit the way the tray's Quit
+// does, so analytics hears of the end once; once the application is gone the default handlers are back.
+TEST_F(ClicktroveAppTest, TerminationSignalsQuitThroughTheEventLoopAndTellAnalyticsOnce) {
+    for (const int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(::strsignal(sig));
+        client->log.clear();
+        {
+            auto app = makeApp(false);
+            struct sigaction installed {};
+            ASSERT_EQ(::sigaction(sig, nullptr, &installed), 0);
+            EXPECT_NE(installed.sa_handler, SIG_DFL);
+            EXPECT_NE(installed.sa_handler, SIG_IGN);
+
+            QTimer::singleShot(0, [sig] { ::raise(sig); });
+            // A safety net so a broken watcher fails the test instead of hanging it.
+            QTimer::singleShot(10000, [] { QCoreApplication::exit(1); });
+            EXPECT_EQ(QApplication::exec(), 0);
+            EXPECT_EQ(std::count(client->log.begin(), client->log.end(), "willTerminate"), 1);
+
+            // A second end of the event loop tells analytics nothing more.
+            QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+            EXPECT_EQ(QApplication::exec(), 0);
+            EXPECT_EQ(std::count(client->log.begin(), client->log.end(), "willTerminate"), 1);
+        }
+        struct sigaction restored {};
+        ASSERT_EQ(::sigaction(sig, nullptr, &restored), 0);
+        EXPECT_EQ(restored.sa_handler, SIG_DFL);
+    }
+}
+
+// The desktop's activation of the application reaches analytics as will-become-active and did-resign-active,
+// each once per change: Qt also reports moves between the inactive states (inactive, hidden, suspended), and
+// the first report of a launch may be an inactive one.
+TEST_F(ClicktroveAppTest, ActivityChangesReachAnalyticsOncePerChange) {
     auto app = makeApp(false);
-    QTimer::singleShot(0, [] { ::raise(SIGTERM); });
-    // A safety net so a broken watcher fails the test instead of hanging it.
-    QTimer::singleShot(10000, [] { QCoreApplication::exit(1); });
-    EXPECT_EQ(QApplication::exec(), 0);
-    EXPECT_EQ(std::count(client->log.begin(), client->log.end(), "willTerminate"), 1);
+    client->log.clear();
+    const struct {
+        Qt::ApplicationState state;
+        std::vector<std::string> calls;
+    } steps[] = {
+        {Qt::ApplicationInactive, {}},
+        {Qt::ApplicationActive, {"willBecomeActive"}},
+        {Qt::ApplicationActive, {}},
+        {Qt::ApplicationInactive, {"didResignActive"}},
+        {Qt::ApplicationHidden, {}},
+        {Qt::ApplicationSuspended, {}},
+        {Qt::ApplicationActive, {"willBecomeActive"}},
+        {Qt::ApplicationHidden, {"didResignActive"}},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.state);
+        client->log.clear();
+        // As the platform reports it; no desktop here changes the state on its own.
+        emit qApp->applicationStateChanged(step.state);
+        EXPECT_EQ(client->log, step.calls);
+    }
+    // Once the application is gone, nothing reaches its analytics any more.
+    app.reset();
+    client->log.clear();
+    emit qApp->applicationStateChanged(Qt::ApplicationActive);
+    EXPECT_TRUE(client->log.empty());
 }
 
 }  // namespace

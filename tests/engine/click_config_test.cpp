@@ -7,6 +7,7 @@
 #include <limits>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 using clicktrove::ClickConfig;
@@ -74,8 +75,15 @@ TEST(ClickConfig, DefaultConstructionTakesTheWallClock) {
     EXPECT_GE(c.scheduledStartTime, before);
     EXPECT_LE(c.scheduledStartTime, after);
     EXPECT_EQ(c.scheduledStopTime - c.scheduledStartTime, std::chrono::seconds(3600));
-    // Made at different moments, two default configurations differ.
-    EXPECT_NE(ClickConfig{kNow}, ClickConfig{kNow + std::chrono::microseconds(1)});
+    // Everything else is the same default as from an injected clock.
+    EXPECT_EQ(c, ClickConfig{c.scheduledStartTime});
+
+    // Made at different moments, two default configurations differ, and only in their schedule.
+    while (std::chrono::system_clock::now() <= c.scheduledStartTime) std::this_thread::yield();
+    const ClickConfig later;
+    EXPECT_GT(later.scheduledStartTime, c.scheduledStartTime);
+    EXPECT_NE(later, c);
+    EXPECT_EQ(later, ClickConfig{later.scheduledStartTime});
 }
 
 struct IntervalCase {

@@ -17,7 +17,7 @@ using namespace std::chrono_literals;
 class HistoryManagerTest : public clicktrove::testing::StorageFixture {
 protected:
     std::unique_ptr<HistoryManager> start() { return std::make_unique<HistoryManager>(storage(), clock); }
-    int historyWrites() const { return renamesOnto("history.json"); }
+    int historyWrites() const { return renamesOnto(historyFile()); }
     std::vector<HistoryRecord> onDisk() {
         return fromJsonText<std::vector<HistoryRecord>>(readFile(historyFile())).value_or(std::vector<HistoryRecord>{});
     }

@@ -158,6 +158,18 @@ TEST_F(NotificationManagerBusTest, TheServerReceivesTheExactCompletionTexts) {
     EXPECT_TRUE(log->lines().empty());
 }
 
+// The shared manager is made by the same factory, once, on the session bus of the process.
+TEST_F(NotificationManagerBusTest, TheStandardManagerPostsToTheSessionBusServer) {
+    NotificationServer server;
+    ASSERT_TRUE(server.start());
+    const auto manager = NotificationManager::makeStandard();
+    ASSERT_NE(manager.get(), nullptr);
+    manager->sendCompletionNotification(7, 3.0);
+    ASSERT_TRUE(waitUntil([&] { return server.received.size() == 1; }));
+    EXPECT_TRUE(manager->isAuthorized());
+    EXPECT_EQ(server.received[0].body, "Finished simulating 7 clicks over a duration of 3s.");
+}
+
 TEST_F(NotificationManagerBusTest, WithoutAServerNothingIsSentOrLoggedEvenIfOneAppearsLater) {
     auto manager = createManager();
     EXPECT_FALSE(manager->isAuthorized());

@@ -29,7 +29,7 @@ const std::vector<std::string> kDefaultNames = {"Gaming Speed Clicker", "Office 
 class ProfileManagerTest : public clicktrove::testing::StorageFixture {
 protected:
     std::unique_ptr<ProfileManager> start() { return std::make_unique<ProfileManager>(storage(), clock); }
-    int presetWrites() const { return renamesOnto("presets.json"); }
+    int presetWrites() const { return renamesOnto(presetsFile()); }
     std::vector<ClickPreset> onDisk() {
         return fromJsonText<std::vector<ClickPreset>>(readFile(presetsFile())).value_or(std::vector<ClickPreset>{});
     }

@@ -14,9 +14,16 @@ namespace {
 bool crashAtRename = false;
 
 std::mutex countsMutex;
-std::map<std::string, int>& counts() {
-    static std::map<std::string, int> byName;
-    return byName;
+std::map<std::filesystem::path, int>& counts() {
+    static std::map<std::filesystem::path, int> byPath;
+    return byPath;
+}
+
+// Relative and absolute spellings of one file count as one.
+std::filesystem::path normalised(const std::filesystem::path& path) {
+    std::error_code ec;
+    const auto absolute = std::filesystem::absolute(path, ec);
+    return (ec ? path : absolute).lexically_normal();
 }
 }  // namespace
 
@@ -28,16 +35,16 @@ extern "C" int rename(const char* from, const char* to) {
     const int result = real(from, to);
     if (result == 0) {
         const std::lock_guard lock(countsMutex);
-        ++counts()[std::filesystem::path(to).filename().string()];
+        ++counts()[normalised(to)];
     }
     return result;
 }
 
 namespace clicktrove::testing {
 
-int renamesOnto(const std::string& fileName) {
+int renamesOnto(const std::filesystem::path& target) {
     const std::lock_guard lock(countsMutex);
-    const auto it = counts().find(fileName);
+    const auto it = counts().find(normalised(target));
     return it == counts().end() ? 0 : it->second;
 }
 

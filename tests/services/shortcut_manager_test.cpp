@@ -151,13 +151,26 @@ TEST_F(ShortcutManagerTest, ReleaseRemovesTheMonitorAndDropsPressesStillQueued) 
     EXPECT_EQ(emergencies, 0);
 }
 
+// A press that finds no callback is dropped, not kept for a callback set later, and the monitor stays.
 TEST_F(ShortcutManagerTest, PressesWithoutCallbacksAreIgnored) {
     manager->onActionTriggered = nullptr;
     manager->onEmergencyStopTriggered = nullptr;
     manager->startMonitoring();
-    press(39, kCtrlShift);
+    EXPECT_NO_THROW(press(39, kCtrlShift));
+    EXPECT_NO_THROW(press(9, 0));
+    EXPECT_EQ(queue.pendingPosted(), 0u);
+    EXPECT_TRUE(manager->isMonitoring());
+    EXPECT_EQ(monitor.installedCount(), 1u);
+
+    manager->onActionTriggered = [this](Action a) { actions.push_back(a); };
+    manager->onEmergencyStopTriggered = [this] { ++emergencies; };
+    queue.drain();
+    EXPECT_TRUE(actions.empty());
+    EXPECT_EQ(emergencies, 0);
+    press(33, kCtrlShift);
     press(9, 0);
-    SUCCEED();
+    EXPECT_EQ(actions, std::vector<Action>{Action::pause});
+    EXPECT_EQ(emergencies, 1);
 }
 
 TEST_F(ShortcutManagerTest, WithoutAnyWayToWatchKeysNothingIsInstalledAndNothingFails) {

@@ -49,13 +49,23 @@ TEST_F(StorageManagerTest, FirstUseCreatesTheFolderAndItsMissingParents) {
     EXPECT_TRUE(folderEntries().empty());
 }
 
-TEST_F(StorageManagerTest, SharedInstanceIsOneAndLivesInTheDataHome) {
+// The shared instance is the standard one made at its first use; each test makes its own in its own home.
+TEST_F(StorageManagerTest, StandardStorageLivesInTheDataHomeAndKeepsTheLastPresetInTheStandardDefaults) {
     fs::remove_all(tempHome.dataHome());
-    StorageManager& shared = StorageManager::shared();
-    EXPECT_EQ(&shared, &StorageManager::shared());
-    EXPECT_EQ(shared.appFolder(), tempHome.dataHome() / "Clicktrove");
-    EXPECT_TRUE(fs::is_directory(shared.appFolder()));
-    EXPECT_EQ(shared.lastActivePresetKey(), kKey);
+    const auto standard = StorageManager::makeStandard();
+    EXPECT_EQ(standard->appFolder(), tempHome.dataHome() / "Clicktrove");
+    EXPECT_TRUE(fs::is_directory(standard->appFolder()));
+    EXPECT_EQ(standard->lastActivePresetKey(), kKey);
+
+    ASSERT_TRUE(standard->savePresets({preset("Mine", clock.now())}));
+    EXPECT_FALSE(readFile(tempHome.dataHome() / "Clicktrove" / "presets.json").empty());
+    const Uuid id = *Uuid::parse("e621e1f8-c36c-495a-93fc-0c247a3e6e5f");
+    standard->setLastActivePresetId(id);
+    const auto stored = nlohmann::json::parse(readFile(tempHome.configHome() / "Clicktrove" / "Clicktrove.json"));
+    EXPECT_EQ(stored.at(kKey), "E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
+
+    EXPECT_EQ(&StorageManager::shared(), &StorageManager::shared());
+    EXPECT_NE(&StorageManager::shared(), standard.get());
 }
 
 TEST_F(StorageManagerTest, LastActivePresetIdIsStoredAsUpperCaseTextAndRemovedForNone) {

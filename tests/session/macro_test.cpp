@@ -42,6 +42,21 @@ protected:
     }
 };
 
+// The program's own presses (a run clicking during the recording, a macro playing) reach the monitor too,
+// marked as such; the macro keeps the user's alone.
+TEST_F(MacroTest, RecordingLeavesOutThePressesThisProgramPostedItself) {
+    vm->startMacroRecording();
+    rig.advance(100ms);
+    rig.buttons.press(MouseButtonPress{MouseButtonPress::Button::left, 1, {500, 400}, true});
+    press(MouseButtonPress::Button::right, 3, {30, 40});
+    rig.buttons.press(MouseButtonPress{MouseButtonPress::Button::middle, 2, {500, 400}, true});
+    vm->stopMacroRecording();
+    rig.drain();
+    ASSERT_EQ(vm->recordedClicks().size(), 1u);
+    EXPECT_EQ(vm->recordedClicks()[0].clickType, ClickType::right);
+    EXPECT_EQ(vm->recordedClicks()[0].point, (ScreenPoint{30, 40}));
+}
+
 TEST_F(MacroTest, RecordingCapturesPressesWithTheirButtonsDelaysAndPoints) {
     vm->startMacroRecording();
     EXPECT_TRUE(vm->isRecordingMacro());

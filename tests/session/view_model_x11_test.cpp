@@ -32,16 +32,12 @@ bool runLoopUntil(const std::function<bool()>& condition, std::chrono::seconds c
     return true;
 }
 
-// The application's services, with the settings and data files of this test's own home: the process-wide
-// storage and settings suite belong to whichever test came first.
-ViewModelServices realServicesIn(const TempHome& home) {
+// The application's services, with the settings and data files of the current temporary home: the
+// process-wide storage belongs to whichever test used it first, so each test makes the standard one afresh.
+ViewModelServices realServices() {
     ViewModelServices s = ViewModelServices::makeReal();
-    auto defaults = std::make_shared<platform::FileUserDefaults>(platform::FileUserDefaults::standardSuiteName,
-                                                                 home.configHome() / "Clicktrove");
-    s.standardDefaults = defaults;
-    s.storage = std::shared_ptr<StorageManager>(
-        new StorageManager(home.dataHome() / "Clicktrove", *defaults, *s.mainQueue, *s.fileChooser),
-        [defaults](StorageManager* storage) { delete storage; });
+    s.standardDefaults = platform::FileUserDefaults::standard();
+    s.storage = StorageManager::makeStandard();
     return s;
 }
 
@@ -56,7 +52,7 @@ TEST(ViewModelOnX11, ARunOfFiveClicksReachesAWindowAndLeavesOneRecord) {
     X11EventWindow window(100, 100, 400, 300);
     ASSERT_TRUE(window.isOpen());
 
-    AutoClickerViewModel vm(realServicesIn(home));
+    AutoClickerViewModel vm(realServices());
     ASSERT_TRUE(runLoopUntil([&] { return vm.permissionManager().hasAccessibilityPermission(); }))
         << "XTEST on the test server counts as the input permission";
     ASSERT_TRUE(vm.historyManager().historyRecords().empty());
@@ -104,7 +100,7 @@ TEST(ViewModelOnX11, PressesMadeElsewhereAreRecordedAndPlayedBackIntoAWindow) {
     TempHome home;
     X11EventWindow window(100, 100, 400, 300);
     ASSERT_TRUE(window.isOpen());
-    AutoClickerViewModel vm(realServicesIn(home));
+    AutoClickerViewModel vm(realServices());
     vm.editConfig([](ClickConfig& c) { c.edgeStopEnabled = false; });
 
     vm.startMacroRecording();
@@ -145,6 +141,47 @@ TEST(ViewModelOnX11, PressesMadeElsewhereAreRecordedAndPlayedBackIntoAWindow) {
         EXPECT_EQ(press.rootX, clicks[i].x) << i;
         EXPECT_EQ(press.rootY, clicks[i].y) << i;
     }
+}
+
+// A macro is the user's own clicks: a run that clicks on during the recording, through the same X server and
+// the same input device as xdotool, must not fill the macro with its own presses.
+TEST(ViewModelOnX11, ARecordingDuringARunHoldsTheUsersPressesAndNoneOfTheRunsOwn) {
+    TempHome home;
+    X11EventWindow window(100, 100, 400, 300);
+    ASSERT_TRUE(window.isOpen());
+    AutoClickerViewModel vm(realServices());
+    ASSERT_TRUE(runLoopUntil([&] { return vm.permissionManager().hasAccessibilityPermission(); }));
+    vm.editConfig([](ClickConfig& c) {
+        c.intervalSeconds = 0;
+        c.intervalMilliseconds = 5;
+        c.clickType = ClickType::left;
+        c.positionMode = ClickPositionMode::fixed;
+        c.fixedCoordinates = {{250, 220}};
+        c.edgeStopEnabled = false;
+        c.notifyOnComplete = false;
+    });
+    vm.startClicking();
+    ASSERT_TRUE(runLoopUntil([&] { return vm.totalClicks() >= 5; })) << vm.status().toStdString();
+
+    vm.startMacroRecording();
+    const std::int64_t atStart = vm.totalClicks();
+    ASSERT_TRUE(runLoopUntil([&] { return vm.totalClicks() >= atStart + 40; }));
+    // The user's own, while the run clicks the left button: a right, a left and a middle click.
+    for (const char* button : {"3", "1", "2"}) {
+        const std::size_t before = vm.recordedClicks().size();
+        ASSERT_EQ(runCommand({"xdotool", "click", button}), 0);
+        ASSERT_TRUE(runLoopUntil([&] { return vm.recordedClicks().size() > before; })) << "button " << button;
+    }
+    const std::int64_t beforeTail = vm.totalClicks();
+    ASSERT_TRUE(runLoopUntil([&] { return vm.totalClicks() >= beforeTail + 40; }));
+    vm.stopMacroRecording();
+    vm.stopClicking();
+    ASSERT_TRUE(runLoopUntil([&] { return !vm.isRunning(); }));
+
+    std::vector<std::string> types;
+    for (const auto& record : vm.recordedClicks()) types.emplace_back(displayText(record.clickType));
+    EXPECT_EQ(types, (std::vector<std::string>{"Right Click", "Left Click", "Middle Click"}))
+        << "the run clicked " << vm.totalClicks() - atStart << " times while recording";
 }
 
 }  // namespace

@@ -18,11 +18,16 @@ X11MouseButtonMonitor::~X11MouseButtonMonitor() = default;
 
 std::optional<MouseButtonMonitor::Token> X11MouseButtonMonitor::addMonitor(Handler handler) {
     std::string error;
+    const bool wasOpen = source_->isOpen();
     if (!source_->open(error)) {
         if (!warned_) qWarning("Clicktrove: global mouse monitoring is unavailable: %s", error.c_str());
         warned_ = true;
         return std::nullopt;
     }
+    // Taken once the selection is in force, so every press posted from now on comes back through the source. One
+    // posted while the source opened may never come back; it is not claimable, so it cannot swallow a later
+    // press of the user's (at worst that one press of the program's is taken for the user's).
+    if (!wasOpen) watchingSince_ = std::chrono::steady_clock::now();
     return handlers_.add(std::move(handler));
 }
 
@@ -31,12 +36,14 @@ void X11MouseButtonMonitor::removeMonitor(Token token) {
 }
 
 void X11MouseButtonMonitor::deliver(const X11RawInputWatcher::Batch& batch) {
-    for (const unsigned int number : batch.buttonPresses) {
-        const auto kind = X11RawInputWatcher::buttonKind(number);
+    for (const auto& press : batch.buttonPresses) {
+        const auto kind = X11RawInputWatcher::buttonKind(press.button);
+        // Claimed whether or not the press is reported, so that the ledger stays in step with the server.
+        const bool own = mouseInput_.claimPostedPress(press.physicalButton, watchingSince_);
         const auto point = mouseInput_.cursorPosition();
         // Without a readable pointer the display is going away; a press without a place is worth nothing.
         if (!kind || !point) continue;
-        handlers_.dispatch(MouseButtonPress{*kind, number, *point});
+        handlers_.dispatch(MouseButtonPress{*kind, press.button, *point, own});
     }
 }
 

@@ -129,6 +129,17 @@ void X11MouseInput::fakeButtonLocked(unsigned int button, bool press) {
                         XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
 }
 
+void X11MouseInput::notePressLocked(const MouseEvent& e) {
+    const unsigned int button = xButton(e.button);
+    bool& down = held_[button];
+    const bool press = e.kind == MouseEvent::Kind::buttonDown;
+    // The server passes on no second press of a button this device already holds (each tick of a hold run
+    // presses again): such a press never comes back, so it is not noted. Noted before it is sent, as it can
+    // come back to a watcher no sooner than the flush.
+    if (press && !down) posted_.notePosted(button);
+    down = press;
+}
+
 void X11MouseInput::post(std::span<const MouseEvent> events) {
     std::lock_guard lock(mutex_);
     if (!display_ || !xcb_ || !hasXtest_ || events.empty()) return;
@@ -147,6 +158,7 @@ void X11MouseInput::post(std::span<const MouseEvent> events) {
             case MouseEvent::Kind::buttonDown:
             case MouseEvent::Kind::buttonUp:
                 moveTo(e.point);
+                notePressLocked(e);
                 fakeButtonLocked(xButton(e.button), e.kind == MouseEvent::Kind::buttonDown);
                 break;
             case MouseEvent::Kind::moved:
@@ -223,6 +235,10 @@ void X11MouseInput::readScreens(std::vector<ScreenRect>& out) {
     refreshScreensLocked();
     const ScreenRect primary = screens_.front();
     for (const auto& r : screens_) out.push_back(ScreenRect{r.x - primary.x, r.y - primary.y, r.width, r.height});
+}
+
+bool X11MouseInput::claimPostedPress(unsigned int physicalButton, std::chrono::steady_clock::time_point since) {
+    return posted_.claim(physicalButton, since);
 }
 
 bool X11MouseInput::canPost() {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "platform/mouse_input.hpp"
+#include "platform/posted_press_ledger.hpp"
 
+#include <array>
 #include <chrono>
 #include <mutex>
 #include <string>
@@ -32,12 +34,14 @@ public:
     void readScreens(std::vector<ScreenRect>& out) override;
     // Connects again when the display was not there before, so a poll can notice a server that came later.
     bool canPost() override;
+    bool claimPostedPress(unsigned int physicalButton, std::chrono::steady_clock::time_point since) override;
 
 private:
     bool connectLocked();
     void refreshScreensLocked();
     void fakeMotionLocked(GlobalPoint p);
     void fakeButtonLocked(unsigned int button, bool press);
+    void notePressLocked(const MouseEvent& e);
     std::optional<GlobalPoint> toGlobalLocked(int rootX, int rootY);
     void dropPrefetchLocked();
 
@@ -57,6 +61,11 @@ private:
     std::vector<ScreenRect> screens_;  // root coordinates, primary first
     std::chrono::steady_clock::time_point screensReadAt_{};
     bool screensValid_ = false;
+    // The presses posted here (wheel steps left out: no watcher reports those); it has a lock of its own, so
+    // claiming never waits for a posting operation.
+    PostedPressLedger posted_;
+    // Which of buttons 1 to 3 this connection's last events left down.
+    std::array<bool, 4> held_{};
 };
 
 }  // namespace clicktrove::platform

@@ -103,8 +103,9 @@ void X11RawInputWatcher::handle(XEvent& event, Batch& batch) {
             batch.keyPresses.push_back(KeyPressEvent{static_cast<std::uint16_t>(raw->detail),
                                                      modifiers_.modifierFlags(modifierState_, IsKeypadKey(sym))});
         } else if (event.xcookie.evtype == XI_RawButtonPress && watch_ == Watch::buttonPresses) {
-            const unsigned int button = logicalButton(static_cast<unsigned int>(raw->detail));
-            if (buttonKind(button)) batch.buttonPresses.push_back(button);
+            const auto physical = static_cast<unsigned int>(raw->detail);
+            const unsigned int button = logicalButton(physical);
+            if (buttonKind(button)) batch.buttonPresses.push_back({button, physical});
         }
         XFreeEventData(display_, &event.xcookie);
         return;

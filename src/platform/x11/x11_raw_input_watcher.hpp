@@ -22,11 +22,19 @@ class X11RawInputWatcher {
 public:
     enum class Watch { keyPresses, buttonPresses };
 
+    struct ButtonPress {
+        // After the server's pointer mapping: the number applications see, so a left-handed swap of 1 and 3
+        // is followed.
+        unsigned int button = 0;
+        // As the device (or XTest) reported it, before the mapping.
+        unsigned int physicalButton = 0;
+        friend bool operator==(const ButtonPress&, const ButtonPress&) = default;
+    };
+
     struct Batch {
         std::vector<KeyPressEvent> keyPresses;
-        // Button numbers of the presses after the server's pointer mapping (the numbers applications see, so
-        // a left-handed swap of 1 and 3 is followed), wheel steps (4 to 7) and disabled buttons left out.
-        std::vector<unsigned int> buttonPresses;
+        // Wheel steps (4 to 7 after the mapping) and disabled buttons left out.
+        std::vector<ButtonPress> buttonPresses;
     };
 
     // Connects to displayName ($DISPLAY when empty) and selects the raw presses of every master device. None,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/design/symbol_table.hpp"
+
 #include <QColor>
 #include <QFont>
 #include <QIcon>
@@ -12,16 +14,9 @@ class QPainter;
 
 namespace clicktrove {
 
-// The screens name their icons by the symbol names of the original design ("play.fill", "info.circle"). This is
-// the one table that turns such a name into a freedesktop icon-theme name and, for a theme that lacks that
-// icon, a glyph drawn with the font. Icons are drawn as monochrome silhouettes in the colour of their place, like
-// the text beside them.
-struct SymbolIcon {
-    QString symbol;
-    QString themeIcon;  // freedesktop name, normally a "-symbolic" one
-    QString glyph;      // one or two characters that the stock fonts carry
-};
-
+// Draws the symbols of the process-wide SymbolTable (the standard one) as icons: the theme's icon where the
+// current icon theme has one, else the entry's glyph. Icons are drawn as monochrome silhouettes in the colour of
+// their place, like the text beside them.
 class SymbolIcons {
 public:
     // Every known symbol, in table order.

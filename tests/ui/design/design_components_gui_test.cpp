@@ -2,7 +2,6 @@
 // sticks, the section header's info button and popover follow the info text, statistic tiles hide a missing
 // icon, the text-field style dresses fields once and follows theme switches, cards and the pulse glow look as
 // their accent and state say.
-#include "ui/design/design_font.hpp"
 #include "ui/design/glass_card.hpp"
 #include "ui/design/neon_pulse.hpp"
 #include "ui/design/soft_shadow_effect.hpp"
@@ -18,6 +17,7 @@
 #include <gtest/gtest.h>
 #include <QAbstractButton>
 #include <QFontInfo>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
@@ -315,8 +315,16 @@ TEST_F(DesignTest, TextFieldStyleDressesEachFieldOnceAndFollowsTheTheme) {
         EXPECT_EQ(field->findChildren<VaqTextFieldStyle*>().size(), 1);
     }
     EXPECT_FALSE(plain->hasFrame());
-    EXPECT_EQ(plain->font(), designFont(13, QFont::Medium, FontDesign::monospaced));
-    EXPECT_TRUE(QFontInfo(plain->font()).fixedPitch());
+    // The desktop's fixed face (the tests' font configuration offers DejaVu Sans Mono only), 13 points of the
+    // layout high, medium weight; every character as wide as every other, so digits never jitter as they change.
+    const QFontInfo used(plain->font());
+    EXPECT_EQ(used.family(), "DejaVu Sans Mono");
+    EXPECT_TRUE(used.fixedPitch());
+    EXPECT_EQ(used.pixelSize(), 13);
+    EXPECT_EQ(plain->font().weight(), QFont::Medium);
+    const QFontMetricsF metrics(plain->font());
+    EXPECT_EQ(metrics.horizontalAdvance(QLatin1Char('i')), metrics.horizontalAdvance(QLatin1Char('W')));
+    EXPECT_EQ(metrics.horizontalAdvance(QLatin1Char('1')), metrics.horizontalAdvance(QLatin1Char('0')));
     EXPECT_EQ(plain->palette().color(QPalette::Text), ThemeColors::textPrimary(false));
     EXPECT_EQ(plain->palette().color(QPalette::Base).alpha(), 0);
     // Padding 10 x 7 around the text, whatever QLineEdit keeps for itself.

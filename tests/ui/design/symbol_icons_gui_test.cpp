@@ -7,6 +7,7 @@
 #include <QIcon>
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
 
 namespace clicktrove {
 namespace {
@@ -134,14 +135,30 @@ TEST(SymbolIcons, UnknownSymbolsStillDrawAMark) {
     EXPECT_TRUE(SymbolIcons::themeIcon("no.such.symbol").isNull());
 }
 
+// On a table of the test's own, so the process-wide one that the drawing uses stays the standard one.
 TEST(SymbolIcons, RegisteringAddsOrReplacesAnEntry) {
-    const auto before = SymbolIcons::table().size();
-    SymbolIcons::registerSymbol({"clicktrove.test.symbol", "", "T"});
-    EXPECT_EQ(SymbolIcons::table().size(), before + 1);
-    EXPECT_EQ(SymbolIcons::fallbackGlyph("clicktrove.test.symbol"), "T");
-    SymbolIcons::registerSymbol({"clicktrove.test.symbol", "", "U"});
-    EXPECT_EQ(SymbolIcons::table().size(), before + 1);
-    EXPECT_EQ(SymbolIcons::fallbackGlyph("clicktrove.test.symbol"), "U");
+    SymbolTable table = SymbolTable::standard();
+    const auto before = table.entries().size();
+    ASSERT_EQ(before, SymbolIcons::table().size());
+    table.registerSymbol({"clicktrove.test.symbol", "", "T"});
+    ASSERT_EQ(table.entries().size(), before + 1);
+    EXPECT_EQ(table.entries().back().symbol, "clicktrove.test.symbol");
+    ASSERT_NE(table.find("clicktrove.test.symbol"), nullptr);
+    EXPECT_EQ(table.find("clicktrove.test.symbol")->glyph, "T");
+    table.registerSymbol({"clicktrove.test.symbol", "", "U"});
+    EXPECT_EQ(table.entries().size(), before + 1);
+    EXPECT_EQ(table.find("clicktrove.test.symbol")->glyph, "U");
+
+    // A known symbol is replaced where it stands.
+    const auto playAt = std::find_if(table.entries().begin(), table.entries().end(),
+                                     [](const SymbolIcon& e) { return e.symbol == "play.fill"; }) -
+                        table.entries().begin();
+    table.registerSymbol({"play.fill", "", "P"});
+    EXPECT_EQ(table.entries().size(), before + 1);
+    EXPECT_EQ(table.entries()[static_cast<std::size_t>(playAt)].glyph, "P");
+
+    EXPECT_FALSE(SymbolIcons::isKnown("clicktrove.test.symbol"));
+    EXPECT_NE(SymbolIcons::fallbackGlyph("play.fill"), "P");
 }
 
 TEST(SymbolIcons, WithoutAThemeIconTheGlyphIsDrawnInTheColourOfItsPlace) {

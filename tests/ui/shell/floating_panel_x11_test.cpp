@@ -1,16 +1,21 @@
 // The floating panel on a real X server: it asks to be shown on every desktop and never takes the focus.
 #include "ui/shell/floating_panel.hpp"
 
+#include "support/child_process.hpp"
+
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QWindow>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <optional>
+#include <string>
+#include <vector>
 
 using namespace std::chrono_literals;
 
@@ -66,6 +71,42 @@ TEST(FloatingPanelX11, AsksForEveryDesktopAndRefusesTheFocus) {
     EXPECT_TRUE(fields[0] & inputHint);
     EXPECT_EQ(fields[1], 0u);
     std::free(reply);
+}
+
+// No window manager runs on the test server, so nothing can move the window for the panel: it follows a drag
+// of its title strip by itself, as it must on a desktop whose window manager lacks _NET_WM_MOVERESIZE.
+TEST(FloatingPanelX11, WithoutAWindowManagerADragOfTheTitleStripMovesThePanelByHand) {
+    ASSERT_NE(connection(), nullptr);
+    FloatingPanel panel(new QWidget, nullptr);
+    panel.show();
+    ASSERT_TRUE(runLoopUntil([&] { return panel.isVisible() && panel.windowHandle()->isExposed(); }));
+    const QPoint start = panel.frameGeometry().topLeft();
+    const QPoint grip = start + QPoint(FloatingPanel::kWidth / 2, FloatingPanel::kTitleHeight / 2);
+
+    auto xdotool = [](std::vector<std::string> args) {
+        args.insert(args.begin(), "xdotool");
+        return runCommand(args);
+    };
+    const std::string x = std::to_string(grip.x()), y = std::to_string(grip.y());
+    ASSERT_EQ(xdotool({"mousemove", "--sync", x, y, "mousedown", "1"}), 0);
+    ASSERT_EQ(xdotool({"mousemove", "--sync", std::to_string(grip.x() + 90), std::to_string(grip.y() + 60)}), 0);
+    const QPoint moved = start + QPoint(90, 60);
+    EXPECT_TRUE(runLoopUntil([&] { return panel.frameGeometry().topLeft() == moved; }))
+        << "at " << panel.frameGeometry().x() << "," << panel.frameGeometry().y();
+    ASSERT_EQ(xdotool({"mouseup", "1"}), 0);
+
+    // After the release the pointer moves alone.
+    ASSERT_EQ(xdotool({"mousemove", "--sync", std::to_string(grip.x() + 200), std::to_string(grip.y() + 150)}), 0);
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 200);
+    EXPECT_EQ(panel.frameGeometry().topLeft(), moved);
+
+    // Only the left button drags.
+    ASSERT_EQ(xdotool({"mousemove", "--sync", std::to_string(moved.x() + 110), std::to_string(moved.y() + 10),
+                       "mousedown", "3", "mousemove", "--sync", std::to_string(moved.x() + 10),
+                       std::to_string(moved.y() + 40), "mouseup", "3"}),
+              0);
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 200);
+    EXPECT_EQ(panel.frameGeometry().topLeft(), moved);
 }
 
 }  // namespace

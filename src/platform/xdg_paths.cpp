@@ -2,7 +2,9 @@
 
 #include <pwd.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cstdlib>
+#include <string>
 
 namespace clicktrove::platform::xdg {
 
@@ -30,6 +32,20 @@ std::filesystem::path dataHome() {
 }
 std::filesystem::path cacheHome() {
     return fromEnv("XDG_CACHE_HOME", ".cache");
+}
+
+std::vector<std::filesystem::path> dataDirs() {
+    std::vector<std::filesystem::path> dirs;
+    const char* value = std::getenv("XDG_DATA_DIRS");
+    const std::string list = value && *value ? value : "/usr/local/share:/usr/share";
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        const std::size_t end = std::min(list.find(':', start), list.size());
+        const std::string dir = list.substr(start, end - start);
+        if (!dir.empty() && dir[0] == '/') dirs.emplace_back(dir);
+        start = end + 1;
+    }
+    return dirs;
 }
 
 }  // namespace clicktrove::platform::xdg

@@ -45,18 +45,30 @@ TEST(SingleInstanceChain, TheFirstLinkThatFindsARunningInstanceDecidesAndTheClai
         std::vector<std::string> log;  // after the claim
     };
     const Case cases[] = {
-        {"both claimed", {{"bus", Claim::primary}, {"socket", Claim::primary}}, Claim::primary,
+        {"both claimed",
+         {{"bus", Claim::primary}, {"socket", Claim::primary}},
+         Claim::primary,
          {"claimed bus", "claimed socket"}},
-        {"the bus finds the instance", {{"bus", Claim::handedOver}, {"socket", Claim::primary}}, Claim::handedOver,
+        {"the bus finds the instance",
+         {{"bus", Claim::handedOver}, {"socket", Claim::primary}},
+         Claim::handedOver,
          {"claimed bus", "released bus", "released socket"}},
         // The running instance has no bus: this launch got the name, and must give it back.
-        {"only the socket finds it", {{"bus", Claim::primary}, {"socket", Claim::handedOver}}, Claim::handedOver,
+        {"only the socket finds it",
+         {{"bus", Claim::primary}, {"socket", Claim::handedOver}},
+         Claim::handedOver,
          {"claimed bus", "claimed socket", "released bus", "released socket"}},
-        {"an instance that does not answer", {{"bus", Claim::unanswered}, {"socket", Claim::primary}},
-         Claim::unanswered, {"claimed bus", "released bus", "released socket"}},
-        {"no bus", {{"bus", Claim::unguarded}, {"socket", Claim::primary}}, Claim::primary,
+        {"an instance that does not answer",
+         {{"bus", Claim::unanswered}, {"socket", Claim::primary}},
+         Claim::unanswered,
+         {"claimed bus", "released bus", "released socket"}},
+        {"no bus",
+         {{"bus", Claim::unguarded}, {"socket", Claim::primary}},
+         Claim::primary,
          {"claimed bus", "claimed socket"}},
-        {"nothing to claim with", {{"bus", Claim::unguarded}, {"socket", Claim::unguarded}}, Claim::unguarded,
+        {"nothing to claim with",
+         {{"bus", Claim::unguarded}, {"socket", Claim::unguarded}},
+         Claim::unguarded,
          {"claimed bus", "claimed socket"}},
     };
     for (const auto& c : cases) {

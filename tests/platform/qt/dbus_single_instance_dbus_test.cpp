@@ -88,9 +88,9 @@ TEST_F(DBusSingleInstanceTest, AnOwnerThatDoesNotAnswerEndsTheWaitWithAReason) {
 }
 
 TEST_F(DBusSingleInstanceTest, WithoutABusNothingIsClaimed) {
-    DBusSingleInstance instance(kId, "", 1s,
-                                QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"),
-                                                              QStringLiteral("nowhere")));
+    DBusSingleInstance instance(
+        kId, "", 1s,
+        QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"), QStringLiteral("nowhere")));
     std::string error;
     EXPECT_EQ(instance.claim(&error), Claim::unguarded);
     EXPECT_FALSE(error.empty());

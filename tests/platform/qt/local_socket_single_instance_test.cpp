@@ -1,10 +1,10 @@
 #include "platform/qt/local_socket_single_instance.hpp"
 #include "support/temp_home.hpp"
 
+#include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
-#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>

@@ -1,3 +1,4 @@
+#include "claim_while_serving.hpp"
 #include "platform/qt/dbus_single_instance.hpp"
 
 #include <gtest/gtest.h>
@@ -5,12 +6,11 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QElapsedTimer>
-#include <atomic>
 #include <optional>
-#include <thread>
 
 using namespace std::chrono_literals;
 using clicktrove::platform::DBusSingleInstance;
+using clicktrove::testing::claimWhileServing;
 using Claim = clicktrove::platform::SingleInstance::Claim;
 
 namespace {
@@ -20,21 +20,6 @@ constexpr const char* kId = "org.example.clicktrove.TestInstance";
 // Each instance of the test speaks on a connection of its own, as separate processes would.
 QDBusConnection connection(const char* name) {
     return QDBusConnection::connectToBus(QDBusConnection::SessionBus, QString::fromLatin1(name));
-}
-
-// Claims on a worker thread while the main thread serves the running instance's bus calls.
-Claim claimWhileServing(DBusSingleInstance& later) {
-    std::atomic<bool> done{false};
-    Claim result = Claim::unguarded;
-    std::thread worker([&] {
-        result = later.claim(nullptr);
-        done = true;
-    });
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (!done && elapsed.elapsed() < 20000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    worker.join();
-    return result;
 }
 
 class DBusSingleInstanceTest : public ::testing::Test {

@@ -1,4 +1,5 @@
 #include "platform/qt/local_socket_single_instance.hpp"
+#include "claim_while_serving.hpp"
 #include "support/temp_home.hpp"
 
 #include <gtest/gtest.h>
@@ -9,13 +10,12 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLocalServer>
-#include <atomic>
 #include <cstring>
 #include <optional>
-#include <thread>
 
 using namespace std::chrono_literals;
 using clicktrove::platform::LocalSocketSingleInstance;
+using clicktrove::testing::claimWhileServing;
 using Claim = clicktrove::platform::SingleInstance::Claim;
 
 namespace {
@@ -24,23 +24,6 @@ class LocalSocketSingleInstanceTest : public clicktrove::testing::TempHomeTest {
 protected:
     QString socketPath() const {
         return QString::fromStdString((tempHome.runtimeDir() / "org.example.clicktrove.Test.instance").string());
-    }
-
-    // Claims on a worker thread while the main thread serves the running instance.
-    static Claim claimWhileServing(LocalSocketSingleInstance& later) {
-        std::atomic<bool> done{false};
-        Claim result = Claim::unguarded;
-        std::thread worker([&] {
-            result = later.claim(nullptr);
-            done = true;
-        });
-        QElapsedTimer elapsed;
-        elapsed.start();
-        while (!done && elapsed.elapsed() < 20000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        worker.join();
-        // The instance's side of the conversation finishes on the next turns of the loop.
-        for (int i = 0; i < 20; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        return result;
     }
 };
 

@@ -5,9 +5,9 @@ set(CPACK_PACKAGE_NAME clicktrove)
 set(CPACK_PACKAGE_VENDOR "The Clicktrove Developers")
 set(CPACK_PACKAGE_CONTACT "The Clicktrove Developers <clicktrove@clicktrove.example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Auto clicker: clicks, holds, drags and scrolls at a precise interval")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Clicktrove posts real mouse input on X11 at intervals down to 1 ms, at the cursor or over recorded points,\n"
-    "with presets, macro recording, a run history, global shortcuts, a tray menu and an always-on-top panel.")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+       "Clicktrove posts real mouse input on X11 at intervals down to 1 ms, at the cursor or over recorded points,\n"
+       "with presets, macro recording, a run history, global shortcuts, a tray menu and an always-on-top panel.")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://clicktrove.example.org/")
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -1,10 +1,14 @@
-# make run   installs the Debian packages, builds and starts Clicktrove.
-# make test  installs the Debian packages, builds and runs every test (also under ThreadSanitizer, and the fuzzers).
+# make run      installs the Debian packages, builds and starts Clicktrove.
+# make test     installs the Debian packages, builds and runs every test (also under ThreadSanitizer, and the fuzzers).
+# make install  installs into PREFIX (default /usr/local), under DESTDIR when given.
+# make package  builds a Debian package (.deb) for /usr in build-package/.
 JOBS ?= $(shell nproc)
 BUILD ?= build
 CMAKE_FLAGS ?=
+PREFIX ?= /usr/local
+DESTDIR ?=
 
-.PHONY: all deps configure build run test test-main test-tsan test-fuzz bench clean
+.PHONY: all deps configure build run test test-main test-tsan test-fuzz bench install package clean
 
 all: build
 
@@ -44,5 +48,14 @@ test-fuzz: deps
 bench: build
 	./$(BUILD)/bench/click_rate
 
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix $(PREFIX)
+
+package: deps
+	cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+	  -DCLICKTROVE_BUILD_TESTS=OFF -DCLICKTROVE_BUILD_BENCH=OFF $(CMAKE_FLAGS)
+	cmake --build build-package -j $(JOBS)
+	cd build-package && cpack -G DEB
+
 clean:
-	rm -rf build build-tsan build-fuzz
+	rm -rf build build-tsan build-fuzz build-package

@@ -2,6 +2,7 @@
 
 #include "app/termination_signal_watcher.hpp"
 #include "platform/main_queue.hpp"
+#include "platform/qt/x11_window_hints.hpp"
 #include "services/analytics_manager.hpp"
 #include "services/menu_bar_manager.hpp"
 #include "services/settings_manager.hpp"
@@ -13,6 +14,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 namespace clicktrove {
 
@@ -53,7 +55,10 @@ void ClicktroveApp::start() {
 
     if (options_.makeWindow) window_ = options_.makeWindow(*viewModel_);
     if (window_) {
-        window_->installEventFilter(new ShowWatcher(window_, [this] { connectMenuBar(); }));
+        window_->installEventFilter(new ShowWatcher(window_, [this] {
+            connectMenuBar();
+            if (window_->windowHandle() != nullptr) platform::setWindowNames(*window_->windowHandle());
+        }));
         window_->show();
     } else {
         // Without a window the tray is the only way in, so wire it now.
@@ -61,9 +66,25 @@ void ClicktroveApp::start() {
     }
 
     mainQueue->postAfter(options_.hideDelay, [self = QPointer<ClicktroveApp>(this)] {
-        if (!self || !self->viewModel_) return;
-        if (self->viewModel_->settingsManager().startMinimized() && self->window_) self->window_->hide();
+        if (self) self->startMinimised();
     });
+}
+
+void ClicktroveApp::startMinimised() {
+    if (!viewModel_ || !window_ || !viewModel_->settingsManager().startMinimized()) return;
+    // Hidden, the window is reached only through the tray icon: without one on show (no tray on this desktop,
+    // or not yet there) it is minimised instead, so that the taskbar keeps it.
+    if (trayIconShown()) {
+        window_->hide();
+    } else {
+        window_->showMinimized();
+    }
+}
+
+bool ClicktroveApp::trayIconShown() const {
+    if (options_.trayIconShown) return options_.trayIconShown();
+    const MenuBarManager* tray = viewModel_ ? viewModel_->menuBarManager() : nullptr;
+    return tray != nullptr && tray->isShownInTray();
 }
 
 void ClicktroveApp::connectMenuBar() {
@@ -81,6 +102,7 @@ void ClicktroveApp::connectMenuBar() {
 
 void ClicktroveApp::showMainWindow() {
     if (!window_) return;
+    if (window_->isMinimized()) window_->setWindowState(window_->windowState() & ~Qt::WindowMinimized);
     window_->show();
     window_->raise();
     window_->activateWindow();

@@ -1,27 +1,37 @@
 #include "app/clicktrove_app.hpp"
+#include "app/desktop_identity.hpp"
 #include "app/main_window_factory.hpp"
+#include "app/single_instance_step.hpp"
 #include "build_config.hpp"
 #include "crash/sentry_sdk.hpp"
 #include "services/analytics_manager.hpp"
 
 #include <QApplication>
 #include <QTimer>
+#include <iostream>
 
 int main(int argc, char** argv) {
-    // First of all, so that a crash in the toolkit's own start-up is reported too; analytics follows in start().
+    // Before the application object: it takes the launch's startup identifier out of the environment.
+    auto instance = clicktrove::makeSingleInstance();
+    QApplication application(argc, argv);
+    clicktrove::applyDesktopIdentity();
+    // A later launch hands over before it loads or saves anything.
+    if (const auto exitStatus = clicktrove::claimSingleInstance(*instance, std::cerr)) return *exitStatus;
+
+    // Crash reporting comes before everything else the one running copy does (analytics follows in start()). It
+    // starts only once the launch is known to be the running copy, so that a launch that merely hands over never
+    // works on the reports of earlier runs beside the copy that already does.
     clicktrove::crash::SentrySDK::start([](clicktrove::crash::SentryOptions& options) {
         options.dsn = CLICKTROVE_CRASH_REPORTING_DSN;
         options.debug = false;
         options.tracesSampleRate = 1.0;
     });
 
-    QApplication application(argc, argv);
-    QApplication::setApplicationName("Clicktrove");
-    QApplication::setApplicationDisplayName("Clicktrove");
-    QApplication::setDesktopFileName("clicktrove");
-
+    clicktrove::ClicktroveApp::Options options;
+    options.makeWindow = clicktrove::mainWindowFactory();
     clicktrove::ClicktroveApp app(clicktrove::ViewModelServices::makeReal(), clicktrove::AnalyticsManager::shared(),
-                                  {clicktrove::mainWindowFactory(), std::chrono::milliseconds(100), true});
+                                  std::move(options));
+    clicktrove::showMainWindowOnLaterLaunch(*instance, app);
     app.start();
     // The window was shown by start(); the start-up span ends once the event loop has had its first turn at it.
     QTimer::singleShot(0, [] { clicktrove::crash::SentrySDK::appStartFinished(); });

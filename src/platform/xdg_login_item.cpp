@@ -1,12 +1,15 @@
 #include "platform/xdg_login_item.hpp"
 
+#include "build_config.hpp"
 #include "platform/atomic_file.hpp"
 #include "platform/xdg_paths.hpp"
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <sstream>
 #include <system_error>
+#include <vector>
 
 namespace clicktrove::platform {
 
@@ -18,8 +21,8 @@ std::string trim(std::string s) {
     return s;
 }
 
-// Only the main group counts; the same key in an action group says nothing about the entry.
-bool isHidden(const std::string& text) {
+// The value of key in the entry's main group; the same key in an action group says nothing about the entry.
+std::optional<std::string> mainGroupValue(const std::string& text, const std::string& key) {
     std::istringstream in(text);
     std::string line;
     bool inMainGroup = false;
@@ -33,9 +36,54 @@ bool isHidden(const std::string& text) {
         if (!inMainGroup) continue;
         const auto eq = line.find('=');
         if (eq == std::string::npos) continue;
-        if (trim(line.substr(0, eq)) == "Hidden") return trim(line.substr(eq + 1)) == "true";
+        if (trim(line.substr(0, eq)) == key) return trim(line.substr(eq + 1));
     }
-    return false;
+    return std::nullopt;
+}
+
+bool isHidden(const std::string& text) {
+    return mainGroupValue(text, "Hidden") == "true";
+}
+
+// A desktop entry's string value as text, its escapes (\s, \n, \t, \r, \\) undone.
+std::string unescapeValue(const std::string& value) {
+    std::string out;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] != '\\' || i + 1 == value.size()) {
+            out += value[i];
+            continue;
+        }
+        const char next = value[++i];
+        out += next == 's' ? ' ' : next == 'n' ? '\n' : next == 't' ? '\t' : next == 'r' ? '\r' : next;
+    }
+    return out;
+}
+
+// The program an Exec= value starts: its first word, unquoted, looked up in PATH when it has no slash.
+std::optional<std::filesystem::path> execProgram(const std::string& rawExec) {
+    const std::string exec = unescapeValue(rawExec);
+    std::string word;
+    if (!exec.empty() && exec[0] == '"') {
+        // Inside quotes a backslash takes the character after it literally.
+        for (std::size_t i = 1; i < exec.size() && exec[i] != '"'; ++i) {
+            if (exec[i] == '\\' && i + 1 < exec.size()) ++i;
+            word += exec[i];
+        }
+    } else {
+        word = exec.substr(0, exec.find_first_of(" \t"));
+    }
+    if (word.empty()) return std::nullopt;
+    if (word.find('/') != std::string::npos) return std::filesystem::path(word);
+    const char* path = std::getenv("PATH");
+    std::istringstream dirs(path ? path : "/usr/local/bin:/usr/bin:/bin");
+    std::string dir;
+    while (std::getline(dirs, dir, ':')) {
+        if (dir.empty()) continue;
+        const auto candidate = std::filesystem::path(dir) / word;
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(candidate, ec)) return candidate;
+    }
+    return std::nullopt;
 }
 
 std::filesystem::path ownExecutable() {
@@ -56,8 +104,29 @@ std::filesystem::path XdgLoginItem::programPath(const std::filesystem::path& pro
 
 XdgLoginItem::XdgLoginItem(std::filesystem::path executable) : executable_(std::move(executable)) {}
 
+const std::string& XdgLoginItem::fileName() {
+    static const std::string name = std::string(CLICKTROVE_APP_ID) + ".desktop";
+    return name;
+}
+
 std::filesystem::path XdgLoginItem::entryPath() {
-    return xdg::configHome() / "autostart" / fileName;
+    return xdg::configHome() / "autostart" / fileName();
+}
+
+std::optional<std::string> XdgLoginItem::installedExec(const std::filesystem::path& program) {
+    std::vector<std::filesystem::path> dataDirs{xdg::dataHome()};
+    for (auto& dir : xdg::dataDirs()) dataDirs.push_back(std::move(dir));
+    for (const auto& dir : dataDirs) {
+        std::string text;
+        // The first entry of that name hides the others, as the desktop's own lookup does.
+        if (!readWholeFile(dir / "applications" / fileName(), text)) continue;
+        const auto exec = mainGroupValue(text, "Exec");
+        const auto started = exec ? execProgram(*exec) : std::nullopt;
+        std::error_code ec;
+        if (!started || !std::filesystem::equivalent(*started, program, ec)) return std::nullopt;
+        return exec;
+    }
+    return std::nullopt;
 }
 
 std::string XdgLoginItem::execValue(const std::filesystem::path& executable) {
@@ -80,9 +149,11 @@ std::string XdgLoginItem::execValue(const std::filesystem::path& executable) {
 }
 
 LoginItem::Status XdgLoginItem::status() const {
-    std::string text;
-    if (!readWholeFile(entryPath(), text)) return Status::notRegistered;
-    return isHidden(text) ? Status::notRegistered : Status::enabled;
+    for (const auto& path : {entryPath(), entryPath().parent_path() / legacyFileName}) {
+        std::string text;
+        if (readWholeFile(path, text) && !isHidden(text)) return Status::enabled;
+    }
+    return Status::notRegistered;
 }
 
 bool XdgLoginItem::registerItem(std::string* error) {
@@ -94,26 +165,33 @@ bool XdgLoginItem::registerItem(std::string* error) {
         return false;
     }
     const auto executable = executable_.empty() ? ownExecutable() : executable_;
+    const std::string exec = installedExec(executable).value_or(execValue(executable));
     const std::string entry =
         "[Desktop Entry]\n"
         "Type=Application\n"
         "Name=Clicktrove\n"
         "Comment=Automated mouse clicks\n"
         "Exec=" +
-        execValue(executable) +
+        exec +
+        "\n"
+        "Icon=" CLICKTROVE_APP_ID
         "\n"
         "Terminal=false\n"
         "X-GNOME-Autostart-enabled=true\n";
-    return writeFileAtomically(path, entry, error);
+    if (!writeFileAtomically(path, entry, error)) return false;
+    // One entry only: an earlier version's entry beside it would start a second launch at login.
+    std::filesystem::remove(path.parent_path() / legacyFileName, ec);
+    return true;
 }
 
 bool XdgLoginItem::unregisterItem(std::string* error) {
-    const auto path = entryPath();
-    std::error_code ec;
-    // Not being registered is the wanted end state, not a failure.
-    if (!std::filesystem::remove(path, ec) && ec && ec != std::errc::no_such_file_or_directory) {
-        if (error) *error = "cannot remove " + path.string() + ": " + ec.message();
-        return false;
+    for (const auto& path : {entryPath(), entryPath().parent_path() / legacyFileName}) {
+        std::error_code ec;
+        // Not being registered is the wanted end state, not a failure.
+        if (!std::filesystem::remove(path, ec) && ec && ec != std::errc::no_such_file_or_directory) {
+            if (error) *error = "cannot remove " + path.string() + ": " + ec.message();
+            return false;
+        }
     }
     return true;
 }

@@ -3,15 +3,20 @@
 #include "platform/login_item.hpp"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace clicktrove::platform {
 
-// Launch at login through XDG autostart: $XDG_CONFIG_HOME/autostart/clicktrove.desktop. The entry counts as
-// enabled while it exists and is not marked Hidden (desktops hide an entry the user switched off there).
+// Launch at login through XDG autostart: $XDG_CONFIG_HOME/autostart/<application id>.desktop. The entry counts
+// as enabled while it exists and is not marked Hidden (desktops hide an entry the user switched off there).
+// Where the program was installed with its desktop entry, the autostart entry starts it the way that entry
+// does; otherwise it names the program's own path.
 class XdgLoginItem final : public LoginItem {
 public:
-    static constexpr const char* fileName = "clicktrove.desktop";
+    static const std::string& fileName();
+    // The name earlier versions wrote; counted as the program's entry and removed on the next change.
+    static constexpr const char* legacyFileName = "clicktrove.desktop";
 
     // executable: what the entry starts; empty means this process's own executable.
     explicit XdgLoginItem(std::filesystem::path executable = {});
@@ -26,6 +31,9 @@ public:
     static std::filesystem::path programPath(const std::filesystem::path& procExeLink);
     // The Exec= value for a program path, quoted as desktop entries require.
     static std::string execValue(const std::filesystem::path& executable);
+    // The Exec= value of the installed desktop entry (<application id>.desktop in the XDG data directories)
+    // when that entry starts this very program; none when it is not installed or starts another copy.
+    static std::optional<std::string> installedExec(const std::filesystem::path& program);
 
 private:
     std::filesystem::path executable_;

@@ -2,7 +2,9 @@
 
 #include <pwd.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cstdlib>
+#include <string>
 
 namespace clicktrove::platform::xdg {
 
@@ -33,6 +35,20 @@ std::filesystem::path cacheHome() {
 }
 std::filesystem::path stateHome() {
     return fromEnv("XDG_STATE_HOME", ".local/state");
+}
+
+std::vector<std::filesystem::path> dataDirs() {
+    std::vector<std::filesystem::path> dirs;
+    const char* value = std::getenv("XDG_DATA_DIRS");
+    const std::string list = value && *value ? value : "/usr/local/share:/usr/share";
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        const std::size_t end = std::min(list.find(':', start), list.size());
+        const std::string dir = list.substr(start, end - start);
+        if (!dir.empty() && dir[0] == '/') dirs.emplace_back(dir);
+        start = end + 1;
+    }
+    return dirs;
 }
 
 }  // namespace clicktrove::platform::xdg

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <vector>
 
 namespace clicktrove::platform {
 
@@ -12,6 +13,8 @@ std::filesystem::path configHome();  // $XDG_CONFIG_HOME or ~/.config
 std::filesystem::path dataHome();    // $XDG_DATA_HOME or ~/.local/share ("Application Support")
 std::filesystem::path cacheHome();   // $XDG_CACHE_HOME or ~/.cache ("Caches")
 std::filesystem::path stateHome();   // $XDG_STATE_HOME or ~/.local/state
+// $XDG_DATA_DIRS (its absolute entries, in order) or /usr/local/share and /usr/share.
+std::vector<std::filesystem::path> dataDirs();
 }  // namespace xdg
 
 }  // namespace clicktrove::platform

@@ -117,6 +117,10 @@ void MenuBarManager::setup() {
     updateState(false, false);
 }
 
+bool MenuBarManager::isShownInTray() const {
+    return statusItem_ && statusItem_->isVisible() && QSystemTrayIcon::isSystemTrayAvailable();
+}
+
 bool MenuBarManager::eventFilter(QObject* watched, QEvent* event) {
     // The light/dark switch of the desktop reaches the application as a palette change.
     if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange && statusItem_) {

@@ -39,6 +39,9 @@ public:
 
     // The tray item; none where the desktop offers no tray.
     QSystemTrayIcon* statusItem() const { return statusItem_.get(); }
+    // Whether the item is on show in a tray at this moment: a tray is there (an X11 system tray or a
+    // status-notifier host) and the item is in it. Without one, a hidden window could not be reached from here.
+    bool isShownInTray() const;
     QMenu* menu() const { return menu_.get(); }
     QAction* startItem() const { return startItem_; }
     QAction* stopItem() const { return stopItem_; }

@@ -42,7 +42,7 @@ class SettingsManager final : public QObject {
     Q_PROPERTY(ClickConfig lastConfig READ lastConfig WRITE setLastConfig NOTIFY lastConfigChanged)
 public:
     static constexpr const char* userDefaultsKey = "com.vaq.autoclicker.settings";
-    static constexpr const char* kLoginItemFailurePrefix = "Clicktrove: Failed to modify SMAppService state: ";
+    static constexpr const char* kLoginItemFailurePrefix = "Clicktrove: Failed to modify the autostart entry: ";
 
     struct Services {
         platform::UserDefaults& defaults;

@@ -39,10 +39,11 @@ public:
 
 class ClicktroveAppTest : public ::testing::Test {
 protected:
-    std::unique_ptr<ClicktroveApp> makeApp(bool withWindow) {
+    std::unique_ptr<ClicktroveApp> makeApp(bool withWindow, std::function<bool()> trayIconShown = {}) {
         ClicktroveApp::Options options;
         if (withWindow) options.makeWindow = [](AutoClickerViewModel&) { return new QWidget; };
         options.installBuildAnalyticsClient = false;
+        options.trayIconShown = std::move(trayIconShown);
         auto app = std::make_unique<ClicktroveApp>(rig.services(), analytics, options);
         app->start();
         return app;
@@ -61,17 +62,50 @@ TEST_F(ClicktroveAppTest, LaunchConfiguresAnalyticsAndSendsAppLaunchedOnceBefore
     EXPECT_EQ(std::count(client->log.begin(), client->log.end(), AnalyticsManager::kAppLaunched), 1);
 }
 
-TEST_F(ClicktroveAppTest, StartMinimisedHidesTheWindowShortlyAfterLaunch) {
-    for (const bool minimised : {true, false}) {
-        SCOPED_TRACE(minimised);
-        auto app = makeApp(true);
-        app->viewModel()->settingsManager().setStartMinimized(minimised);
-        ASSERT_TRUE(app->mainWindow()->isVisible());
+// Hidden, the window is reached only through the tray icon; without one on show it is minimised instead, so the
+// taskbar keeps it.
+TEST_F(ClicktroveAppTest, StartMinimisedPutsTheWindowAwayShortlyAfterLaunchWhereItCanBeReached) {
+    enum class Shown { normal, hidden, minimised };
+    struct Case {
+        const char* name;
+        bool startMinimized;
+        bool trayIconShown;
+        Shown expected;
+    };
+    const Case cases[] = {
+        {"off", false, true, Shown::normal},
+        {"tray icon on show", true, true, Shown::hidden},
+        {"no tray", true, false, Shown::minimised},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto app = makeApp(true, [&] { return c.trayIconShown; });
+        app->viewModel()->settingsManager().setStartMinimized(c.startMinimized);
+        QWidget* window = app->mainWindow();
+        ASSERT_TRUE(window->isVisible());
         rig.advance(99ms);
-        EXPECT_TRUE(app->mainWindow()->isVisible());
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_FALSE(window->isMinimized());
         rig.advance(2ms);
-        EXPECT_EQ(app->mainWindow()->isVisible(), !minimised);
+        EXPECT_EQ(window->isVisible(), c.expected != Shown::hidden);
+        EXPECT_EQ(window->isMinimized(), c.expected == Shown::minimised);
+
+        // However it was put away, the tray's "Show Control Panel" (and a later launch) brings it back.
+        app->showMainWindow();
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_FALSE(window->isMinimized());
     }
+}
+
+// The tray item's own answer: offscreen there is no tray, so a hidden window would be lost.
+TEST_F(ClicktroveAppTest, WithoutATrayOnThisDesktopStartMinimisedMinimises) {
+    auto app = makeApp(true);
+    app->viewModel()->settingsManager().setStartMinimized(true);
+    ASSERT_NE(app->viewModel()->menuBarManager(), nullptr);
+    EXPECT_FALSE(app->viewModel()->menuBarManager()->isShownInTray());
+    rig.advance(101ms);
+    EXPECT_TRUE(app->mainWindow()->isVisible());
+    EXPECT_TRUE(app->mainWindow()->isMinimized());
 }
 
 TEST_F(ClicktroveAppTest, EachShowOfTheWindowWiresANewTrayMenuToTheSameViewModel) {

@@ -315,7 +315,7 @@ TEST_F(SettingsManagerTest, LaunchAtLoginRegistersAgainWhenAlreadyEnabledAndLogs
 TEST_F(SettingsManagerTest, LaunchAtLoginTogglesTheAutostartEntry) {
     clicktrove::platform::XdgLoginItem xdg("/usr/bin/clicktrove");
     SettingsManager s({defaults, xdg, policy, analytics, log, clock});
-    const auto entry = tempHome.configHome() / "autostart" / "clicktrove.desktop";
+    const auto entry = tempHome.configHome() / "autostart" / clicktrove::platform::XdgLoginItem::fileName();
     s.setLaunchAtLogin(true);
     EXPECT_EQ(xdg.status(), Status::enabled);
     // Enabled already: the entry is written afresh, here over one pointing at an older location.

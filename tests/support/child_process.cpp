@@ -70,6 +70,21 @@ int ChildProcess::stop() {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+std::optional<int> ChildProcess::waitForExit(int timeoutMs) {
+    if (pid_ <= 0) return std::nullopt;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    int status = 0;
+    while (true) {
+        const pid_t r = ::waitpid(pid_, &status, WNOHANG);
+        if (r == pid_) break;
+        if (r < 0 && errno != EINTR) return std::nullopt;
+        if (std::chrono::steady_clock::now() > deadline) return std::nullopt;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 bool startWithReadyLine(ChildProcess& process, std::vector<std::string> argv, std::string& line, int timeoutMs) {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) return false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <sys/types.h>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ public:
     bool start(const std::vector<std::string>& argv, int keepFd = -1);
     // SIGTERM, then SIGKILL after a grace period; returns the exit status (or -1).
     int stop();
+    // Waits up to timeoutMs for the process to end by itself: its exit status (-1 when killed by a signal), or
+    // nothing while it still runs.
+    std::optional<int> waitForExit(int timeoutMs);
     bool running() const { return pid_ > 0; }
     pid_t pid() const { return pid_; }
 

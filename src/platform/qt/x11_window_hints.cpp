@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <QWindow>
+#include <algorithm>
 
 namespace clicktrove::platform {
 
@@ -25,6 +26,28 @@ void showOnAllDesktops(QWindow& window) {
     if (state != XCB_ATOM_NONE && sticky != XCB_ATOM_NONE) {
         ewmh::sendToRoot(connection, id, state, netWmStateAdd, sticky);
     }
+    xcb_flush(connection);
+}
+
+void setWindowNames(QWindow& window) {
+    auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (x11 == nullptr || x11->connection() == nullptr || window.handle() == nullptr) return;
+    xcb_connection_t* connection = x11->connection();
+    const auto id = static_cast<xcb_window_t>(window.winId());
+    const QString title = window.title();
+
+    const QByteArray utf8 = title.toUtf8();
+    const xcb_atom_t utf8String = ewmh::internAtom(connection, "UTF8_STRING");
+    const xcb_atom_t netWmName = ewmh::internAtom(connection, "_NET_WM_NAME");
+    if (utf8String != XCB_ATOM_NONE && netWmName != XCB_ATOM_NONE) {
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, netWmName, utf8String, 8,
+                            static_cast<std::uint32_t>(utf8.size()), utf8.constData());
+    }
+    const bool latin1 = std::all_of(title.begin(), title.end(), [](QChar c) { return c.unicode() < 0x100; });
+    const QByteArray name = latin1 ? title.toLatin1() : utf8;
+    const xcb_atom_t type = latin1 || utf8String == XCB_ATOM_NONE ? xcb_atom_t{XCB_ATOM_STRING} : utf8String;
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_NAME, type, 8,
+                        static_cast<std::uint32_t>(name.size()), name.constData());
     xcb_flush(connection);
 }
 

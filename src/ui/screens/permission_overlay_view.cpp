@@ -58,7 +58,7 @@ PermissionOverlayView::PermissionOverlayView(PermissionManager& permissionManage
     icon_->setContentsMargins(0, 0, 0, 10);
     stack->addWidget(icon_, 0, Qt::AlignHCenter);
 
-    auto* title = new QLabel(tr("Accessibility Permission Required"), this);
+    auto* title = new QLabel(tr("Input Access Required"), this);
     title->setFont(ViewFonts::style(ViewFonts::Style::title, QFont::Bold));
     title->setAlignment(Qt::AlignCenter);
     stack->addWidget(title, 0, Qt::AlignHCenter);
@@ -105,7 +105,7 @@ PermissionOverlayView::PermissionOverlayView(PermissionManager& permissionManage
     cardRow->addWidget(card);
     stack->addLayout(cardRow);
 
-    openSettings_ = new QPushButton(tr("Open System Settings"), this);
+    openSettings_ = new QPushButton(tr("Open Setup Guide"), this);
     openSettings_->setCursor(Qt::PointingHandCursor);
     QFont semibold = openSettings_->font();
     semibold.setWeight(QFont::DemiBold);

@@ -21,7 +21,7 @@ PermissionRow::PermissionRow(QWidget* parent) : QWidget(parent) {
 
     auto* texts = new QVBoxLayout;
     texts->setSpacing(3);
-    title_ = view_style::label(tr("Accessibility Access"), 13, QFont::Bold, "primary");
+    title_ = view_style::label(tr("Input Access"), 13, QFont::Bold, "primary");
     status_ = view_style::label(QString(), 11, QFont::Normal, "secondary");
     status_->setObjectName(QStringLiteral("permissionStatus"));
     status_->setWordWrap(true);
@@ -45,7 +45,7 @@ void PermissionRow::setGranted(bool granted) {
     icon_->setPixmap(view_style::disc(
         fill, granted ? QStringLiteral("checkmark.shield.fill") : QStringLiteral("exclamationmark.shield.fill"), colour,
         44, 22));
-    status_->setText(granted ? tr("Granted — Vaq can simulate inputs system-wide.")
+    status_->setText(granted ? tr("Granted — Clicktrove can simulate inputs system-wide.")
                              : tr("Required to simulate clicks and keyboard events."));
     grantAccess_->setVisible(!granted);
 }

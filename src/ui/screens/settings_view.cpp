@@ -132,14 +132,15 @@ QWidget* SettingsView::buildGeneralCard() {
                                QStringLiteral("Open Clicktrove automatically when you log in."), launchAtLogin_));
     stack->addWidget(view_style::divider());
     stack->addWidget(toggleRow(QStringLiteral("arrow.down.right.and.arrow.up.left"), QStringLiteral("Start Minimized"),
-                               QStringLiteral("Hide the window on launch; access from Menu Bar."), startMinimized_));
+                               QStringLiteral("Hide the window on launch; access from the tray or the taskbar."),
+                               startMinimized_));
     stack->addWidget(view_style::divider());
     stack->addWidget(toggleRow(QStringLiteral("arrow.counterclockwise"), QStringLiteral("Remember Last Configuration"),
                                QStringLiteral("Restores the last used click settings on next launch."),
                                rememberLastConfig_));
     stack->addWidget(view_style::divider());
-    stack->addWidget(toggleRow(QStringLiteral("dock.rectangle"), QStringLiteral("Show Dock Icon"),
-                               QStringLiteral("Hide to run exclusively from the Menu Bar."), showDockIcon_));
+    stack->addWidget(toggleRow(QStringLiteral("dock.rectangle"), QStringLiteral("Show Taskbar Entry"),
+                               QStringLiteral("Hide to run exclusively from the tray."), showDockIcon_));
 
     connect(launchAtLogin_, &QCheckBox::toggled, this, [this](bool on) { settings_.setLaunchAtLogin(on); });
     connect(startMinimized_, &QCheckBox::toggled, this, [this](bool on) { settings_.setStartMinimized(on); });

@@ -18,7 +18,7 @@ FloatingPanel::FloatingPanel(QWidget* contentView, std::function<void()> onClose
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus),
       onClose(std::move(onCloseAction)),
       content_(contentView) {
-    setWindowTitle(QStringLiteral("Vaq Mini Control"));
+    setWindowTitle(QStringLiteral("Clicktrove Mini Control"));
     // Clicking the panel must not pull focus away from the application the user is driving.
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TranslucentBackground);
@@ -84,7 +84,10 @@ void FloatingPanel::closeEvent(QCloseEvent* event) {
 
 void FloatingPanel::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (windowHandle() != nullptr) platform::showOnAllDesktops(*windowHandle());
+    if (windowHandle() != nullptr) {
+        platform::showOnAllDesktops(*windowHandle());
+        platform::setWindowNames(*windowHandle());
+    }
 }
 
 void FloatingPanel::paintEvent(QPaintEvent*) {

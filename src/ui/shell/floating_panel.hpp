@@ -9,7 +9,7 @@ class QToolButton;
 
 namespace clicktrove {
 
-// The small always-on-top window that hosts the floating control panel, titled "Vaq Mini Control". It floats
+// The small always-on-top window that hosts the floating control panel, titled "Clicktrove Mini Control". It floats
 // above normal windows on every desktop, takes no keyboard focus, so clicking it leaves the application the
 // user works in active, and is dragged by its body or title strip. Its own close button closes it; closing
 // drops the content and then runs onClose. Closing never deletes the window: its owner decides its life.

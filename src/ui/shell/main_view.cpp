@@ -27,6 +27,7 @@ namespace clicktrove {
 MainView::MainView(AutoClickerViewModel& viewModel, ScreenFactory screens, QWidget* parent)
     : QWidget(parent), viewModel_(viewModel), screens_(screens.completed()) {
     setObjectName("MainView");
+    setWindowTitle(QStringLiteral("Clicktrove"));
     setMinimumSize(kMinimumWidth, kMinimumHeight);
 
     auto* row = new QHBoxLayout(this);

@@ -61,7 +61,7 @@ ScreenFactory ScreenFactory::placeholders() {
     };
     f.about = [](QWidget* parent) { return new PlaceholderScreen("About", parent); };
     f.permissionOverlay = [](PermissionManager&, QWidget* parent) {
-        auto* screen = new PlaceholderScreen("Input Permission Required", parent);
+        auto* screen = new PlaceholderScreen("Input Access Required", parent);
         screen->setDetail("Clicktrove cannot post mouse input on this display.");
         return screen;
     };

@@ -1,5 +1,6 @@
 // The symbol table: every symbol the screens name has a theme icon name or at least a glyph, unknown names
 // still draw something, and a theme without the icon falls back to the glyph in the colour of its place.
+#include "platform/qt/fallback_icon_theme.hpp"
 #include "ui/design/design_font.hpp"
 #include "ui/design/symbol_icons.hpp"
 
@@ -97,12 +98,38 @@ private:
     QString previousFallback_;
 };
 
-int pixelsOfColor(const QImage& image, const QColor& color) {
+// A desktop whose icon theme has none of the icons (or a bare window manager that names no theme), with the
+// program's fallback in place, as start-up installs it. Only the fallback theme (adwaita-icon-theme, which
+// install-deps installs) can answer, whatever the host's own theme is.
+class FallbackThemeOnly {
+public:
+    FallbackThemeOnly()
+        : previous_(QIcon::themeName()),
+          previousFallback_(QIcon::fallbackThemeName()),
+          previousPaths_(QIcon::themeSearchPaths()) {
+        QIcon::setThemeSearchPaths({});
+        clicktrove::platform::installFallbackIconTheme();
+        QIcon::setThemeName("clicktrove-test-theme-without-icons");
+    }
+    ~FallbackThemeOnly() {
+        QIcon::setThemeSearchPaths(previousPaths_);
+        QIcon::setThemeName(previous_);
+        QIcon::setFallbackThemeName(previousFallback_);
+    }
+
+private:
+    QString previous_;
+    QString previousFallback_;
+    QStringList previousPaths_;
+};
+
+// Pixels of that colour at least minAlpha opaque (some icons, such as the empty star, are drawn faint).
+int pixelsOfColor(const QImage& image, const QColor& color, int minAlpha = 200) {
     int count = 0;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
             const QColor pixel = image.pixelColor(x, y);
-            if (pixel.alpha() > 200 && std::abs(pixel.red() - color.red()) < 8 &&
+            if (pixel.alpha() > minAlpha && std::abs(pixel.red() - color.red()) < 8 &&
                 std::abs(pixel.green() - color.green()) < 8 && std::abs(pixel.blue() - color.blue()) < 8) {
                 ++count;
             }
@@ -159,6 +186,23 @@ TEST(SymbolIcons, RegisteringAddsOrReplacesAnEntry) {
 
     EXPECT_FALSE(SymbolIcons::isKnown("clicktrove.test.symbol"));
     EXPECT_NE(SymbolIcons::fallbackGlyph("play.fill"), "P");
+}
+
+TEST(SymbolIcons, TheFallbackThemeHasAnIconForEverySymbolThatNamesOne) {
+    FallbackThemeOnly fallbackOnly;
+    ASSERT_EQ(QIcon::fallbackThemeName(), clicktrove::platform::kFallbackIconTheme);
+    const QColor red(220, 30, 30);
+    for (const auto& entry : SymbolIcons::table()) {
+        if (entry.themeIcon.isEmpty()) continue;
+        SCOPED_TRACE(entry.symbol.toStdString() + " -> " + entry.themeIcon.toStdString());
+        EXPECT_FALSE(SymbolIcons::themeIcon(entry.symbol).isNull());
+        // Drawn as the icon, tinted.
+        const QPixmap pixmap = SymbolIcons::pixmap(entry.symbol, red, designFont(24, QFont::Bold));
+        EXPECT_GT(pixelsOfColor(pixmap.toImage(), red, 40), 5);
+    }
+    for (const QString symbol : {"trash", "hand.raised.fill", "waveform", "tray.2.fill", "dock.rectangle"}) {
+        EXPECT_FALSE(SymbolIcons::themeIcon(symbol).isNull()) << symbol.toStdString();
+    }
 }
 
 TEST(SymbolIcons, WithoutAThemeIconTheGlyphIsDrawnInTheColourOfItsPlace) {

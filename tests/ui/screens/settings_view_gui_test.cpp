@@ -62,7 +62,7 @@ TEST_F(SettingsViewTest, EachSwitchWritesItsSettingOnceAndFollowsOutsideChanges)
         {"Launch at Login", &SettingsManager::launchAtLogin, &SettingsManager::setLaunchAtLogin},
         {"Start Minimized", &SettingsManager::startMinimized, &SettingsManager::setStartMinimized},
         {"Remember Last Configuration", &SettingsManager::rememberLastConfig, &SettingsManager::setRememberLastConfig},
-        {"Show Dock Icon", &SettingsManager::showDockIcon, &SettingsManager::setShowDockIcon},
+        {"Show Taskbar Entry", &SettingsManager::showDockIcon, &SettingsManager::setShowDockIcon},
         {"Enable Click Sound", &SettingsManager::playSound, &SettingsManager::setPlaySound},
     };
     for (const auto& c : cases) {
@@ -89,10 +89,10 @@ TEST_F(SettingsViewTest, SwitchSideEffectsReachTheLoginItemAndTheTaskbarPolicy) 
     rig.activationPolicy.clear();
     toggle(QStringLiteral("Launch at Login"))->click();
     ASSERT_FALSE(rig.loginItem.calls().empty());
-    toggle(QStringLiteral("Show Dock Icon"))->click();
+    toggle(QStringLiteral("Show Taskbar Entry"))->click();
     ASSERT_EQ(rig.activationPolicy.applied().size(), 1u);
     EXPECT_EQ(rig.activationPolicy.current(), platform::ActivationPolicy::Policy::accessory);
-    toggle(QStringLiteral("Show Dock Icon"))->click();
+    toggle(QStringLiteral("Show Taskbar Entry"))->click();
     EXPECT_EQ(rig.activationPolicy.current(), platform::ActivationPolicy::Policy::regular);
 }
 
@@ -211,7 +211,7 @@ TEST_F(SettingsViewTest, PermissionRowOffersGrantAccessOnlyWhileInputIsNotAllowe
     auto* status = view->findChild<QLabel*>(QStringLiteral("permissionStatus"));
     ASSERT_TRUE(vm->permissionManager().hasAccessibilityPermission());
     EXPECT_FALSE(grant->isVisibleTo(view.get()));
-    EXPECT_EQ(status->text(), QStringLiteral("Granted — Vaq can simulate inputs system-wide."));
+    EXPECT_EQ(status->text(), QStringLiteral("Granted — Clicktrove can simulate inputs system-wide."));
 
     rig.permission->setAnswer(false);
     vm->permissionManager().checkPermission();

@@ -169,7 +169,7 @@ TEST_F(FloatingPanelToggleTest, OpensAFloatingCentredPanelAndClosesIt) {
     QPointer<FloatingPanel> panel = toggle->floatingPanel();
     ASSERT_NE(panel, nullptr);
     EXPECT_TRUE(panel->isVisible());
-    EXPECT_EQ(panel->windowTitle(), QStringLiteral("Vaq Mini Control"));
+    EXPECT_EQ(panel->windowTitle(), QStringLiteral("Clicktrove Mini Control"));
     EXPECT_TRUE(panel->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_TRUE(panel->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
     EXPECT_EQ((panel->windowFlags() & Qt::WindowType_Mask), Qt::Tool);

@@ -1,4 +1,5 @@
-// The floating panel on a real X server: it asks to be shown on every desktop and never takes the focus.
+// The floating panel on a real X server: it asks to be shown on every desktop, never takes the focus, and is
+// found by its title.
 #include "ui/shell/floating_panel.hpp"
 
 #include "support/child_process.hpp"
@@ -16,6 +17,10 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+// After every Qt header: Xlib's macros (None, Bool, Status) clash with Qt's names.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 using namespace std::chrono_literals;
 
@@ -107,6 +112,35 @@ TEST(FloatingPanelX11, WithoutAWindowManagerADragOfTheTitleStripMovesThePanelByH
               0);
     QCoreApplication::processEvents(QEventLoop::AllEvents, 200);
     EXPECT_EQ(panel.frameGeometry().topLeft(), moved);
+}
+
+// Tools and window managers that read only WM_NAME (`xdotool search --name`, some taskbars) find the panel too.
+TEST(FloatingPanelX11, TheTitleIsBothWmNameAndNetWmName) {
+    ASSERT_NE(connection(), nullptr);
+    FloatingPanel panel(new QWidget, nullptr);
+    panel.show();
+    // A round trip on the application's connection: the server then has every property it wrote.
+    std::free(xcb_get_input_focus_reply(connection(), xcb_get_input_focus(connection()), nullptr));
+
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    const auto window = static_cast<Window>(panel.winId());
+    char* name = nullptr;
+    EXPECT_TRUE(XFetchName(display, window, &name));
+    EXPECT_EQ(std::string(name != nullptr ? name : ""), "Clicktrove Mini Control");
+    if (name != nullptr) XFree(name);
+
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False), 0, 256, False,
+                       XInternAtom(display, "UTF8_STRING", False), &type, &format, &items, &after, &data);
+    EXPECT_EQ(std::string(data != nullptr ? reinterpret_cast<const char*>(data) : "", items),
+              "Clicktrove Mini Control");
+    if (data != nullptr) XFree(data);
+    XCloseDisplay(display);
 }
 
 }  // namespace

@@ -1,0 +1,263 @@
+// Two real launches of the program on a private X server: the second hands over to the first, which brings its
+// window back, and ends with status 0; over the session bus, over the socket without one, and across the two.
+#include "platform/fake/fake_activation_policy.hpp"
+#include "platform/fake/fake_clock.hpp"
+#include "platform/fake/fake_login_item.hpp"
+#include "platform/fake/recording_log_sink.hpp"
+#include "platform/file_user_defaults.hpp"
+#include "services/analytics_manager.hpp"
+#include "services/settings_manager.hpp"
+#include "support/child_process.hpp"
+#include "support/scoped_env.hpp"
+#include "support/session_bus.hpp"
+#include "support/temp_home.hpp"
+#include "support/wait_until.hpp"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+
+using namespace std::chrono_literals;
+using clicktrove::testing::ChildProcess;
+using clicktrove::testing::ScopedEnv;
+using clicktrove::testing::SessionBus;
+using clicktrove::testing::TempHome;
+using clicktrove::testing::waitUntil;
+
+namespace {
+
+class SilentClient final : public clicktrove::AnalyticsClient {
+public:
+    void initialize(const Configuration&) override {}
+    void signal(const std::string&, const Parameters&) override {}
+};
+
+// The program keeps running with its window closed only without a taskbar entry (it lives in the tray then).
+void storeSettingsWithoutTaskbarEntry(const TempHome& home) {
+    clicktrove::platform::FileUserDefaults defaults(clicktrove::platform::FileUserDefaults::standardSuiteName,
+                                                    home.configHome() / "Clicktrove");
+    clicktrove::platform::FakeLoginItem loginItem;
+    clicktrove::platform::FakeActivationPolicy policy;
+    clicktrove::AnalyticsManager analytics{std::make_shared<SilentClient>()};
+    clicktrove::platform::FakeClock clock;
+    clicktrove::SettingsManager settings(
+        {defaults, loginItem, policy, analytics, std::make_shared<clicktrove::platform::RecordingLogSink>(), clock});
+    settings.setShowDockIcon(false);
+}
+
+std::string startupWmClass() {
+    std::ifstream entry(CLICKTROVE_DESKTOP_ENTRY);
+    std::string line;
+    while (std::getline(entry, line)) {
+        if (line.rfind("StartupWMClass=", 0) == 0) return line.substr(15);
+    }
+    return {};
+}
+
+// The test's own view of the X server, as a window manager or `xdotool` would have it.
+class XView {
+public:
+    XView() : display_(XOpenDisplay(nullptr)) {}
+    ~XView() {
+        if (display_) XCloseDisplay(display_);
+    }
+    Display* display() const { return display_; }
+
+    // The program's main window: the top-level window of that process with a WM_CLASS (Qt's helper windows
+    // have none), the mapped one where there are several.
+    std::optional<Window> mainWindowOf(pid_t pid) const {
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count)) return {};
+        std::optional<Window> found;
+        for (unsigned int i = 0; i < count; ++i) {
+            XClassHint hint{};
+            if (cardinal(children[i], "_NET_WM_PID") != static_cast<unsigned long>(pid)) continue;
+            if (XGetClassHint(display_, children[i], &hint)) {
+                if (!found || isMapped(children[i])) found = children[i];
+                XFree(hint.res_name);
+                XFree(hint.res_class);
+            }
+        }
+        if (children) XFree(children);
+        return found;
+    }
+
+    bool isMapped(Window window) const {
+        XWindowAttributes attributes{};
+        return XGetWindowAttributes(display_, window, &attributes) && attributes.map_state == IsViewable;
+    }
+
+    std::string wmName(Window window) const {
+        XTextProperty property{};
+        std::string name;
+        if (XGetWMName(display_, window, &property) && property.value) {
+            name.assign(reinterpret_cast<const char*>(property.value), property.nitems);
+            XFree(property.value);
+        }
+        return name;
+    }
+
+    std::string netWmName(Window window) const { return text(window, "_NET_WM_NAME", "UTF8_STRING"); }
+
+    std::string wmClass(Window window) const {
+        XClassHint hint{};
+        if (!XGetClassHint(display_, window, &hint)) return {};
+        std::string result = hint.res_class ? hint.res_class : "";
+        XFree(hint.res_name);
+        XFree(hint.res_class);
+        return result;
+    }
+
+    void askToClose(Window window) const {
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = window;
+        event.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
+        event.xclient.data.l[1] = CurrentTime;
+        XSendEvent(display_, window, False, NoEventMask, &event);
+        XFlush(display_);
+    }
+
+    // Listens for the startup-notification messages that launchers and programs broadcast on the root window.
+    void watchStartupMessages() const {
+        XSelectInput(display_, DefaultRootWindow(display_), PropertyChangeMask);
+        XSync(display_, False);
+    }
+
+    // The startup-notification messages received so far, each put together from its 20-byte pieces.
+    std::vector<std::string> startupMessages() {
+        const Atom begin = XInternAtom(display_, "_NET_STARTUP_INFO_BEGIN", False);
+        const Atom more = XInternAtom(display_, "_NET_STARTUP_INFO", False);
+        while (XPending(display_) > 0) {
+            XEvent event;
+            XNextEvent(display_, &event);
+            if (event.type != ClientMessage || event.xclient.format != 8) continue;
+            if (event.xclient.message_type == begin) pieces_.clear();
+            if (event.xclient.message_type != begin && event.xclient.message_type != more) continue;
+            const char* data = event.xclient.data.b;
+            const std::string piece(data, strnlen(data, 20));
+            pieces_ += piece;
+            if (piece.size() < 20) {
+                messages_.push_back(pieces_);
+                pieces_.clear();
+            }
+        }
+        return messages_;
+    }
+
+private:
+    unsigned long cardinal(Window window, const char* name) const {
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char* data = nullptr;
+        unsigned long value = 0;
+        if (XGetWindowProperty(display_, window, XInternAtom(display_, name, False), 0, 1, False, XA_CARDINAL, &type,
+                               &format, &items, &after, &data) == Success &&
+            data && items == 1 && format == 32) {
+            value = *reinterpret_cast<unsigned long*>(data);
+        }
+        if (data) XFree(data);
+        return value;
+    }
+
+    std::string text(Window window, const char* name, const char* typeName) const {
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char* data = nullptr;
+        std::string value;
+        if (XGetWindowProperty(display_, window, XInternAtom(display_, name, False), 0, 1024, False,
+                               XInternAtom(display_, typeName, False), &type, &format, &items, &after,
+                               &data) == Success &&
+            data) {
+            value.assign(reinterpret_cast<const char*>(data), items);
+        }
+        if (data) XFree(data);
+        return value;
+    }
+
+    Display* display_;
+    std::string pieces_;
+    std::vector<std::string> messages_;
+};
+
+TEST(SingleInstanceX11, ALaterLaunchBringsTheRunningInstanceForwardAndEnds) {
+    struct Case {
+        const char* name;
+        bool firstOnBus;
+        bool laterOnBus;
+    };
+    const Case cases[] = {
+        {"over the session bus", true, true},
+        {"over the socket, without a bus", false, false},
+        {"a launch on the bus finds an instance without one", false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempHome home;
+        storeSettingsWithoutTaskbarEntry(home);
+        XView x;
+        ASSERT_NE(x.display(), nullptr);
+
+        // The test main points the bus address nowhere; a case on the bus gets a private one.
+        auto bus = std::make_unique<SessionBus>();
+        if (c.firstOnBus) {
+            ASSERT_TRUE(bus->start());
+        }
+        ChildProcess first;
+        ASSERT_TRUE(first.start({CLICKTROVE_BINARY}));
+        std::optional<Window> window;
+        ASSERT_TRUE(waitUntil([&] { return (window = x.mainWindowOf(first.pid())) && x.isMapped(*window); }, 30s, 20ms))
+            << "the first launch shows its window";
+
+        EXPECT_EQ(x.wmName(*window), "Clicktrove");
+        EXPECT_EQ(x.netWmName(*window), "Clicktrove");
+        EXPECT_EQ(x.wmClass(*window), startupWmClass()) << "taskbars match the window to the desktop entry by it";
+
+        // Closed, it lives on without a window (the tray, where there is one); only a launch brings it back.
+        x.askToClose(*window);
+        ASSERT_TRUE(waitUntil([&] { return !x.isMapped(*window); }, 10s, 20ms));
+        ASSERT_FALSE(first.waitForExit(300).has_value()) << "it keeps running";
+
+        if (c.laterOnBus && !c.firstOnBus) {
+            ASSERT_TRUE(bus->start());
+        }
+        if (!c.laterOnBus) bus.reset();
+        x.watchStartupMessages();
+        ScopedEnv startupId("DESKTOP_STARTUP_ID", "clicktrove-test-launcher_TIME0");
+        ChildProcess later;
+        ASSERT_TRUE(later.start({CLICKTROVE_BINARY}));
+        EXPECT_EQ(later.waitForExit(20000), 0) << "the later launch ends once it handed over";
+        // Closing let go of the native window; the one shown again is new and carries the same names.
+        EXPECT_TRUE(waitUntil([&] { return (window = x.mainWindowOf(first.pid())) && x.isMapped(*window); }, 10s, 20ms))
+            << "the window is back";
+        if (window) {
+            EXPECT_EQ(x.wmName(*window), "Clicktrove");
+            EXPECT_EQ(x.netWmName(*window), "Clicktrove");
+        }
+        EXPECT_TRUE(first.waitForExit(0) == std::nullopt);
+        EXPECT_TRUE(waitUntil(
+            [&] {
+                const auto messages = x.startupMessages();
+                return std::find(messages.begin(), messages.end(), "remove: ID=clicktrove-test-launcher_TIME0") !=
+                       messages.end();
+            },
+            10s, 20ms))
+            << "the instance ends the later launch's startup feedback";
+        EXPECT_EQ(first.stop(), 0);
+    }
+}
+
+}  // namespace

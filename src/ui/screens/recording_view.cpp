@@ -2,6 +2,7 @@
 
 #include "services/settings_manager.hpp"
 #include "session/auto_clicker_view_model.hpp"
+#include "ui/design/focus_ring.hpp"
 #include "ui/design/symbol_icons.hpp"
 #include "ui/screens/recorded_click_delegate.hpp"
 #include "ui/screens/recorded_clicks_model.hpp"
@@ -35,18 +36,33 @@ QString coordinate(double value) {
     return QString::number(static_cast<long long>(whole));
 }
 
-// A filled button in the tint with white text, as prominent buttons are drawn; dimmed while disabled.
+// A filled button in the tint with white text, as prominent buttons are drawn; dimmed while disabled. No dotted
+// focus rectangle: keyboard focus shows as the white ring of the filled design buttons.
 void tint(QPushButton* button, const QColor& colour, const QString& padding, bool bold = false) {
     auto rgba = [](const QColor& c, qreal alpha) {
         return QStringLiteral("rgba(%1,%2,%3,%4)").arg(c.red()).arg(c.green()).arg(c.blue()).arg(alpha);
     };
     button->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: white; border: none;"
-                                         " border-radius: 6px; padding: %3; font-weight: %5; }"
+                                         " border-radius: 6px; padding: %3; font-weight: %5; outline: none; }"
                                          "QPushButton:pressed { background: %2; }"
                                          "QPushButton:disabled { background: %4; color: rgba(255,255,255,0.6); }")
                               .arg(rgba(colour, 1.0), rgba(colour.darker(120), 1.0), padding, rgba(colour, 0.4),
                                    bold ? QStringLiteral("bold") : QStringLiteral("normal")));
 }
+
+// The header's filled buttons: the style sheet's look, and the focus ring while the keyboard put the focus there
+// (the focus also lands on a button when the one before it is disabled, which must not mark it).
+class TintedButton final : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPushButton::paintEvent(event);
+        QPainter painter(this);
+        focus_ring::paint(painter, *this, QRectF(rect()), 6, true);
+    }
+};
 
 QIcon symbolIcon(const QString& name) {
     return SymbolIcons::icon(name, Qt::white, QApplication::font());
@@ -90,9 +106,9 @@ RecordingView::RecordingView(AutoClickerViewModel& viewModel, QWidget* parent)
 
     auto* header = new QHBoxLayout;
     header->setSpacing(20);
-    record_ = new QPushButton;
+    record_ = new TintedButton;
     record_->setObjectName(QStringLiteral("recordButton"));
-    playback_ = new QPushButton;
+    playback_ = new TintedButton;
     playback_->setObjectName(QStringLiteral("playbackButton"));
     header->addStretch(1);
     header->addWidget(record_);
@@ -156,6 +172,9 @@ RecordingView::RecordingView(AutoClickerViewModel& viewModel, QWidget* parent)
     footer->addStretch(1);
     footer->addWidget(export_);
     stack->addWidget(bar(QPalette::Window, footer));
+    // Reached with Tab, not taken by a click: a button that turns into another (Play Macro into Stop Playback)
+    // must not carry a focus mark the user never asked for.
+    for (QPushButton* button : {record_, playback_, import_, export_}) button->setFocusPolicy(Qt::TabFocus);
 
     connect(record_, &QPushButton::clicked, this, [this] {
         if (viewModel_.isRecordingMacro()) {

@@ -8,6 +8,7 @@
 #include "ui/dashboard/point_row.hpp"
 #include "ui/dashboard/preset_header_card.hpp"
 #include "ui/dashboard/run_bar.hpp"
+#include "ui/dashboard/statistic_badges.hpp"
 #include "ui/design/glass_card.hpp"
 #include "ui/shell/main_view.hpp"
 #include "ui/support/pinned_look.hpp"
@@ -143,6 +144,26 @@ TEST_F(DashboardLayoutTest, ALongPresetNameIsCutWithAnEllipsisAndShownWholeInIts
     settle();
     EXPECT_FALSE(header.titleLabel()->isElided());
     EXPECT_TRUE(header.titleLabel()->toolTip().isEmpty()) << "a name shown whole needs no tooltip";
+}
+
+TEST_F(DashboardLayoutTest, RunBarKeepsItsHeightWhenPauseBecomesResume) {
+    vm->setConfig(quickConfig());
+    window->resize(1100, 900);
+    QWidget& card = *dashboard->runBarCard();
+    startAndPassCountdown();
+    settle();
+    ASSERT_TRUE(vm->isRunning());
+    const int running = card.height();
+    const int tilesAt = dashboard->statistics()->mapTo(window.get(), QPoint(0, 0)).y();
+    vm->pauseClicking();
+    settle();
+    ASSERT_TRUE(vm->isPaused());
+    EXPECT_EQ(card.height(), running);
+    EXPECT_EQ(dashboard->statistics()->mapTo(window.get(), QPoint(0, 0)).y(), tilesAt) << "the tiles stay put";
+    vm->resumeClicking();
+    settle();
+    EXPECT_EQ(card.height(), running);
+    vm->stopClicking();
 }
 
 }  // namespace

@@ -14,6 +14,7 @@ class DashboardView;
 class FloatingPanel;
 class FloatingPanelToggle;
 class SaveAsPresetSheet;
+class ScreenStage;
 class SidebarView;
 class ToastView;
 
@@ -40,6 +41,8 @@ public:
     void selectTab(Tab tab);
     // The widget the detail area shows now: the tab's screen, or the permission screen.
     QWidget* content() const { return content_; }
+    // The detail area, which moves one screen in for the other.
+    ScreenStage* detailArea() const { return detail_; }
     bool isShowingPermissionScreen() const { return shownKey_ == kPermissionKey; }
     // The Dashboard while it is the shown content, else null.
     DashboardView* dashboard() const;
@@ -84,7 +87,6 @@ private:
     void refreshAccent();
     QWidget* makeContent(int key);
     QWidget* makeDashboard();
-    static void fadeIn(QWidget* content);
     void setShowingSaveAsSheet(bool showing);
 
     AutoClickerViewModel& viewModel_;
@@ -95,7 +97,7 @@ private:
     QString saveAsPresetName_;
 
     SidebarView* sidebar_ = nullptr;
-    QWidget* detail_ = nullptr;
+    ScreenStage* detail_ = nullptr;
     QWidget* content_ = nullptr;
     std::optional<int> shownKey_;
     ToastView* toast_ = nullptr;

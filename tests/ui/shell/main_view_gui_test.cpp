@@ -13,13 +13,16 @@
 #include "ui/screens/permission_overlay_view.hpp"
 #include "ui/shell/floating_panel.hpp"
 #include "ui/shell/main_view.hpp"
+#include "ui/shell/screen_stage.hpp"
 #include "ui/shell/sidebar_tab_row.hpp"
 #include "ui/shell/sidebar_view.hpp"
 #include "ui/shell/toast_view.hpp"
 #include "ui/support/widget_input.hpp"
 
 #include <gtest/gtest.h>
+#include <QGraphicsOpacityEffect>
 #include <QLineEdit>
+#include <QVariantAnimation>
 #include <map>
 #include <string>
 
@@ -146,6 +149,32 @@ TEST_F(MainViewTest, EachRowShowsItsScreenBuiltWithTheRightObjects) {
     EXPECT_NE(window->dashboard(), nullptr);
     window->sidebar()->rows()[5]->click();
     EXPECT_EQ(screens.built["about"], 2);
+}
+
+TEST_F(MainViewTest, ANewTabFadesInWhileMovingInFromTheTrailingEdge) {
+    const auto window = makeWindow();
+    for (const Qt::LayoutDirection direction : {Qt::LeftToRight, Qt::RightToLeft}) {
+        SCOPED_TRACE(direction == Qt::LeftToRight ? "left to right" : "right to left");
+        window->setLayoutDirection(direction);
+        window->selectTab(window->selectedTab() == MainViewTab::presets ? MainViewTab::history : MainViewTab::presets);
+        ScreenStage& stage = *window->detailArea();
+        QWidget* screen = window->content();
+        ASSERT_TRUE(stage.isTransitioning());
+        EXPECT_EQ(stage.animation()->duration(), 200);
+        const int trailing = direction == Qt::LeftToRight ? 1 : -1;
+
+        // Halfway through: half the way in, half faded in.
+        stage.animation()->setCurrentTime(100);
+        EXPECT_NEAR(screen->x() * trailing, stage.width() / 2, 2);
+        auto* fade = qobject_cast<QGraphicsOpacityEffect*>(screen->graphicsEffect());
+        ASSERT_NE(fade, nullptr);
+        EXPECT_NEAR(fade->opacity(), 0.5, 0.01);
+
+        stage.animation()->setCurrentTime(200);
+        EXPECT_FALSE(stage.isTransitioning());
+        EXPECT_EQ(screen->geometry(), stage.rect()) << "in place, filling the area";
+        EXPECT_EQ(screen->graphicsEffect(), nullptr) << "the fade is gone once done";
+    }
 }
 
 TEST_F(MainViewTest, PermissionScreenReplacesEveryTabWhileInputCannotBePosted) {

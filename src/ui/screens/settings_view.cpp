@@ -99,8 +99,12 @@ QWidget* SettingsView::buildHeader() {
     row->setSpacing(12);
     headerBadge_ = new QLabel;
     headerBadge_->setFixedSize(36, 36);
+    view_style::keepClearOfToast(headerBadge_);
     row->addWidget(headerBadge_);
-    row->addWidget(view_style::label(tr("Settings"), 20, QFont::Bold, "primary", FontDesign::rounded));
+    QLabel* title = view_style::label(tr("Settings"), 20, QFont::Bold, "primary", FontDesign::rounded);
+    title->setObjectName(QStringLiteral("screenTitle"));
+    view_style::keepClearOfToast(title);
+    row->addWidget(title);
     row->addStretch(1);
     return header;
 }

@@ -8,6 +8,7 @@
 #include "ui/dashboard/save_as_preset_sheet.hpp"
 #include "ui/design/theme_appearance.hpp"
 #include "ui/design/theme_gradient.hpp"
+#include "ui/screens/view_style.hpp"
 #include "ui/shell/floating_panel.hpp"
 #include "ui/shell/floating_panel_toggle.hpp"
 #include "ui/shell/screen_stage.hpp"
@@ -114,6 +115,7 @@ void MainView::refreshContent() {
     shownKey_ = key;
     // The first screen is simply there; every later one comes in with the transition.
     detail_->present(content_, isVisible());
+    if (toast_->isShowingMessage()) toast_->placeIn(rect(), toastKeepClear());
     toast_->raise();
 }
 
@@ -149,15 +151,28 @@ QWidget* MainView::makeContent(int key) {
     return new QWidget(detail_);
 }
 
+QRect MainView::toastKeepClear() const {
+    QRect clear;
+    if (content_ == nullptr) return clear;
+    if (content_->layout() != nullptr) content_->layout()->activate();
+    // Where the screen stands once in place, whatever its transition is doing now.
+    const QPoint origin = detail_->mapTo(this, QPoint(0, 0));
+    for (const QWidget* widget : content_->findChildren<QWidget*>()) {
+        if (widget->isHidden() || !view_style::keepsClearOfToast(widget)) continue;
+        clear |= QRect(origin + widget->mapTo(content_, QPoint(0, 0)), widget->size());
+    }
+    return clear;
+}
+
 void MainView::refreshToast() {
+    toast_->placeIn(rect(), toastKeepClear());
     toast_->setMessage(viewModel_.toastMessage());
-    toast_->placeIn(rect());
     toast_->raise();
 }
 
 void MainView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    toast_->placeIn(rect());
+    toast_->placeIn(rect(), toastKeepClear());
 }
 
 void MainView::paintEvent(QPaintEvent*) {

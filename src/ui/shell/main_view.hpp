@@ -84,6 +84,8 @@ private:
     void refresh();
     void refreshContent();
     void refreshToast();
+    // What of the shown screen the toast must not cover (its title), in this widget's coordinates.
+    QRect toastKeepClear() const;
     void refreshAccent();
     QWidget* makeContent(int key);
     QWidget* makeDashboard();

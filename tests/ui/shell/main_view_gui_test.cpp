@@ -17,9 +17,11 @@
 #include "ui/shell/sidebar_tab_row.hpp"
 #include "ui/shell/sidebar_view.hpp"
 #include "ui/shell/toast_view.hpp"
+#include "ui/support/pinned_look.hpp"
 #include "ui/support/widget_input.hpp"
 
 #include <gtest/gtest.h>
+#include <QCoreApplication>
 #include <QGraphicsOpacityEffect>
 #include <QLineEdit>
 #include <QVariantAnimation>
@@ -238,6 +240,34 @@ TEST_F(MainViewTest, LongToastWrapsWithinTheWindow) {
     vm->showToast(QString("A long notice ").repeated(40));
     EXPECT_LE(window->toast()->width(), window->width());
     EXPECT_GT(window->toast()->height(), 100) << "several lines";
+}
+
+TEST_F(MainViewTest, ToastStaysClearOfTheScreenTitleAtEveryWidth) {
+    PinnedFont font;
+    MainView window(*vm, ScreenFactory::standard());
+    window.show();
+    for (const MainViewTab tab : {MainViewTab::presets, MainViewTab::history, MainViewTab::settings}) {
+        window.selectTab(tab);
+        window.detailArea()->animation()->setCurrentTime(ScreenStage::kDurationMs);
+        for (const char* message : {"Deleted 'Gaming Speed Clicker'", "Saved settings as new preset 'Evening raid'"}) {
+            vm->showToast(message);
+            for (const int width : {820, 900, 1000, 1400}) {
+                SCOPED_TRACE(QStringLiteral("tab %1, %2, %3 wide").arg(int(tab)).arg(message).arg(width).toStdString());
+                window.resize(width, 700);
+                QCoreApplication::sendPostedEvents();
+                const QWidget* title = window.content()->findChild<QWidget*>(QStringLiteral("screenTitle"));
+                ASSERT_NE(title, nullptr);
+                const QRect titleRect(title->mapTo(&window, QPoint(0, 0)), title->size());
+                const QRect bubble = window.toast()->restingBubbleGeometry();
+                EXPECT_FALSE(bubble.intersects(titleRect));
+                EXPECT_TRUE(window.rect().contains(bubble));
+                if (width >= 1400) {
+                    EXPECT_EQ(bubble.top(), ToastView::kTopSpace) << "at the top where there is room";
+                }
+            }
+        }
+        rig.advance(3s);
+    }
 }
 
 TEST_F(MainViewTest, SaveAsSheetStartsWithTheActivePresetsName) {

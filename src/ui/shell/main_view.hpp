@@ -3,6 +3,7 @@
 #include "ui/shell/main_view_tab.hpp"
 #include "ui/shell/screen_factory.hpp"
 
+#include <QSize>
 #include <QString>
 #include <QWidget>
 #include <optional>
@@ -29,6 +30,9 @@ public:
 
     static constexpr int kMinimumWidth = 820;
     static constexpr int kMinimumHeight = 560;
+    // The size the window opens at the first time, where the screen allows: both Dashboard columns with room to
+    // spare, and the height of the Dashboard's cards in the default configuration.
+    static constexpr QSize kPreferredSize{1100, 820};
 
     MainView(AutoClickerViewModel& viewModel, ScreenFactory screens, QWidget* parent = nullptr);
     ~MainView() override;

@@ -11,6 +11,7 @@
 #include "ui/dashboard/statistic_badges.hpp"
 #include "ui/design/glass_card.hpp"
 #include "ui/shell/main_view.hpp"
+#include "ui/shell/sidebar_view.hpp"
 #include "ui/support/pinned_look.hpp"
 #include "ui/support/widget_input.hpp"
 #include "ui/widgets/number_field.hpp"
@@ -20,6 +21,7 @@
 #include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QScrollArea>
 
 using namespace std::chrono_literals;
 
@@ -144,6 +146,19 @@ TEST_F(DashboardLayoutTest, ALongPresetNameIsCutWithAnEllipsisAndShownWholeInIts
     settle();
     EXPECT_FALSE(header.titleLabel()->isElided());
     EXPECT_TRUE(header.titleLabel()->toolTip().isEmpty()) << "a name shown whole needs no tooltip";
+}
+
+TEST_F(DashboardLayoutTest, TheWindowsFirstSizeHoldsTheWholeDefaultDashboard) {
+    // What each column needs, cards and padding, in the default configuration.
+    const auto columns = dashboard->findChildren<QScrollArea*>(QString(), Qt::FindDirectChildrenOnly);
+    ASSERT_EQ(columns.size(), 2);
+    int width = SidebarView::kWidth + 1;
+    for (const QScrollArea* column : columns) {
+        const QSize needed = column->widget()->sizeHint();
+        width += std::max(needed.width(), column->minimumWidth());
+        EXPECT_LE(needed.height(), MainView::kPreferredSize.height());
+    }
+    EXPECT_LE(width, MainView::kPreferredSize.width());
 }
 
 TEST_F(DashboardLayoutTest, RunBarKeepsItsHeightWhenPauseBecomesResume) {

@@ -12,6 +12,7 @@
 #include "ui/design/vaq_ghost_button.hpp"
 #include "ui/design/vaq_section_header.hpp"
 #include "ui/widgets/info_helper_button.hpp"
+#include "ui/widgets/ringed_buttons.hpp"
 #include "ui/widgets/slider_row.hpp"
 #include "ui/widgets/themed_label.hpp"
 
@@ -124,12 +125,14 @@ TargetLocationCard::TargetLocationCard(AutoClickerViewModel& viewModel, QWidget*
     record_->setObjectName("RecordCoordinatesButton");
     buttonLayout->addWidget(record_);
     buttonLayout->addStretch();
-    auto* clearAll = new QPushButton(tr("Clear All"), buttonRow_);
+    auto* clearAll = new RingedPushButton(tr("Clear All"), buttonRow_);
+    clearAll->setRing(4, false);
     clearAll->setObjectName("ClearAllButton");
     clearAll->setFlat(true);
     clearAll->setCursor(Qt::PointingHandCursor);
     clearAll->setFont(designFont(11, QFont::Medium));
-    clearAll->setStyleSheet(QStringLiteral("QPushButton { color: %1; border: none; background: transparent; }")
+    clearAll->setStyleSheet(QStringLiteral("QPushButton { color: %1; border: none; background: transparent;"
+                                           " outline: none; padding: 2px 4px; }")
                                 .arg(ThemeColors::red().name()));
     clearAll_ = clearAll;
     buttonLayout->addWidget(clearAll);

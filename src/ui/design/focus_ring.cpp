@@ -13,7 +13,9 @@ bool isShown(const QWidget& widget) {
 }
 
 QColor color(const QWidget& widget) {
-    return widget.palette().color(QPalette::Active, QPalette::Highlight);
+    // The window's: a control with a style sheet of its own no longer inherits the accent the window sets.
+    const QWidget* window = widget.window();
+    return (window != nullptr ? window : &widget)->palette().color(QPalette::Active, QPalette::Highlight);
 }
 
 QColor onFillColor() {

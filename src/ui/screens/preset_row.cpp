@@ -11,6 +11,7 @@
 #include "ui/design/vaq_ghost_button.hpp"
 #include "ui/screens/presets_view.hpp"
 #include "ui/screens/view_style.hpp"
+#include "ui/widgets/ringed_buttons.hpp"
 #include "ui/widgets/themed_label.hpp"
 
 #include <QAction>
@@ -65,10 +66,12 @@ PresetRow::PresetRow(ClickPreset preset, bool active, AccentThemeColor accent, Q
     row->setContentsMargins(14, 14, 14, 14);
     row->setSpacing(14);
 
-    favorite_ = new QToolButton;
+    auto* favorite = new RingedToolButton;
+    favorite->setRing(6, false);
+    favorite_ = favorite;
     favorite_->setObjectName(QStringLiteral("favoriteButton"));
     favorite_->setAutoRaise(true);
-    favorite_->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; }"));
+    favorite_->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; outline: none; }"));
     favorite_->setCursor(Qt::PointingHandCursor);
     favorite_->setToolTip(preset_.isFavorite ? tr("Remove Favorite") : tr("Make Favorite"));
     connect(favorite_, &QToolButton::clicked, this, &PresetRow::favoriteClicked);

@@ -2,10 +2,10 @@
 
 #include "services/settings_manager.hpp"
 #include "session/auto_clicker_view_model.hpp"
-#include "ui/design/focus_ring.hpp"
 #include "ui/design/symbol_icons.hpp"
 #include "ui/screens/recorded_click_delegate.hpp"
 #include "ui/screens/recorded_clicks_model.hpp"
+#include "ui/widgets/ringed_buttons.hpp"
 
 #include <QApplication>
 #include <QFrame>
@@ -37,7 +37,7 @@ QString coordinate(double value) {
 }
 
 // A filled button in the tint with white text, as prominent buttons are drawn; dimmed while disabled. No dotted
-// focus rectangle: keyboard focus shows as the white ring of the filled design buttons.
+// focus rectangle: keyboard focus shows as the white ring of the filled design buttons (RingedPushButton).
 void tint(QPushButton* button, const QColor& colour, const QString& padding, bool bold = false) {
     auto rgba = [](const QColor& c, qreal alpha) {
         return QStringLiteral("rgba(%1,%2,%3,%4)").arg(c.red()).arg(c.green()).arg(c.blue()).arg(alpha);
@@ -49,20 +49,6 @@ void tint(QPushButton* button, const QColor& colour, const QString& padding, boo
                               .arg(rgba(colour, 1.0), rgba(colour.darker(120), 1.0), padding, rgba(colour, 0.4),
                                    bold ? QStringLiteral("bold") : QStringLiteral("normal")));
 }
-
-// The header's filled buttons: the style sheet's look, and the focus ring while the keyboard put the focus there
-// (the focus also lands on a button when the one before it is disabled, which must not mark it).
-class TintedButton final : public QPushButton {
-public:
-    using QPushButton::QPushButton;
-
-protected:
-    void paintEvent(QPaintEvent* event) override {
-        QPushButton::paintEvent(event);
-        QPainter painter(this);
-        focus_ring::paint(painter, *this, QRectF(rect()), 6, true);
-    }
-};
 
 QIcon symbolIcon(const QString& name) {
     return SymbolIcons::icon(name, Qt::white, QApplication::font());
@@ -106,9 +92,13 @@ RecordingView::RecordingView(AutoClickerViewModel& viewModel, QWidget* parent)
 
     auto* header = new QHBoxLayout;
     header->setSpacing(20);
-    record_ = new TintedButton;
+    auto* record = new RingedPushButton;
+    record->setRing(6, true);
+    record_ = record;
     record_->setObjectName(QStringLiteral("recordButton"));
-    playback_ = new TintedButton;
+    auto* playback = new RingedPushButton;
+    playback->setRing(6, true);
+    playback_ = playback;
     playback_->setObjectName(QStringLiteral("playbackButton"));
     header->addStretch(1);
     header->addWidget(record_);

@@ -14,6 +14,7 @@
 #include "ui/support/pinned_look.hpp"
 #include "ui/support/widget_events.hpp"
 #include "ui/widgets/info_helper_button.hpp"
+#include "ui/widgets/ringed_buttons.hpp"
 #include "ui/widgets/switch_toggle.hpp"
 
 #include <gtest/gtest.h>
@@ -74,6 +75,16 @@ const std::vector<ControlCase>& controls() {
         {"target option", [] { return new PositionOptionButton("Fixed Position"); }, topMiddle},
         {"info button", [] { return new InfoHelperButton("Help"); },
          [](const QWidget& w) { return QPoint(w.width() / 2, 1); }},
+        {"style-sheet button",
+         [] {
+             auto* button = new RingedPushButton("Clear All");
+             button->setStyleSheet(
+                 "QPushButton { border: none; background: transparent; outline: none;"
+                 " padding: 2px 4px; }");
+             button->setRing(4, false);
+             return button;
+         },
+         topMiddle},
         {"check box",
          [] {
              auto* box = new QCheckBox;

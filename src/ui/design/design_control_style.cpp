@@ -229,17 +229,15 @@ void DesignControlStyle::drawPrimitive(PrimitiveElement element, const QStyleOpt
     const bool dark = darkFor(widget);
     switch (element) {
         case PE_IndicatorCheckBox:
-            painter->save();
-            painter->setRenderHint(QPainter::Antialiasing);
-            if (!(option->state & State_Enabled)) painter->setOpacity(0.5);
-            drawCheckBox(painter, option, dark);
-            painter->restore();
-            return;
         case PE_IndicatorRadioButton:
             painter->save();
             painter->setRenderHint(QPainter::Antialiasing);
             if (!(option->state & State_Enabled)) painter->setOpacity(0.5);
-            drawRadioButton(painter, option, dark);
+            if (element == PE_IndicatorCheckBox) {
+                drawCheckBox(painter, option, dark);
+            } else {
+                drawRadioButton(painter, option, dark);
+            }
             painter->restore();
             return;
         case PE_FrameFocusRect:

@@ -3,6 +3,7 @@
 #include "ui/design/rounded_shape.hpp"
 
 #include <QPainter>
+#include <QPainterPath>
 #include <QWidget>
 
 namespace clicktrove::focus_ring {
@@ -36,30 +37,29 @@ QRectF ringRect(const QRectF& bounds, bool onFill) {
     return bounds.adjusted(inset, inset, -inset, -inset);
 }
 
-}  // namespace
-
-void paint(QPainter& painter, const QWidget& widget, const QRectF& bounds, qreal cornerRadius, bool onFill) {
+void stroke(QPainter& painter, const QWidget& widget, const QPainterPath& ring, bool onFill) {
     if (!isShown(widget)) return;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setOpacity(1.0);
     painter.setPen(ringPen(widget, onFill));
     painter.setBrush(Qt::NoBrush);
-    const QRectF ring = ringRect(bounds, onFill);
-    const qreal radius = std::max(0.0, cornerRadius - (bounds.width() - ring.width()) / 2);
-    painter.drawPath(continuousRoundedRect(ring, radius));
+    painter.drawPath(ring);
     painter.restore();
 }
 
+}  // namespace
+
+void paint(QPainter& painter, const QWidget& widget, const QRectF& bounds, qreal cornerRadius, bool onFill) {
+    const QRectF ring = ringRect(bounds, onFill);
+    const qreal radius = std::max(0.0, cornerRadius - (bounds.width() - ring.width()) / 2);
+    stroke(painter, widget, continuousRoundedRect(ring, radius), onFill);
+}
+
 void paintEllipse(QPainter& painter, const QWidget& widget, const QRectF& bounds, bool onFill) {
-    if (!isShown(widget)) return;
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setOpacity(1.0);
-    painter.setPen(ringPen(widget, onFill));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawEllipse(ringRect(bounds, onFill));
-    painter.restore();
+    QPainterPath ring;
+    ring.addEllipse(ringRect(bounds, onFill));
+    stroke(painter, widget, ring, onFill);
 }
 
 }  // namespace clicktrove::focus_ring

@@ -1,6 +1,7 @@
 #include "ui/dashboard/click_interval_card.hpp"
 
 #include "session/auto_clicker_view_model.hpp"
+#include "ui/design/design_control_style.hpp"
 #include "ui/design/design_font.hpp"
 #include "ui/design/theme_colors.hpp"
 #include "ui/design/vaq_section_header.hpp"
@@ -50,8 +51,9 @@ ClickIntervalCard::ClickIntervalCard(AutoClickerViewModel& viewModel, QWidget* p
     }
     column->addLayout(fieldsRow);
 
+    // 8 points from the box to its text: the indicator keeps 3 of them around its box for the focus ring.
     auto* randomRow = new QHBoxLayout();
-    randomRow->setSpacing(8);
+    randomRow->setSpacing(8 - DesignControlStyle::kIndicatorRingRoom);
     randomize_ = new QCheckBox(this);
     randomize_->setObjectName("HumanRandomisationToggle");
     randomize_->setAccessibleName(tr("Human Randomisation"));

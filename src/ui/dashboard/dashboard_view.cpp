@@ -11,6 +11,7 @@
 #include "ui/dashboard/schedule_card.hpp"
 #include "ui/dashboard/statistic_badges.hpp"
 #include "ui/dashboard/target_location_card.hpp"
+#include "ui/design/design_control_style.hpp"
 #include "ui/design/glass_card.hpp"
 #include "ui/design/theme_appearance.hpp"
 #include "ui/design/theme_colors.hpp"
@@ -61,12 +62,17 @@ DashboardView::DashboardView(DashboardHost host, QWidget* parent)
     connect(&viewModel_, &AutoClickerViewModel::isRunningChanged, this, &DashboardView::refreshGlows);
     connect(&viewModel_, &AutoClickerViewModel::statusChanged, this, &DashboardView::refreshGlows);
     connect(&viewModel_, &AutoClickerViewModel::cpsHistoryChanged, this, &DashboardView::refreshChart);
-    // The accent colour is read afresh at each publication of the view model.
-    connect(&viewModel_, &AutoClickerViewModel::changed, this, [this] {
+    // The accent colour is read afresh at each publication of the view model, and once now: a Dashboard made
+    // again on a tab switch shows the accent before the next publication.
+    const auto applyAccent = [this] {
         presetHeader_->setAccent(viewModel_.settingsManager().accentColor());
         targetLocation_->setAccent(viewModel_.settingsManager().accentColor());
-    });
+    };
+    connect(&viewModel_, &AutoClickerViewModel::changed, this, applyAccent);
+    applyAccent();
     connect(&ThemeAppearance::instance(), &ThemeAppearance::changed, this, qOverload<>(&QWidget::update));
+    // The cards' check boxes, radio buttons, pop-up menu, date pickers and sliders in the design's look.
+    DesignControlStyle::applyToAll(this);
     refreshGlows();
     refreshFloatingPanelButton();
 }

@@ -24,7 +24,12 @@ PointRow::PointRow(const QString& label, QWidget* parent) : QWidget(parent) {
     x_ = new NumberField(NumberField::Kind::decimal, true, this);
     y_ = new NumberField(NumberField::Kind::decimal, true, this);
     for (auto [field, letter] : {std::pair{x_, QStringLiteral("X")}, std::pair{y_, QStringLiteral("Y")}}) {
-        fields->addWidget(new ThemedLabel(letter, designFont(10), ThemeColors::vaqTextSecondary(), this));
+        auto* letterLabel = new ThemedLabel(letter, designFont(10), ThemeColors::vaqTextSecondary(), this);
+        letterLabel->setObjectName(letter + QStringLiteral("Caption"));
+        // As wide as the letter: a label that may grow would take the row's slack and push the letter away
+        // from its field.
+        letterLabel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+        fields->addWidget(letterLabel);
         field->setPlaceholderText("0");
         field->setAccessibleName(label + QLatin1Char(' ') + letter);
         VaqTextFieldStyle::apply(field);

@@ -1,11 +1,13 @@
 #include "ui/dashboard/position_option_button.hpp"
 
+#include "ui/design/design_control_style.hpp"
 #include "ui/design/design_font.hpp"
-#include "ui/design/symbol_icons.hpp"
+#include "ui/design/focus_ring.hpp"
 #include "ui/design/theme_appearance.hpp"
 #include "ui/design/theme_colors.hpp"
 
 #include <QPainter>
+#include <QStyleOptionButton>
 #include <cmath>
 
 namespace clicktrove {
@@ -25,6 +27,7 @@ PositionOptionButton::PositionOptionButton(const QString& text, QWidget* parent)
     setObjectName(text);
     setAccessibleName(text);
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::TabFocus);
     connect(&ThemeAppearance::instance(), &ThemeAppearance::changed, this, qOverload<>(&QWidget::update));
 }
 
@@ -43,9 +46,9 @@ void PositionOptionButton::setAccent(AccentThemeColor accent) {
 
 QSize PositionOptionButton::sizeHint() const {
     const QFont f = optionFont(true);
-    const int symbol = static_cast<int>(std::ceil(SymbolIcons::extent(f)));
-    return {symbol + kSpacing + QFontMetrics(f).horizontalAdvance(text()) + 2,
-            std::max(symbol, QFontMetrics(f).height())};
+    const int box = DesignControlStyle::kBoxSize;
+    return {box + kSpacing + QFontMetrics(f).horizontalAdvance(text()) + 2 + 2 * kRingRoom,
+            std::max(box, QFontMetrics(f).height()) + 2 * kRingRoom};
 }
 
 void PositionOptionButton::paintEvent(QPaintEvent*) {
@@ -53,18 +56,21 @@ void PositionOptionButton::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::Antialiasing);
     if (isDown()) p.setOpacity(0.75);
     const QFont f = optionFont(selected_);
-    const qreal symbol = SymbolIcons::extent(f);
-    const QRectF box(0, (height() - symbol) / 2, symbol, symbol);
-    if (selected_) {
-        SymbolIcons::paint(p, box, "largecircle.fill.circle",
-                           accentColor(accent_, ThemeAppearance::instance().isDark()), f);
-    } else {
-        SymbolIcons::paint(p, box, "circle", ThemeColors::textSecondary(), f);
-    }
+    // The same ring and dot as the radio buttons of the cards, in the accent while selected.
+    const int side = DesignControlStyle::kIndicatorSize;
+    const QRect box(kRingRoom - DesignControlStyle::kIndicatorRingRoom, (height() - side) / 2, side, side);
+    QStyleOptionButton indicator;
+    indicator.initFrom(this);
+    indicator.rect = box;
+    indicator.state = QStyle::State_Enabled | (selected_ ? QStyle::State_On : QStyle::State_Off);
+    if (isDown()) indicator.state |= QStyle::State_Sunken;
+    indicator.palette.setColor(QPalette::Highlight, accentColor(accent_, ThemeAppearance::isDarkFor(this)));
+    DesignControlStyle::instance().drawPrimitive(QStyle::PE_IndicatorRadioButton, &indicator, &p, this);
     p.setFont(f);
     p.setPen(selected_ ? ThemeColors::textPrimary() : ThemeColors::textSecondary());
-    p.drawText(QRectF(symbol + kSpacing, 0, width() - symbol - kSpacing, height()), Qt::AlignLeft | Qt::AlignVCenter,
-               text());
+    const qreal textLeft = kRingRoom + DesignControlStyle::kBoxSize + kSpacing;
+    p.drawText(QRectF(textLeft, 0, width() - textLeft - kRingRoom, height()), Qt::AlignLeft | Qt::AlignVCenter, text());
+    focus_ring::paint(p, *this, QRectF(rect()), 5);
 }
 
 }  // namespace clicktrove

@@ -6,7 +6,7 @@
 
 namespace clicktrove {
 
-// One choice of the target mode: a radio symbol and the option's name; the selected one in the accent colour.
+// One choice of the target mode: a radio ring and the option's name; the selected one in the accent colour.
 class PositionOptionButton final : public QAbstractButton {
     Q_OBJECT
 public:
@@ -15,6 +15,9 @@ public:
     bool isSelected() const { return selected_; }
     void setSelected(bool selected);
     void setAccent(AccentThemeColor accent);
+
+    // Room around the symbol and the name for the keyboard focus ring; the row it sits in allows for it.
+    static constexpr int kRingRoom = 3;
 
     QSize sizeHint() const override;
 

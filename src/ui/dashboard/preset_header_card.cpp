@@ -87,6 +87,9 @@ PresetHeaderCard::PresetHeaderCard(AutoClickerViewModel& viewModel, std::functio
     title_ = new ThemedLabel(QString(), designFont(13, QFont::Bold, FontDesign::rounded), ThemeColors::vaqTextPrimary(),
                              this);
     title_->setObjectName("PresetTitle");
+    title_->setElideMode(Qt::ElideRight);
+    // Never wider than its text, so the badge keeps its 6 points whatever room the row has.
+    title_->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
     firstLine->addWidget(title_);
     badge_ = new QLabel(tr("MODIFIED"), this);
     badge_->setObjectName("ModifiedBadge");
@@ -152,8 +155,8 @@ void PresetHeaderCard::refresh() {
     const bool modified = viewModel_.isConfigModified();
     setAccent(viewModel_.settingsManager().accentColor());
     title_->setText(active ? QString::fromStdString(*viewModel_.activePresetName()) : tr("Custom Configuration"));
-    // A long preset name gives way (cut at the end) rather than widening the column, and the window, past the
-    // screen; a short one keeps its full width.
+    // A long preset name gives way (cut with an ellipsis, whole in the tooltip) rather than widening the column,
+    // and the window, past the screen; a short one keeps its full width.
     title_->setMinimumWidth(std::min(title_->sizeHint().width(), kTitleMinimumWidth));
     subtitle_->setText(active ? tr("Preset Profile Active") : tr("Unsaved ad-hoc settings"));
     badge_->setVisible(modified);

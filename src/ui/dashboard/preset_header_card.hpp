@@ -27,6 +27,8 @@ public:
     QString titleText() const;
     QString subtitleText() const;
     bool isModifiedBadgeShown() const;
+    ThemedLabel* titleLabel() const { return title_; }
+    QLabel* modifiedBadge() const { return badge_; }
     // Shown only while a preset is active.
     VaqGhostButton* saveButton() const { return save_; }
     VaqGhostButton* saveAsButton() const { return saveAs_; }

@@ -104,6 +104,9 @@ RunBar::RunBar(AutoClickerViewModel& viewModel, QWidget* parent) : QWidget(paren
     stop_ = new VaqPrimaryButton(
         tr("Stop"), "stop.fill", ThemeGradient::vaqRed(), [this] { viewModel_.stopClicking(); }, this);
     stop_->setObjectName("StopButton");
+    // Pause is an outlined button where Resume is a filled one; both stand in one slot at the filled button's
+    // height, so the bar and the tiles under it stay put when a run is paused or resumed.
+    pause_->setFixedHeight(resume_->sizeHint().height());
     for (QWidget* button : {static_cast<QWidget*>(start_), static_cast<QWidget*>(pause_),
                             static_cast<QWidget*>(resume_), static_cast<QWidget*>(stop_)}) {
         buttons->addWidget(button);

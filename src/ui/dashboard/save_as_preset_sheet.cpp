@@ -16,8 +16,6 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include <algorithm>
-
 namespace clicktrove {
 
 namespace {
@@ -44,19 +42,16 @@ private:
 
 }  // namespace
 
-SaveAsPresetSheet::SaveAsPresetSheet(AccentThemeColor accent, QWidget* parent) : QDialog(parent) {
+SaveAsPresetSheet::SaveAsPresetSheet(AccentThemeColor accent, QWidget* parent) : SheetDialog(kSize, parent) {
     setObjectName("SaveAsPresetSheet");
     setWindowTitle(tr("Save as Preset"));
     setWindowModality(Qt::WindowModal);
-    setFixedWidth(300);
-
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(28, 28, 28, 28);
-    column->setSpacing(20);
+    QVBoxLayout* column = this->column();
 
     column->addWidget(new SaveIcon(accent, this), 0, Qt::AlignHCenter);
     auto* title = new ThemedLabel(tr("Save as Preset"), designFont(16, QFont::Bold, FontDesign::rounded),
-                                  ThemeColors::vaqTextPrimary().dark(), this);
+                                  ThemeColors::vaqTextPrimary(), this);
+    title->setObjectName("SheetTitle");
     title->setAlignment(Qt::AlignCenter);
     column->addWidget(title, 0, Qt::AlignHCenter);
 
@@ -70,7 +65,7 @@ SaveAsPresetSheet::SaveAsPresetSheet(AccentThemeColor accent, QWidget* parent) :
     auto* buttons = new QHBoxLayout();
     buttons->setSpacing(12);
     cancel_ = new VaqGhostButton(
-        tr("Cancel"), "xmark", ThemeColors::vaqTextSecondary().dark(), [this] { emit cancelClicked(); }, this);
+        tr("Cancel"), "xmark", ThemeColors::vaqTextSecondary(), [this] { emit cancelClicked(); }, this);
     save_ = new VaqPrimaryButton(
         tr("Save"), "checkmark", ThemeGradient::accent(accent), [this] { emit saveClicked(); }, this);
     save_->setFixedWidth(110);
@@ -85,8 +80,7 @@ SaveAsPresetSheet::SaveAsPresetSheet(AccentThemeColor accent, QWidget* parent) :
         emit nameEdited(text);
     });
     updateSaveEnabled();
-    // 300 by 220 points, or taller when the system font needs it; a layout constraint would shrink the width.
-    setFixedHeight(std::max(220, sizeHint().height()));
+    fitSize();
 }
 
 void SaveAsPresetSheet::setName(const QString& name) {
@@ -97,11 +91,6 @@ void SaveAsPresetSheet::setName(const QString& name) {
 
 void SaveAsPresetSheet::updateSaveEnabled() {
     save_->setEnabled(!name_->text().trimmed().isEmpty());
-}
-
-void SaveAsPresetSheet::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.fillRect(rect(), ThemeColors::background(true));
 }
 
 }  // namespace clicktrove

@@ -2,7 +2,7 @@
 
 #include "services/accent_theme_color.hpp"
 
-#include <QDialog>
+#include "ui/widgets/sheet_dialog.hpp"
 
 class QLineEdit;
 
@@ -14,9 +14,11 @@ class VaqPrimaryButton;
 // The sheet that asks for a preset's name: an icon, the title, the name field and Cancel / Save. It is always
 // dark. It holds no state of its own: the main window keeps the name and decides what the buttons do; Return
 // in the field saves nothing.
-class SaveAsPresetSheet final : public QDialog {
+class SaveAsPresetSheet final : public SheetDialog {
     Q_OBJECT
 public:
+    static constexpr QSize kSize{300, 220};
+
     SaveAsPresetSheet(AccentThemeColor accent, QWidget* parent = nullptr);
 
     QLineEdit* nameField() const { return name_; }
@@ -30,9 +32,6 @@ signals:
     void nameEdited(const QString& name);
     void cancelClicked();
     void saveClicked();
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     void updateSaveEnabled();

@@ -4,6 +4,7 @@
 #include "session/auto_clicker_view_model.hpp"
 #include "ui/dashboard/dashboard_texts.hpp"
 #include "ui/dashboard/position_option_button.hpp"
+#include "ui/design/design_control_style.hpp"
 #include "ui/design/design_font.hpp"
 #include "ui/design/neon_pulse.hpp"
 #include "ui/design/theme_appearance.hpp"
@@ -11,6 +12,7 @@
 #include "ui/design/vaq_ghost_button.hpp"
 #include "ui/design/vaq_section_header.hpp"
 #include "ui/widgets/info_helper_button.hpp"
+#include "ui/widgets/ringed_buttons.hpp"
 #include "ui/widgets/slider_row.hpp"
 #include "ui/widgets/themed_label.hpp"
 
@@ -77,9 +79,11 @@ TargetLocationCard::TargetLocationCard(AutoClickerViewModel& viewModel, QWidget*
     column->addLayout(headerRow);
 
     // Position mode. Pressing the selected option stores the same value again, as every store does.
+    // 4 points above and below and 16 between the options, less the room each option keeps for its focus ring.
     auto* modes = new QHBoxLayout();
-    modes->setContentsMargins(0, 4, 0, 4);
-    modes->setSpacing(16);
+    constexpr int ring = PositionOptionButton::kRingRoom;
+    modes->setContentsMargins(0, 4 - ring, 0, 4 - ring);
+    modes->setSpacing(16 - 2 * ring);
     current_ = new PositionOptionButton(tr("Current Mouse Position"), this);
     fixed_ = new PositionOptionButton(tr("Fixed Position"), this);
     modes->addWidget(current_);
@@ -121,12 +125,14 @@ TargetLocationCard::TargetLocationCard(AutoClickerViewModel& viewModel, QWidget*
     record_->setObjectName("RecordCoordinatesButton");
     buttonLayout->addWidget(record_);
     buttonLayout->addStretch();
-    auto* clearAll = new QPushButton(tr("Clear All"), buttonRow_);
+    auto* clearAll = new RingedPushButton(tr("Clear All"), buttonRow_);
+    clearAll->setRing(4, false);
     clearAll->setObjectName("ClearAllButton");
     clearAll->setFlat(true);
     clearAll->setCursor(Qt::PointingHandCursor);
     clearAll->setFont(designFont(11, QFont::Medium));
-    clearAll->setStyleSheet(QStringLiteral("QPushButton { color: %1; border: none; background: transparent; }")
+    clearAll->setStyleSheet(QStringLiteral("QPushButton { color: %1; border: none; background: transparent;"
+                                           " outline: none; padding: 2px 4px; }")
                                 .arg(ThemeColors::red().name()));
     clearAll_ = clearAll;
     buttonLayout->addWidget(clearAll);
@@ -177,8 +183,9 @@ TargetLocationCard::TargetLocationCard(AutoClickerViewModel& viewModel, QWidget*
     column->addWidget(executionPath_);
 
     // Radius jitter.
+    // 8 points from the box to its text: the indicator keeps 3 of them around its box for the focus ring.
     auto* radiusRow = new QHBoxLayout();
-    radiusRow->setSpacing(8);
+    radiusRow->setSpacing(8 - DesignControlStyle::kIndicatorRingRoom);
     radiusToggle_ = new QCheckBox(this);
     radiusToggle_->setObjectName("RandomTargetJitterToggle");
     radiusToggle_->setAccessibleName(tr("Random Target Jitter"));

@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QWidget>
 
 namespace clicktrove {
 
@@ -70,6 +71,21 @@ void ThemeAppearance::applyTheme(AppTheme theme) {
         }
     }
     applyingPalette_ = false;
+}
+
+namespace {
+constexpr const char* kForcedDarkProperty = "clicktroveForcedDark";
+}
+
+void ThemeAppearance::forceDark(QWidget& root) {
+    root.setProperty(kForcedDarkProperty, true);
+}
+
+bool ThemeAppearance::isDarkFor(const QWidget* widget) {
+    for (const QWidget* w = widget; w != nullptr; w = w->parentWidget()) {
+        if (w->property(kForcedDarkProperty).toBool()) return true;
+    }
+    return instance().isDark();
 }
 
 Appearance ThemeAppearance::currentSystemAppearance() const {

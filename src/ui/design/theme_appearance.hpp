@@ -12,6 +12,12 @@ namespace clicktrove {
 
 class SettingsManager;
 
+}  // namespace clicktrove
+
+class QWidget;
+
+namespace clicktrove {
+
 // The process-wide appearance every design component and screen draws under. Components repaint on
 // changed(); screens that paint theme colours themselves connect to it too. It starts from the desktop's
 // appearance; follow() makes it track the theme setting: "Light" and "Dark" force the appearance and give the
@@ -32,6 +38,12 @@ public:
     void follow(SettingsManager& settings);
     void applyTheme(AppTheme theme);
     AppTheme theme() const { return theme_; }
+
+    // A window that is drawn dark whatever the theme (the preset sheets): root and everything inside it take the
+    // dark values. Components that resolve their colours through isDarkFor() honour it.
+    static void forceDark(QWidget& root);
+    // Whether widget is drawn dark: under a root given to forceDark(), always; elsewhere as the process is.
+    static bool isDarkFor(const QWidget* widget);
 
     // The desktop's appearance from its palette and its theme's name: a dark window colour means dark, and a
     // theme named like "HighContrast..." is the high-contrast variant.

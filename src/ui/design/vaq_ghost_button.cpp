@@ -1,6 +1,7 @@
 #include "ui/design/vaq_ghost_button.hpp"
 
 #include "ui/design/design_font.hpp"
+#include "ui/design/focus_ring.hpp"
 #include "ui/design/rounded_shape.hpp"
 #include "ui/design/symbol_icons.hpp"
 #include "ui/design/theme_appearance.hpp"
@@ -86,7 +87,7 @@ void VaqGhostButton::paintEvent(QPaintEvent*) {
     } else if (isDown()) {
         painter.setOpacity(0.75);
     }
-    const bool dark = ThemeAppearance::instance().isDark();
+    const bool dark = ThemeAppearance::isDarkFor(this);
     const Look rest = lookFor(false, dark);
     const Look hover = lookFor(true, dark);
     const QColor foreground = mix(rest.foreground, hover.foreground, hoverProgress());
@@ -121,6 +122,7 @@ void VaqGhostButton::paintEvent(QPaintEvent*) {
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(continuousRoundedRect(borderRect(bounds), kCornerRadius));
+    focus_ring::paint(painter, *this, bounds, kCornerRadius);
 }
 
 }  // namespace clicktrove

@@ -1,6 +1,7 @@
 #include "ui/design/vaq_primary_button.hpp"
 
 #include "ui/design/design_font.hpp"
+#include "ui/design/focus_ring.hpp"
 #include "ui/design/hover_spring.hpp"
 #include "ui/design/rounded_shape.hpp"
 #include "ui/design/soft_shadow_effect.hpp"
@@ -90,7 +91,7 @@ void VaqPrimaryButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    const bool dark = ThemeAppearance::instance().isDark();
+    const bool dark = ThemeAppearance::isDarkFor(this);
     const Look look = currentLook();
 
     // The toolkit's plain-button feedback: dimmed while pressed or disabled.
@@ -136,6 +137,7 @@ void VaqPrimaryButton::paintEvent(QPaintEvent*) {
     painter.setFont(text);
     painter.setPen(Qt::white);
     painter.drawText(labelBox, Qt::AlignCenter | Qt::TextSingleLine, label());
+    focus_ring::paint(painter, *this, bounds, kCornerRadius, true);
 }
 
 }  // namespace clicktrove

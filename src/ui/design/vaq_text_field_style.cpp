@@ -44,25 +44,29 @@ bool VaqTextFieldStyle::isApplied(const QLineEdit* field) {
 }
 
 void VaqTextFieldStyle::applyColors() {
+    const bool dark = ThemeAppearance::isDarkFor(field_);
     QPalette palette = field_->palette();
     for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         // The field paints no background of its own: the rounded surface is drawn under it.
         palette.setColor(group, QPalette::Base, Qt::transparent);
-        palette.setColor(group, QPalette::Text, ThemeColors::textPrimary());
-        palette.setColor(group, QPalette::PlaceholderText, ThemeColors::textSecondary());
+        palette.setColor(group, QPalette::Text, ThemeColors::textPrimary(dark));
+        palette.setColor(group, QPalette::PlaceholderText, ThemeColors::textSecondary(dark));
     }
     field_->setPalette(palette);
     field_->update();
 }
 
 bool VaqTextFieldStyle::eventFilter(QObject* watched, QEvent* event) {
+    // Moved into a window that is always dark (or out of it): the text colours follow.
+    if (watched == field_ && event->type() == QEvent::ParentChange) applyColors();
     if (watched == field_ && event->type() == QEvent::Paint) {
         // Drawn inside the field's own paint event, before QLineEdit paints its text over it.
+        const bool dark = ThemeAppearance::isDarkFor(field_);
         QPainter painter(field_);
         painter.setRenderHint(QPainter::Antialiasing);
         const QRectF bounds(field_->rect());
-        painter.fillPath(continuousRoundedRect(bounds, cornerRadius), ThemeColors::surface());
-        QPen pen(ThemeColors::border(), 1.0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+        painter.fillPath(continuousRoundedRect(bounds, cornerRadius), ThemeColors::surface(dark));
+        QPen pen(ThemeColors::border(dark), 1.0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
         pen.setMiterLimit(10);
         painter.setPen(pen);
         painter.drawPath(continuousRoundedRect(borderRect(bounds), cornerRadius));

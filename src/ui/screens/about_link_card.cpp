@@ -1,6 +1,7 @@
 #include "ui/screens/about_link_card.hpp"
 
 #include "ui/design/design_font.hpp"
+#include "ui/design/focus_ring.hpp"
 #include "ui/design/symbol_icons.hpp"
 #include "ui/design/view_fonts.hpp"
 #include "ui/screens/semantic_colors.hpp"
@@ -30,6 +31,7 @@ AboutLinkCard::AboutLinkCard(QColor color, const char* symbolName, QString title
     setText(title);
     setAttribute(Qt::WA_Hover);
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     animation_ = new QVariantAnimation(this);
     // Springy, close to a spring of 0.3 s response and 0.7 damping.
@@ -120,6 +122,7 @@ void AboutLinkCard::paintEvent(QPaintEvent*) {
     p.setPen(secondary);
     p.drawText(QRectF(left, top + tm.height() + 2, width, sm.height()), Qt::AlignLeft | Qt::AlignVCenter,
                sm.elidedText(subtitle_, Qt::ElideRight, static_cast<int>(width)));
+    focus_ring::paint(p, *this, card, 12);
 }
 
 }  // namespace clicktrove

@@ -1,6 +1,7 @@
 #include "ui/screens/accent_swatch.hpp"
 
 #include "ui/design/design_font.hpp"
+#include "ui/design/focus_ring.hpp"
 #include "ui/design/symbol_icons.hpp"
 #include "ui/design/theme_appearance.hpp"
 #include "ui/design/theme_colors.hpp"
@@ -26,6 +27,7 @@ AccentSwatch::AccentSwatch(AccentThemeColor color, QWidget* parent) : QAbstractB
     const auto name = rawValue(color);
     setText(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
@@ -59,6 +61,13 @@ void AccentSwatch::paintEvent(QPaintEvent*) {
         painter.setBrush(Qt::NoBrush);
         painter.setPen(QPen(ring, 2));
         painter.drawEllipse(circle);
+    }
+    // Around the colour, in the space its selection ring keeps clear; in the text colour, as the swatch itself is
+    // one of the accents.
+    if (focus_ring::isShown(*this)) {
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(ThemeColors::textPrimary(dark), focus_ring::kWidth));
+        painter.drawEllipse(circle.adjusted(-1, -1, 1, 1));
     }
     painter.setPen(ThemeColors::textSecondary(dark));
     painter.setFont(nameFont());

@@ -25,8 +25,12 @@ PermissionRow::PermissionRow(QWidget* parent) : QWidget(parent) {
     status_ = view_style::label(QString(), 11, QFont::Normal, "secondary");
     status_->setObjectName(QStringLiteral("permissionStatus"));
     status_->setWordWrap(true);
+    // Centred beside the taller icon as one block: the height the row has to spare goes above and below it, never
+    // between the title and the status.
+    texts->addStretch(1);
     texts->addWidget(title_);
     texts->addWidget(status_);
+    texts->addStretch(1);
     row->addLayout(texts, 1);
 
     grantAccess_ = new VaqPrimaryButton(tr("Grant Access"), QStringLiteral("arrow.up.right.square"),

@@ -17,6 +17,8 @@ public:
 
     void setGranted(bool granted);
     bool isGranted() const { return granted_; }
+    QLabel* titleLabel() const { return title_; }
+    QLabel* statusLabel() const { return status_; }
 
 signals:
     void grantAccessClicked();

@@ -11,6 +11,8 @@
 #include "ui/design/vaq_ghost_button.hpp"
 #include "ui/screens/presets_view.hpp"
 #include "ui/screens/view_style.hpp"
+#include "ui/widgets/ringed_buttons.hpp"
+#include "ui/widgets/themed_label.hpp"
 
 #include <QAction>
 #include <QApplication>
@@ -64,10 +66,12 @@ PresetRow::PresetRow(ClickPreset preset, bool active, AccentThemeColor accent, Q
     row->setContentsMargins(14, 14, 14, 14);
     row->setSpacing(14);
 
-    favorite_ = new QToolButton;
+    auto* favorite = new RingedToolButton;
+    favorite->setRing(6, false);
+    favorite_ = favorite;
     favorite_->setObjectName(QStringLiteral("favoriteButton"));
     favorite_->setAutoRaise(true);
-    favorite_->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; }"));
+    favorite_->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; outline: none; }"));
     favorite_->setCursor(Qt::PointingHandCursor);
     favorite_->setToolTip(preset_.isFavorite ? tr("Remove Favorite") : tr("Make Favorite"));
     connect(favorite_, &QToolButton::clicked, this, &PresetRow::favoriteClicked);
@@ -81,10 +85,14 @@ PresetRow::PresetRow(ClickPreset preset, bool active, AccentThemeColor accent, Q
     texts->setSpacing(3);
     auto* nameLine = new QHBoxLayout;
     nameLine->setSpacing(6);
-    name_ = view_style::label(QString::fromStdString(preset_.name), 13, QFont::Bold, "primary", FontDesign::rounded);
+    name_ = new ThemedLabel(QString::fromStdString(preset_.name), designFont(13, QFont::Bold, FontDesign::rounded),
+                            ThemeColors::vaqTextPrimary(), this);
     name_->setObjectName(QStringLiteral("presetName"));
     name_->setTextFormat(Qt::PlainText);
-    // A long name gives way (cut at the end) rather than widening the list, and the window, past the screen.
+    name_->setElideMode(Qt::ElideRight);
+    name_->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
+    // A long name gives way (cut with an ellipsis, whole in the tooltip) rather than widening the list, and the
+    // window, past the screen.
     name_->setMinimumWidth(std::min(name_->sizeHint().width(), kNameMinimumWidth));
     nameLine->addWidget(name_);
     if (active_) {

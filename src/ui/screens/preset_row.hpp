@@ -11,6 +11,7 @@ class QToolButton;
 
 namespace clicktrove {
 
+class ThemedLabel;
 class VaqGhostButton;
 
 // One preset of the Presets screen: the favourite star, a tile, the name (with "ACTIVE" on the active row), the
@@ -26,6 +27,7 @@ public:
 
     QToolButton* favoriteButton() const { return favorite_; }
     VaqGhostButton* loadButton() const { return load_; }
+    ThemedLabel* nameLabel() const { return name_; }
     QLabel* detailLabel() const { return detail_; }
     // The context menu's entries, in order: favourite, rename, duplicate, a separator, delete.
     QList<QAction*> menuActions() const { return actions(); }
@@ -49,7 +51,7 @@ private:
     AccentThemeColor accent_;
     QToolButton* favorite_ = nullptr;
     QLabel* tile_ = nullptr;
-    QLabel* name_ = nullptr;
+    ThemedLabel* name_ = nullptr;
     QLabel* badge_ = nullptr;
     QLabel* detail_ = nullptr;
     VaqGhostButton* load_ = nullptr;

@@ -5,6 +5,7 @@
 #include "ui/design/symbol_icons.hpp"
 #include "ui/screens/recorded_click_delegate.hpp"
 #include "ui/screens/recorded_clicks_model.hpp"
+#include "ui/widgets/ringed_buttons.hpp"
 
 #include <QApplication>
 #include <QFrame>
@@ -35,13 +36,14 @@ QString coordinate(double value) {
     return QString::number(static_cast<long long>(whole));
 }
 
-// A filled button in the tint with white text, as prominent buttons are drawn; dimmed while disabled.
+// A filled button in the tint with white text, as prominent buttons are drawn; dimmed while disabled. No dotted
+// focus rectangle: keyboard focus shows as the white ring of the filled design buttons (RingedPushButton).
 void tint(QPushButton* button, const QColor& colour, const QString& padding, bool bold = false) {
     auto rgba = [](const QColor& c, qreal alpha) {
         return QStringLiteral("rgba(%1,%2,%3,%4)").arg(c.red()).arg(c.green()).arg(c.blue()).arg(alpha);
     };
     button->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: white; border: none;"
-                                         " border-radius: 6px; padding: %3; font-weight: %5; }"
+                                         " border-radius: 6px; padding: %3; font-weight: %5; outline: none; }"
                                          "QPushButton:pressed { background: %2; }"
                                          "QPushButton:disabled { background: %4; color: rgba(255,255,255,0.6); }")
                               .arg(rgba(colour, 1.0), rgba(colour.darker(120), 1.0), padding, rgba(colour, 0.4),
@@ -90,9 +92,13 @@ RecordingView::RecordingView(AutoClickerViewModel& viewModel, QWidget* parent)
 
     auto* header = new QHBoxLayout;
     header->setSpacing(20);
-    record_ = new QPushButton;
+    auto* record = new RingedPushButton;
+    record->setRing(6, true);
+    record_ = record;
     record_->setObjectName(QStringLiteral("recordButton"));
-    playback_ = new QPushButton;
+    auto* playback = new RingedPushButton;
+    playback->setRing(6, true);
+    playback_ = playback;
     playback_->setObjectName(QStringLiteral("playbackButton"));
     header->addStretch(1);
     header->addWidget(record_);
@@ -156,6 +162,9 @@ RecordingView::RecordingView(AutoClickerViewModel& viewModel, QWidget* parent)
     footer->addStretch(1);
     footer->addWidget(export_);
     stack->addWidget(bar(QPalette::Window, footer));
+    // Reached with Tab, not taken by a click: a button that turns into another (Play Macro into Stop Playback)
+    // must not carry a focus mark the user never asked for.
+    for (QPushButton* button : {record_, playback_, import_, export_}) button->setFocusPolicy(Qt::TabFocus);
 
     connect(record_, &QPushButton::clicked, this, [this] {
         if (viewModel_.isRecordingMacro()) {

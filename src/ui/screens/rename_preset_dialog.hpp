@@ -2,7 +2,7 @@
 
 #include "services/accent_theme_color.hpp"
 
-#include <QDialog>
+#include "ui/widgets/sheet_dialog.hpp"
 
 class QLineEdit;
 
@@ -13,9 +13,11 @@ class VaqPrimaryButton;
 
 // The sheet that asks for a preset's new name: a field and Cancel and Save. Always dark. Return in the field does
 // nothing, so only the buttons act; Escape or closing the window dismisses it without either.
-class RenamePresetDialog final : public QDialog {
+class RenamePresetDialog final : public SheetDialog {
     Q_OBJECT
 public:
+    static constexpr QSize kSize{300, 180};
+
     RenamePresetDialog(const QString& name, AccentThemeColor accent, QWidget* parent = nullptr);
 
     QLineEdit* nameField() const { return field_; }
@@ -28,7 +30,6 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     QLineEdit* field_ = nullptr;

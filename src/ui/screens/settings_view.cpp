@@ -3,6 +3,7 @@
 #include "engine/permission_manager.hpp"
 #include "services/audio_manager.hpp"
 #include "services/settings_manager.hpp"
+#include "ui/design/design_control_style.hpp"
 #include "ui/design/glass_card.hpp"
 #include "ui/design/theme_appearance.hpp"
 #include "ui/design/theme_colors.hpp"
@@ -67,6 +68,8 @@ SettingsView::SettingsView(SettingsManager& settingsManager, PermissionManager& 
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(scroll);
 
+    // Its check boxes, the sound menu and the volume slider in the design's look.
+    DesignControlStyle::applyToAll(content);
     shownSoundName_ = settings_.soundName();
     connectManagers();
     refresh();
@@ -96,8 +99,12 @@ QWidget* SettingsView::buildHeader() {
     row->setSpacing(12);
     headerBadge_ = new QLabel;
     headerBadge_->setFixedSize(36, 36);
+    view_style::keepClearOfToast(headerBadge_);
     row->addWidget(headerBadge_);
-    row->addWidget(view_style::label(tr("Settings"), 20, QFont::Bold, "primary", FontDesign::rounded));
+    QLabel* title = view_style::label(tr("Settings"), 20, QFont::Bold, "primary", FontDesign::rounded);
+    title->setObjectName(QStringLiteral("screenTitle"));
+    view_style::keepClearOfToast(title);
+    row->addWidget(title);
     row->addStretch(1);
     return header;
 }
@@ -110,12 +117,15 @@ QWidget* SettingsView::toggleRow(const QString& icon, const QString& title, cons
     layout->setSpacing(12);
     layout->addWidget(view_style::iconTile(icon, 28, 7, 12));
 
+    // Centred as one block: spare height goes above and below, never between the title and the description.
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);
+    texts->addStretch(1);
     texts->addWidget(view_style::label(title, 12, QFont::DemiBold, "primary"));
     auto* descriptionLabel = view_style::label(description, 10, QFont::Normal, "secondary");
     descriptionLabel->setWordWrap(true);
     texts->addWidget(descriptionLabel);
+    texts->addStretch(1);
     layout->addLayout(texts, 1);
 
     toggle = new QCheckBox;

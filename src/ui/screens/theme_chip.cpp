@@ -1,6 +1,7 @@
 #include "ui/screens/theme_chip.hpp"
 
 #include "ui/design/design_font.hpp"
+#include "ui/design/focus_ring.hpp"
 #include "ui/design/rounded_shape.hpp"
 #include "ui/design/theme_colors.hpp"
 #include "ui/design/theme_gradient.hpp"
@@ -27,6 +28,7 @@ ThemeChip::ThemeChip(AppTheme theme, QWidget* parent) : QAbstractButton(parent),
     setText(themeLabel(theme));
     setFont(designFont(12, QFont::DemiBold));
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
@@ -56,6 +58,7 @@ void ThemeChip::paintEvent(QPaintEvent*) {
     painter.setPen(selected_ ? QColor(Qt::white) : ThemeColors::textSecondary(dark));
     painter.setFont(font());
     painter.drawText(box, Qt::AlignCenter, text());
+    focus_ring::paint(painter, *this, box, 8, selected_);
 }
 
 }  // namespace clicktrove

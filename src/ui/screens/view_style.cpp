@@ -103,16 +103,33 @@ QLabel* label(const QString& text, qreal points, QFont::Weight weight, const cha
 TitleBlock addTitleBlock(QBoxLayout* row, const QString& title, QFont::Weight countWeight) {
     auto* badge = new QLabel;
     badge->setFixedSize(36, 36);
+    keepClearOfToast(badge);
     row->addWidget(badge);
     auto* titles = new QVBoxLayout;
     titles->setSpacing(1);
-    titles->addWidget(label(title, 18, QFont::Bold, "primary", FontDesign::rounded));
+    QLabel* titleLabel = label(title, 18, QFont::Bold, "primary", FontDesign::rounded);
+    titleLabel->setObjectName(QStringLiteral("screenTitle"));
+    keepClearOfToast(titleLabel);
+    titles->addWidget(titleLabel);
     QLabel* count = label(QString(), 11, countWeight, "secondary");
     count->setObjectName(QStringLiteral("countLine"));
+    keepClearOfToast(count);
     titles->addWidget(count);
     row->addLayout(titles);
     row->addStretch(1);
     return {badge, count};
+}
+
+namespace {
+constexpr const char* kKeepClearOfToast = "keepClearOfToast";
+}
+
+void keepClearOfToast(QWidget* widget) {
+    widget->setProperty(kKeepClearOfToast, true);
+}
+
+bool keepsClearOfToast(const QWidget* widget) {
+    return widget->property(kKeepClearOfToast).toBool();
 }
 
 QWidget* divider() {

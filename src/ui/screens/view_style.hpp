@@ -57,6 +57,10 @@ struct TitleBlock {
 };
 TitleBlock addTitleBlock(QBoxLayout* row, const QString& title, QFont::Weight countWeight);
 
+// Marks a screen's title (its badge and texts) as what the window's notice toast must not cover.
+void keepClearOfToast(QWidget* widget);
+bool keepsClearOfToast(const QWidget* widget);
+
 // A one-point horizontal line in the border colour.
 QWidget* divider();
 

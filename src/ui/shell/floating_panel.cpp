@@ -8,11 +8,38 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSizeGrip>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWindow>
 
 namespace clicktrove {
+
+namespace {
+
+constexpr int kGripSize = 12;
+
+// The corner grip: three short diagonal strokes in faint white, as the dark panel's resize handle. The window
+// system resizes the window where it can; QSizeGrip falls back to resizing it itself.
+class PanelResizeGrip final : public QSizeGrip {
+public:
+    explicit PanelResizeGrip(QWidget* parent) : QSizeGrip(parent) {
+        setObjectName(QStringLiteral("resizeGrip"));
+        setFixedSize(kGripSize, kGripSize);
+        setCursor(Qt::SizeFDiagCursor);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(QColor::fromRgbF(1, 1, 1, 0.35f), 1.0, Qt::SolidLine, Qt::RoundCap));
+        const qreal r = kGripSize - 2.5;
+        for (const qreal d : {3.0, 6.0, 9.0}) p.drawLine(QPointF(r - d + 1.5, r), QPointF(r, r - d + 1.5));
+    }
+};
+
+}  // namespace
 
 FloatingPanel::FloatingPanel(QWidget* contentView, std::function<void()> onCloseAction, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus),
@@ -23,7 +50,8 @@ FloatingPanel::FloatingPanel(QWidget* contentView, std::function<void()> onClose
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TranslucentBackground);
     setFocusPolicy(Qt::NoFocus);
-    setFixedSize(kWidth, kHeight);
+    setMinimumSize(kWidth, kHeight);
+    resize(kWidth, kHeight);
     move(100, 100);
 
     auto* stack = new QVBoxLayout(this);
@@ -61,10 +89,20 @@ FloatingPanel::FloatingPanel(QWidget* contentView, std::function<void()> onClose
 
     if (content_ != nullptr) {
         content_->setParent(this);
-        stack->addWidget(content_);
+        stack->addWidget(content_, 1);
+    } else {
+        stack->addStretch(1);
     }
-    stack->addStretch(1);
     connect(closeButton_, &QToolButton::clicked, this, &QWidget::close);
+
+    grip_ = new PanelResizeGrip(this);
+    grip_->raise();
+}
+
+void FloatingPanel::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    grip_->move(width() - grip_->width(), height() - grip_->height());
+    grip_->raise();
 }
 
 FloatingPanel::~FloatingPanel() = default;

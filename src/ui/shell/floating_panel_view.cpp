@@ -93,11 +93,19 @@ QPushButton* makeButton(const char* symbol, const QString& name, const QColor* t
 
 FloatingPanelView::FloatingPanelView(AutoClickerViewModel& viewModel, QWidget* parent)
     : QWidget(parent), viewModel_(viewModel) {
-    setFixedSize(kWidth, kHeight);
+    // As small as 220 x 160; in a panel made larger the rows keep their heights, the buttons share the width and
+    // the whole stands in the middle.
+    setMinimumSize(kWidth, kHeight);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 
-    auto* stack = new QVBoxLayout(this);
-    stack->setContentsMargins(14, 14, 14, 14);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(14, 14, 14, 14);
+    outer->setSpacing(0);
+    outer->addStretch(1);
+    auto* stack = new QVBoxLayout;
     stack->setSpacing(12);
+    outer->addLayout(stack);
+    outer->addStretch(1);
 
     auto* statusRow = new QHBoxLayout;
     statusRow->setContentsMargins(4, 0, 4, 0);

@@ -8,16 +8,16 @@
 #include "ui/dashboard/save_as_preset_sheet.hpp"
 #include "ui/design/theme_appearance.hpp"
 #include "ui/design/theme_gradient.hpp"
+#include "ui/screens/view_style.hpp"
 #include "ui/shell/floating_panel.hpp"
 #include "ui/shell/floating_panel_toggle.hpp"
+#include "ui/shell/screen_stage.hpp"
 #include "ui/shell/sidebar_view.hpp"
 #include "ui/shell/toast_view.hpp"
 
 #include <QEvent>
-#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QPainter>
-#include <QPropertyAnimation>
 #include <QResizeEvent>
 #include <QVBoxLayout>
 #include <utility>
@@ -35,11 +35,7 @@ MainView::MainView(AutoClickerViewModel& viewModel, ScreenFactory screens, QWidg
     row->setSpacing(0);
     sidebar_ = new SidebarView(viewModel_, this);
     row->addWidget(sidebar_);
-    detail_ = new QWidget(this);
-    detail_->setObjectName("DetailArea");
-    auto* detailLayout = new QVBoxLayout(detail_);
-    detailLayout->setContentsMargins(0, 0, 0, 0);
-    detailLayout->setSpacing(0);
+    detail_ = new ScreenStage(this);
     row->addWidget(detail_, 1);
 
     toast_ = new ToastView(this);
@@ -116,33 +112,12 @@ void MainView::refreshContent() {
     const int key =
         viewModel_.permissionManager().hasAccessibilityPermission() ? static_cast<int>(selectedTab_) : kPermissionKey;
     if (shownKey_ == key) return;
-    QWidget* next = makeContent(key);
-    if (content_) {
-        detail_->layout()->removeWidget(content_);
-        content_->hide();
-        content_->deleteLater();
-    }
-    content_ = next;
+    content_ = makeContent(key);
     shownKey_ = key;
-    detail_->layout()->addWidget(content_);
-    content_->show();
-    // A screen with an effect of its own keeps it and appears at once.
-    if (isVisible() && !content_->graphicsEffect()) fadeIn(content_);
+    // The first screen is simply there; every later one comes in with the transition.
+    detail_->present(content_, isVisible());
+    if (toast_->isShowingMessage()) toast_->placeIn(rect(), toastKeepClear());
     toast_->raise();
-}
-
-void MainView::fadeIn(QWidget* content) {
-    // A new tab's screen fades in over 0.2 s; the effect is removed afterwards so it costs nothing later.
-    auto* effect = new QGraphicsOpacityEffect(content);
-    effect->setOpacity(0.0);
-    content->setGraphicsEffect(effect);
-    auto* fade = new QPropertyAnimation(effect, "opacity", effect);
-    fade->setDuration(200);
-    fade->setEasingCurve(QEasingCurve::InOutQuad);
-    fade->setStartValue(0.0);
-    fade->setEndValue(1.0);
-    connect(fade, &QPropertyAnimation::finished, content, [content] { content->setGraphicsEffect(nullptr); });
-    fade->start();
 }
 
 QWidget* MainView::makeDashboard() {
@@ -177,15 +152,28 @@ QWidget* MainView::makeContent(int key) {
     return new QWidget(detail_);
 }
 
+QRect MainView::toastKeepClear() const {
+    QRect clear;
+    if (content_ == nullptr) return clear;
+    if (content_->layout() != nullptr) content_->layout()->activate();
+    // Where the screen stands once in place, whatever its transition is doing now.
+    const QPoint origin = detail_->mapTo(this, QPoint(0, 0));
+    for (const QWidget* widget : content_->findChildren<QWidget*>()) {
+        if (widget->isHidden() || !view_style::keepsClearOfToast(widget)) continue;
+        clear |= QRect(origin + widget->mapTo(content_, QPoint(0, 0)), widget->size());
+    }
+    return clear;
+}
+
 void MainView::refreshToast() {
+    toast_->placeIn(rect(), toastKeepClear());
     toast_->setMessage(viewModel_.toastMessage());
-    toast_->placeIn(rect());
     toast_->raise();
 }
 
 void MainView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    toast_->placeIn(rect());
+    toast_->placeIn(rect(), toastKeepClear());
 }
 
 void MainView::paintEvent(QPaintEvent*) {

@@ -3,6 +3,7 @@
 #include "ui/shell/main_view_tab.hpp"
 #include "ui/shell/screen_factory.hpp"
 
+#include <QSize>
 #include <QString>
 #include <QWidget>
 #include <optional>
@@ -14,6 +15,7 @@ class DashboardView;
 class FloatingPanel;
 class FloatingPanelToggle;
 class SaveAsPresetSheet;
+class ScreenStage;
 class SidebarView;
 class ToastView;
 
@@ -28,6 +30,9 @@ public:
 
     static constexpr int kMinimumWidth = 820;
     static constexpr int kMinimumHeight = 560;
+    // The size the window opens at the first time, where the screen allows: both Dashboard columns with room to
+    // spare, and the height of the Dashboard's cards in the default configuration.
+    static constexpr QSize kPreferredSize{1100, 820};
 
     MainView(AutoClickerViewModel& viewModel, ScreenFactory screens, QWidget* parent = nullptr);
     ~MainView() override;
@@ -40,6 +45,8 @@ public:
     void selectTab(Tab tab);
     // The widget the detail area shows now: the tab's screen, or the permission screen.
     QWidget* content() const { return content_; }
+    // The detail area, which moves one screen in for the other.
+    ScreenStage* detailArea() const { return detail_; }
     bool isShowingPermissionScreen() const { return shownKey_ == kPermissionKey; }
     // The Dashboard while it is the shown content, else null.
     DashboardView* dashboard() const;
@@ -81,10 +88,11 @@ private:
     void refresh();
     void refreshContent();
     void refreshToast();
+    // What of the shown screen the toast must not cover (its title), in this widget's coordinates.
+    QRect toastKeepClear() const;
     void refreshAccent();
     QWidget* makeContent(int key);
     QWidget* makeDashboard();
-    static void fadeIn(QWidget* content);
     void setShowingSaveAsSheet(bool showing);
 
     AutoClickerViewModel& viewModel_;
@@ -95,7 +103,7 @@ private:
     QString saveAsPresetName_;
 
     SidebarView* sidebar_ = nullptr;
-    QWidget* detail_ = nullptr;
+    ScreenStage* detail_ = nullptr;
     QWidget* content_ = nullptr;
     std::optional<int> shownKey_;
     ToastView* toast_ = nullptr;

@@ -1,6 +1,7 @@
 #include "ui/shell/sidebar_tab_row.hpp"
 
 #include "ui/design/design_font.hpp"
+#include "ui/design/focus_ring.hpp"
 #include "ui/design/rounded_shape.hpp"
 #include "ui/design/symbol_icons.hpp"
 #include "ui/design/theme_appearance.hpp"
@@ -93,6 +94,7 @@ void SidebarTabRow::paintEvent(QPaintEvent*) {
     p.setPen(selected_ ? ThemeColors::textPrimary() : ThemeColors::textSecondary());
     const QString shown = QFontMetrics(f).elidedText(text(), Qt::ElideRight, available);
     p.drawText(QRect(textLeft, 0, available, height()), Qt::AlignLeft | Qt::AlignVCenter, shown);
+    focus_ring::paint(p, *this, QRectF(rect()), 10);
 }
 
 }  // namespace clicktrove

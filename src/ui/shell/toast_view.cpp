@@ -55,7 +55,7 @@ void ToastView::setMessage(const std::optional<QString>& message) {
     message_ = *message;
     showing_ = true;
     if (!area_.isNull()) {
-        const QRect target = targetGeometry(area_);
+        const QRect target = targetGeometry(area_, keepClear_);
         setGeometry(target);
         if (entering) {
             slide_->stop();
@@ -70,10 +70,11 @@ void ToastView::setMessage(const std::optional<QString>& message) {
     update();
 }
 
-void ToastView::placeIn(const QRect& area) {
+void ToastView::placeIn(const QRect& area, const QRect& keepClear) {
     area_ = area;
+    keepClear_ = keepClear;
     if (!showing_) return;
-    const QRect target = targetGeometry(area);
+    const QRect target = targetGeometry(area, keepClear);
     if (slide_->state() == QAbstractAnimation::Running) {
         slide_->setEndValue(target.topLeft());
         resize(target.size());
@@ -89,11 +90,23 @@ QSize ToastView::bubbleSize(int maxWidth) const {
     return {2 * kPadX + kIcon + kSpacing + text.width(), 2 * kPadY + std::max(kIcon, text.height())};
 }
 
-QRect ToastView::targetGeometry(const QRect& area) const {
-    const QSize bubble = bubbleSize(area.width() - 2 * kTopSpace);
-    const QSize outer = bubble + QSize(2 * kShadow, 2 * kShadow);
-    return {area.x() + (area.width() - outer.width()) / 2, area.y() + kTopSpace - kShadow, outer.width(),
-            outer.height()};
+QRect ToastView::targetGeometry(const QRect& area, const QRect& keepClear) const {
+    const QSize size = bubbleSize(area.width() - 2 * kTopSpace);
+    QRect bubble(QPoint(area.x() + (area.width() - size.width()) / 2, area.y() + kTopSpace), size);
+    if (!keepClear.isEmpty() && bubble.intersects(keepClear.adjusted(-kKeepClearGap, 0, kKeepClearGap, 0))) {
+        QRect beside = bubble;
+        beside.moveLeft(keepClear.right() + 1 + kKeepClearGap);
+        if (beside.right() <= area.right() - kTopSpace) {
+            bubble = beside;
+        } else {
+            bubble.moveTop(keepClear.bottom() + 1 + kKeepClearGap);
+        }
+    }
+    return bubble.adjusted(-kShadow, -kShadow, kShadow, kShadow);
+}
+
+QRect ToastView::restingBubbleGeometry() const {
+    return targetGeometry(area_, keepClear_).adjusted(kShadow, kShadow, -kShadow, -kShadow);
 }
 
 void ToastView::paintEvent(QPaintEvent*) {

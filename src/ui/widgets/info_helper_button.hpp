@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/design/help_popover.hpp"
+
 #include <QAbstractButton>
 #include <QPointer>
 #include <QString>
@@ -13,7 +15,7 @@ namespace clicktrove {
 class InfoHelperButton final : public QAbstractButton {
     Q_OBJECT
 public:
-    static constexpr int kPopoverWidth = 260;
+    static constexpr int kPopoverWidth = HelpPopover::kWidth;
 
     explicit InfoHelperButton(const QString& text, QWidget* parent = nullptr);
     ~InfoHelperButton() override;

@@ -2,6 +2,8 @@
 
 #include <QLocale>
 #include <QRegularExpression>
+#include <array>
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -19,11 +21,14 @@ QString NumberFormatter::format(std::int64_t value) const {
 QString NumberFormatter::format(double value) const {
     if (std::isnan(value)) return QStringLiteral("NaN");
     if (std::isinf(value)) return value > 0 ? QStringLiteral("∞") : QStringLiteral("-∞");
-    const double rounded = std::nearbyint(value);  // the default rounding mode: half to even
-    // Huge values would overflow an integer conversion; print the rounded double without exponent instead.
-    if (std::fabs(rounded) >= 9.0e18) return QString::number(rounded, 'f', 0);
-    const auto whole = static_cast<qlonglong>(rounded);
-    return QString::number(whole == 0 ? 0LL : whole);  // no "-0"
+    if (value == 0.0) return QStringLiteral("0");  // no "-0"
+    // Shortest round trip in fixed notation: at most 309 digits before the point (the largest double) or about
+    // 330 characters after it (the smallest denormal).
+    std::array<char, 400> buffer{};
+    const auto [end, error] =
+        std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed);
+    if (error != std::errc()) return QString::number(value, 'g', 17);
+    return QString::fromLatin1(buffer.data(), static_cast<qsizetype>(end - buffer.data()));
 }
 
 std::optional<double> NumberFormatter::parseDecimal(const QString& text) const {

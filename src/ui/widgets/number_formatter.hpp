@@ -6,15 +6,17 @@
 
 namespace clicktrove {
 
-// The one number format behind every number field of the Dashboard: whole numbers without grouping separators,
-// so a fraction is shown rounded (0.5 s shows as 0) while a typed fraction is still read. Made once for the
-// process; main thread only.
+// The one number format behind every number field of the Dashboard: plain decimal digits without grouping
+// separators or exponent. A fractional value keeps the decimals it has (a drag of 1.5 s shows "1.5", not a
+// rounded "2" that would misstate what is stored), and no more: the shortest text that reads back as the same
+// value. Made once for the process; main thread only.
 class NumberFormatter {
 public:
     static const NumberFormatter& shared();
 
     QString format(std::int64_t value) const;
-    // Rounded half to even, as a whole number; non-finite values read "NaN", "∞" or "-∞".
+    // The shortest fixed-point text that parses back to exactly this value ("0.5", "512.7", "300"); negative
+    // zero reads "0" and non-finite values read "NaN", "∞" or "-∞".
     QString format(double value) const;
 
     // A decimal number with an optional sign and fraction, blanks around it allowed; nothing for any other

@@ -1,6 +1,7 @@
 #include "ui/widgets/switch_toggle.hpp"
 
 #include "ui/design/adaptive_color.hpp"
+#include "ui/design/focus_ring.hpp"
 #include "ui/design/theme_appearance.hpp"
 #include "ui/design/theme_colors.hpp"
 
@@ -68,6 +69,8 @@ void SwitchToggle::paintEvent(QPaintEvent*) {
     p.setPen(QPen(QColor(0, 0, 0, 40), 0.5));
     p.setBrush(Qt::white);
     p.drawEllipse(QRectF(x, kInset, knob, knob));
+    // On, the track is the accent itself, so the ring turns white.
+    focus_ring::paint(p, *this, QRectF(rect()), kHeight / 2.0, position > 0.5);
 }
 
 }  // namespace clicktrove

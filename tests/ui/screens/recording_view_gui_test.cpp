@@ -2,9 +2,13 @@
 
 #include "engine/model_json.hpp"
 #include "session/view_model_rig.hpp"
+#include "ui/design/focus_ring.hpp"
 #include "ui/screens/recorded_clicks_model.hpp"
+#include "ui/support/widget_events.hpp"
 
 #include <gtest/gtest.h>
+#include <QApplication>
+#include <QImage>
 #include <QListView>
 #include <QPushButton>
 #include <cmath>
@@ -117,6 +121,37 @@ TEST_F(RecordingViewTest, ButtonsFollowTheRecordingAndPlaybackStates) {
     EXPECT_FALSE(vm->isRecordingMacro());
     EXPECT_EQ(vm->recordedClicks().size(), 1u);
     expectState({"Record Clicks", true, "Play Macro", true, true, true, false});
+}
+
+TEST_F(RecordingViewTest, AClickedButtonCarriesNoFocusMarkAndTabRingsItWithoutMovingIt) {
+    importRecords(twoRecords());
+    view->show();
+    view->activateWindow();
+    QApplication::processEvents();
+    QPushButton& playback = *view->playbackButton();
+    click(&playback);
+    ASSERT_TRUE(vm->isPlayingMacro());
+    EXPECT_EQ(playback.text(), "Stop Playback");
+    // The click disabled Record Clicks, which may hand its focus on to the playback button: no mark for that.
+    EXPECT_FALSE(focus_ring::isShown(playback));
+
+    const QSize size = playback.size();
+    const QPoint edge(playback.width() / 2, 2);
+    playback.setFocus(Qt::OtherFocusReason);
+    const QImage focusedByProgram = playback.grab().toImage();
+    playback.clearFocus();
+    const QImage unfocused = playback.grab().toImage();
+    EXPECT_EQ(focusedByProgram, unfocused) << "no focus rectangle drawn inside the button";
+    const QColor plain = unfocused.pixelColor(edge);
+    view->recordButton()->setEnabled(true);  // so that Tab stops at the header before the playback button
+    view->recordButton()->setFocus(Qt::OtherFocusReason);
+    pressKey(view->recordButton(), Qt::Key_Tab);
+    ASSERT_TRUE(playback.hasFocus());
+    EXPECT_EQ(playback.size(), size) << "the ring takes no room";
+    const QColor ring = playback.grab().toImage().pixelColor(edge);
+    EXPECT_GT(ring.lightness(), 220) << "a white ring along the edge";
+    EXPECT_GT(ring.lightness() - plain.lightness(), 40);
+    playback.click();
 }
 
 TEST_F(RecordingViewTest, RowsShowEachRecordAndGrowDuringARecording) {

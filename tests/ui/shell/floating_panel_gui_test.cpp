@@ -186,6 +186,30 @@ TEST_F(FloatingPanelToggleTest, OpensAFloatingCentredPanelAndClosesIt) {
     EXPECT_EQ(changes, (std::vector<bool>{true, false}));
 }
 
+TEST_F(FloatingPanelToggleTest, ThePanelResizesFromItsCornerButNotBelowItsOpeningSize) {
+    toggle->toggle();
+    FloatingPanel& panel = *toggle->floatingPanel();
+    const QSize opening(FloatingPanel::kWidth, FloatingPanel::kHeight);
+    EXPECT_EQ(panel.minimumSize(), opening);
+    EXPECT_GT(panel.maximumWidth(), opening.width()) << "not fixed";
+    EXPECT_GT(panel.maximumHeight(), opening.height());
+
+    auto& view = *static_cast<FloatingPanelView*>(panel.contentView());
+    const int buttonAtOpening = view.startButton()->width();
+    panel.resize(360, 260);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(panel.size(), QSize(360, 260));
+    EXPECT_EQ(view.geometry(), QRect(0, FloatingPanel::kTitleHeight, 360, 260 - FloatingPanel::kTitleHeight))
+        << "the content fills the panel under its title strip";
+    EXPECT_GT(view.startButton()->width(), buttonAtOpening) << "the buttons share the width";
+    const QRect grip = panel.resizeGrip()->geometry();
+    EXPECT_EQ(grip.bottomRight(), panel.rect().bottomRight()) << "the grip stays in the corner";
+
+    panel.resize(100, 80);
+    EXPECT_EQ(panel.size(), opening) << "never smaller than it opened";
+    toggle->toggle();
+}
+
 TEST_F(FloatingPanelToggleTest, TheCloseBoxDropsThePanelAndTheNextToggleOpensANewOne) {
     toggle->toggle();
     QPointer<FloatingPanel> first = toggle->floatingPanel();

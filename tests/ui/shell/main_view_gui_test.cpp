@@ -13,13 +13,18 @@
 #include "ui/screens/permission_overlay_view.hpp"
 #include "ui/shell/floating_panel.hpp"
 #include "ui/shell/main_view.hpp"
+#include "ui/shell/screen_stage.hpp"
 #include "ui/shell/sidebar_tab_row.hpp"
 #include "ui/shell/sidebar_view.hpp"
 #include "ui/shell/toast_view.hpp"
+#include "ui/support/pinned_look.hpp"
 #include "ui/support/widget_input.hpp"
 
 #include <gtest/gtest.h>
+#include <QCoreApplication>
+#include <QGraphicsOpacityEffect>
 #include <QLineEdit>
+#include <QVariantAnimation>
 #include <map>
 #include <string>
 
@@ -148,6 +153,32 @@ TEST_F(MainViewTest, EachRowShowsItsScreenBuiltWithTheRightObjects) {
     EXPECT_EQ(screens.built["about"], 2);
 }
 
+TEST_F(MainViewTest, ANewTabFadesInWhileMovingInFromTheTrailingEdge) {
+    const auto window = makeWindow();
+    for (const Qt::LayoutDirection direction : {Qt::LeftToRight, Qt::RightToLeft}) {
+        SCOPED_TRACE(direction == Qt::LeftToRight ? "left to right" : "right to left");
+        window->setLayoutDirection(direction);
+        window->selectTab(window->selectedTab() == MainViewTab::presets ? MainViewTab::history : MainViewTab::presets);
+        ScreenStage& stage = *window->detailArea();
+        QWidget* screen = window->content();
+        ASSERT_TRUE(stage.isTransitioning());
+        EXPECT_EQ(stage.animation()->duration(), 200);
+        const int trailing = direction == Qt::LeftToRight ? 1 : -1;
+
+        // Halfway through: half the way in, half faded in.
+        stage.animation()->setCurrentTime(100);
+        EXPECT_NEAR(screen->x() * trailing, stage.width() / 2, 2);
+        auto* fade = qobject_cast<QGraphicsOpacityEffect*>(screen->graphicsEffect());
+        ASSERT_NE(fade, nullptr);
+        EXPECT_NEAR(fade->opacity(), 0.5, 0.01);
+
+        stage.animation()->setCurrentTime(200);
+        EXPECT_FALSE(stage.isTransitioning());
+        EXPECT_EQ(screen->geometry(), stage.rect()) << "in place, filling the area";
+        EXPECT_EQ(screen->graphicsEffect(), nullptr) << "the fade is gone once done";
+    }
+}
+
 TEST_F(MainViewTest, PermissionScreenReplacesEveryTabWhileInputCannotBePosted) {
     const auto window = makeWindow();
     setPermission(false);
@@ -209,6 +240,34 @@ TEST_F(MainViewTest, LongToastWrapsWithinTheWindow) {
     vm->showToast(QString("A long notice ").repeated(40));
     EXPECT_LE(window->toast()->width(), window->width());
     EXPECT_GT(window->toast()->height(), 100) << "several lines";
+}
+
+TEST_F(MainViewTest, ToastStaysClearOfTheScreenTitleAtEveryWidth) {
+    PinnedFont font;
+    MainView window(*vm, ScreenFactory::standard());
+    window.show();
+    for (const MainViewTab tab : {MainViewTab::presets, MainViewTab::history, MainViewTab::settings}) {
+        window.selectTab(tab);
+        window.detailArea()->animation()->setCurrentTime(ScreenStage::kDurationMs);
+        for (const char* message : {"Deleted 'Gaming Speed Clicker'", "Saved settings as new preset 'Evening raid'"}) {
+            vm->showToast(message);
+            for (const int width : {820, 900, 1000, 1400}) {
+                SCOPED_TRACE(QStringLiteral("tab %1, %2, %3 wide").arg(int(tab)).arg(message).arg(width).toStdString());
+                window.resize(width, 700);
+                QCoreApplication::sendPostedEvents();
+                const QWidget* title = window.content()->findChild<QWidget*>(QStringLiteral("screenTitle"));
+                ASSERT_NE(title, nullptr);
+                const QRect titleRect(title->mapTo(&window, QPoint(0, 0)), title->size());
+                const QRect bubble = window.toast()->restingBubbleGeometry();
+                EXPECT_FALSE(bubble.intersects(titleRect));
+                EXPECT_TRUE(window.rect().contains(bubble));
+                if (width >= 1400) {
+                    EXPECT_EQ(bubble.top(), ToastView::kTopSpace) << "at the top where there is room";
+                }
+            }
+        }
+        rig.advance(3s);
+    }
 }
 
 TEST_F(MainViewTest, SaveAsSheetStartsWithTheActivePresetsName) {

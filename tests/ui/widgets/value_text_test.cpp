@@ -17,7 +17,7 @@ TEST(ValueText, SliderValuesTruncateTowardZero) {
     EXPECT_EQ(sliderValueText(1e30, "px"), "1000000000000000019884624838656 px") << "beyond 64 bits: still digits";
 }
 
-TEST(NumberFormatter, ShowsWholeNumbersWithoutGrouping) {
+TEST(NumberFormatter, ShowsPlainDigitsWithTheDecimalsTheValueHas) {
     const auto& f = NumberFormatter::shared();
     EXPECT_EQ(&f, &NumberFormatter::shared()) << "one instance for the process";
     EXPECT_EQ(f.format(std::int64_t{1234567}), "1234567");
@@ -26,8 +26,15 @@ TEST(NumberFormatter, ShowsWholeNumbersWithoutGrouping) {
     const struct {
         double value;
         const char* text;
-    } cases[] = {{0.5, "0"}, {1.5, "2"}, {2.5, "2"}, {-0.4, "0"}, {300.0, "300"}, {1234.7, "1235"}};
-    for (const auto& c : cases) EXPECT_EQ(f.format(c.value), c.text) << c.value;
+    } cases[] = {{0.5, "0.5"},          {1.5, "1.5"},       {-0.4, "-0.4"},
+                 {300.0, "300"},        {1234.7, "1234.7"}, {0.1, "0.1"},
+                 {512.7, "512.7"},      {-0.0, "0"},        {1e20, "100000000000000000000"},
+                 {0.000125, "0.000125"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(f.format(c.value), c.text) << c.value;
+        // What the field shows reads back as the value stored, so leaving it untouched changes nothing.
+        EXPECT_EQ(f.parseDecimal(f.format(c.value)), c.value) << c.value;
+    }
 }
 
 TEST(NumberFormatter, ReadsNumbersAndRefusesEverythingElse) {

@@ -1,5 +1,7 @@
 #include "platform/serial_queue.hpp"
 
+#include "platform/thread_priority.hpp"
+
 #include <pthread.h>
 #include <sys/prctl.h>
 #include <algorithm>
@@ -11,9 +13,6 @@ namespace clicktrove::platform {
 
 namespace {
 
-// The most the queue's thread waits on the CPU before a deadline; bounds the cost of a badly loaded machine.
-constexpr std::chrono::nanoseconds kMaxWakeLatency = std::chrono::microseconds(100);
-
 inline void cpuRelax() {
 #if defined(__x86_64__) || defined(__i386__)
     __builtin_ia32_pause();
@@ -24,7 +23,7 @@ inline void cpuRelax() {
 
 }  // namespace
 
-SerialQueue::SerialQueue(std::string label) : label_(std::move(label)) {
+SerialQueue::SerialQueue(std::string label, Priority priority) : label_(std::move(label)), priority_(priority) {
     thread_ = std::thread([this] { run(); });
 }
 
@@ -84,12 +83,8 @@ void SerialQueue::wake() {
 }
 
 void SerialQueue::learnWakeLatency(std::chrono::steady_clock::time_point askedFor) {
-    using std::chrono::nanoseconds;
-    auto late = std::chrono::duration_cast<nanoseconds>(std::chrono::steady_clock::now() - askedFor);
-    late = std::clamp(late, nanoseconds(0), kMaxWakeLatency);
-    // Moving average over about eight wake-ups: follows a change of load within a few ticks, ignores one
-    // stray preemption.
-    wakeLatency_ += (late - wakeLatency_) / 8;
+    wakeLatency_.record(
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - askedFor));
 }
 
 void SerialQueue::run() {
@@ -97,6 +92,7 @@ void SerialQueue::run() {
     // Thread names are at most 15 characters; the end of a reverse-DNS label is the telling part.
     const std::string name = label_.size() > 15 ? label_.substr(label_.size() - 15) : label_;
     ::pthread_setname_np(::pthread_self(), name.c_str());
+    if (priority_ == Priority::timeCritical) raiseCurrentThreadPriority();
 
     std::unique_lock lock(mutex_);
     while (!stopping_) {
@@ -117,7 +113,7 @@ void SerialQueue::run() {
         const auto deadline = *next->deadline;
         const auto now = std::chrono::steady_clock::now();
         if (now < deadline) {
-            const auto wakeAt = deadline - wakeLatency_;
+            const auto wakeAt = deadline - wakeLatency_.margin();
             if (now < wakeAt) {
                 if (cv_.wait_until(lock, wakeAt) == std::cv_status::timeout) learnWakeLatency(wakeAt);
             } else {

@@ -63,6 +63,9 @@ bool X11RawInputWatcher::setUp(std::string& error) {
             group_ = state.group;
         }
         modifiers_ = X11ModifierMapping::read(display_);
+        // Loads the keyboard map now, a round trip that would otherwise delay the first press (an Escape,
+        // perhaps).
+        (void)XkbKeycodeToKeysym(display_, 9, 0, 0);
     } else {
         refreshPointerMapping();
     }

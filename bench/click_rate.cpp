@@ -30,6 +30,7 @@
 #include <cstring>
 #include <fstream>
 #include <new>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -63,6 +64,29 @@ public:
     void post(Task) override {}
     TaskId postAfter(std::chrono::nanoseconds, Task) override { return 0; }
     void cancel(TaskId) override {}
+};
+
+// The engine as the application runs it: on the X11 pointer, with Escape watched on the key watcher's own
+// thread, which stops the engine at the press, and handed out before every click.
+struct KeyedEngine {
+    clicktrove::platform::X11MouseInput input;
+    DiscardingMainQueue mainQueue;
+    // Before the engine, so that it outlives every tick that asks it for presses.
+    clicktrove::platform::X11KeyPressMonitor keys{
+        [](const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); }};
+    clicktrove::ClickEngine engine{input, mainQueue};
+    std::optional<clicktrove::platform::KeyPressMonitor::Token> token;
+
+    KeyedEngine() {
+        token = keys.addMonitor([this](const clicktrove::platform::KeyPressEvent& press) {
+            if (press.keyCode == 9 || press.producesEscape) engine.emergencyStop();
+        });
+        engine.setBeforeClick([this] { keys.deliverPending(); });
+    }
+    // The handler goes first: it calls the engine.
+    ~KeyedEngine() {
+        if (token) keys.removeMonitor(*token);
+    }
 };
 
 struct Stats {
@@ -149,9 +173,8 @@ clicktrove::ClickConfig benchConfig(const PressCounter& counter, ClickPositionMo
 
 Stats runEngine(PressCounter& counter, ClickPositionMode mode, double intervalMs, double runSeconds, double& cpuShare,
                 double& allocsPerTick) {
-    clicktrove::platform::X11MouseInput input;
-    DiscardingMainQueue mainQueue;
-    clicktrove::ClickEngine engine(input, mainQueue);
+    KeyedEngine keyed;
+    clicktrove::ClickEngine& engine = keyed.engine;
     counter.centrePointer();
     counter.reset();
     const double cpuBefore = threadCpuSeconds(engineThreadName());
@@ -195,21 +218,15 @@ Stats runXdotool(PressCounter& counter, double intervalMs, double runSeconds) {
     return measure(counter.presses(), runSeconds);
 }
 
-// Escape during a 1 ms run, as the application handles it: the key watcher's own thread calls the engine's
-// emergency stop at the press. Counted in the order the server handled things: presses after the key, and
-// how long after the key the last button release came.
+// Escape during a 1 ms run, as the application handles it: the key watcher (on its own thread, or on the
+// engine's just before a click) calls the engine's emergency stop at the press. Counted in the order the server handled
+// things: presses after the key, and how long after the key the last button release came.
 void runEscapeTrials(PressCounter& counter, ClickPositionMode mode, const std::string& display, int trials) {
     Display* keyboard = XOpenDisplay(display.c_str());
     if (!keyboard) return;
-    clicktrove::platform::X11MouseInput input;
-    DiscardingMainQueue mainQueue;
-    clicktrove::ClickEngine engine(input, mainQueue);
-    clicktrove::platform::X11KeyPressMonitor keys(
-        [](const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); });
-    const auto token = keys.addMonitor([&engine](const clicktrove::platform::KeyPressEvent& press) {
-        if (press.keyCode == 9 || press.producesEscape) engine.emergencyStop();
-    });
-    if (!token) {
+    KeyedEngine keyed;
+    clicktrove::ClickEngine& engine = keyed.engine;
+    if (!keyed.token) {
         XCloseDisplay(keyboard);
         return;
     }
@@ -246,7 +263,6 @@ void runEscapeTrials(PressCounter& counter, ClickPositionMode mode, const std::s
         trialsWithPresses += presses > 0 ? 1 : 0;
         lastRelease.push_back(last);
     }
-    keys.removeMonitor(*token);
     XCloseDisplay(keyboard);
     if (lastRelease.empty()) {
         std::printf("escape   no trial saw its key arrive\n");

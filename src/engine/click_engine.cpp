@@ -111,6 +111,12 @@ void ClickEngine::setDelegate(std::weak_ptr<ClickEngineDelegate> delegate) {
     delegate_ = std::move(delegate);
 }
 
+void ClickEngine::setBeforeClick(std::function<void()> hook) {
+    auto shared = hook ? std::make_shared<const std::function<void()>>(std::move(hook)) : nullptr;
+    std::lock_guard lock(stateLock_);
+    beforeClick_ = std::move(shared);
+}
+
 bool ClickEngine::isRunning() const {
     std::lock_guard lock(stateLock_);
     return isRunningInternal_;
@@ -251,6 +257,7 @@ void ClickEngine::emergencyStop() {
 
 void ClickEngine::tick() {
     std::shared_ptr<const ClickConfig> config;
+    std::shared_ptr<const std::function<void()>> beforeClick;
     std::int64_t total = 0;
     RunId run = 0;
     std::stop_token abort;
@@ -259,6 +266,7 @@ void ClickEngine::tick() {
         std::lock_guard lock(stateLock_);
         if (!isRunningInternal_ || isPausedInternal_) return;
         config = config_;
+        beforeClick = beforeClick_;
         total = totalClicks_;
         run = runId_;
         abort = dragAbort_.get_token();
@@ -289,6 +297,9 @@ void ClickEngine::tick() {
         stopRun(run, true);
         return;
     }
+
+    // A stop it sets off makes the posting below refuse.
+    if (beforeClick) (*beforeClick)();
 
     bool posted = false;
     std::optional<std::optional<ScreenPoint>> held;

@@ -13,6 +13,7 @@
 #include "platform/work_queue.hpp"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -49,6 +50,10 @@ public:
 
     std::weak_ptr<ClickEngineDelegate> delegate() const;
     void setDelegate(std::weak_ptr<ClickEngineDelegate> delegate);
+    // Called on the engine's queue before each tick's events go out, holding none of the engine's locks (it
+    // may stop the run; the tick then posts nothing). The program lets the key watcher hand out the presses
+    // that have arrived, so that an Escape already on its way stops the run before one more click.
+    void setBeforeClick(std::function<void()> hook);
 
     // Begins a run with a copy of config and returns the run's identity, which its reports carry; ignored
     // (none) while a run is active, paused included.
@@ -138,6 +143,7 @@ private:
     // Requested by every stop: ends a drag under way and wakes it from its sleep between steps.
     std::stop_source dragAbort_;
     std::weak_ptr<ClickEngineDelegate> delegate_;
+    std::shared_ptr<const std::function<void()>> beforeClick_;
 
     // Used by ticks only, which never run concurrently.
     std::vector<platform::ScreenRect> screens_;

@@ -72,9 +72,9 @@ void ShortcutManager::startMonitoring() {
                 if (self) self->handleKeyEvent(press);
             });
             if (matched.emergency) {
-                if (onEmergencyStopOnInputThread) onEmergencyStopOnInputThread();
-            } else if (onActionOnInputThread) {
-                onActionOnInputThread(*matched.action);
+                if (onEmergencyStopAtPress) onEmergencyStopAtPress();
+            } else if (onActionAtPress) {
+                onActionAtPress(*matched.action);
             }
         });
 }

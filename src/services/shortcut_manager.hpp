@@ -21,9 +21,9 @@ class MainQueue;
 // with S, X, P, R, T) and Escape, with any modifiers, as the emergency stop. It only reports; the owner sets
 // the callbacks and decides what they do. Presses are never consumed.
 //
-// Each matched press is reported twice: at once on the key monitor's thread, for what must not wait for a
-// busy main thread (the emergency stop, the stop shortcut), and then on the main queue, in the order the
-// presses came. Everything but those first reports happens on the main thread.
+// Each matched press is reported twice: at once where the key monitor delivers it (its own thread), for what
+// must not wait for a busy main thread (the emergency stop, the stop shortcut), and then on the main queue,
+// in the order the presses came. Everything but those first reports happens on the main thread.
 class ShortcutManager final : public QObject {
     Q_OBJECT
 public:
@@ -56,10 +56,11 @@ public:
     // On the main thread, on a later turn of the loop than the press.
     std::function<void(Action)> onActionTriggered;
     std::function<void()> onEmergencyStopTriggered;
-    // On the key monitor's thread, right at the press (after its main-thread handling has been queued), so
-    // they must be thread safe and quick. Set them before startMonitoring and leave them while monitoring.
-    std::function<void(Action)> onActionOnInputThread;
-    std::function<void()> onEmergencyStopOnInputThread;
+    // At the press, on the thread that delivers it (the key monitor's own, or one that asked the monitor for
+    // the presses that have arrived), after its main-thread handling has been queued: thread safe and quick.
+    // Set them before startMonitoring and leave them while monitoring.
+    std::function<void(Action)> onActionAtPress;
+    std::function<void()> onEmergencyStopAtPress;
 
 private:
     struct Match {

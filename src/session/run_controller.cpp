@@ -2,6 +2,7 @@
 
 #include "engine/click_engine.hpp"
 #include "engine/permission_manager.hpp"
+#include "platform/key_press_monitor.hpp"
 #include "services/analytics_manager.hpp"
 #include "services/audio_manager.hpp"
 #include "services/history_manager.hpp"
@@ -201,10 +202,13 @@ void RunController::setupShortcuts() {
     };
     // Straight from the key's thread to the engine (which is thread safe and outlives the shortcut manager):
     // stopping must not wait for a main thread that is busy repainting at 1,000 clicks a second.
-    shortcuts.onEmergencyStopOnInputThread = [&engine = engine_] { engine.emergencyStop(); };
-    shortcuts.onActionOnInputThread = [&engine = engine_](ShortcutManager::Action action) {
+    shortcuts.onEmergencyStopAtPress = [&engine = engine_] { engine.emergencyStop(); };
+    shortcuts.onActionAtPress = [&engine = engine_](ShortcutManager::Action action) {
         if (action == ShortcutManager::Action::stop) engine.stop(false);
     };
+    // Before each click the engine lets the key watcher hand out presses that have arrived: on a loaded
+    // machine its own thread may wait for a CPU while the engine's keeps clicking.
+    engine_.setBeforeClick([&monitor = *viewModel_.services_.keyMonitor] { monitor.deliverPending(); });
     shortcuts.startMonitoring();
 }
 

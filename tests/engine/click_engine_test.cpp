@@ -398,6 +398,22 @@ TEST_F(Lifecycle, ATickUnderWayWhenANewRunStartsDoesNotCountOrStopInIt) {
     EXPECT_EQ(clickTimes(input.recorded(), origin), (std::vector<std::chrono::nanoseconds>{300ms, 1000ms}));
 }
 
+// The program lets the key watcher hand out waiting presses there: an Escape already on its way stops the
+// run before the click, not after it.
+TEST_F(Lifecycle, AStopMadeJustBeforeAClickKeepsThatClickFromGoingOut) {
+    int calls = 0;
+    engine.setBeforeClick([&] {
+        if (++calls == 3) engine.emergencyStop();
+    });
+    engine.start(baseConfig());
+    advance(300ms + 5 * 100ms);
+    EXPECT_EQ(calls, 3);
+    EXPECT_EQ(clickTimes(input.recorded(), origin), (std::vector<std::chrono::nanoseconds>{300ms, 400ms}));
+    EXPECT_EQ(input.events().back(), MouseEvent::upAtPointer(clicktrove::platform::MouseButton::middle));
+    EXPECT_EQ(delegate->updates().size(), 2u);
+    EXPECT_EQ(delegate->stops(), std::vector<bool>{false});
+}
+
 TEST_F(Lifecycle, RunsWithoutADelegateAndDropsReportsOfAGoneDelegate) {
     engine.setDelegate({});
     engine.start(baseConfig());

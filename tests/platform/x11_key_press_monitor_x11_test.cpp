@@ -125,6 +125,24 @@ TEST(X11KeyPressMonitor, AHandlerRemovedFromAnotherThreadIsNeverCalledAfterwards
     }
 }
 
+// A thread about to click asks for the presses that have arrived: each is handed out once, by whichever
+// thread reads it first.
+TEST(X11KeyPressMonitor, PendingPressesGoOutOnceWhicheverThreadAsksFirst) {
+    X11KeyPressMonitor monitor;
+    Heard heard;
+    ASSERT_TRUE(monitor.addMonitor(heard.handler()));
+    monitor.deliverPending();  // nothing waiting: returns at once
+    ASSERT_EQ(runCommand({"xdotool", "key", "--delay", "1", "a", "b", "c", "d", "e", "f", "g", "h"}), 0);
+    ASSERT_TRUE(waitUntil([&] {
+        monitor.deliverPending();
+        return heard.saw(43);  // h
+    }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::vector<std::uint16_t> codes;
+    for (const auto& p : heard.presses()) codes.push_back(p.keyCode);
+    EXPECT_EQ(codes, (std::vector<std::uint16_t>{38, 56, 54, 40, 26, 41, 42, 43}));
+}
+
 // A keymap that puts Escape on another key (caps:escape) keeps its emergency stop; the keycode alone would
 // miss it.
 TEST(X11KeyPressMonitor, APressOfAKeyMappedToEscapeSaysSo) {

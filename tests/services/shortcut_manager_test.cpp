@@ -125,10 +125,10 @@ TEST_F(ShortcutManagerTest, ReportsTheMatchedPressAtOnceOnTheMonitorsThreadAndTh
         heard.push_back("main " + std::string(ShortcutManager::rawValue(a)));
     };
     manager->onEmergencyStopTriggered = [&] { heard.emplace_back("main emergency"); };
-    manager->onActionOnInputThread = [&](Action a) {
+    manager->onActionAtPress = [&](Action a) {
         heard.push_back("at press " + std::string(ShortcutManager::rawValue(a)));
     };
-    manager->onEmergencyStopOnInputThread = [&] { heard.emplace_back("at press emergency"); };
+    manager->onEmergencyStopAtPress = [&] { heard.emplace_back("at press emergency"); };
     manager->startMonitoring();
 
     monitor.press(53, kCtrlShift);

@@ -167,5 +167,19 @@ TEST_F(RunIntegrityTest, EscapeAndTheStopShortcutStopTheEngineWithoutWaitingForT
     }
 }
 
+// On a loaded machine the key watcher's thread may wait for a CPU while the engine's keeps clicking; the
+// engine hands out the presses that have arrived before each click.
+TEST_F(RunIntegrityTest, AnEscapeThatArrivedStopsTheRunBeforeTheNextClickEvenBeforeItsThreadRuns) {
+    startAndPassCountdown();
+    rig.advance(300ms);
+    const std::size_t presses = rig.presses().size();
+    rig.keys.arrive({ShortcutManager::escapeKeyCode, 0, true});
+    rig.engineQueue.advance(1s);
+    EXPECT_EQ(rig.presses().size(), presses);
+    rig.drain();
+    EXPECT_FALSE(vm->isRunning());
+    EXPECT_EQ(vm->status(), "Stopped");
+}
+
 }  // namespace
 }  // namespace clicktrove::testing

@@ -83,20 +83,38 @@ bool X11KeyPressMonitor::openLocked() {
             "focus");
     }
     thread_ = std::jthread([this](std::stop_token stop) { run(stop); });
+    open_ = true;
     return true;
+}
+
+void X11KeyPressMonitor::deliverPending() {
+    if (!open_) return;
+    // Cheap when nothing has arrived: one poll of the socket, no lock.
+    pollfd socket{watcher_->connectionFd(), POLLIN, 0};
+    if (::poll(&socket, 1, 0) <= 0) {
+        // The monitor's thread may be handing out a press it has already read: wait for that.
+        std::lock_guard wait(reading_);
+        return;
+    }
+    readAndDispatch();
+}
+
+void X11KeyPressMonitor::readAndDispatch() {
+    std::lock_guard lock(reading_);
+    const X11RawInputWatcher::Batch batch = watcher_->readPending();
+    for (const KeyPressEvent& press : batch.keyPresses) dispatch(press);
 }
 
 void X11KeyPressMonitor::run(std::stop_token stop) {
     ::pthread_setname_np(::pthread_self(), "clicktrove-keys");
     // The emergency stop starts here: a press waits for no other thread of the program.
     raiseCurrentThreadPriority();
-    X11RawInputWatcher& watcher = *watcher_;
+    const int connection = watcher_->connectionFd();
     while (!stop.stop_requested()) {
         // Also right after the set-up: its round trip may have queued events that the socket will not
         // announce.
-        const X11RawInputWatcher::Batch batch = watcher.readPending();
-        for (const KeyPressEvent& press : batch.keyPresses) dispatch(press);
-        pollfd fds[2] = {{watcher.connectionFd(), POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+        readAndDispatch();
+        pollfd fds[2] = {{connection, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
         if (::poll(fds, 2, -1) < 0 && errno != EINTR) break;
         if (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) break;
     }

@@ -2,6 +2,7 @@
 
 #include "platform/key_press_monitor.hpp"
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -34,11 +35,14 @@ public:
     ~X11KeyPressMonitor() override;
 
     std::optional<Token> addMonitor(Handler handler) override;
+    void deliverPending() override;
     void removeMonitor(Token token) override;
 
 private:
     bool openLocked();
     void run(std::stop_token stop);
+    // Reads what the connection holds and hands it out, on the calling thread.
+    void readAndDispatch();
     void dispatch(const KeyPressEvent& press);
 
     Warn warn_;
@@ -48,6 +52,11 @@ private:
     bool unavailableNoted_ = false;
     bool waylandNoted_ = false;
     std::unique_ptr<X11RawInputWatcher> watcher_;
+    // Set once the watcher and its thread are up; the watcher stays until destruction.
+    std::atomic<bool> open_{false};
+    // One reader of the connection at a time: the monitor's thread or a caller of deliverPending. Held until
+    // the presses read have been handed out, so that a caller never runs ahead of a press already read.
+    std::mutex reading_;
     int wakeFd_ = -1;
     // Held by the thread while it delivers one press, so that removeMonitor can wait for a delivery under way.
     std::mutex delivering_;

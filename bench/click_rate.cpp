@@ -1,38 +1,39 @@
-// Measures the click rate that reaches an ordinary X client: the engine clicks with `left` at a fixed
-// interval into a full-screen window whose own connection counts the button presses and times them on
-// arrival. xdotool's repeated click runs the same way beside it for comparison.
+// Measures the click rate that reaches an ordinary X client: the engine clicks with `left` at an interval into
+// a full-screen window whose own connection counts the button presses and times them on arrival. xdotool's
+// repeated click runs the same way right after it, for a side-by-side ratio. Then the emergency stop: Escape
+// pressed during a 1 ms run, through the same key watcher and engine call the application uses, and what
+// still reached the window after the key.
 //
-//   click_rate [--interval-ms N] [--seconds S] [--no-peer]
+//   click_rate [--mode current|fixed] [--interval-ms N] [--seconds S] [--no-peer] [--escape-trials N]
 //
-// Without --interval-ms it measures 1 ms and 10 ms. It clicks on $DISPLAY when that is set (an outside
-// counter may be watching), otherwise on a private Xvfb of its own.
+// --mode current (the default, as in the application) clicks wherever the pointer is, which the bench puts
+// in the middle of the window; fixed clicks at the middle as a fixed point. Without --interval-ms it measures
+// 1 ms and 10 ms. It clicks on $DISPLAY when that is set (an outside counter may be watching), otherwise on
+// a private Xvfb of its own.
 #include "engine/click_config.hpp"
 #include "engine/click_engine.hpp"
 #include "platform/main_queue.hpp"
+#include "platform/x11/x11_key_press_monitor.hpp"
 #include "platform/x11/x11_mouse_input.hpp"
+#include "support/child.hpp"
+#include "support/press_counter.hpp"
 
 #include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
 #include <dirent.h>
-#include <fcntl.h>
-#include <poll.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <mutex>
 #include <new>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
-
-extern char** environ;
 
 // Counts every C++ allocation of the process, so the run can show what a tick allocates.
 namespace {
@@ -51,119 +52,11 @@ void operator delete(void* p, std::size_t) noexcept {
 }
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::PressCounter;
+using clicktrove::ClickPositionMode;
 
 namespace {
-
-pid_t spawn(const std::vector<std::string>& argv, int keepFd = -1) {
-    std::vector<char*> args;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (keepFd >= 0) posix_spawn_file_actions_adddup2(&actions, keepFd, keepFd);
-    pid_t pid = -1;
-    const int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return rc == 0 ? pid : -1;
-}
-
-void reap(pid_t pid, bool kill) {
-    if (pid <= 0) return;
-    if (kill) ::kill(pid, SIGTERM);
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-}
-
-// A private Xvfb on a display number it picks itself.
-struct PrivateXvfb {
-    pid_t pid = -1;
-    std::string display;
-
-    bool start() {
-        int fds[2];
-        if (::pipe2(fds, O_CLOEXEC) != 0) return false;
-        pid = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1920x1080x24", "-nolisten", "tcp",
-                     "-noreset", "+extension", "RANDR"},
-                    fds[1]);
-        ::close(fds[1]);
-        std::string line;
-        pollfd p{fds[0], POLLIN, 0};
-        char c = 0;
-        while (pid > 0 && ::poll(&p, 1, 15000) > 0 && ::read(fds[0], &c, 1) == 1 && c != '\n') line += c;
-        ::close(fds[0]);
-        if (line.empty()) return false;
-        display = ":" + line;
-        return true;
-    }
-    ~PrivateXvfb() { reap(pid, true); }
-};
-
-// A full-screen window on a connection of its own that time-stamps every button press as it arrives.
-class PressCounter {
-public:
-    bool open(const std::string& display) {
-        display_ = XOpenDisplay(display.c_str());
-        if (!display_) return false;
-        const int screen = DefaultScreen(display_);
-        XSetWindowAttributes attrs{};
-        attrs.override_redirect = True;
-        attrs.event_mask = ButtonPressMask | ButtonReleaseMask;
-        window_ = XCreateWindow(display_, RootWindow(display_, screen), 0, 0, DisplayWidth(display_, screen),
-                                DisplayHeight(display_, screen), 0, CopyFromParent, InputOutput, CopyFromParent,
-                                CWOverrideRedirect | CWEventMask, &attrs);
-        XMapRaised(display_, window_);
-        XSync(display_, False);
-        width_ = DisplayWidth(display_, screen);
-        height_ = DisplayHeight(display_, screen);
-        thread_ = std::thread([this] { run(); });
-        return true;
-    }
-    ~PressCounter() {
-        stop_ = true;
-        if (thread_.joinable()) thread_.join();
-        if (display_) XCloseDisplay(display_);
-    }
-    int width() const { return width_; }
-    int height() const { return height_; }
-
-    void reset() {
-        std::lock_guard lock(mutex_);
-        presses_.clear();
-    }
-    std::vector<Clock::time_point> presses() {
-        std::lock_guard lock(mutex_);
-        return presses_;
-    }
-
-private:
-    void run() {
-        const int fd = ConnectionNumber(display_);
-        while (!stop_) {
-            while (XPending(display_) > 0) {
-                XEvent e;
-                XNextEvent(display_, &e);
-                const auto now = Clock::now();
-                if (e.type == ButtonPress && e.xbutton.button == Button1) {
-                    std::lock_guard lock(mutex_);
-                    presses_.push_back(now);
-                }
-            }
-            pollfd p{fd, POLLIN, 0};
-            ::poll(&p, 1, 50);
-        }
-    }
-
-    Display* display_ = nullptr;
-    Window window_ = 0;
-    int width_ = 0;
-    int height_ = 0;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-    std::mutex mutex_;
-    std::vector<Clock::time_point> presses_;
-};
 
 // The engine's reports are not needed here; dropping them costs nothing on the engine's side.
 class DiscardingMainQueue final : public clicktrove::platform::MainQueue {
@@ -171,6 +64,29 @@ public:
     void post(Task) override {}
     TaskId postAfter(std::chrono::nanoseconds, Task) override { return 0; }
     void cancel(TaskId) override {}
+};
+
+// The engine as the application runs it: on the X11 pointer, with Escape watched on the key watcher's own
+// thread, which stops the engine at the press, and handed out before every click.
+struct KeyedEngine {
+    clicktrove::platform::X11MouseInput input;
+    DiscardingMainQueue mainQueue;
+    // Before the engine, so that it outlives every tick that asks it for presses.
+    clicktrove::platform::X11KeyPressMonitor keys{
+        [](const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); }};
+    clicktrove::ClickEngine engine{input, mainQueue};
+    std::optional<clicktrove::platform::KeyPressMonitor::Token> token;
+
+    KeyedEngine() {
+        token = keys.addMonitor([this](const clicktrove::platform::KeyPressEvent& press) {
+            if (press.keyCode == 9 || press.producesEscape) engine.emergencyStop();
+        });
+        engine.setBeforeClick([this] { keys.deliverPending(); });
+    }
+    // The handler goes first: it calls the engine.
+    ~KeyedEngine() {
+        if (token) keys.removeMonitor(*token);
+    }
 };
 
 struct Stats {
@@ -237,33 +153,38 @@ std::string engineThreadName() {
     return label.size() > 15 ? label.substr(label.size() - 15) : label;
 }
 
-void waitUntil(Clock::time_point t) {
-    std::this_thread::sleep_until(t);
+Clock::duration seconds(double s) {
+    return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(s));
 }
 
-Stats runEngine(PressCounter& counter, double intervalMs, double seconds, double& cpuShare, double& allocsPerTick) {
-    clicktrove::platform::X11MouseInput input;
-    DiscardingMainQueue mainQueue;
-    clicktrove::ClickEngine engine(input, mainQueue);
+// A default run but for the interval, the click type and the target: the corner stop stays on, as in a
+// default run, so its reading of the pointer is part of every tick.
+clicktrove::ClickConfig benchConfig(const PressCounter& counter, ClickPositionMode mode, double intervalMs) {
     clicktrove::ClickConfig config;
     config.intervalSeconds = 0;
     const auto micros = static_cast<std::int64_t>(intervalMs * 1000.0);
     config.intervalMilliseconds = micros / 1000;
     config.intervalMicroseconds = micros % 1000;
     config.clickType = clicktrove::ClickType::left;
-    config.positionMode = clicktrove::ClickPositionMode::fixed;
+    config.positionMode = mode;
     config.fixedCoordinates = {{counter.width() / 2.0, counter.height() / 2.0}};
-    // The corner test stays on, as in a default run: it costs the cursor read on every tick.
+    return config;
+}
+
+Stats runEngine(PressCounter& counter, ClickPositionMode mode, double intervalMs, double runSeconds, double& cpuShare,
+                double& allocsPerTick) {
+    KeyedEngine keyed;
+    clicktrove::ClickEngine& engine = keyed.engine;
+    counter.centrePointer();
     counter.reset();
     const double cpuBefore = threadCpuSeconds(engineThreadName());
     const auto started = Clock::now();
-    engine.start(config);
+    engine.start(benchConfig(counter, mode, intervalMs));
     // Allocations counted while ticking only; the counter's growing vector adds a handful in all.
-    waitUntil(started + 500ms);
+    std::this_thread::sleep_until(started + 500ms);
     const auto allocBefore = gAllocations.load();
     const auto pressesBefore = counter.presses().size();
-    waitUntil(started + 300ms + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds)) +
-              200ms);
+    std::this_thread::sleep_until(started + 300ms + seconds(runSeconds) + 200ms);
     const auto pressesAfter = counter.presses().size();
     const auto allocAfter = gAllocations.load();
     engine.stop(false);
@@ -273,54 +194,120 @@ Stats runEngine(PressCounter& counter, double intervalMs, double seconds, double
     const auto ticks = pressesAfter - pressesBefore;
     allocsPerTick = ticks ? static_cast<double>(allocAfter - allocBefore) / static_cast<double>(ticks) : 0;
     std::this_thread::sleep_for(100ms);
-    return measure(counter.presses(), seconds);
+    return measure(counter.presses(), runSeconds);
 }
 
-Stats runXdotool(PressCounter& counter, double intervalMs, double seconds) {
+Stats runXdotool(PressCounter& counter, double intervalMs, double runSeconds) {
+    counter.centrePointer();
     counter.reset();
-    const long repeat = static_cast<long>(seconds * 1000.0 / intervalMs) + 50;
-    const pid_t pid = spawn({"xdotool", "click", "--repeat", std::to_string(repeat), "--delay",
-                             std::to_string(static_cast<long>(intervalMs)), "1"});
+    const long repeat = static_cast<long>(runSeconds * 1000.0 / intervalMs) + 50;
+    const pid_t pid = bench::spawn({"xdotool", "click", "--repeat", std::to_string(repeat), "--delay",
+                                    std::to_string(static_cast<long>(intervalMs)), "1"});
     if (pid <= 0) return {};
     // xdotool's own end, or a generous cap for a slow machine.
-    const auto cap =
-        Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds * 4 + 5));
+    const auto cap = Clock::now() + seconds(runSeconds * 4 + 5);
     int status = 0;
     while (::waitpid(pid, &status, WNOHANG) == 0) {
         if (Clock::now() > cap) {
-            reap(pid, true);
+            bench::reap(pid, true);
             break;
         }
         std::this_thread::sleep_for(20ms);
     }
     std::this_thread::sleep_for(100ms);
-    return measure(counter.presses(), seconds);
+    return measure(counter.presses(), runSeconds);
+}
+
+// Escape during a 1 ms run, as the application handles it: the key watcher (on its own thread, or on the
+// engine's just before a click) calls the engine's emergency stop at the press. Counted in the order the server handled
+// things: presses after the key, and how long after the key the last button release came.
+void runEscapeTrials(PressCounter& counter, ClickPositionMode mode, const std::string& display, int trials) {
+    Display* keyboard = XOpenDisplay(display.c_str());
+    if (!keyboard) return;
+    KeyedEngine keyed;
+    clicktrove::ClickEngine& engine = keyed.engine;
+    if (!keyed.token) {
+        XCloseDisplay(keyboard);
+        return;
+    }
+    const KeyCode escape = XKeysymToKeycode(keyboard, XStringToKeysym("Escape"));
+    int worstPresses = 0, trialsWithPresses = 0, completed = 0;
+    std::vector<double> lastRelease;
+    for (int trial = 0; trial < trials; ++trial) {
+        counter.centrePointer();
+        engine.start(benchConfig(counter, mode, 1.0));
+        // 300 ms before the first tick, then somewhere inside a tick's millisecond.
+        std::this_thread::sleep_for(300ms + 200ms + std::chrono::microseconds(137 * trial % 1000));
+        counter.reset();
+        XTestFakeKeyEvent(keyboard, escape, True, CurrentTime);
+        XTestFakeKeyEvent(keyboard, escape, False, CurrentTime);
+        XFlush(keyboard);
+        std::this_thread::sleep_for(60ms);
+        const bool stopped = !engine.isRunning();
+        engine.stop(false);
+        const auto arrivals = counter.arrivals();
+        const auto key = std::find_if(arrivals.begin(), arrivals.end(),
+                                      [](const auto& a) { return a.kind == PressCounter::Arrival::Kind::escape; });
+        if (!stopped || key == arrivals.end()) continue;
+        ++completed;
+        // 0 when no release came after the key at all: the last one was a click's own, before it.
+        int presses = 0;
+        double last = 0;
+        for (auto it = key; it != arrivals.end(); ++it) {
+            if (it->kind == PressCounter::Arrival::Kind::press) ++presses;
+            if (it->kind == PressCounter::Arrival::Kind::release) {
+                last = std::chrono::duration<double, std::milli>(it->time - key->time).count();
+            }
+        }
+        worstPresses = std::max(worstPresses, presses);
+        trialsWithPresses += presses > 0 ? 1 : 0;
+        lastRelease.push_back(last);
+    }
+    XCloseDisplay(keyboard);
+    if (lastRelease.empty()) {
+        std::printf("escape   no trial saw its key arrive\n");
+        return;
+    }
+    std::sort(lastRelease.begin(), lastRelease.end());
+    std::printf(
+        "escape   %d of %d trials stopped by the key: presses after the key in %d (at most %d); last release after "
+        "the key p50 %.3f max %.3f ms (0: none after it)\n",
+        completed, trials, trialsWithPresses, worstPresses, lastRelease[lastRelease.size() / 2], lastRelease.back());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     std::vector<double> intervals;
-    double seconds = 3;
+    double runSeconds = 3;
     bool peer = true;
+    int escapeTrials = 20;
+    ClickPositionMode mode = ClickPositionMode::current;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--interval-ms" && i + 1 < argc) {
             intervals.push_back(std::atof(argv[++i]));
         } else if (a == "--seconds" && i + 1 < argc) {
-            seconds = std::atof(argv[++i]);
+            runSeconds = std::atof(argv[++i]);
         } else if (a == "--no-peer") {
             peer = false;
+        } else if (a == "--escape-trials" && i + 1 < argc) {
+            escapeTrials = std::atoi(argv[++i]);
+        } else if (a == "--mode" && i + 1 < argc &&
+                   (std::strcmp(argv[i + 1], "current") == 0 || std::strcmp(argv[i + 1], "fixed") == 0)) {
+            mode = std::strcmp(argv[++i], "fixed") == 0 ? ClickPositionMode::fixed : ClickPositionMode::current;
         } else {
-            std::fprintf(stderr, "usage: click_rate [--interval-ms N] [--seconds S] [--no-peer]\n");
+            std::fprintf(stderr,
+                         "usage: click_rate [--mode current|fixed] [--interval-ms N] [--seconds S] [--no-peer] "
+                         "[--escape-trials N]\n");
             return 2;
         }
     }
     if (intervals.empty()) intervals = {1, 10};
     for (double& v : intervals) v = std::max(v, 1.0);
-    if (!(seconds > 0)) seconds = 3;
+    if (!(runSeconds > 0)) runSeconds = 3;
 
-    PrivateXvfb xvfb;
+    bench::PrivateXvfb xvfb;
     const char* env = std::getenv("DISPLAY");
     std::string display = env && *env ? env : "";
     if (display.empty()) {
@@ -328,7 +315,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "click_rate: could not start Xvfb\n");
             return 1;
         }
-        display = xvfb.display;
+        display = xvfb.display();
         ::setenv("DISPLAY", display.c_str(), 1);
     }
     PressCounter counter;
@@ -336,13 +323,19 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "click_rate: cannot open display %s\n", display.c_str());
         return 1;
     }
-    std::printf("display %s, %.1f s per run\n", display.c_str(), seconds);
+    std::printf("display %s, mode %s, %.1f s per run\n", display.c_str(),
+                mode == ClickPositionMode::fixed ? "fixed" : "current", runSeconds);
     for (double interval : intervals) {
         double cpu = 0, allocs = 0;
-        const Stats engine = runEngine(counter, interval, seconds, cpu, allocs);
+        const Stats engine = runEngine(counter, mode, interval, runSeconds, cpu, allocs);
         print("engine", interval, engine);
         std::printf("         engine thread CPU %.2f %% of one core, %.2f allocations per tick\n", cpu * 100.0, allocs);
-        if (peer) print("xdotool", interval, runXdotool(counter, interval, seconds));
+        if (peer) {
+            const Stats xdotool = runXdotool(counter, interval, runSeconds);
+            print("xdotool", interval, xdotool);
+            if (xdotool.rate > 0) std::printf("         engine / xdotool %.2fx\n", engine.rate / xdotool.rate);
+        }
     }
+    if (escapeTrials > 0) runEscapeTrials(counter, mode, display, escapeTrials);
     return 0;
 }

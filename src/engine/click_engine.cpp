@@ -43,6 +43,17 @@ std::chrono::nanoseconds secondsToNanoseconds(double seconds) {
     return std::chrono::nanoseconds(static_cast<std::int64_t>(ns));
 }
 
+// A double click counts two; everything else, a drag included, one.
+std::int64_t clicksPerTick(const ClickConfig& config) {
+    return !config.isDragEnabled && config.clickType == ClickType::doubleClick ? 2 : 1;
+}
+
+bool hasRadiusJitter(const ClickConfig& config) {
+    // A radius that is not a positive finite number leaves the point alone (an infinite one would give
+    // coordinates no input system can take).
+    return config.randomizeRadius && config.randomRadius > 0 && std::isfinite(config.randomRadius);
+}
+
 std::optional<MouseButton> heldButton(ClickType type) {
     switch (type) {
         case ClickType::holdLeft:
@@ -61,7 +72,7 @@ std::optional<MouseButton> heldButton(ClickType type) {
 ClickEngine::ClickEngine(platform::MouseInput& input, platform::MainQueue& mainQueue)
     : input_(input),
       mainQueue_(mainQueue),
-      ownedQueue_(std::make_unique<platform::SerialQueue>(kQueueLabel)),
+      ownedQueue_(std::make_unique<platform::SerialQueue>(kQueueLabel, platform::SerialQueue::Priority::timeCritical)),
       queue_(*ownedQueue_),
       clock_(platform::SystemClock::instance()),
       random_(platform::SecureRandom::instance()),
@@ -100,6 +111,12 @@ void ClickEngine::setDelegate(std::weak_ptr<ClickEngineDelegate> delegate) {
     delegate_ = std::move(delegate);
 }
 
+void ClickEngine::setBeforeClick(std::function<void()> hook) {
+    auto shared = hook ? std::make_shared<const std::function<void()>>(std::move(hook)) : nullptr;
+    std::lock_guard lock(stateLock_);
+    beforeClick_ = std::move(shared);
+}
+
 bool ClickEngine::isRunning() const {
     std::lock_guard lock(stateLock_);
     return isRunningInternal_;
@@ -110,10 +127,10 @@ bool ClickEngine::isPaused() const {
     return isPausedInternal_;
 }
 
-void ClickEngine::start(const ClickConfig& config) {
+std::optional<ClickRunId> ClickEngine::start(const ClickConfig& config) {
     auto copy = std::make_shared<const ClickConfig>(config);
     std::lock_guard lock(stateLock_);
-    if (isRunningInternal_) return;
+    if (isRunningInternal_) return std::nullopt;
     config_ = std::move(copy);
     ++runId_;
     isRunningInternal_ = true;
@@ -126,7 +143,6 @@ void ClickEngine::start(const ClickConfig& config) {
     currentCoordIndex_ = 0;
     lastHeldType_.reset();
     lastHeldPoint_.reset();
-    emergencyStopRequested_ = false;
     dragAbort_ = std::stop_source();
     if (timer_) timer_->cancel();
     timer_ = queue_.createTimer([this, life = std::weak_ptr<int>(lifeToken_)] {
@@ -136,14 +152,15 @@ void ClickEngine::start(const ClickConfig& config) {
 
     const auto wallNow = clock_.now();
     const auto monoNow = clock_.monotonicNow();
-    Deadline first = monoNow + kFirstTickDelay;
+    deadline_ = monoNow + kFirstTickDelay;
     if (config_->scheduledStartEnabled && config_->scheduledStartTime > wallNow) {
-        first = deadlineAfter(
+        deadline_ = deadlineAfter(
             monoNow, std::chrono::duration_cast<std::chrono::nanoseconds>(config_->scheduledStartTime - wallNow));
     }
     // Scheduled while still holding the lock, unlike a timer handed out first: a stop arriving in between
     // would otherwise destroy the timer under our feet.
-    timer_->schedule(first);
+    timer_->schedule(deadline_);
+    return runId_;
 }
 
 void ClickEngine::stop(bool completed) {
@@ -151,28 +168,38 @@ void ClickEngine::stop(bool completed) {
 }
 
 void ClickEngine::stopRun(std::optional<RunId> run, bool completed) {
-    std::optional<ClickType> heldType;
-    std::optional<ScreenPoint> heldPoint;
-    std::unique_ptr<platform::OneShotTimer> timer;
+    std::optional<EndedRun> ended;
     {
         std::lock_guard lock(stateLock_);
-        if (!isRunningInternal_ || (run && *run != runId_)) return;
-        const bool wasPaused = isPausedInternal_;
-        isRunningInternal_ = false;
-        isPausedInternal_ = false;
-        if (timer_) {
-            timer_->cancel();
-            if (wasPaused) timer_->resume();
-            timer = std::move(timer_);
-        }
-        heldType = lastHeldType_;
-        heldPoint = lastHeldPoint_;
+        ended = endRunLocked(run);
     }
-    timer.reset();
-    if (heldType && heldPoint) postHoldEvent(*heldType, false, *heldPoint);
-    mainQueue_.post([this, life = std::weak_ptr<int>(lifeToken_), completed] {
+    if (ended) finishStop(std::move(*ended), completed);
+}
+
+std::optional<ClickEngine::EndedRun> ClickEngine::endRunLocked(std::optional<RunId> run) {
+    if (!isRunningInternal_ || (run && *run != runId_)) return std::nullopt;
+    EndedRun ended;
+    ended.run = runId_;
+    const bool wasPaused = isPausedInternal_;
+    isRunningInternal_ = false;
+    isPausedInternal_ = false;
+    dragAbort_.request_stop();
+    if (timer_) {
+        timer_->cancel();
+        if (wasPaused) timer_->resume();
+        ended.timer = std::move(timer_);
+    }
+    ended.heldType = lastHeldType_;
+    ended.heldPoint = lastHeldPoint_;
+    return ended;
+}
+
+void ClickEngine::finishStop(EndedRun ended, bool completed) {
+    ended.timer.reset();
+    if (ended.heldType) postHoldEvent(*ended.heldType, false, ended.heldPoint);
+    mainQueue_.post([this, life = std::weak_ptr<int>(lifeToken_), run = ended.run, completed] {
         if (life.expired()) return;
-        if (auto d = delegate().lock()) d->clickEngineDidStop(completed);
+        if (auto d = delegate().lock()) d->clickEngineDidStop(run, completed);
     });
 }
 
@@ -188,7 +215,7 @@ void ClickEngine::pause() {
         heldType = lastHeldType_;
         heldPoint = lastHeldPoint_;
     }
-    if (heldType && heldPoint) postHoldEvent(*heldType, false, *heldPoint);
+    if (heldType) postHoldEvent(*heldType, false, heldPoint);
 }
 
 void ClickEngine::resume() {
@@ -207,49 +234,56 @@ void ClickEngine::resume() {
         if (timer_) {
             timer_->resume();
             // A pause that came while a tick was under way kept that tick from re-arming, so nothing is
-            // pending and resuming alone would end the run's ticking for good.
-            if (!timer_->isPending()) armNextTickLocked(*config_);
+            // pending and resuming alone would end the run's ticking for good. The grid starts again here.
+            if (!timer_->isPending()) armNextTickLocked(*config_, clock_.monotonicNow());
         }
     }
-    if (heldType && heldPoint) postHoldEvent(*heldType, true, *heldPoint);
+    if (heldType) postHoldEvent(*heldType, true, heldPoint);
 }
 
 void ClickEngine::emergencyStop() {
+    std::optional<EndedRun> ended;
     {
         std::lock_guard lock(stateLock_);
-        emergencyStopRequested_ = true;
         dragAbort_.request_stop();
+        ended = endRunLocked(std::nullopt);
     }
+    // The run has ended first, so the releases below are the last events: a tick that was posting has
+    // finished (the gate), and no later tick posts.
+    { std::lock_guard gate(postGate_); }
     releaseAllButtons();
-    stop(false);
-}
-
-bool ClickEngine::emergencyStopRequested() const {
-    std::lock_guard lock(stateLock_);
-    return emergencyStopRequested_;
+    if (ended) finishStop(std::move(*ended), false);
 }
 
 void ClickEngine::tick() {
     std::shared_ptr<const ClickConfig> config;
+    std::shared_ptr<const std::function<void()>> beforeClick;
     std::int64_t total = 0;
     RunId run = 0;
     std::stop_token abort;
+    Deadline deadline;
     {
         std::lock_guard lock(stateLock_);
         if (!isRunningInternal_ || isPausedInternal_) return;
         config = config_;
+        beforeClick = beforeClick_;
         total = totalClicks_;
         run = runId_;
         abort = dragAbort_.get_token();
+        deadline = deadline_;
     }
+    const Deadline firedAt = clock_.monotonicNow();
+    const std::int64_t perTick = clicksPerTick(*config);
 
-    // In the current-position mode the tick needs a fresh reading for its target anyway; the corner test
-    // shares it.
-    std::optional<GlobalPoint> cursor;
+    // Clicks at the cursor go out as button events at the pointer, which need no reading at all; the corner
+    // test then takes the reading that rode behind the previous tick's events. Only radius jitter at the
+    // cursor needs to know where the pointer is now, once per tick, and the corner test shares that reading.
     const bool atCursor = config->positionMode == ClickPositionMode::current && !config->isDragEnabled;
-    if (atCursor) cursor = input_.cursorPosition();
+    std::optional<GlobalPoint> cursor;
+    const bool freshReading = atCursor && hasRadiusJitter(*config);
+    if (freshReading) cursor = input_.cursorPosition();
     if (config->edgeStopEnabled &&
-        isCursorInScreenCorner(atCursor ? cursor : input_.recentCursorPosition(kCornerReadingMaxAge))) {
+        isCursorInScreenCorner(freshReading ? cursor : input_.recentCursorPosition(kCornerReadingMaxAge))) {
         stopRun(run, false);
         return;
     }
@@ -257,61 +291,77 @@ void ClickEngine::tick() {
         stopRun(run, true);
         return;
     }
-    if (config->maxClicks >= 1 && total >= config->maxClicks) {
+    // A maximum that a whole tick would overshoot (the second half of a double click) ends the run as
+    // reached.
+    if (config->maxClicks >= 1 && total + perTick > config->maxClicks) {
         stopRun(run, true);
         return;
     }
 
-    std::int64_t added = 1;
-    std::optional<ScreenPoint> pressedAt;
+    // A stop it sets off makes the posting below refuse.
+    if (beforeClick) (*beforeClick)();
+
+    bool posted = false;
+    std::optional<std::optional<ScreenPoint>> held;
     if (config->isDragEnabled) {
         // A drag has its own end points: no target to work out, so no cursor reading either.
-        performDrag(config->dragStartPoint, config->dragEndPoint, config->dragDuration, abort);
+        posted = performDrag(run, config->dragStartPoint, config->dragEndPoint, config->dragDuration, abort);
     } else {
-        const ScreenPoint target = nextClickPoint(*config, cursor);
-        postClick(run, config->clickType, target);
-        if (config->clickType == ClickType::doubleClick) added = 2;
-        if (heldButton(config->clickType)) pressedAt = target;
+        const auto target = nextClickPoint(*config, run, cursor);
+        posted = postClick(run, config->clickType, target);
+        if (posted && heldButton(config->clickType)) held = target;
     }
+    // The run ended (or a pause came before a hold's press) before anything went out: nothing to count.
+    if (!posted) return;
 
     std::int64_t newTotal = 0;
     std::int64_t cps = 0;
     double elapsed = 0;
+    bool reachedMax = false;
     {
         std::unique_lock lock(stateLock_);
-        // A stop or a pause that came while this tick was under way released the held button before this
-        // tick's press may have reached the system; without a second release the button would stay down
-        // after the run, or through the pause.
-        if (pressedAt && (run != runId_ || !isRunningInternal_ || isPausedInternal_)) {
+        // A pause between the hold's last look at the run and its press released the button before the press
+        // may have reached the system; without a second release the button would stay down through the pause.
+        // (A stop cannot come in between: it waits for the press, then releases.)
+        if (held && run == runId_ && isPausedInternal_) {
             lock.unlock();
-            postHoldEvent(config->clickType, false, *pressedAt);
+            postHoldEvent(config->clickType, false, *held);
             lock.lock();
         }
         // A stop and a new start while this tick posted: its click belongs to no run that is still counting.
         if (run != runId_) return;
-        totalClicks_ += added;
+        totalClicks_ += perTick;
         newTotal = totalClicks_;
         const Date now = clock_.now();
         cps = clickTimestamps_.record(now);
         elapsed = elapsedTimeLocked(now);
-        // The next tick cannot start before this one returns (the queue is serial), so arming it here, under
-        // the same lock, still lets this report go out first.
-        if (isRunningInternal_ && !isPausedInternal_ && timer_) armNextTickLocked(*config);
+        reachedMax = config->maxClicks >= 1 && newTotal + perTick > config->maxClicks;
+        // A tick that came more than an interval late starts the grid again from now instead of catching up
+        // with a burst of clicks; one less late keeps its place, so the lost time is made up by the next one.
+        if (!reachedMax && isRunningInternal_ && !isPausedInternal_ && timer_) {
+            const auto late = firedAt - deadline;
+            const auto nominal =
+                std::chrono::nanoseconds(static_cast<std::int64_t>(config->totalIntervalNanoseconds()));
+            armNextTickLocked(*config, late > nominal ? firedAt : deadline);
+        }
     }
     const std::int64_t remaining = config->maxClicks >= 1 ? std::max<std::int64_t>(config->maxClicks - newTotal, 0) : 0;
-    mainQueue_.post([this, life = std::weak_ptr<int>(lifeToken_), newTotal, cps, remaining, elapsed] {
+    mainQueue_.post([this, life = std::weak_ptr<int>(lifeToken_), run, newTotal, cps, remaining, elapsed] {
         if (life.expired()) return;
-        if (auto d = delegate().lock()) d->clickEngineDidUpdate(newTotal, cps, remaining, elapsed);
+        if (auto d = delegate().lock()) d->clickEngineDidUpdate(run, newTotal, cps, remaining, elapsed);
     });
+    // The run completes with the click that reached its maximum, not one interval later.
+    if (reachedMax) stopRun(run, true);
 }
 
-void ClickEngine::armNextTickLocked(const ClickConfig& config) {
+void ClickEngine::armNextTickLocked(const ClickConfig& config, Deadline base) {
     auto interval = static_cast<std::int64_t>(config.totalIntervalNanoseconds());
     if (config.randomizeInterval) {
         const double range = config.effectiveIntervalRandomRangeMs();
         interval = config.jitteredIntervalNanoseconds(random_.uniformReal(-range, range));
     }
-    timer_->schedule(deadlineAfter(clock_.monotonicNow(), std::chrono::nanoseconds(interval)));
+    deadline_ = deadlineAfter(base, std::chrono::nanoseconds(interval));
+    timer_->schedule(deadline_);
 }
 
 double ClickEngine::elapsedTimeLocked(Date now) const {
@@ -321,7 +371,8 @@ double ClickEngine::elapsedTimeLocked(Date now) const {
     return elapsed < 0 ? 0 : elapsed;
 }
 
-ScreenPoint ClickEngine::nextClickPoint(const ClickConfig& config, std::optional<GlobalPoint> cursor) {
+std::optional<ScreenPoint> ClickEngine::nextClickPoint(const ClickConfig& config, RunId run,
+                                                       std::optional<GlobalPoint> cursor) {
     ScreenPoint point;
     if (config.positionMode == ClickPositionMode::fixed) {
         const auto& points = config.fixedCoordinates;
@@ -338,13 +389,14 @@ ScreenPoint ClickEngine::nextClickPoint(const ClickConfig& config, std::optional
             point = points[static_cast<std::size_t>(index)];
         }
     } else {
-        if (!cursor) cursor = input_.cursorPosition();
-        if (cursor) point = {cursor->x, cursor->y};
+        if (!hasRadiusJitter(config)) return std::nullopt;
+        const auto anchor = jitterAnchor(run, cursor);
+        // Nowhere to centre on: click where the pointer is, unmoved.
+        if (!anchor) return std::nullopt;
+        point = {anchor->x, anchor->y};
     }
 
-    // A radius that is not a positive finite number leaves the point alone (an infinite one would give
-    // coordinates no input system can take).
-    if (config.randomizeRadius && config.randomRadius > 0 && std::isfinite(config.randomRadius)) {
+    if (hasRadiusJitter(config)) {
         const double distance = config.randomRadius * std::sqrt(random_.uniformReal(0.0, 1.0));
         const double angle = random_.uniformReal(0.0, 2.0 * std::numbers::pi);
         point.x += std::cos(angle) * distance;
@@ -353,8 +405,43 @@ ScreenPoint ClickEngine::nextClickPoint(const ClickConfig& config, std::optional
     return point;
 }
 
-void ClickEngine::postClick(RunId run, ClickType type, ScreenPoint target) {
-    const GlobalPoint p = toGlobal(target);
+std::optional<GlobalPoint> ClickEngine::jitterAnchor(RunId run, std::optional<GlobalPoint> cursor) {
+    if (anchorRun_ != run) {
+        anchor_.reset();
+        anchorRun_ = run;
+    }
+    if (!cursor) return anchor_;
+    if (!anchor_) {
+        anchor_ = cursor;
+        return anchor_;
+    }
+    // Each jittered click leaves the pointer at its own offset; centring the next one there would let the
+    // clicks wander off in a random walk. The anchor moves only when the pointer is not where the last click
+    // left it: the user moved it. The reading behind that click's events says where it was left, clamped
+    // and rounded by the server as the pointer itself was.
+    const auto leftAt = input_.recentCursorPosition(std::chrono::nanoseconds::max());
+    if (!leftAt || *leftAt != *cursor) anchor_ = cursor;
+    return anchor_;
+}
+
+bool ClickEngine::postForRun(RunId run, std::span<const MouseEvent> events) {
+    std::lock_guard gate(postGate_);
+    {
+        std::lock_guard lock(stateLock_);
+        if (run != runId_ || !isRunningInternal_) return false;
+    }
+    input_.post(events);
+    return true;
+}
+
+bool ClickEngine::postClick(RunId run, ClickType type, std::optional<ScreenPoint> target) {
+    const GlobalPoint p = target ? toGlobal(*target) : GlobalPoint{};
+    const auto down = [&](MouseButton b, int state = 1) {
+        return target ? MouseEvent::down(b, p, state) : MouseEvent::downAtPointer(b, state);
+    };
+    const auto up = [&](MouseButton b, int state = 1) {
+        return target ? MouseEvent::up(b, p, state) : MouseEvent::upAtPointer(b, state);
+    };
     switch (type) {
         case ClickType::left:
         case ClickType::right:
@@ -362,70 +449,80 @@ void ClickEngine::postClick(RunId run, ClickType type, ScreenPoint target) {
             const MouseButton b = type == ClickType::left    ? MouseButton::left
                                   : type == ClickType::right ? MouseButton::right
                                                              : MouseButton::middle;
-            const std::array events{MouseEvent::down(b, p), MouseEvent::up(b, p)};
-            input_.post(events);
-            return;
+            const std::array events{down(b), up(b)};
+            return postForRun(run, events);
         }
         case ClickType::doubleClick: {
-            const std::array events{MouseEvent::down(MouseButton::left, p, 1), MouseEvent::up(MouseButton::left, p, 1),
-                                    MouseEvent::down(MouseButton::left, p, 2), MouseEvent::up(MouseButton::left, p, 2)};
-            input_.post(events);
-            return;
+            const std::array events{down(MouseButton::left, 1), up(MouseButton::left, 1), down(MouseButton::left, 2),
+                                    up(MouseButton::left, 2)};
+            return postForRun(run, events);
         }
         case ClickType::holdLeft:
         case ClickType::holdRight:
         case ClickType::holdMiddle: {
+            const std::array events{down(*heldButton(type))};
+            std::lock_guard gate(postGate_);
             {
                 std::lock_guard lock(stateLock_);
                 // A tick left over from a run that was stopped must not plant its hold in the next run, whose
-                // pause and stop would then release a button it never pressed.
-                if (run == runId_) {
-                    lastHeldType_ = type;
-                    lastHeldPoint_ = target;
-                }
+                // pause and stop would then release a button it never pressed; and a paused run keeps its
+                // button up until resume presses it again.
+                if (run != runId_ || !isRunningInternal_ || isPausedInternal_) return false;
+                lastHeldType_ = type;
+                lastHeldPoint_ = target;
             }
-            postHoldEvent(type, true, target);
-            return;
+            input_.post(events);
+            return true;
         }
         case ClickType::scrollUp:
         case ClickType::scrollDown: {
-            const std::array events{MouseEvent::move(p),
-                                    MouseEvent::scroll(type == ClickType::scrollUp ? kScrollLines : -kScrollLines)};
-            input_.post(events);
-            return;
+            const auto wheel = MouseEvent::scroll(type == ClickType::scrollUp ? kScrollLines : -kScrollLines);
+            // At the cursor the wheel turns where the pointer is; there is nowhere to move it first.
+            if (!target) return postForRun(run, std::array{wheel});
+            return postForRun(run, std::array{MouseEvent::move(p), wheel});
         }
     }
+    return false;
 }
 
-void ClickEngine::postHoldEvent(ClickType type, bool down, ScreenPoint point) {
+void ClickEngine::postHoldEvent(ClickType type, bool down, std::optional<ScreenPoint> point) {
     const auto button = heldButton(type);
     if (!button) return;
-    const GlobalPoint p = toGlobal(point);
+    if (!point) {
+        input_.post(std::array{down ? MouseEvent::downAtPointer(*button) : MouseEvent::upAtPointer(*button)});
+        return;
+    }
+    const GlobalPoint p = toGlobal(*point);
     input_.post(std::array{down ? MouseEvent::down(*button, p) : MouseEvent::up(*button, p)});
 }
 
-void ClickEngine::performDrag(ScreenPoint from, ScreenPoint to, double duration, std::stop_token abort) {
-    input_.buttonDown(MouseButton::left, toGlobal(from));
+bool ClickEngine::performDrag(RunId run, ScreenPoint from, ScreenPoint to, double duration, std::stop_token abort) {
+    if (!postForRun(run, std::array{MouseEvent::down(MouseButton::left, toGlobal(from))})) return false;
     const auto step = secondsToNanoseconds(duration / kDragSteps);
-    bool aborted = emergencyStopRequested();
+    bool aborted = abort.stop_requested();
     for (int i = 1; i <= kDragSteps && !aborted; ++i) {
         const double f = static_cast<double>(i) / kDragSteps;
-        input_.drag(MouseButton::left, {from.x + (to.x - from.x) * f, from.y + (to.y - from.y) * f});
+        if (!postForRun(run, std::array{MouseEvent::drag(
+                                 MouseButton::left, {from.x + (to.x - from.x) * f, from.y + (to.y - from.y) * f})})) {
+            break;
+        }
         queue_.sleepFor(step, abort);
         if (i == kDragSteps) {
             input_.buttonUp(MouseButton::left, toGlobal(to));
-            return;
+            return true;
         }
-        aborted = emergencyStopRequested();
+        aborted = abort.stop_requested();
     }
+    // Cut short by a stop: the button comes up where the pointer is now.
     const auto cursor = input_.cursorPosition();
     input_.buttonUp(MouseButton::left, cursor ? *cursor : toGlobal(from));
+    return true;
 }
 
 void ClickEngine::releaseAllButtons() {
-    const GlobalPoint p = input_.cursorPosition().value_or(GlobalPoint{0, 0});
-    const std::array events{MouseEvent::up(MouseButton::left, p), MouseEvent::up(MouseButton::right, p),
-                            MouseEvent::up(MouseButton::middle, p)};
+    // At the pointer: wherever it is, with no reading first, so the emergency stop costs no round trip.
+    const std::array events{MouseEvent::upAtPointer(MouseButton::left), MouseEvent::upAtPointer(MouseButton::right),
+                            MouseEvent::upAtPointer(MouseButton::middle)};
     input_.post(events);
 }
 

@@ -13,26 +13,33 @@
 #include "platform/work_queue.hpp"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <stop_token>
 #include <vector>
 
 namespace clicktrove {
 
 // Executes one clicking run at a time on a serial queue of its own, driven by a strict one-shot timer that
-// is re-armed after every tick. Each tick tests the stop conditions, posts one click, hold, scroll or drag
-// through the input layer, counts and reports to the delegate on the main queue.
+// is re-armed after every tick on a fixed grid: each deadline lies one interval (jitter drawn per tick) after
+// the previous one, so neither a tick's own work nor a late wake-up stretches the period. Each tick tests the
+// stop conditions, posts one click, hold, scroll or drag through the input layer, counts and reports to the
+// delegate on the main queue.
 //
-// Public operations may be called from any thread (the program calls them from the main thread). The engine
-// must be destroyed on the main thread; destroying it neither stops a run nor releases a held button, but
-// no tick or report runs after the destructor returns.
+// Public operations may be called from any thread (the program calls them from the main thread, and the
+// emergency stop and the stop shortcut also from the thread that watches the keyboard). Once stop() or
+// emergencyStop() has returned, no tick of that run posts anything more. The engine must be destroyed on the
+// main thread; destroying it neither stops a run nor releases a held button, but no tick or report runs after
+// the destructor returns.
 class ClickEngine {
 public:
     static constexpr const char* kQueueLabel = "com.vaq.autoclicker.engine";
 
-    // The program's engine: its own serial queue, the system clocks and the secure random source.
+    // The program's engine: its own serial queue at a raised priority, the system clocks and the secure
+    // random source.
     ClickEngine(platform::MouseInput& input, platform::MainQueue& mainQueue);
     // Everything injected. The queue, like every other argument, must outlive the engine.
     ClickEngine(platform::MouseInput& input, platform::MainQueue& mainQueue, platform::WorkQueue& queue,
@@ -43,39 +50,64 @@ public:
 
     std::weak_ptr<ClickEngineDelegate> delegate() const;
     void setDelegate(std::weak_ptr<ClickEngineDelegate> delegate);
+    // Called on the engine's queue before each tick's events go out, holding none of the engine's locks (it
+    // may stop the run; the tick then posts nothing). The program lets the key watcher hand out the presses
+    // that have arrived, so that an Escape already on its way stops the run before one more click.
+    void setBeforeClick(std::function<void()> hook);
 
-    // Begins a run with a copy of config; ignored while a run is active (paused included).
-    void start(const ClickConfig& config);
-    // Ends the active run, releases a held button and reports; ignored without an active run.
+    // Begins a run with a copy of config and returns the run's identity, which its reports carry; ignored
+    // (none) while a run is active, paused included.
+    std::optional<ClickRunId> start(const ClickConfig& config);
+    // Ends the active run, cuts a drag under way short (its button is released at once), releases a held
+    // button and reports; ignored without an active run.
     void stop(bool completed);
     void pause();
     void resume();
-    // Aborts a drag under way, releases every button at the cursor and stops with completed false.
+    // Releases every button at the cursor and stops with completed false; also without an active run.
     void emergencyStop();
 
     bool isRunning() const;
     bool isPaused() const;
 
 private:
-    using RunId = std::uint64_t;
+    using RunId = ClickRunId;
+    using Deadline = platform::OneShotTimer::Deadline;
+
+    // What a stop took from the run's state, to finish outside the lock.
+    struct EndedRun {
+        RunId run = 0;
+        std::optional<ClickType> heldType;
+        std::optional<ScreenPoint> heldPoint;
+        std::unique_ptr<platform::OneShotTimer> timer;
+    };
 
     void tick();
     // Ends the run; with a run id only when that run is still the current one.
     void stopRun(std::optional<RunId> run, bool completed);
-    // Arms the timer for one interval from now (with jitter). The lock must be held.
-    void armNextTickLocked(const ClickConfig& config);
+    std::optional<EndedRun> endRunLocked(std::optional<RunId> run);
+    void finishStop(EndedRun ended, bool completed);
+    // Arms the timer one interval (with jitter) after base. The lock must be held.
+    void armNextTickLocked(const ClickConfig& config, Deadline base);
     double elapsedTimeLocked(Date now) const;
 
-    // cursor: this tick's reading when it has one already.
-    ScreenPoint nextClickPoint(const ClickConfig& config, std::optional<platform::GlobalPoint> cursor);
-    // run: the tick's run, which alone may record a hold.
-    void postClick(RunId run, ClickType type, ScreenPoint point);
-    void postHoldEvent(ClickType type, bool down, ScreenPoint point);
-    // Blocks the queue for about duration seconds; the emergency stop cuts it short within one step.
-    void performDrag(ScreenPoint from, ScreenPoint to, double duration, std::stop_token abort);
+    // The point this tick clicks at; none: wherever the pointer is. cursor: this tick's reading, when the
+    // target needs one.
+    std::optional<ScreenPoint> nextClickPoint(const ClickConfig& config, RunId run,
+                                              std::optional<platform::GlobalPoint> cursor);
+    // Where radius jitter centres at the cursor: the user's position, which the jittered clicks themselves
+    // must not drag along.
+    std::optional<platform::GlobalPoint> jitterAnchor(RunId run, std::optional<platform::GlobalPoint> cursor);
+    // Posts one tick's events unless the run has ended since the tick began; run: the tick's run, which alone
+    // may record a hold. False when nothing was posted.
+    bool postClick(RunId run, ClickType type, std::optional<ScreenPoint> point);
+    bool postForRun(RunId run, std::span<const platform::MouseEvent> events);
+    // point none: wherever the pointer is.
+    void postHoldEvent(ClickType type, bool down, std::optional<ScreenPoint> point);
+    // Blocks the queue for about duration seconds; any stop cuts it short within one step. False when the
+    // run ended before the button went down.
+    bool performDrag(RunId run, ScreenPoint from, ScreenPoint to, double duration, std::stop_token abort);
     void releaseAllButtons();
     bool isCursorInScreenCorner(std::optional<platform::GlobalPoint> cursor);
-    bool emergencyStopRequested() const;
 
     platform::MouseInput& input_;
     platform::MainQueue& mainQueue_;
@@ -86,6 +118,10 @@ private:
     // Reports posted to the main queue hold this weakly and do nothing once the engine is gone.
     std::shared_ptr<int> lifeToken_ = std::make_shared<int>(0);
 
+    // Held by a tick from its last look at the run's state to the end of its posting, and taken by every stop
+    // once it has ended the run: a stop thus waits for a click already on its way (a few microseconds), and
+    // no click can follow the stop's releases. Taken before stateLock_, never while holding it.
+    std::mutex postGate_;
     mutable std::mutex stateLock_;
     std::unique_ptr<platform::OneShotTimer> timer_;
     // Shared with the ticks of the run so that a tick copies a pointer, not the coordinate list.
@@ -100,14 +136,19 @@ private:
     ClickRateWindow clickTimestamps_;
     std::int64_t currentCoordIndex_ = 0;
     std::optional<ClickType> lastHeldType_;
+    // None with a held type: held wherever the pointer was, and released there.
     std::optional<ScreenPoint> lastHeldPoint_;
-    bool emergencyStopRequested_ = false;
-    // Requested together with the flag above: wakes a drag that sleeps between its steps.
+    // The deadline the timer is armed for, the grid the next one is laid on.
+    Deadline deadline_{};
+    // Requested by every stop: ends a drag under way and wakes it from its sleep between steps.
     std::stop_source dragAbort_;
     std::weak_ptr<ClickEngineDelegate> delegate_;
+    std::shared_ptr<const std::function<void()>> beforeClick_;
 
     // Used by ticks only, which never run concurrently.
     std::vector<platform::ScreenRect> screens_;
+    std::optional<platform::GlobalPoint> anchor_;
+    RunId anchorRun_ = 0;
 };
 
 }  // namespace clicktrove

@@ -32,7 +32,9 @@ struct ScreenRect {
 enum class MouseButton : std::uint8_t { left, right, middle };
 
 // One synthetic input event. Button events and moves carry the point they happen at; a scroll happens
-// wherever the cursor is and carries only its line count.
+// wherever the cursor is and carries only its line count. A button event made atPointer also happens wherever
+// the cursor is: no motion goes before it and its point is not used, so clicking at the cursor needs no
+// reading of the cursor first.
 struct MouseEvent {
     enum class Kind : std::uint8_t { buttonDown, buttonUp, moved, dragged, scroll };
     Kind kind = Kind::moved;
@@ -43,9 +45,12 @@ struct MouseEvent {
     int clickState = 1;
     // Scroll only: lines, positive upwards.
     int lines = 0;
+    bool atPointer = false;
 
     static MouseEvent down(MouseButton b, GlobalPoint p, int state = 1) { return {Kind::buttonDown, b, p, state, 0}; }
     static MouseEvent up(MouseButton b, GlobalPoint p, int state = 1) { return {Kind::buttonUp, b, p, state, 0}; }
+    static MouseEvent downAtPointer(MouseButton b, int state = 1) { return {Kind::buttonDown, b, {}, state, 0, true}; }
+    static MouseEvent upAtPointer(MouseButton b, int state = 1) { return {Kind::buttonUp, b, {}, state, 0, true}; }
     static MouseEvent move(GlobalPoint p) { return {Kind::moved, MouseButton::left, p, 1, 0}; }
     static MouseEvent drag(MouseButton b, GlobalPoint p) { return {Kind::dragged, b, p, 1, 0}; }
     static MouseEvent scroll(int lines) { return {Kind::scroll, MouseButton::left, {}, 1, lines}; }
@@ -64,8 +69,9 @@ public:
     // The cursor in global coordinates, or nothing when it cannot be read.
     virtual std::optional<GlobalPoint> cursorPosition() = 0;
     // The cursor as it was at most maxAge ago. An implementation may answer from a reading it requested
-    // right after its last posting operation, so that a caller on a 1 ms cadence does not wait for a round
-    // trip to the display server on every tick. The default reads afresh.
+    // right after its last posting operation (where that operation left the cursor), so that a caller on a
+    // 1 ms cadence does not wait for a round trip to the display server on every tick. Such a reading answers
+    // once; the default, and every call without one young enough, reads afresh.
     virtual std::optional<GlobalPoint> recentCursorPosition(std::chrono::nanoseconds maxAge) {
         (void)maxAge;
         return cursorPosition();

@@ -1,6 +1,7 @@
 #include "platform/serial_queue.hpp"
 
 #include "platform/alternate_signal_stack.hpp"
+#include "platform/thread_priority.hpp"
 
 #include <pthread.h>
 #include <sys/prctl.h>
@@ -13,9 +14,6 @@ namespace clicktrove::platform {
 
 namespace {
 
-// The most the queue's thread waits on the CPU before a deadline; bounds the cost of a badly loaded machine.
-constexpr std::chrono::nanoseconds kMaxWakeLatency = std::chrono::microseconds(100);
-
 inline void cpuRelax() {
 #if defined(__x86_64__) || defined(__i386__)
     __builtin_ia32_pause();
@@ -26,7 +24,7 @@ inline void cpuRelax() {
 
 }  // namespace
 
-SerialQueue::SerialQueue(std::string label) : label_(std::move(label)) {
+SerialQueue::SerialQueue(std::string label, Priority priority) : label_(std::move(label)), priority_(priority) {
     thread_ = std::thread([this] { run(); });
 }
 
@@ -86,12 +84,8 @@ void SerialQueue::wake() {
 }
 
 void SerialQueue::learnWakeLatency(std::chrono::steady_clock::time_point askedFor) {
-    using std::chrono::nanoseconds;
-    auto late = std::chrono::duration_cast<nanoseconds>(std::chrono::steady_clock::now() - askedFor);
-    late = std::clamp(late, nanoseconds(0), kMaxWakeLatency);
-    // Moving average over about eight wake-ups: follows a change of load within a few ticks, ignores one
-    // stray preemption.
-    wakeLatency_ += (late - wakeLatency_) / 8;
+    wakeLatency_.record(
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - askedFor));
 }
 
 void SerialQueue::run() {
@@ -100,6 +94,7 @@ void SerialQueue::run() {
     // Thread names are at most 15 characters; the end of a reverse-DNS label is the telling part.
     const std::string name = label_.size() > 15 ? label_.substr(label_.size() - 15) : label_;
     ::pthread_setname_np(::pthread_self(), name.c_str());
+    if (priority_ == Priority::timeCritical) raiseCurrentThreadPriority();
 
     std::unique_lock lock(mutex_);
     while (!stopping_) {
@@ -120,7 +115,7 @@ void SerialQueue::run() {
         const auto deadline = *next->deadline;
         const auto now = std::chrono::steady_clock::now();
         if (now < deadline) {
-            const auto wakeAt = deadline - wakeLatency_;
+            const auto wakeAt = deadline - wakeLatency_.margin();
             if (now < wakeAt) {
                 if (cv_.wait_until(lock, wakeAt) == std::cv_status::timeout) learnWakeLatency(wakeAt);
             } else {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/timer_table.hpp"
+#include "platform/wake_latency.hpp"
 #include "platform/work_queue.hpp"
 
 #include <condition_variable>
@@ -14,12 +15,19 @@ namespace clicktrove::platform {
 
 // A serial work queue on a thread of its own, with strict one-shot timers: a handler never runs before its
 // deadline and, on an idle machine, a few microseconds after it. The thread runs with the smallest timer
-// slack the kernel allows (the default 50 us would stretch every 1 ms interval), and since even then a
-// wake-up arrives some 20-60 us late on a virtual machine, it asks to be woken that much early (a moving
-// average of what it observed) and waits out the rest on the CPU.
+// slack the kernel allows (the default 50 us would stretch every 1 ms interval). Even then a wake-up arrives
+// late, by some 20-60 us on an idle virtual machine and by much more on a loaded one, so the thread asks to
+// be woken early by a high percentile of the lateness it has recently observed (capped, which bounds the CPU
+// it spends) and waits out the rest on the CPU.
 class SerialQueue final : public WorkQueue {
 public:
-    explicit SerialQueue(std::string label);
+    enum class Priority {
+        normal,
+        // The thread asks for a real-time or raised priority where the limits allow it (thread_priority.hpp).
+        timeCritical,
+    };
+
+    explicit SerialQueue(std::string label, Priority priority = Priority::normal);
     SerialQueue(const SerialQueue&) = delete;
     SerialQueue& operator=(const SerialQueue&) = delete;
     // Waits for the task or handler under way, drops everything still queued and ends the thread.
@@ -44,8 +52,9 @@ private:
     std::deque<Task> tasks_;
     TimerTable timers_{mutex_, [this] { wake(); }};
     bool stopping_ = false;
-    // Only the queue's thread touches it.
-    std::chrono::nanoseconds wakeLatency_{0};
+    const Priority priority_;
+    // Only the queue's thread touches these.
+    WakeLatency wakeLatency_;
     std::thread thread_;
 };
 

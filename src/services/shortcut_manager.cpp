@@ -60,15 +60,23 @@ ShortcutManager::~ShortcutManager() {
 void ShortcutManager::startMonitoring() {
     if (isMonitoring_) return;
     isMonitoring_ = true;
-    QPointer<ShortcutManager> self(this);
-    monitor_ = keyMonitor_.addMonitor([self, &queue = mainQueue_](const platform::KeyPressEvent& press) {
-        if (!self) return;
-        // Handled on a later turn of the loop, after the monitor's delivery has returned, so a callback that
-        // stops a run or opens a window never runs inside the monitor.
-        queue.post([self, press] {
-            if (self) self->handleKeyEvent(press);
+    // The handler may run until removeMonitor returns, which the destructor waits for: `this` outlives it.
+    // The main-thread part holds the manager weakly, since it runs after the handler has returned.
+    monitor_ =
+        keyMonitor_.addMonitor([this, self = QPointer<ShortcutManager>(this)](const platform::KeyPressEvent& press) {
+            const Match matched = match(press);
+            if (!matched.any()) return;
+            // Queued first, so that whatever the first report sets off (an engine's stopped report, say) reaches
+            // the main queue behind the press's own handling there.
+            mainQueue_.post([self, press] {
+                if (self) self->handleKeyEvent(press);
+            });
+            if (matched.emergency) {
+                if (onEmergencyStopAtPress) onEmergencyStopAtPress();
+            } else if (onActionAtPress) {
+                onActionAtPress(*matched.action);
+            }
         });
-    });
 }
 
 void ShortcutManager::stopMonitoring() {
@@ -78,19 +86,23 @@ void ShortcutManager::stopMonitoring() {
     monitor_.reset();
 }
 
-void ShortcutManager::handleKeyEvent(const platform::KeyPressEvent& press) {
-    if (press.keyCode == escapeKeyCode) {
-        if (onEmergencyStopTriggered) onEmergencyStopTriggered();
-        return;
-    }
+ShortcutManager::Match ShortcutManager::match(const platform::KeyPressEvent& press) const {
+    if (press.keyCode == escapeKeyCode || press.producesEscape) return {true, std::nullopt};
     for (const auto& [action, shortcut] : shortcuts_) {
         const bool sameKey = shortcut.keyCode == press.keyCode;
         const bool sameModifiers =
             ((shortcut.modifierFlags ^ press.modifierFlags) & ModifierFlags::deviceIndependentMask) == 0;
-        if (sameKey && sameModifiers) {
-            if (onActionTriggered) onActionTriggered(action);
-            return;
-        }
+        if (sameKey && sameModifiers) return {false, action};
+    }
+    return {};
+}
+
+void ShortcutManager::handleKeyEvent(const platform::KeyPressEvent& press) {
+    const Match matched = match(press);
+    if (matched.emergency) {
+        if (onEmergencyStopTriggered) onEmergencyStopTriggered();
+    } else if (matched.action && onActionTriggered) {
+        onActionTriggered(*matched.action);
     }
 }
 

@@ -198,10 +198,10 @@ void AutoClickerViewModel::emergencyStop() {
 }
 void AutoClickerViewModel::clickEngineDidUpdate(std::int64_t totalClicks, std::int64_t cps,
                                                 std::int64_t remainingClicks, double elapsedTime) {
-    run_->clickEngineDidUpdate(totalClicks, cps, remainingClicks, elapsedTime);
+    run_->clickEngineDidUpdate(run_->reportedRun(), totalClicks, cps, remainingClicks, elapsedTime);
 }
 void AutoClickerViewModel::clickEngineDidStop(bool completed) {
-    run_->clickEngineDidStop(completed);
+    run_->clickEngineDidStop(run_->reportedRun(), completed);
 }
 void AutoClickerViewModel::startMacroRecording() {
     macro_->startMacroRecording();

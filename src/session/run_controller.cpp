@@ -2,6 +2,7 @@
 
 #include "engine/click_engine.hpp"
 #include "engine/permission_manager.hpp"
+#include "platform/key_press_monitor.hpp"
 #include "services/analytics_manager.hpp"
 #include "services/audio_manager.hpp"
 #include "services/history_manager.hpp"
@@ -15,6 +16,10 @@ namespace clicktrove {
 
 QString RunController::countdownText(int secondsLeft) {
     return QStringLiteral("Starting in %1s...").arg(secondsLeft);
+}
+
+QString RunController::noPointsNotice() {
+    return QStringLiteral("Record at least one coordinate for Fixed Position, or switch to Current Mouse Position");
 }
 
 RunController::RunController(AutoClickerViewModel& viewModel, ClickEngine& engine)
@@ -34,8 +39,18 @@ void RunController::startClicking() {
         return;
     }
     if (viewModel_.isRunning_) return;
+    const ClickConfig& config = viewModel_.config_;
+    // A fixed-position run without a point would click the corner of the primary monitor, over and over.
+    // (A drag has its own end points and needs none.)
+    if (config.positionMode == ClickPositionMode::fixed && config.fixedCoordinates.empty() && !config.isDragEnabled) {
+        viewModel_.showToast(noPointsNotice());
+        return;
+    }
 
     viewModel_.services_.analytics->trackStartClicking(viewModel_.config_.clickType);
+    // A run still waiting for its stopped report (an emergency stop's) no longer speaks for the screens.
+    if (engineRun_) engineRun_->shown = false;
+    ++startNumber_;
     viewModel_.setIsRunning(true);
     viewModel_.setIsPaused(false);
     startCountdown_ = kCountdownSeconds;
@@ -50,22 +65,42 @@ void RunController::startClicking() {
 }
 
 void RunController::scheduleCountdownTick() {
-    startDelayTimer_ = mainQueue_.postAfter(kTimerPeriod, [weak = weak_from_this()] {
-        if (auto self = weak.lock()) self->countdownTick();
+    startDelayTimer_ = mainQueue_.postAfter(kTimerPeriod, [weak = weak_from_this(), start = startNumber_] {
+        if (auto self = weak.lock()) self->countdownTick(start);
     });
 }
 
-void RunController::countdownTick() {
+void RunController::countdownTick(std::uint64_t start) {
+    // A tick of a countdown that was cancelled and replaced must not start anything.
+    if (start != startNumber_) return;
     startDelayTimer_.reset();
     --startCountdown_;
     if (startCountdown_ <= 0) {
-        viewModel_.setStatus(QStringLiteral("Running"));
-        // Edits made from here on reach the engine only at the next start.
-        engine_.start(viewModel_.config_);
+        startEngine();
         return;
     }
-    viewModel_.setStatus(countdownText(startCountdown_));
+    // A countdown paused by the user still counts, and says Paused meanwhile.
+    if (!viewModel_.isPaused_) viewModel_.setStatus(countdownText(startCountdown_));
     scheduleCountdownTick();
+}
+
+void RunController::startEngine() {
+    // Edits made from here on reach the engine only at the next start.
+    const ClickConfig config = viewModel_.config_;
+    auto id = engine_.start(config);
+    if (!id) {
+        // Only a run this controller no longer follows can hold the engine; this start replaces it.
+        engine_.stop(false);
+        id = engine_.start(config);
+    }
+    if (!id) return;
+    engineRun_ = EngineRun{*id, config};
+    if (viewModel_.isPaused_) {
+        // Paused during the countdown: the run begins paused, and Resume starts the clicking.
+        engine_.pause();
+        return;
+    }
+    viewModel_.setStatus(QStringLiteral("Running"));
 }
 
 void RunController::cancelCountdown() {
@@ -101,7 +136,7 @@ void RunController::pauseClicking() {
 void RunController::resumeClicking() {
     if (!viewModel_.isRunning_ || !viewModel_.isPaused_) return;
     viewModel_.setIsPaused(false);
-    viewModel_.setStatus(QStringLiteral("Running"));
+    viewModel_.setStatus(isCountingDown() ? countdownText(startCountdown_) : QStringLiteral("Running"));
     updateMenuBar(true, false);
     engine_.resume();
 }
@@ -136,6 +171,18 @@ void RunController::handleShortcutAction(ShortcutManager::Action action) {
 void RunController::emergencyStop() {
     cancelCountdown();
     engine_.emergencyStop();
+    finishEmergencyStop();
+}
+
+void RunController::emergencyStopAfterKey() {
+    cancelCountdown();
+    // The key's own thread stopped the engine and released the buttons at the press already; only a run that
+    // a countdown started since then is left to stop.
+    if (engine_.isRunning()) engine_.emergencyStop();
+    finishEmergencyStop();
+}
+
+void RunController::finishEmergencyStop() {
     if (viewModel_.isPlayingMacro_) viewModel_.stopMacroPlayback();
     viewModel_.macro_->cancelPlaybackItems();
     viewModel_.setIsRunning(false);
@@ -151,8 +198,17 @@ void RunController::setupShortcuts() {
         if (auto self = weak.lock()) self->handleShortcutAction(action);
     };
     shortcuts.onEmergencyStopTriggered = [weak = weak_from_this()] {
-        if (auto self = weak.lock()) self->emergencyStop();
+        if (auto self = weak.lock()) self->emergencyStopAfterKey();
     };
+    // Straight from the key's thread to the engine (which is thread safe and outlives the shortcut manager):
+    // stopping must not wait for a main thread that is busy repainting at 1,000 clicks a second.
+    shortcuts.onEmergencyStopAtPress = [&engine = engine_] { engine.emergencyStop(); };
+    shortcuts.onActionAtPress = [&engine = engine_](ShortcutManager::Action action) {
+        if (action == ShortcutManager::Action::stop) engine.stop(false);
+    };
+    // Before each click the engine lets the key watcher hand out presses that have arrived: on a loaded
+    // machine its own thread may wait for a CPU while the engine's keeps clicking.
+    engine_.setBeforeClick([&monitor = *viewModel_.services_.keyMonitor] { monitor.deliverPending(); });
     shortcuts.startMonitoring();
 }
 
@@ -183,21 +239,36 @@ void RunController::graphTick() {
     });
 }
 
-void RunController::clickEngineDidUpdate(std::int64_t totalClicks, std::int64_t cps, std::int64_t remainingClicks,
-                                         double elapsedTime) {
-    mainQueue_.post([weak = weak_from_this(), totalClicks, cps, remainingClicks, elapsedTime] {
-        if (auto self = weak.lock()) self->applyProgress(totalClicks, cps, remainingClicks, elapsedTime);
+void RunController::clickEngineDidUpdate(ClickRunId run, std::int64_t totalClicks, std::int64_t cps,
+                                         std::int64_t remainingClicks, double elapsedTime) {
+    mainQueue_.post([weak = weak_from_this(), run, totalClicks, cps, remainingClicks, elapsedTime] {
+        if (auto self = weak.lock()) self->applyProgress(run, totalClicks, cps, remainingClicks, elapsedTime);
     });
 }
 
-void RunController::clickEngineDidStop(bool completed) {
-    mainQueue_.post([weak = weak_from_this(), completed] {
-        if (auto self = weak.lock()) self->applyStop(completed);
+void RunController::clickEngineDidStop(ClickRunId run, bool completed) {
+    mainQueue_.post([weak = weak_from_this(), run, completed] {
+        if (auto self = weak.lock()) self->applyStop(run, completed);
     });
 }
 
-void RunController::applyProgress(std::int64_t totalClicks, std::int64_t cps, std::int64_t remainingClicks,
-                                  double elapsedTime) {
+RunController::EngineRun* RunController::runFor(ClickRunId run) {
+    if (engineRun_) return engineRun_->id == run ? &*engineRun_ : nullptr;
+    if (run != kNoRun) return nullptr;
+    engineRun_ = EngineRun{kNoRun, viewModel_.config_};
+    return &*engineRun_;
+}
+
+void RunController::applyProgress(ClickRunId run, std::int64_t totalClicks, std::int64_t cps,
+                                  std::int64_t remainingClicks, double elapsedTime) {
+    // A report of a run already over (a tick that was under way at its stop) changes nothing.
+    EngineRun* engineRun = runFor(run);
+    if (!engineRun) return;
+    engineRun->totalClicks = totalClicks;
+    engineRun->elapsedTime = elapsedTime;
+    if (totalClicks >= 1) engineRun->averageIntervalMs = elapsedTime * 1000.0 / static_cast<double>(totalClicks);
+    if (!engineRun->shown) return;
+
     SettingsManager& settings = viewModel_.settingsManager();
     // One sound per report, however many clicks the tick made.
     if (totalClicks > viewModel_.totalClicks_ && settings.playSound()) {
@@ -211,18 +282,24 @@ void RunController::applyProgress(std::int64_t totalClicks, std::int64_t cps, st
     if (totalClicks >= 1) averageIntervalMs_ = elapsedTime * 1000.0 / static_cast<double>(totalClicks);
 }
 
-void RunController::applyStop(bool completed) {
-    viewModel_.setIsRunning(false);
-    viewModel_.setIsPaused(false);
-    viewModel_.setStatus(QStringLiteral("Stopped"));
-    updateMenuBar(false, false);
-    // The click type and the notification switch come from the configuration current now.
-    const ClickConfig& config = viewModel_.config_;
-    viewModel_.historyManager().addRecord(viewModel_.totalClicks_, config.clickType, viewModel_.elapsedTime_,
-                                          averageIntervalMs_);
-    if (completed && config.notifyOnComplete) {
-        viewModel_.services_.notifications().sendCompletionNotification(viewModel_.totalClicks_,
-                                                                        viewModel_.elapsedTime_);
+void RunController::applyStop(ClickRunId run, bool completed) {
+    EngineRun* engineRun = runFor(run);
+    if (!engineRun) return;
+    const EngineRun ended = std::move(*engineRun);
+    engineRun_.reset();
+    // Stopped after a newer start was accepted: that start owns the screens now, and this report only
+    // completes the run's own record.
+    if (ended.shown) {
+        viewModel_.setIsRunning(false);
+        viewModel_.setIsPaused(false);
+        viewModel_.setStatus(QStringLiteral("Stopped"));
+        updateMenuBar(false, false);
+    }
+    // The run's own totals (a Reset only cleared what the screens show) and the configuration it started with.
+    viewModel_.historyManager().addRecord(ended.totalClicks, ended.config.clickType, ended.elapsedTime,
+                                          ended.averageIntervalMs);
+    if (completed && ended.config.notifyOnComplete) {
+        viewModel_.services_.notifications().sendCompletionNotification(ended.totalClicks, ended.elapsedTime);
     }
 }
 

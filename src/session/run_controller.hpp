@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/click_config.hpp"
 #include "engine/click_engine_delegate.hpp"
 #include "platform/main_queue.hpp"
 #include "services/shortcut_manager.hpp"
@@ -19,7 +20,8 @@ class ClickEngine;
 // starts, stop, pause, resume and the emergency stop, the engine's two reports (hopped once more onto the main
 // queue so they run after work already queued there), the click sound, the live statistics and chart, the
 // history record and the completion notification, the tray state and the keyboard-shortcut wiring.
-// It writes the view model's published run state. Main thread only.
+// It writes the view model's published run state. Main thread only, but for the two key callbacks it hands
+// the shortcut manager for its own thread, which go straight to the engine.
 class RunController final : public ClickEngineDelegate, public std::enable_shared_from_this<RunController> {
 public:
     static constexpr int kCountdownSeconds = 2;
@@ -39,15 +41,22 @@ public:
     void resetStats();
     void handleShortcutAction(ShortcutManager::Action action);
     void emergencyStop();
+    // Published in a notice when a start is refused because Fixed Position has no point to click.
+    static QString noPointsNotice();
     // Binds the shortcut callbacks, then starts the key monitor.
     void setupShortcuts();
     // The repeating one-second chart timer: while no run is active the chart decays by one zero a second.
     void startGraphTimer();
     void stopGraphTimer();
 
-    void clickEngineDidUpdate(std::int64_t totalClicks, std::int64_t cps, std::int64_t remainingClicks,
+    void clickEngineDidUpdate(ClickRunId run, std::int64_t totalClicks, std::int64_t cps, std::int64_t remainingClicks,
                               double elapsedTime) override;
-    void clickEngineDidStop(bool completed) override;
+    void clickEngineDidStop(ClickRunId run, bool completed) override;
+    // The engine run whose reports count now; kNoRun when none is awaited. Reports of kNoRun stand for a run
+    // with no engine behind it (the view model's own report entry points), which the current configuration
+    // describes.
+    static constexpr ClickRunId kNoRun = 0;
+    ClickRunId reportedRun() const { return engineRun_ ? engineRun_->id : kNoRun; }
 
     double averageIntervalMs() const { return averageIntervalMs_; }
     int startCountdown() const { return startCountdown_; }
@@ -55,13 +64,32 @@ public:
     bool isCountingDown() const { return startDelayTimer_.has_value(); }
 
 private:
+    // One engine run as the reports tell it: its own totals and the configuration it started with, which
+    // its history record and notification take whatever the screens show or were edited to meanwhile.
+    struct EngineRun {
+        ClickRunId id = kNoRun;
+        ClickConfig config;
+        std::int64_t totalClicks = 0;
+        double elapsedTime = 0;
+        double averageIntervalMs = 0;
+        // Its reports drive the published state; false once a newer start has been accepted (after an
+        // emergency stop, before this run's stopped report came).
+        bool shown = true;
+    };
+
     void scheduleCountdownTick();
-    void countdownTick();
+    void countdownTick(std::uint64_t start);
     void cancelCountdown();
+    void startEngine();
+    void emergencyStopAfterKey();
+    void finishEmergencyStop();
+    // The run a report belongs to, when it still counts.
+    EngineRun* runFor(ClickRunId run);
     void scheduleGraphTick();
     void graphTick();
-    void applyProgress(std::int64_t totalClicks, std::int64_t cps, std::int64_t remainingClicks, double elapsedTime);
-    void applyStop(bool completed);
+    void applyProgress(ClickRunId run, std::int64_t totalClicks, std::int64_t cps, std::int64_t remainingClicks,
+                       double elapsedTime);
+    void applyStop(ClickRunId run, bool completed);
     void pushChartSample(double sample);
     void updateMenuBar(bool isRunning, bool isPaused);
 
@@ -72,7 +100,10 @@ private:
     std::optional<platform::MainQueue::TaskId> startDelayTimer_;
     std::optional<platform::MainQueue::TaskId> graphTimer_;
     int startCountdown_ = 0;
+    // Counts accepted starts: a countdown tick of an earlier start finds a newer number and does nothing.
+    std::uint64_t startNumber_ = 0;
     double averageIntervalMs_ = 0;
+    std::optional<EngineRun> engineRun_;
 };
 
 }  // namespace clicktrove

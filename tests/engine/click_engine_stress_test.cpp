@@ -83,3 +83,53 @@ TEST(ClickEngineStress, ControlsFromTheMainThreadWhileTickingAtOneMillisecond) {
     }
     EXPECT_EQ(held, 0);
 }
+
+// The keyboard's own thread stops the engine at the press, while the engine queue ticks at 1 ms and the main
+// thread works the run: once emergencyStop() has returned, nothing but its releases may follow.
+TEST(ClickEngineStress, EmergencyStopFromTheKeyThreadIsTheLastWordWhileTickingAtOneMillisecond) {
+    clicktrove::platform::FakeMouseInput input;
+    clicktrove::platform::FakeClock reportClock;
+    clicktrove::platform::ManualMainQueue mainQueue(reportClock);
+    auto delegate = std::make_shared<RecordingDelegate>();
+    ClickEngine engine(input, mainQueue);
+    engine.setDelegate(delegate);
+    const ClickType types[] = {ClickType::left, ClickType::doubleClick, ClickType::holdRight};
+    for (int round = 0; round < 30; ++round) {
+        ClickConfig config;
+        config.intervalSeconds = 0;
+        config.intervalMilliseconds = 1;
+        config.clickType = types[round % 3];
+        config.positionMode = round % 2 ? ClickPositionMode::fixed : ClickPositionMode::current;
+        config.fixedCoordinates = {{100, 100}};
+        config.edgeStopEnabled = false;
+        config.scheduledStartEnabled = true;
+        config.scheduledStartTime = std::chrono::system_clock::now() + 1ms;
+        input.clear();
+        ASSERT_TRUE(engine.start(config));
+        std::size_t postedAtStop = 0;
+        std::thread keys([&] {
+            std::this_thread::sleep_for(std::chrono::microseconds(2000 + 397 * round));
+            engine.emergencyStop();
+            postedAtStop = input.events().size();
+        });
+        for (int i = 0; i < 6; ++i) {
+            std::this_thread::sleep_for(std::chrono::microseconds(500));
+            if (round % 3 == 1 && i == 2) engine.pause();
+            if (round % 3 == 1 && i == 3) engine.resume();
+            mainQueue.drain();
+        }
+        keys.join();
+        std::this_thread::sleep_for(5ms);
+        EXPECT_FALSE(engine.isRunning());
+        const auto events = input.events();
+        EXPECT_EQ(events.size(), postedAtStop) << "round " << round << ": something was posted after the stop";
+        // The three releases at the pointer (and a held button's own release) end the record.
+        std::size_t releasesAtEnd = 0;
+        for (auto it = events.rbegin(); it != events.rend() && it->kind == MouseEvent::Kind::buttonUp; ++it) {
+            ++releasesAtEnd;
+        }
+        EXPECT_GE(releasesAtEnd, 3u) << "round " << round;
+        mainQueue.drain();
+    }
+    EXPECT_EQ(delegate->stops().size(), 30u);
+}

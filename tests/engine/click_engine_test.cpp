@@ -23,13 +23,52 @@ std::vector<std::chrono::nanoseconds> clickTimes(const std::vector<clicktrove::p
 
 using Timing = EngineTest;
 
-TEST_F(Timing, FirstClickAfter300MsThenOneIntervalApartMeasuredFromTheEndOfEachTick) {
+TEST_F(Timing, FirstClickAfter300MsThenOneIntervalApart) {
     ClickConfig config(clock.now());  // 1 s, left, at the cursor
     config.edgeStopEnabled = false;
     engine.start(config);
     advance(3s);
     EXPECT_EQ(clickTimes(input.recorded(), origin), (std::vector<std::chrono::nanoseconds>{300ms, 1300ms, 2300ms}));
 }
+
+// Each deadline lies one interval after the one before, whatever the ticks cost or however late they woke:
+// a configured rate holds. A tick more than an interval late starts the grid again instead of a burst.
+struct GridCase {
+    const char* name;
+    std::chrono::nanoseconds secondTickLate;  // the clock runs on this far past the second deadline (400 ms)
+    std::chrono::nanoseconds secondTickCost;  // the second tick's posting takes this long
+    std::vector<std::chrono::nanoseconds> clicks;
+};
+
+void PrintTo(const GridCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class Grid : public EngineTest, public ::testing::WithParamInterface<GridCase> {};
+
+TEST_P(Grid, LateOrSlowTicksKeepTheDeadlinesThatFollow) {
+    const auto& param = GetParam();
+    input.setOnPost([&](auto) {
+        if (input.operationCount() == 2) clock.advance(param.secondTickCost);
+    });
+    engine.start(baseConfig());
+    advance(300ms);
+    clock.advance(100ms + param.secondTickLate);
+    advance(0ms);
+    const auto now = clock.monotonicNow() - origin;
+    advance(std::max<std::chrono::nanoseconds>(700ms, now) - now);
+    EXPECT_EQ(clickTimes(input.recorded(), origin), param.clicks);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Deadlines, Grid,
+    ::testing::Values(GridCase{"OnTime", 0ms, 0ms, {300ms, 400ms, 500ms, 600ms, 700ms}},
+                      GridCase{"SlowPosting", 0ms, 60ms, {300ms, 400ms, 500ms, 600ms, 700ms}},
+                      GridCase{"WokeLateWithinAnInterval", 70ms, 0ms, {300ms, 470ms, 500ms, 600ms, 700ms}},
+                      GridCase{"LateAndSlowMakesUpWithOneClickAtOnce", 70ms, 50ms, {300ms, 470ms, 520ms, 600ms, 700ms}},
+                      GridCase{"MoreThanAnIntervalLateStartsAgain", 150ms, 0ms, {300ms, 550ms, 650ms}},
+                      GridCase{"FarBehindClicksOnceNotInABurst", 5s, 0ms, {300ms, 5400ms}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Timing, IntervalJitterIsDrawnFromTheClosedRangeAndFlooredAtOneMillisecond) {
     auto config = baseConfig();
@@ -105,14 +144,17 @@ void PrintTo(const LimitCase& c, std::ostream* os) {
 
 class MaxClicks : public EngineTest, public ::testing::WithParamInterface<LimitCase> {};
 
-TEST_P(MaxClicks, TheTickAfterTheLimitStopsTheRunAsCompleted) {
+// The run completes with the click that reaches its maximum, not at a tick one interval later (an hour later
+// at an hourly interval), and a double click that would overshoot it is not made.
+TEST_P(MaxClicks, TheClickThatReachesTheLimitCompletesTheRun) {
     const auto& param = GetParam();
     auto config = baseConfig();
     config.clickType = param.type;
     config.maxClicks = param.maxClicks;
+    config.intervalMilliseconds = 0;
+    config.intervalHours = 1;
     engine.start(config);
-    advance(300ms + 100ms * (param.totals.size() - 1));
-    EXPECT_TRUE(engine.isRunning());
+    advance(300ms + 1h * (param.totals.size() - 1));
     std::vector<std::int64_t> totals, remaining;
     for (const auto& u : delegate->updates()) {
         totals.push_back(u.totalClicks);
@@ -121,25 +163,38 @@ TEST_P(MaxClicks, TheTickAfterTheLimitStopsTheRunAsCompleted) {
     EXPECT_EQ(totals, param.totals);
     EXPECT_EQ(remaining, param.remaining);
     const auto posted = input.events().size();
-    advance(100ms);
     if (param.maxClicks >= 1) {
         EXPECT_FALSE(engine.isRunning());
         EXPECT_EQ(delegate->stops(), std::vector<bool>{true});
-        EXPECT_EQ(input.events().size(), posted);
     } else {
         EXPECT_TRUE(engine.isRunning());
     }
+    advance(2h);
+    if (param.maxClicks >= 1) {
+        EXPECT_EQ(input.events().size(), posted);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Limits, MaxClicks,
-                         ::testing::Values(LimitCase{"Left5", ClickType::left, 5, {1, 2, 3, 4, 5}, {4, 3, 2, 1, 0}},
-                                           LimitCase{
-                                               "DoubleOvershootsTo6", ClickType::doubleClick, 5, {2, 4, 6}, {3, 1, 0}},
-                                           LimitCase{"ZeroIsUnlimited", ClickType::left, 0, {1, 2, 3}, {0, 0, 0}},
-                                           LimitCase{"NegativeIsUnlimited", ClickType::left, -3, {1, 2, 3}, {0, 0, 0}}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Limits, MaxClicks,
+    ::testing::Values(LimitCase{"Left5", ClickType::left, 5, {1, 2, 3, 4, 5}, {4, 3, 2, 1, 0}},
+                      LimitCase{"DoubleStopsShortOfAnOddMaximum", ClickType::doubleClick, 5, {2, 4}, {3, 1}},
+                      LimitCase{"DoubleReachesAnEvenMaximum", ClickType::doubleClick, 6, {2, 4, 6}, {4, 2, 0}},
+                      LimitCase{"ZeroIsUnlimited", ClickType::left, 0, {1, 2, 3}, {0, 0, 0}},
+                      LimitCase{"NegativeIsUnlimited", ClickType::left, -3, {1, 2, 3}, {0, 0, 0}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 using StopTests = EngineTest;
+
+TEST_F(StopTests, AMaximumThatNotEvenOneDoubleClickFitsCompletesWithoutAClick) {
+    auto config = baseConfig();
+    config.clickType = ClickType::doubleClick;
+    config.maxClicks = 1;
+    engine.start(config);
+    advance(300ms);
+    EXPECT_TRUE(input.events().empty());
+    EXPECT_EQ(delegate->stops(), std::vector<bool>{true});
+}
 
 TEST_F(StopTests, ScheduledStopInThePastEndsTheFirstTickAsCompletedWithoutAClick) {
     auto config = baseConfig();
@@ -332,14 +387,31 @@ TEST_F(Lifecycle, ATickUnderWayWhenANewRunStartsDoesNotCountOrStopInIt) {
     engine.start(drag);
     advance(300ms + 500ms);
     advance(1s);
-    // The new run: one click of its own, then its limit stop; the old drag counted nowhere.
+    // The new run: one click of its own, which completes it; the old drag counted nowhere.
     const auto updates = delegate->updates();
     ASSERT_EQ(updates.size(), 1u);
     EXPECT_EQ(updates[0].totalClicks, 1);
     EXPECT_EQ(delegate->stops(), (std::vector<bool>{false, true}));
-    // The old drag's press at 0.3 s, the new run's click at 1.3 s: right after the drag, whose 0.3 s first
-    // deadline had passed meanwhile.
-    EXPECT_EQ(clickTimes(input.recorded(), origin), (std::vector<std::chrono::nanoseconds>{300ms, 1300ms}));
+    EXPECT_EQ(delegate->stoppedRuns()[0], updates[0].run - 1);
+    // The old drag's press at 0.3 s, cut short by the stop during its fifth step at 0.7 s; the new run's
+    // click 300 ms after its start.
+    EXPECT_EQ(clickTimes(input.recorded(), origin), (std::vector<std::chrono::nanoseconds>{300ms, 1000ms}));
+}
+
+// The program lets the key watcher hand out waiting presses there: an Escape already on its way stops the
+// run before the click, not after it.
+TEST_F(Lifecycle, AStopMadeJustBeforeAClickKeepsThatClickFromGoingOut) {
+    int calls = 0;
+    engine.setBeforeClick([&] {
+        if (++calls == 3) engine.emergencyStop();
+    });
+    engine.start(baseConfig());
+    advance(300ms + 5 * 100ms);
+    EXPECT_EQ(calls, 3);
+    EXPECT_EQ(clickTimes(input.recorded(), origin), (std::vector<std::chrono::nanoseconds>{300ms, 400ms}));
+    EXPECT_EQ(input.events().back(), MouseEvent::upAtPointer(clicktrove::platform::MouseButton::middle));
+    EXPECT_EQ(delegate->updates().size(), 2u);
+    EXPECT_EQ(delegate->stops(), std::vector<bool>{false});
 }
 
 TEST_F(Lifecycle, RunsWithoutADelegateAndDropsReportsOfAGoneDelegate) {

@@ -1,5 +1,21 @@
 #include "engine_fixture.hpp"
 
+namespace clicktrove::platform {
+
+void PrintTo(const MouseEvent& e, std::ostream* os) {
+    static const char* const kinds[] = {"down", "up", "moved", "dragged", "scroll"};
+    static const char* const buttons[] = {"left", "right", "middle"};
+    *os << kinds[static_cast<int>(e.kind)] << ' ' << buttons[static_cast<int>(e.button)];
+    if (e.atPointer) {
+        *os << " at pointer";
+    } else {
+        *os << " (" << e.point.x << ", " << e.point.y << ")";
+    }
+    *os << " state " << e.clickState << " lines " << e.lines;
+}
+
+}  // namespace clicktrove::platform
+
 namespace clicktrove::testing {
 
 std::uint64_t ScriptedRandom::nextUInt64() {
@@ -38,15 +54,16 @@ void ScriptedRandom::pushIndex(std::uint64_t index) {
     script_.push_back(index);
 }
 
-void RecordingDelegate::clickEngineDidUpdate(std::int64_t totalClicks, std::int64_t cps, std::int64_t remainingClicks,
-                                             double elapsedTime) {
+void RecordingDelegate::clickEngineDidUpdate(ClickRunId run, std::int64_t totalClicks, std::int64_t cps,
+                                             std::int64_t remainingClicks, double elapsedTime) {
     std::lock_guard lock(mutex_);
-    updates_.push_back({totalClicks, cps, remainingClicks, elapsedTime});
+    updates_.push_back({totalClicks, cps, remainingClicks, elapsedTime, run});
 }
 
-void RecordingDelegate::clickEngineDidStop(bool completed) {
+void RecordingDelegate::clickEngineDidStop(ClickRunId run, bool completed) {
     std::lock_guard lock(mutex_);
     stops_.push_back(completed);
+    stoppedRuns_.push_back(run);
 }
 
 std::vector<RecordingDelegate::Update> RecordingDelegate::updates() const {
@@ -57,6 +74,11 @@ std::vector<RecordingDelegate::Update> RecordingDelegate::updates() const {
 std::vector<bool> RecordingDelegate::stops() const {
     std::lock_guard lock(mutex_);
     return stops_;
+}
+
+std::vector<ClickRunId> RecordingDelegate::stoppedRuns() const {
+    std::lock_guard lock(mutex_);
+    return stoppedRuns_;
 }
 
 EngineTest::EngineTest() {

@@ -13,7 +13,13 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <ostream>
 #include <vector>
+
+namespace clicktrove::platform {
+// Readable failures: kind, button, point (or "at pointer"), click state, lines.
+void PrintTo(const MouseEvent& event, std::ostream* os);
+}  // namespace clicktrove::platform
 
 namespace clicktrove::testing {
 
@@ -43,18 +49,22 @@ public:
         std::int64_t cps;
         std::int64_t remainingClicks;
         double elapsedTime;
+        ClickRunId run;
     };
-    void clickEngineDidUpdate(std::int64_t totalClicks, std::int64_t cps, std::int64_t remainingClicks,
+    void clickEngineDidUpdate(ClickRunId run, std::int64_t totalClicks, std::int64_t cps, std::int64_t remainingClicks,
                               double elapsedTime) override;
-    void clickEngineDidStop(bool completed) override;
+    void clickEngineDidStop(ClickRunId run, bool completed) override;
 
     std::vector<Update> updates() const;
+    // The completed flag of each stopped report, and the run each came from.
     std::vector<bool> stops() const;
+    std::vector<ClickRunId> stoppedRuns() const;
 
 private:
     mutable std::mutex mutex_;
     std::vector<Update> updates_;
     std::vector<bool> stops_;
+    std::vector<ClickRunId> stoppedRuns_;
 };
 
 // An engine on the manual queues and the fake pointer, all on one FakeClock: a test steps ticks by moving

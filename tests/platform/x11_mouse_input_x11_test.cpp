@@ -88,6 +88,11 @@ INSTANTIATE_TEST_SUITE_P(
         PostCase{"ScrollDownIsButton5",
                  {MouseEvent::move({400, 300}), MouseEvent::scroll(-1)},
                  {{Type::press, 5, 400, 300}, {Type::release, 5, 400, 300}}},
+        // No motion first: a press at the pointer stays wherever it is (not at the event's unused point).
+        PostCase{"AtThePointerClicksWhereThePointerIs",
+                 {MouseEvent::move({420, 330}), MouseEvent::downAtPointer(MouseButton::right),
+                  MouseEvent::upAtPointer(MouseButton::right)},
+                 {{Type::press, 3, 420, 330}, {Type::release, 3, 420, 330}}},
         PostCase{"DragMovesWithTheButtonHeld",
                  {MouseEvent::down(MouseButton::left, {150, 150}), MouseEvent::drag(MouseButton::left, {250, 200}),
                   MouseEvent::drag(MouseButton::left, {350, 250}), MouseEvent::up(MouseButton::left, {350, 250})},

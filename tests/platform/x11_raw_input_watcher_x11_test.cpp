@@ -62,6 +62,7 @@ struct KeyCase {
     const char* keys;  // xdotool key syntax
     std::uint16_t keyCode;
     std::uint64_t modifierFlags;
+    bool producesEscape = false;
 };
 
 class RawKeyPresses : public ::testing::TestWithParam<KeyCase> {};
@@ -78,7 +79,7 @@ TEST_P(RawKeyPresses, ReportKeycodeAndTheModifiersHeldAtThePress) {
         return false;
     });
     ASSERT_FALSE(batch.keyPresses.empty());
-    EXPECT_EQ(batch.keyPresses.back(), (KeyPressEvent{c.keyCode, c.modifierFlags}));
+    EXPECT_EQ(batch.keyPresses.back(), (KeyPressEvent{c.keyCode, c.modifierFlags, c.producesEscape}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Combinations, RawKeyPresses,
@@ -86,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(Combinations, RawKeyPresses,
                                            KeyCase{"ctrl+alt+shift+s", 39, kCtrl | kShift | ModifierFlags::option},
                                            // Super is the Control bit, as Qt maps it.
                                            KeyCase{"super+x", 53, ModifierFlags::control},
-                                           KeyCase{"shift+Escape", 9, kShift},
+                                           KeyCase{"shift+Escape", 9, kShift, true},
                                            KeyCase{"KP_Enter", 104, ModifierFlags::numericPad},
                                            KeyCase{"ctrl+KP_1", 87, kCtrl | ModifierFlags::numericPad}),
                          [](const ::testing::TestParamInfo<KeyCase>& info) {

@@ -117,6 +117,42 @@ TEST_F(ShortcutManagerTest, HandlesAPressOnALaterTurnOfTheLoopNotInsideTheMonito
     EXPECT_EQ(emergencies, 1);
 }
 
+// What must not wait for a busy main thread is told at once, on the monitor's thread; everything, those
+// presses included, then reaches the main thread in the order pressed.
+TEST_F(ShortcutManagerTest, ReportsTheMatchedPressAtOnceOnTheMonitorsThreadAndThenOnTheMainQueue) {
+    std::vector<std::string> heard;
+    manager->onActionTriggered = [&](Action a) {
+        heard.push_back("main " + std::string(ShortcutManager::rawValue(a)));
+    };
+    manager->onEmergencyStopTriggered = [&] { heard.emplace_back("main emergency"); };
+    manager->onActionAtPress = [&](Action a) {
+        heard.push_back("at press " + std::string(ShortcutManager::rawValue(a)));
+    };
+    manager->onEmergencyStopAtPress = [&] { heard.emplace_back("at press emergency"); };
+    manager->startMonitoring();
+
+    monitor.press(53, kCtrlShift);
+    monitor.press(38, kCtrlShift);  // not a shortcut: neither
+    monitor.press(66, 0, true);     // a key mapped to Escape
+    EXPECT_EQ(heard, (std::vector<std::string>{"at press Stop Clicking", "at press emergency"}));
+    EXPECT_EQ(queue.drain(), 2) << "unmatched presses are not queued at all";
+    EXPECT_EQ(heard, (std::vector<std::string>{"at press Stop Clicking", "at press emergency", "main Stop Clicking",
+                                               "main emergency"}));
+}
+
+TEST_F(ShortcutManagerTest, AKeyThatTypesEscapeIsTheEmergencyStopWhateverItsKeycode) {
+    manager->startMonitoring();
+    press(66, 0);
+    EXPECT_EQ(emergencies, 0) << "Caps Lock as it comes";
+    monitor.press(66, F::shift, true);
+    queue.drain();
+    EXPECT_EQ(emergencies, 1);
+    monitor.press(53, kCtrlShift, true);
+    queue.drain();
+    EXPECT_EQ(emergencies, 2) << "Escape wins over a shortcut on the same key";
+    EXPECT_TRUE(actions.empty());
+}
+
 TEST_F(ShortcutManagerTest, StartingTwiceInstallsOneMonitorAndEachPressTriggersOnce) {
     manager->startMonitoring();
     manager->startMonitoring();

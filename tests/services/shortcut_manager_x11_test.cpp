@@ -1,7 +1,7 @@
 #include "services/shortcut_manager.hpp"
 
 #include "platform/qt/qt_main_queue.hpp"
-#include "platform/qt/x11_key_press_monitor.hpp"
+#include "platform/x11/x11_key_press_monitor.hpp"
 #include "support/child_process.hpp"
 
 #include <gtest/gtest.h>

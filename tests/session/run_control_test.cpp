@@ -152,9 +152,9 @@ TEST_F(RunControlTest, ReachingTheMaximumCompletesTheRunAndNotifiesWhenAsked) {
         rig.advance(300ms + 4 * 100ms);
         EXPECT_EQ(vm->totalClicks(), 5);
         EXPECT_EQ(vm->remainingClicks(), 0);
-        EXPECT_TRUE(vm->isRunning());
-        rig.advance(100ms);  // the sixth tick stops the run
+        // The fifth click completes the run, not a sixth tick one interval later.
         EXPECT_EQ(vm->status(), "Stopped");
+        EXPECT_FALSE(vm->isRunning());
 
         ASSERT_EQ(historySize(), historyBefore + 1);
         const HistoryRecord& record = vm->historyManager().historyRecords().front();
@@ -245,24 +245,44 @@ TEST_F(RunControlTest, PauseAndResumeDuringARun) {
     EXPECT_GE(rig.presses().size(), 2u);
 }
 
-TEST_F(RunControlTest, PauseDuringTheCountdownIsMarkedButTheRunStillStarts) {
+// A run that clicked while the screen offered Resume: paused during the countdown, the run starts paused.
+TEST_F(RunControlTest, PauseDuringTheCountdownStartsTheRunPausedAndResumeStartsTheClicking) {
     vm->startClicking();
     vm->pauseClicking();
     EXPECT_EQ(vm->status(), "Paused");
     EXPECT_EQ(menu(), kPausedMenu);
     rig.advance(1s);
-    EXPECT_EQ(vm->status(), "Starting in 1s...");
-    rig.advance(1s + 300ms);
-    EXPECT_EQ(vm->status(), "Running");
+    EXPECT_EQ(vm->status(), "Paused");
+    rig.advance(1s + 300ms + 2s);
+    EXPECT_EQ(vm->status(), "Paused");
     EXPECT_TRUE(vm->isPaused());
-    EXPECT_EQ(rig.presses().size(), 1u) << "the engine was never paused";
+    EXPECT_EQ(menu(), kPausedMenu);
+    EXPECT_TRUE(rig.presses().empty()) << "no click while the run is marked paused";
 
     vm->resumeClicking();
     EXPECT_FALSE(vm->isPaused());
     EXPECT_EQ(vm->status(), "Running");
+    rig.drain();
+    rig.advance(1ms);
+    EXPECT_EQ(rig.presses().size(), 1u) << "the first tick, whose time passed during the pause";
+    rig.advance(200ms);
+    EXPECT_EQ(rig.presses().size(), 3u);
     vm->pauseClicking();
     rig.advance(1s);
-    EXPECT_EQ(rig.presses().size(), 1u) << "from now on pause works";
+    EXPECT_EQ(rig.presses().size(), 3u) << "and pause works as ever";
+}
+
+TEST_F(RunControlTest, ResumeDuringTheCountdownGoesBackToCounting) {
+    vm->startClicking();
+    vm->pauseClicking();
+    rig.advance(1s);
+    vm->resumeClicking();
+    EXPECT_EQ(vm->status(), "Starting in 1s...");
+    EXPECT_EQ(menu(), kRunningMenu);
+    rig.advance(1s);
+    EXPECT_EQ(vm->status(), "Running");
+    rig.advance(300ms);
+    EXPECT_EQ(rig.presses().size(), 1u);
 }
 
 TEST_F(RunControlTest, RunControlsOutsideTheirStatesChangeNothing) {
@@ -281,11 +301,11 @@ TEST_F(RunControlTest, ShortcutKeysDriveTheRun) {
         std::uint64_t modifiers;
         const char* status;
     } steps[] = {
-        {39, kCtrlShift, "Starting in 2s..."},              // S
-        {33, kCtrlShift, "Paused"},                         // P
-        {27, kCtrlShift, "Running"},                        // R
-        {39, platform::ModifierFlags::command, "Running"},  // Ctrl+S alone: not a shortcut
-        {53, kCtrlShift, "Stopped"},                        // X, during the countdown
+        {39, kCtrlShift, "Starting in 2s..."},                        // S
+        {33, kCtrlShift, "Paused"},                                   // P
+        {27, kCtrlShift, "Starting in 2s..."},                        // R
+        {39, platform::ModifierFlags::command, "Starting in 2s..."},  // Ctrl+S alone: not a shortcut
+        {53, kCtrlShift, "Stopped"},                                  // X, during the countdown
     };
     for (const auto& step : steps) {
         rig.keys.press(step.keyCode, step.modifiers);

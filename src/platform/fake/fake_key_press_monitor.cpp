@@ -7,6 +7,20 @@ std::optional<KeyPressMonitor::Token> FakeKeyPressMonitor::addMonitor(Handler ha
     return handlers_.add(std::move(handler));
 }
 
+void FakeKeyPressMonitor::arrive(KeyPressEvent press) {
+    std::lock_guard lock(mutex_);
+    arrived_.push_back(press);
+}
+
+void FakeKeyPressMonitor::deliverPending() {
+    std::vector<KeyPressEvent> presses;
+    {
+        std::lock_guard lock(mutex_);
+        presses.swap(arrived_);
+    }
+    for (const auto& p : presses) handlers_.dispatch(p);
+}
+
 void FakeKeyPressMonitor::removeMonitor(Token token) {
     handlers_.remove(token);
 }

@@ -13,8 +13,10 @@ void FakeMouseInput::post(std::span<const MouseEvent> events) {
         ++operations_;
         for (const auto& e : events) {
             recorded_.push_back({e, time, operations_});
-            if (follows_ && e.kind != MouseEvent::Kind::scroll) cursor_ = e.point;
+            if (follows_ && e.kind != MouseEvent::Kind::scroll && !e.atPointer) cursor_ = e.point;
         }
+        afterPost_ = cursor_;
+        afterPostTime_ = time;
         hook = onPost_;
     }
     if (hook) hook(events);
@@ -27,7 +29,20 @@ void FakeMouseInput::setOnPost(std::function<void(std::span<const MouseEvent>)> 
 
 std::optional<GlobalPoint> FakeMouseInput::cursorPosition() {
     std::lock_guard lock(mutex_);
+    ++queries_;
     return cursor_;
+}
+
+std::optional<GlobalPoint> FakeMouseInput::recentCursorPosition(std::chrono::nanoseconds maxAge) {
+    {
+        std::lock_guard lock(mutex_);
+        if (afterPost_ && clock_.monotonicNow() - afterPostTime_ <= maxAge) {
+            const auto reading = *afterPost_;
+            afterPost_.reset();
+            return reading;
+        }
+    }
+    return cursorPosition();
 }
 
 void FakeMouseInput::readScreens(std::vector<ScreenRect>& out) {
@@ -78,10 +93,16 @@ int FakeMouseInput::operationCount() const {
     return operations_;
 }
 
+int FakeMouseInput::cursorQueries() const {
+    std::lock_guard lock(mutex_);
+    return queries_;
+}
+
 void FakeMouseInput::clear() {
     std::lock_guard lock(mutex_);
     recorded_.clear();
     operations_ = 0;
+    queries_ = 0;
 }
 
 }  // namespace clicktrove::platform

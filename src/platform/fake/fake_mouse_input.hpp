@@ -13,7 +13,10 @@ namespace clicktrove::platform {
 
 // A recording pointer for tests. Every posted event is kept with the time (from the given clock) and the
 // number of the posting operation it came in. Like a real pointer, the cursor follows the points of posted
-// button, move and drag events unless the test turns that off. Thread safe.
+// button, move and drag events (not those made at the pointer) unless the test turns that off. Like the X11
+// pointer, each posting operation takes a reading of the cursor behind its events, which answers one
+// recentCursorPosition() while young enough; every other reading is a query, and the fake counts them.
+// Thread safe.
 class FakeMouseInput final : public MouseInput {
 public:
     struct Recorded {
@@ -27,6 +30,7 @@ public:
 
     void post(std::span<const MouseEvent> events) override;
     std::optional<GlobalPoint> cursorPosition() override;
+    std::optional<GlobalPoint> recentCursorPosition(std::chrono::nanoseconds maxAge) override;
     void readScreens(std::vector<ScreenRect>& out) override;
     bool canPost() override;
 
@@ -42,6 +46,8 @@ public:
     std::vector<Recorded> recorded() const;
     std::vector<MouseEvent> events() const;
     int operationCount() const;
+    // Readings of the cursor that would have cost a round trip to a display server.
+    int cursorQueries() const;
     void clear();
 
 private:
@@ -53,6 +59,10 @@ private:
     bool follows_ = true;
     bool canPost_ = true;
     int operations_ = 0;
+    int queries_ = 0;
+    // The reading taken behind the last posting operation, until it answers.
+    std::optional<std::optional<GlobalPoint>> afterPost_;
+    std::chrono::steady_clock::time_point afterPostTime_{};
     std::function<void(std::span<const MouseEvent>)> onPost_;
 };
 

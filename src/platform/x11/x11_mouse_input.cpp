@@ -76,8 +76,8 @@ bool X11MouseInput::connectLocked() {
 
 void X11MouseInput::refreshScreensLocked() {
     const auto now = std::chrono::steady_clock::now();
-    // Any round trip (XQueryPointer on each tick) has already read pending RandR notifications into the
-    // queue; looking at the queue costs no system call.
+    // Any round trip (a pointer query, the reading behind a posting operation) has already read pending
+    // RandR notifications into the queue; looking at the queue costs no system call.
     bool changed = false;
     while (XEventsQueued(display_, QueuedAlready) > 0) {
         XEvent event;
@@ -144,7 +144,8 @@ void X11MouseInput::post(std::span<const MouseEvent> events) {
     std::lock_guard lock(mutex_);
     if (!display_ || !xcb_ || !hasXtest_ || events.empty()) return;
     // XTest button events happen wherever the pointer is, so a button event at a point first moves the
-    // pointer there; consecutive events at the same point share one motion.
+    // pointer there (one made at the pointer needs nothing); consecutive events at the same point share one
+    // motion.
     bool moved = false;
     GlobalPoint at;
     auto moveTo = [&](GlobalPoint p) {
@@ -157,7 +158,7 @@ void X11MouseInput::post(std::span<const MouseEvent> events) {
         switch (e.kind) {
             case MouseEvent::Kind::buttonDown:
             case MouseEvent::Kind::buttonUp:
-                moveTo(e.point);
+                if (!e.atPointer) moveTo(e.point);
                 notePressLocked(e);
                 fakeButtonLocked(xButton(e.button), e.kind == MouseEvent::Kind::buttonDown);
                 break;

@@ -4,6 +4,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XInput2.h>
+#include <X11/keysym.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -52,13 +53,19 @@ bool X11RawInputWatcher::setUp(std::string& error) {
             return false;
         }
         constexpr unsigned long stateChanges =
-            XkbModifierStateMask | XkbModifierBaseMask | XkbModifierLatchMask | XkbModifierLockMask;
+            XkbModifierStateMask | XkbModifierBaseMask | XkbModifierLatchMask | XkbModifierLockMask | XkbGroupStateMask;
         XkbSelectEventDetails(display_, XkbUseCoreKbd, XkbStateNotify, stateChanges, stateChanges);
         XkbSelectEvents(display_, XkbUseCoreKbd, XkbNewKeyboardNotifyMask | XkbMapNotifyMask,
                         XkbNewKeyboardNotifyMask | XkbMapNotifyMask);
         XkbStateRec state{};
-        if (XkbGetState(display_, XkbUseCoreKbd, &state) == Success) modifierState_ = state.mods;
+        if (XkbGetState(display_, XkbUseCoreKbd, &state) == Success) {
+            modifierState_ = state.mods;
+            group_ = state.group;
+        }
         modifiers_ = X11ModifierMapping::read(display_);
+        // Loads the keyboard map now, a round trip that would otherwise delay the first press (an Escape,
+        // perhaps).
+        (void)XkbKeycodeToKeysym(display_, 9, 0, 0);
     } else {
         refreshPointerMapping();
     }
@@ -100,8 +107,14 @@ void X11RawInputWatcher::handle(XEvent& event, Batch& batch) {
         if (event.xcookie.evtype == XI_RawKeyPress && watch_ == Watch::keyPresses) {
             const auto keyCode = static_cast<KeyCode>(raw->detail);
             const KeySym sym = XkbKeycodeToKeysym(display_, keyCode, 0, 0);
+            // What the key types without modifiers in the active layout group (a keymap may put Escape on
+            // another key, or only in one group).
+            KeySym typed = NoSymbol;
+            unsigned int consumed = 0;
+            XkbLookupKeySym(display_, keyCode, XkbBuildCoreState(0, group_), &consumed, &typed);
             batch.keyPresses.push_back(KeyPressEvent{static_cast<std::uint16_t>(raw->detail),
-                                                     modifiers_.modifierFlags(modifierState_, IsKeypadKey(sym))});
+                                                     modifiers_.modifierFlags(modifierState_, IsKeypadKey(sym)),
+                                                     sym == XK_Escape || typed == XK_Escape});
         } else if (event.xcookie.evtype == XI_RawButtonPress && watch_ == Watch::buttonPresses) {
             const auto physical = static_cast<unsigned int>(raw->detail);
             const unsigned int button = logicalButton(physical);
@@ -114,6 +127,7 @@ void X11RawInputWatcher::handle(XEvent& event, Batch& batch) {
         const auto& xkb = reinterpret_cast<const XkbEvent&>(event);
         if (xkb.any.xkb_type == XkbStateNotify) {
             modifierState_ = xkb.state.mods;
+            group_ = static_cast<unsigned int>(xkb.state.group);
         } else if (xkb.any.xkb_type == XkbMapNotify) {
             XkbRefreshKeyboardMapping(const_cast<XkbMapNotifyEvent*>(&xkb.map));
             refreshKeyboardMapping();

@@ -72,6 +72,8 @@ private:
     // the same stream as the raw presses and in server order, so at each raw press this is the state the
     // press happened in (raw events carry no modifier state of their own).
     unsigned int modifierState_ = 0;
+    // The effective layout group, reported the same way.
+    unsigned int group_ = 0;
     X11ModifierMapping modifiers_;
     // Raw events report the physical button, before the server's pointer mapping that the button events of
     // applications have been through: pointerMap_[n - 1] is the logical button of physical button n.

@@ -1,0 +1,185 @@
+// What a run must never do: start with nothing to click, let a report of an older run act on a newer one,
+// record what the screens show instead of what the run did, or wait for the main thread to stop.
+#include "session/view_model_rig.hpp"
+
+#include "platform/modifier_flags.hpp"
+#include "services/history_manager.hpp"
+#include "services/menu_bar_manager.hpp"
+#include "session/run_controller.hpp"
+
+#include <gtest/gtest.h>
+#include <QAction>
+
+using namespace std::chrono_literals;
+
+namespace clicktrove::testing {
+namespace {
+
+using platform::MouseEvent;
+
+constexpr std::uint64_t kCtrlShift = platform::ModifierFlags::command | platform::ModifierFlags::shift;
+constexpr std::uint16_t kS = 39, kX = 53;
+
+class RunIntegrityTest : public ViewModelTest {
+protected:
+    void SetUp() override {
+        ViewModelTest::SetUp();
+        vm->setConfig(quickConfig());
+    }
+    const std::vector<HistoryRecord>& history() const { return vm->historyManager().historyRecords(); }
+    std::size_t releases() const {
+        std::size_t n = 0;
+        for (const auto& e : rig.mouse.events()) n += e.kind == MouseEvent::Kind::buttonUp ? 1 : 0;
+        return n;
+    }
+};
+
+// Fixed Position without a point would click the primary monitor's corner over and over.
+TEST_F(RunIntegrityTest, FixedPositionWithoutPointsRefusesEveryStartWithANotice) {
+    vm->editConfig([](ClickConfig& c) { c.fixedCoordinates.clear(); });
+    auto menu = std::make_unique<MenuBarManager>([] {});
+    menu->onStart = [this] { vm->startClicking(); };
+    MenuBarManager* tray = menu.get();
+    vm->setMenuBarManager(std::move(menu));
+
+    const struct {
+        const char* from;
+        std::function<void()> start;
+    } starts[] = {
+        {"the run button", [this] { vm->startClicking(); }},
+        {"the start shortcut", [this] { rig.keys.press(kS, kCtrlShift); }},
+        {"the tray menu", [tray] { tray->startItem()->trigger(); }},
+    };
+    for (const auto& s : starts) {
+        SCOPED_TRACE(s.from);
+        s.start();
+        rig.drain();
+        EXPECT_FALSE(vm->isRunning());
+        EXPECT_EQ(vm->status(), "Stopped");
+        EXPECT_EQ(vm->toastMessage(), RunController::noPointsNotice());
+        rig.advance(3s);
+    }
+    EXPECT_TRUE(rig.presses().empty());
+    EXPECT_TRUE(rig.analyticsClient->sentNamed(AnalyticsManager::kStartClicking).empty());
+
+    // A drag has its own end points and needs none.
+    vm->editConfig([](ClickConfig& c) { c.isDragEnabled = true; });
+    vm->startClicking();
+    EXPECT_TRUE(vm->isRunning());
+}
+
+// Escape and at once the start shortcut: the start lands between the emergency stop and the engine's
+// stopped report, which must not end the new run's countdown and leave a run that nothing can stop.
+TEST_F(RunIntegrityTest, AStoppedReportOfAnOlderRunNeverActsOnTheNewerOne) {
+    startAndPassCountdown();
+    rig.advance(300ms + 100ms);
+    ASSERT_EQ(vm->totalClicks(), 2);
+
+    rig.keys.press(ShortcutManager::escapeKeyCode);
+    rig.keys.press(kS, kCtrlShift);
+    rig.drain();
+    EXPECT_TRUE(vm->isRunning()) << "the new start's countdown goes on";
+    EXPECT_EQ(vm->status(), "Starting in 2s...");
+    ASSERT_EQ(history().size(), 1u) << "the stopped run still gets its record";
+    EXPECT_EQ(history()[0].totalClicks, 2);
+
+    rig.advance(2s + 300ms + 200ms);
+    EXPECT_EQ(vm->status(), "Running");
+    EXPECT_EQ(vm->totalClicks(), 3);
+    rig.keys.press(kX, kCtrlShift);
+    rig.drain();
+    EXPECT_EQ(vm->status(), "Stopped");
+    EXPECT_FALSE(vm->isRunning());
+    const std::size_t presses = rig.presses().size();
+    rig.advance(1s);
+    EXPECT_EQ(rig.presses().size(), presses) << "the new run stops like any other";
+    ASSERT_EQ(history().size(), 2u);
+    EXPECT_EQ(history()[0].totalClicks, 3);
+}
+
+TEST_F(RunIntegrityTest, TheRecordTakesTheRunsOwnTotalsAndTheConfigurationItStartedWith) {
+    vm->editConfig([](ClickConfig& c) {
+        c.clickType = ClickType::right;
+        c.maxClicks = 3;
+        c.notifyOnComplete = true;
+    });
+    startAndPassCountdown();
+    rig.advance(300ms + 100ms);
+    vm->pauseClicking();
+    vm->resetStats();
+    vm->editConfig([](ClickConfig& c) {
+        c.clickType = ClickType::middle;
+        c.notifyOnComplete = false;
+    });
+    vm->resumeClicking();
+    rig.advance(100ms);
+    EXPECT_EQ(vm->status(), "Stopped");
+    ASSERT_EQ(history().size(), 1u);
+    EXPECT_EQ(history()[0].totalClicks, 3);
+    EXPECT_EQ(history()[0].clickType, ClickType::right);
+    ASSERT_EQ(rig.notificationTransport->sent().size(), 1u);
+    EXPECT_EQ(rig.notificationTransport->sent()[0].body, NotificationManager::completionBody(3, history()[0].duration));
+
+    // Reset while paused, then Stop: the run's clicks are still recorded.
+    vm->editConfig([](ClickConfig& c) { c.maxClicks = 0; });
+    startAndPassCountdown();
+    rig.advance(300ms + 300ms);
+    vm->pauseClicking();
+    vm->resetStats();
+    vm->stopClicking();
+    rig.drain();
+    ASSERT_EQ(history().size(), 2u);
+    EXPECT_EQ(history()[0].totalClicks, 4);
+    EXPECT_EQ(history()[0].clickType, ClickType::middle);
+}
+
+// The key's own thread stops the engine at the press; the main thread learns of it afterwards.
+TEST_F(RunIntegrityTest, EscapeAndTheStopShortcutStopTheEngineWithoutWaitingForTheMainThread) {
+    const struct {
+        const char* key;
+        platform::KeyPressEvent press;
+        std::size_t releases;
+    } keys[] = {
+        {"Escape", {ShortcutManager::escapeKeyCode, 0, true}, 3},
+        {"Caps Lock mapped to Escape", {66, 0, true}, 3},
+        {"keycode 9 typing something else", {9, 0, false}, 3},
+        {"Ctrl+Shift+X", {kX, kCtrlShift, false}, 0},
+    };
+    for (const auto& k : keys) {
+        SCOPED_TRACE(k.key);
+        startAndPassCountdown();
+        rig.advance(300ms);
+        const std::size_t presses = rig.presses().size();
+        const std::size_t released = releases();
+        std::vector<QString> statuses;
+        const auto connection =
+            QObject::connect(vm.get(), &AutoClickerViewModel::statusChanged, [&] { statuses.push_back(vm->status()); });
+        rig.keys.press(k.press);
+        EXPECT_EQ(releases(), released + k.releases);
+        // Ticks go on on the engine's queue while the main queue waits: none clicks.
+        rig.engineQueue.advance(1s);
+        EXPECT_EQ(rig.presses().size(), presses);
+        EXPECT_EQ(vm->status(), "Running") << "nothing has reached the main thread yet";
+        rig.drain();
+        QObject::disconnect(connection);
+        EXPECT_EQ(statuses.back(), "Stopped");
+        EXPECT_FALSE(vm->isRunning());
+    }
+}
+
+// On a loaded machine the key watcher's thread may wait for a CPU while the engine's keeps clicking; the
+// engine hands out the presses that have arrived before each click.
+TEST_F(RunIntegrityTest, AnEscapeThatArrivedStopsTheRunBeforeTheNextClickEvenBeforeItsThreadRuns) {
+    startAndPassCountdown();
+    rig.advance(300ms);
+    const std::size_t presses = rig.presses().size();
+    rig.keys.arrive({ShortcutManager::escapeKeyCode, 0, true});
+    rig.engineQueue.advance(1s);
+    EXPECT_EQ(rig.presses().size(), presses);
+    rig.drain();
+    EXPECT_FALSE(vm->isRunning());
+    EXPECT_EQ(vm->status(), "Stopped");
+}
+
+}  // namespace
+}  // namespace clicktrove::testing

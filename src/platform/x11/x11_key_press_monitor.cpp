@@ -1,5 +1,6 @@
 #include "platform/x11/x11_key_press_monitor.hpp"
 
+#include "platform/alternate_signal_stack.hpp"
 #include "platform/thread_priority.hpp"
 #include "platform/x11/x11_raw_input_watcher.hpp"
 
@@ -107,6 +108,7 @@ void X11KeyPressMonitor::readAndDispatch() {
 
 void X11KeyPressMonitor::run(std::stop_token stop) {
     ::pthread_setname_np(::pthread_self(), "clicktrove-keys");
+    useAlternateSignalStack();
     // The emergency stop starts here: a press waits for no other thread of the program.
     raiseCurrentThreadPriority();
     const int connection = watcher_->connectionFd();

@@ -268,3 +268,47 @@ TEST_F(X11MouseInputServer, ANewMonitorLayoutIsSeenWithinHalfASecond) {
 }
 
 }  // namespace
+
+namespace {
+
+// Swaps physical buttons 1 and 3 on the current $DISPLAY (a left-handed mouse setting), or puts them back.
+void setLeftHanded(bool leftHanded) {
+    Display* d = XOpenDisplay(nullptr);
+    ASSERT_NE(d, nullptr);
+    unsigned char map[256];
+    const int count = XGetPointerMapping(d, map, sizeof map);
+    ASSERT_GE(count, 3);
+    map[0] = leftHanded ? 3 : 1;
+    map[2] = leftHanded ? 1 : 3;
+    ASSERT_EQ(XSetPointerMapping(d, map, count), MappingSuccess);
+    XSync(d, False);
+    XCloseDisplay(d);
+}
+
+// A run's "Left Click" is the primary click applications see, whichever physical button gives it: XTest
+// presses physical buttons, so the input layer presses the one the pointer mapping turns into the wanted one.
+TEST_F(X11MouseInputServer, ButtonsArriveAsTheButtonsAskedForUnderAnyPointerMapping) {
+    setLeftHanded(true);
+    X11EventWindow window(100, 100, 600, 400);
+    ASSERT_TRUE(window.isOpen());
+    X11MouseInput input;
+    input.post(std::vector{MouseEvent::down(MouseButton::left, kP), MouseEvent::up(MouseButton::left, kP),
+                           MouseEvent::downAtPointer(MouseButton::right), MouseEvent::upAtPointer(MouseButton::right)});
+    window.waitForButtonEvents(4);
+    expectButtons(window.buttonEvents(), {{Type::press, 1, 300, 250},
+                                          {Type::release, 1, 300, 250},
+                                          {Type::press, 3, 300, 250},
+                                          {Type::release, 3, 300, 250}});
+
+    // The mapping changed back while the input was connected: seen within half a second.
+    setLeftHanded(false);
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    input.post(std::vector{MouseEvent::downAtPointer(MouseButton::left), MouseEvent::upAtPointer(MouseButton::left)});
+    window.waitForButtonEvents(6);
+    const auto got = window.buttonEvents();
+    ASSERT_EQ(got.size(), 6u);
+    EXPECT_EQ(got[4].button, 1u);
+    EXPECT_EQ(got[5].button, 1u);
+}
+
+}  // namespace

@@ -17,6 +17,9 @@ namespace {
 
 // How long a monitor layout read from the server is trusted when RandR has reported no change.
 constexpr auto kScreensMaxAge = std::chrono::milliseconds(500);
+// The same for the pointer mapping: a MappingNotify reaches this connection only with the next reply read
+// through Xlib, so the map is also read again after a while.
+constexpr auto kButtonMapMaxAge = std::chrono::milliseconds(500);
 
 // X11 core button numbers; the wheel is buttons 4 (up) and 5 (down), one press and release per line.
 unsigned int xButton(MouseButton b) {
@@ -71,22 +74,56 @@ bool X11MouseInput::connectLocked() {
                        RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputChangeNotifyMask);
     }
     screensValid_ = false;
+    buttonMapValid_ = false;
     return true;
+}
+
+bool X11MouseInput::takeQueuedNotificationsLocked() {
+    bool screensChanged = false;
+    while (XEventsQueued(display_, QueuedAlready) > 0) {
+        XEvent event;
+        XNextEvent(display_, &event);
+        if (hasRandr_ && event.type >= randrEventBase_ && event.type <= randrEventBase_ + RRNotify) {
+            XRRUpdateConfiguration(&event);
+            screensChanged = true;
+        } else if (event.type == MappingNotify && event.xmapping.request == MappingPointer) {
+            buttonMapValid_ = false;
+        }
+    }
+    return screensChanged;
+}
+
+void X11MouseInput::refreshButtonMapLocked() {
+    takeQueuedNotificationsLocked();
+    const auto now = std::chrono::steady_clock::now();
+    if (buttonMapValid_ && now - buttonMapReadAt_ < kButtonMapMaxAge) return;
+    unsigned char map[256];
+    const int count = XGetPointerMapping(display_, map, sizeof map);
+    for (unsigned int logical = 1; logical < physicalFor_.size(); ++logical) {
+        // A logical button no physical one gives (switched off) is pressed as itself: nothing better exists.
+        physicalFor_[logical] = static_cast<std::uint8_t>(logical);
+        for (int physical = 1; physical <= count; ++physical) {
+            if (map[physical - 1] == logical) {
+                physicalFor_[logical] = static_cast<std::uint8_t>(physical);
+                break;
+            }
+        }
+    }
+    buttonMapReadAt_ = now;
+    buttonMapValid_ = true;
+}
+
+unsigned int X11MouseInput::physicalButtonLocked(unsigned int logical) {
+    if (logical == 0 || logical >= physicalFor_.size()) return logical;
+    refreshButtonMapLocked();
+    return physicalFor_[logical];
 }
 
 void X11MouseInput::refreshScreensLocked() {
     const auto now = std::chrono::steady_clock::now();
     // Any round trip (a pointer query, the reading behind a posting operation) has already read pending
     // RandR notifications into the queue; looking at the queue costs no system call.
-    bool changed = false;
-    while (XEventsQueued(display_, QueuedAlready) > 0) {
-        XEvent event;
-        XNextEvent(display_, &event);
-        if (hasRandr_ && event.type >= randrEventBase_ && event.type <= randrEventBase_ + RRNotify) {
-            XRRUpdateConfiguration(&event);
-            changed = true;
-        }
-    }
+    const bool changed = takeQueuedNotificationsLocked();
     if (screensValid_ && !changed && now - screensReadAt_ < kScreensMaxAge) return;
 
     screens_.clear();
@@ -125,7 +162,8 @@ void X11MouseInput::fakeMotionLocked(GlobalPoint p) {
 }
 
 void X11MouseInput::fakeButtonLocked(unsigned int button, bool press) {
-    xcb_test_fake_input(xcb_, press ? XCB_BUTTON_PRESS : XCB_BUTTON_RELEASE, static_cast<std::uint8_t>(button),
+    const unsigned int physical = physicalButtonLocked(button);
+    xcb_test_fake_input(xcb_, press ? XCB_BUTTON_PRESS : XCB_BUTTON_RELEASE, static_cast<std::uint8_t>(physical),
                         XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
 }
 
@@ -136,7 +174,8 @@ void X11MouseInput::notePressLocked(const MouseEvent& e) {
     // The server passes on no second press of a button this device already holds (each tick of a hold run
     // presses again): such a press never comes back, so it is not noted. Noted before it is sent, as it can
     // come back to a watcher no sooner than the flush.
-    if (press && !down) posted_.notePosted(button);
+    // The ledger is matched against raw presses, which carry the physical button.
+    if (press && !down) posted_.notePosted(physicalButtonLocked(button));
     down = press;
 }
 

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <chrono>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -38,7 +39,13 @@ public:
 
 private:
     bool connectLocked();
+    // Reads what earlier round trips left in the event queue (no system call): RandR changes drop the screen
+    // layout, a pointer-mapping change drops the button map. True when the layout changed.
+    bool takeQueuedNotificationsLocked();
     void refreshScreensLocked();
+    void refreshButtonMapLocked();
+    // The physical button XTest must press for applications to receive `logical`.
+    unsigned int physicalButtonLocked(unsigned int logical);
     void fakeMotionLocked(GlobalPoint p);
     void fakeButtonLocked(unsigned int button, bool press);
     void notePressLocked(const MouseEvent& e);
@@ -64,6 +71,13 @@ private:
     // The presses posted here (wheel steps left out: no watcher reports those); it has a lock of its own, so
     // claiming never waits for a posting operation.
     PostedPressLedger posted_;
+    // XTest presses physical buttons and the server applies the pointer mapping, so with a left-handed mapping
+    // (physical 1 and 3 swapped) a plain physical 1 would reach applications as a right click. Index: logical
+    // button 1 to 5; value: the first physical button mapped to it. Read again at most every half second and
+    // whenever the server reports a new mapping.
+    std::array<std::uint8_t, 6> physicalFor_{0, 1, 2, 3, 4, 5};
+    std::chrono::steady_clock::time_point buttonMapReadAt_{};
+    bool buttonMapValid_ = false;
     // Which of buttons 1 to 3 this connection's last events left down.
     std::array<bool, 4> held_{};
 };

@@ -45,6 +45,11 @@ std::vector<LoopbackIngestionServer::Request> LoopbackIngestionServer::requests(
     return requests_;
 }
 
+bool LoopbackIngestionServer::waitForRequests(std::size_t count, std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(mutex_);
+    return recorded_.wait_for(lock, timeout, [&] { return requests_.size() >= count; });
+}
+
 void LoopbackIngestionServer::run() {
     int served = 0;
     while (!stop_ && served < maxRequests_ && std::chrono::steady_clock::now() < deadline_) {
@@ -115,6 +120,7 @@ void LoopbackIngestionServer::serve(int fd) {
             statuses_.pop_front();
         }
     }
+    recorded_.notify_all();
     if (status == 0) {
         stalled_.push_back(fd);
         return;

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -32,6 +33,8 @@ public:
     int port() const { return port_; }
     std::string baseURL() const { return "http://127.0.0.1:" + std::to_string(port_); }
     std::vector<Request> requests() const;
+    // Waits until at least count requests are recorded, or timeout; returns whether they are.
+    bool waitForRequests(std::size_t count, std::chrono::milliseconds timeout) const;
 
 private:
     void run();
@@ -43,6 +46,7 @@ private:
     std::chrono::steady_clock::time_point deadline_;
     std::atomic<bool> stop_{false};
     mutable std::mutex mutex_;
+    mutable std::condition_variable recorded_;
     std::deque<int> statuses_;
     std::vector<Request> requests_;
     std::vector<int> stalled_;

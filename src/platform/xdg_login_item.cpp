@@ -1,6 +1,7 @@
 #include "platform/xdg_login_item.hpp"
 
 #include "platform/atomic_file.hpp"
+#include "platform/file_read.hpp"
 #include "platform/xdg_paths.hpp"
 
 #include <algorithm>
@@ -18,9 +19,11 @@ std::string trim(std::string s) {
     return s;
 }
 
-// Only the main group counts; the same key in an action group says nothing about the entry.
-bool isHidden(const std::string& text) {
-    std::istringstream in(text);
+}  // namespace
+
+bool XdgLoginItem::entryIsHidden(std::string_view entry) {
+    // Only the main group counts; the same key in an action group says nothing about the entry.
+    std::istringstream in{std::string(entry)};
     std::string line;
     bool inMainGroup = false;
     while (std::getline(in, line)) {
@@ -38,6 +41,7 @@ bool isHidden(const std::string& text) {
     return false;
 }
 
+namespace {
 std::filesystem::path ownExecutable() {
     std::error_code ec;
     const auto link = std::filesystem::read_symlink("/proc/self/exe", ec);
@@ -80,9 +84,10 @@ std::string XdgLoginItem::execValue(const std::filesystem::path& executable) {
 }
 
 LoginItem::Status XdgLoginItem::status() const {
-    std::string text;
-    if (!readWholeFile(entryPath(), text)) return Status::notRegistered;
-    return isHidden(text) ? Status::notRegistered : Status::enabled;
+    // A desktop entry is a few hundred bytes; anything far larger is not one.
+    const FileRead entry = readRegularFile(entryPath(), 1024 * 1024);
+    if (!entry.ok()) return Status::notRegistered;
+    return entryIsHidden(entry.contents) ? Status::notRegistered : Status::enabled;
 }
 
 bool XdgLoginItem::registerItem(std::string* error) {

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace clicktrove::platform {
 
@@ -26,6 +27,8 @@ public:
     static std::filesystem::path programPath(const std::filesystem::path& procExeLink);
     // The Exec= value for a program path, quoted as desktop entries require.
     static std::string execValue(const std::filesystem::path& executable);
+    // Whether a desktop entry's text marks it Hidden=true in its [Desktop Entry] group.
+    static bool entryIsHidden(std::string_view entry);
 
 private:
     std::filesystem::path executable_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/click_config.hpp"
+#include "platform/file_problem.hpp"
 #include "services/accent_theme_color.hpp"
 #include "services/app_theme.hpp"
 
@@ -22,11 +23,12 @@ class LoginItem;
 class UserDefaults;
 }  // namespace platform
 
-// The user's application-wide preferences, kept as one JSON record under "com.vaq.autoclicker.settings" in
-// the standard user defaults. Every assignment saves the whole record at once and runs its side effect, also
-// when the value is unchanged: the theme and accent colour send their usage signal, launch at login
-// (un)registers the login item, the taskbar icon switches the activation policy. Each change signal fires on
-// every assignment, after the value is stored. Main thread only.
+// The user's application-wide preferences, kept as one JSON record (SettingsData) under
+// "com.vaq.autoclicker.settings" in the standard user defaults. Every assignment saves the whole record at once
+// and runs its side effect, also when the value is unchanged: the theme and accent colour send their usage
+// signal, launch at login (un)registers the login item, the taskbar icon switches the activation policy. Each
+// change signal fires on every assignment, after the value is stored. Loading a stored record runs every
+// setter's side effect but saves the record once. Main thread only.
 class SettingsManager final : public QObject {
     Q_OBJECT
     Q_PROPERTY(AppTheme theme READ theme WRITE setTheme NOTIFY themeChanged)
@@ -51,6 +53,9 @@ public:
         AnalyticsManager& analytics;
         std::shared_ptr<platform::LogSink> log;
         const platform::Clock& clock;
+        // Told when the settings could not be read (the suite's file or the record was kept aside, or the file
+        // could not be kept and nothing is saved) and when saving starts to fail. May be empty.
+        platform::FileProblemReport reportProblem = {};
     };
 
     // The process's own: the standard user defaults, XDG autostart, the Qt activation policy, the shared
@@ -85,7 +90,8 @@ public:
     void setLastConfig(const ClickConfig& config);
 
     // Writes the ten settings as one compact JSON record; when they cannot be encoded (a non-finite number,
-    // text that is not UTF-8) nothing is written and the previous record stays.
+    // text that is not UTF-8) nothing is written and the previous record stays. A write that fails is reported
+    // once, when saving starts to fail.
     void save();
 
 signals:
@@ -107,6 +113,8 @@ private:
     // The record's JSON text for the current values, or nothing when they cannot be encoded.
     std::optional<std::string> encodedRecord() const;
     void load();
+    void keepUnreadableRecord(const nlohmann::json& stored);
+    void report(const platform::FileProblem& problem);
     void applyLaunchAtLogin();
     void applyDockIcon();
 
@@ -121,8 +129,8 @@ private:
     std::string soundName_ = "Tink";
     double soundVolume_ = 0.5;
     ClickConfig lastConfig_;
-    // A stored record that did not decode, kept until the first save replaces it.
-    std::optional<nlohmann::json> unreadableRecord_;
+    bool loading_ = false;
+    bool saveFailing_ = false;
 };
 
 }  // namespace clicktrove

@@ -177,7 +177,7 @@ QWidget* MainView::makeContent(int key) {
 }
 
 void MainView::refreshToast() {
-    toast_->setMessage(viewModel_.toastMessage());
+    toast_->setMessage(viewModel_.toastMessage(), viewModel_.toastIsFailure());
     toast_->placeIn(rect());
     toast_->raise();
 }

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstddef>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace clicktrove::platform {
+
+// The deepest nesting of arrays and objects any stored or imported JSON may have. Nothing the program writes
+// comes near it (a preset list is four levels deep); it keeps every later step that walks a value
+// recursively - copying, comparing, writing it out again - far from the end of the stack.
+inline constexpr std::size_t kMaxJsonDepth = 256;
+
+// Whether no array or object in text is nested more than maxDepth levels deep (a bare [] is one level). One
+// pass, nothing allocated; text inside strings does not count. Says nothing about whether text is valid JSON.
+bool jsonNestingWithin(std::string_view text, std::size_t maxDepth = kMaxJsonDepth);
+
+// The one way the program parses JSON it did not build itself (files, records held as text): nothing for text
+// that is not JSON or nests deeper than kMaxJsonDepth, with the reason in `error`. Never throws.
+std::optional<nlohmann::json> parseBoundedJson(std::string_view text, std::string* error = nullptr);
+std::optional<nlohmann::ordered_json> parseBoundedOrderedJson(std::string_view text, std::string* error = nullptr);
+
+}  // namespace clicktrove::platform

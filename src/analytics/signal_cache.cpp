@@ -26,7 +26,7 @@ void SignalCache::load() {
     logTo(logHandler_, Level::info, "Loading Telemetry cache from: file://" + file_.string());
     const auto read = dataFile_.read();
     if (read.status == platform::FileRead::Status::missing) return;
-    if (!read.ok() || !platform::jsonNestingWithin(read.contents)) {
+    if (!read.ok() || !platform::jsonWithinLimits(read.contents)) {
         // Not a file this cache wrote (a FIFO, a device, something huge or absurdly deep): moved aside rather
         // than read or deleted, so that what stands there is neither waited on nor destroyed.
         const auto kept = dataFile_.keepAside(std::chrono::system_clock::now(), read.reason);

@@ -4,24 +4,11 @@ namespace clicktrove::platform {
 
 namespace {
 
-template <class Json>
-std::optional<Json> parse(std::string_view text, std::string* error) {
-    if (!jsonNestingWithin(text)) {
-        if (error) *error = "nested more than " + std::to_string(kMaxJsonDepth) + " levels deep";
-        return std::nullopt;
-    }
-    try {
-        return Json::parse(text.begin(), text.end());
-    } catch (const std::exception& e) {
-        if (error) *error = std::string("not valid JSON: ") + e.what();
-        return std::nullopt;
-    }
-}
+enum class Scan { within, tooDeep, tooMany };
 
-}  // namespace
-
-bool jsonNestingWithin(std::string_view text, std::size_t maxDepth) {
+Scan scan(std::string_view text, std::size_t maxDepth, std::size_t maxValues) {
     std::size_t depth = 0;
+    std::size_t values = 0;
     bool inString = false;
     bool escaped = false;
     for (const char c : text) {
@@ -41,7 +28,11 @@ bool jsonNestingWithin(std::string_view text, std::size_t maxDepth) {
                 break;
             case '[':
             case '{':
-                if (++depth > maxDepth) return false;
+                if (++depth > maxDepth) return Scan::tooDeep;
+                if (++values > maxValues) return Scan::tooMany;
+                break;
+            case ',':
+                if (++values > maxValues) return Scan::tooMany;
                 break;
             case ']':
             case '}':
@@ -52,7 +43,33 @@ bool jsonNestingWithin(std::string_view text, std::size_t maxDepth) {
                 break;
         }
     }
-    return true;
+    return Scan::within;
+}
+
+template <class Json>
+std::optional<Json> parse(std::string_view text, std::string* error) {
+    switch (scan(text, kMaxJsonDepth, kMaxJsonValues)) {
+        case Scan::within:
+            break;
+        case Scan::tooDeep:
+            if (error) *error = "nested more than " + std::to_string(kMaxJsonDepth) + " levels deep";
+            return std::nullopt;
+        case Scan::tooMany:
+            if (error) *error = "more than " + std::to_string(kMaxJsonValues) + " values";
+            return std::nullopt;
+    }
+    try {
+        return Json::parse(text.begin(), text.end());
+    } catch (const std::exception& e) {
+        if (error) *error = std::string("not valid JSON: ") + e.what();
+        return std::nullopt;
+    }
+}
+
+}  // namespace
+
+bool jsonWithinLimits(std::string_view text, std::size_t maxDepth, std::size_t maxValues) {
+    return scan(text, maxDepth, maxValues) == Scan::within;
 }
 
 std::optional<nlohmann::json> parseBoundedJson(std::string_view text, std::string* error) {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
-using clicktrove::platform::jsonNestingWithin;
+using clicktrove::platform::jsonWithinLimits;
 using clicktrove::platform::kMaxJsonDepth;
 using clicktrove::platform::parseBoundedJson;
 
@@ -38,7 +38,7 @@ TEST(BoundedJson, NestingUpToTheLimitParsesAndOneLevelMoreIsRefused) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(jsonNestingWithin(c.text), c.within);
+        EXPECT_EQ(jsonWithinLimits(c.text), c.within);
         std::string error;
         EXPECT_EQ(parseBoundedJson(c.text, &error).has_value(), c.within) << error;
         if (!c.within) {
@@ -56,4 +56,20 @@ TEST(BoundedJson, TextThatIsNotJsonGivesNothingWithTheReason) {
     }
     // Far beyond any stack: refused in one pass, never handed to anything recursive.
     EXPECT_FALSE(parseBoundedJson(nested(1'000'000, '{', '}')).has_value());
+}
+
+TEST(BoundedJson, ADocumentOfMoreThanTwoMillionValuesIsRefusedBeforeItIsBuilt) {
+    EXPECT_EQ(clicktrove::platform::kMaxJsonValues, 2'000'000u);
+    // Some 6 MB of tiny objects would take well over 150 MB once parsed.
+    std::string many = "[{}";
+    for (int i = 1; i < 2'000'000; ++i) many += ",{}";
+    many += "]";
+    std::string error;
+    EXPECT_FALSE(parseBoundedJson(many, &error).has_value());
+    EXPECT_EQ(error, "more than 2000000 values");
+    // Long texts are few values.
+    const std::string text = "[\"" + std::string(10'000'000, 'x') + "\", 1]";
+    EXPECT_TRUE(parseBoundedJson(text).has_value());
+    EXPECT_TRUE(jsonWithinLimits("[1,2,3]", 10, 3));
+    EXPECT_FALSE(jsonWithinLimits("[1,2,3,4]", 10, 3));
 }

@@ -43,7 +43,9 @@ std::optional<SettingsData> SettingsData::decode(const nlohmann::json& stored) {
     const auto volume = object.find("soundVolume");
     const auto config = object.find("lastConfig");
     if (!theme || !color || !launchAtLogin || !startMinimized || !rememberLastConfig || !showDockIcon || !playSound ||
-        !soundName || volume == object.end() || !volume->is_number() || config == object.end()) {
+        !soundName || volume == object.end() || !volume->is_number() || config == object.end() ||
+        // A number too large for a double reads as infinity, which no save could write again.
+        !std::isfinite(volume->get<double>())) {
         return std::nullopt;
     }
     auto lastConfig = fromJson<ClickConfig>(*config);

@@ -232,6 +232,12 @@ TEST_F(SettingsManagerTest, RecordThatDoesNotDecodeIsIgnoredWholeAndKeptAsideAtO
         {"not JSON", "{\"theme\":\"Dark\","},
         {"JSON but no object", "[1,2,3]"},
         {"not a data value", storedRecord()},
+        {"volume beyond a double",
+         [] {
+             std::string text = asData(storedRecord()).get<std::string>();
+             text.replace(text.find("\"soundVolume\":0.25"), 18, "\"soundVolume\":1e400");
+             return json(text);
+         }()},
         {"an extra key nested too deep", with("extra", json::parse(std::string(300, '[') + std::string(300, ']')))},
     };
     for (const auto& [name, value] : cases) {

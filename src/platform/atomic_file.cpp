@@ -1,6 +1,7 @@
 #include "platform/atomic_file.hpp"
 
 #include "platform/secure_random.hpp"
+#include "platform/write_all.hpp"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -97,17 +98,7 @@ bool writeFileAtomically(const std::filesystem::path& requested, std::string_vie
         return fail(error, code, what, number);
     };
 
-    const char* data = contents.data();
-    std::size_t left = contents.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, data, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return abandon("cannot write " + tmp);
-        }
-        data += n;
-        left -= static_cast<std::size_t>(n);
-    }
+    if (!writeAll(fd, contents)) return abandon("cannot write " + tmp);
     if (keepMode && ::fchmod(fd, existing.st_mode & 07777) != 0) return abandon("cannot set the permissions of " + tmp);
     if (::fsync(fd) != 0) return abandon("cannot flush " + tmp);
     // Renamed while still open (and locked), so a clean-up running meanwhile never takes it for stale.

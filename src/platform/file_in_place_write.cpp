@@ -1,5 +1,7 @@
 #include "platform/file_in_place_write.hpp"
 
+#include "platform/write_all.hpp"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,17 +29,7 @@ bool writeFileInPlace(const std::filesystem::path& path, std::string_view conten
     if (::fstat(fd, &info) != 0) return close(reason, std::strerror(errno));
     if (!S_ISREG(info.st_mode)) return close(reason, "not a regular file");
     if (::ftruncate(fd, 0) != 0) return close(reason, std::strerror(errno));
-    const char* data = contents.data();
-    std::size_t left = contents.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, data, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return close(reason, std::strerror(errno));
-        }
-        data += n;
-        left -= static_cast<std::size_t>(n);
-    }
+    if (!writeAll(fd, contents)) return close(reason, std::strerror(errno));
     // A full disk or a quota may only show at close on some file systems (NFS).
     if (::close(fd) != 0) return fail(reason, std::strerror(errno));
     return true;

@@ -11,7 +11,6 @@
 #include "platform/user_defaults.hpp"
 #include "platform/xdg_login_item.hpp"
 #include "services/analytics_manager.hpp"
-#include "services/settings_data.hpp"
 
 namespace clicktrove {
 
@@ -44,57 +43,51 @@ void SettingsManager::assign(T& field, const T& value, void (SettingsManager::*c
 }
 
 void SettingsManager::setTheme(AppTheme theme) {
-    assign(theme_, theme, &SettingsManager::themeChanged);
-    services_.analytics.trackThemeChanged(theme_);
+    assign(data_.theme, theme, &SettingsManager::themeChanged);
+    services_.analytics.trackThemeChanged(data_.theme);
 }
 
 void SettingsManager::setAccentColor(AccentThemeColor color) {
-    assign(accentColor_, color, &SettingsManager::accentColorChanged);
-    services_.analytics.trackAccentColorChanged(accentColor_);
+    assign(data_.accentColor, color, &SettingsManager::accentColorChanged);
+    services_.analytics.trackAccentColorChanged(data_.accentColor);
 }
 
 void SettingsManager::setLaunchAtLogin(bool on) {
-    assign(launchAtLogin_, on, &SettingsManager::launchAtLoginChanged);
+    assign(data_.launchAtLogin, on, &SettingsManager::launchAtLoginChanged);
     applyLaunchAtLogin();
 }
 
 void SettingsManager::setStartMinimized(bool on) {
-    assign(startMinimized_, on, &SettingsManager::startMinimizedChanged);
+    assign(data_.startMinimized, on, &SettingsManager::startMinimizedChanged);
 }
 
 void SettingsManager::setRememberLastConfig(bool on) {
-    assign(rememberLastConfig_, on, &SettingsManager::rememberLastConfigChanged);
+    assign(data_.rememberLastConfig, on, &SettingsManager::rememberLastConfigChanged);
 }
 
 void SettingsManager::setShowDockIcon(bool on) {
-    assign(showDockIcon_, on, &SettingsManager::showDockIconChanged);
+    assign(data_.showDockIcon, on, &SettingsManager::showDockIconChanged);
     applyDockIcon();
 }
 
 void SettingsManager::setPlaySound(bool on) {
-    assign(playSound_, on, &SettingsManager::playSoundChanged);
+    assign(data_.playSound, on, &SettingsManager::playSoundChanged);
 }
 
 void SettingsManager::setSoundName(const std::string& name) {
-    assign(soundName_, name, &SettingsManager::soundNameChanged);
+    assign(data_.soundName, name, &SettingsManager::soundNameChanged);
 }
 
 void SettingsManager::setSoundVolume(double volume) {
-    assign(soundVolume_, volume, &SettingsManager::soundVolumeChanged);
+    assign(data_.soundVolume, volume, &SettingsManager::soundVolumeChanged);
 }
 
 void SettingsManager::setLastConfig(const ClickConfig& config) {
-    assign(lastConfig_, config, &SettingsManager::lastConfigChanged);
-}
-
-std::optional<std::string> SettingsManager::encodedRecord() const {
-    return SettingsData{theme_,        accentColor_, launchAtLogin_, startMinimized_, rememberLastConfig_,
-                        showDockIcon_, playSound_,   soundName_,     soundVolume_,    lastConfig_}
-        .encode();
+    assign(data_.lastConfig, config, &SettingsManager::lastConfigChanged);
 }
 
 void SettingsManager::save() {
-    const auto record = encodedRecord();
+    const auto record = data_.encode();
     if (!record) return;
     if (services_.defaults.setValue(userDefaultsKey, *record)) {
         saveFailing_ = false;
@@ -155,7 +148,7 @@ void SettingsManager::applyLaunchAtLogin() {
     auto& item = services_.loginItem;
     std::string error;
     bool ok = true;
-    if (launchAtLogin_) {
+    if (data_.launchAtLogin) {
         // Re-registering refreshes an entry that points at an older location of the program.
         if (item.status() == platform::LoginItem::Status::enabled) item.unregisterItem(nullptr);
         ok = item.registerItem(&error);
@@ -166,8 +159,8 @@ void SettingsManager::applyLaunchAtLogin() {
 }
 
 void SettingsManager::applyDockIcon() {
-    services_.activationPolicy.setActivationPolicy(showDockIcon_ ? platform::ActivationPolicy::Policy::regular
-                                                                 : platform::ActivationPolicy::Policy::accessory);
+    services_.activationPolicy.setActivationPolicy(data_.showDockIcon ? platform::ActivationPolicy::Policy::regular
+                                                                      : platform::ActivationPolicy::Policy::accessory);
 }
 
 }  // namespace clicktrove

@@ -4,6 +4,7 @@
 #include "platform/file_problem.hpp"
 #include "services/accent_theme_color.hpp"
 #include "services/app_theme.hpp"
+#include "services/settings_data.hpp"
 
 #include <QObject>
 #include <memory>
@@ -67,16 +68,16 @@ public:
     explicit SettingsManager(Services services, QObject* parent = nullptr);
     ~SettingsManager() override;
 
-    AppTheme theme() const { return theme_; }
-    AccentThemeColor accentColor() const { return accentColor_; }
-    bool launchAtLogin() const { return launchAtLogin_; }
-    bool startMinimized() const { return startMinimized_; }
-    bool rememberLastConfig() const { return rememberLastConfig_; }
-    bool showDockIcon() const { return showDockIcon_; }
-    bool playSound() const { return playSound_; }
-    const std::string& soundName() const { return soundName_; }
-    double soundVolume() const { return soundVolume_; }
-    const ClickConfig& lastConfig() const { return lastConfig_; }
+    AppTheme theme() const { return data_.theme; }
+    AccentThemeColor accentColor() const { return data_.accentColor; }
+    bool launchAtLogin() const { return data_.launchAtLogin; }
+    bool startMinimized() const { return data_.startMinimized; }
+    bool rememberLastConfig() const { return data_.rememberLastConfig; }
+    bool showDockIcon() const { return data_.showDockIcon; }
+    bool playSound() const { return data_.playSound; }
+    const std::string& soundName() const { return data_.soundName; }
+    double soundVolume() const { return data_.soundVolume; }
+    const ClickConfig& lastConfig() const { return data_.lastConfig; }
 
     void setTheme(AppTheme theme);
     void setAccentColor(AccentThemeColor color);
@@ -110,8 +111,6 @@ private:
     // What every setter does first: stores the value, announces it, saves the record.
     template <typename T, typename Arg>
     void assign(T& field, const T& value, void (SettingsManager::*changed)(Arg));
-    // The record's JSON text for the current values, or nothing when they cannot be encoded.
-    std::optional<std::string> encodedRecord() const;
     void load();
     void keepUnreadableRecord(const nlohmann::json& stored);
     void report(const platform::FileProblem& problem);
@@ -119,16 +118,8 @@ private:
     void applyDockIcon();
 
     Services services_;
-    AppTheme theme_ = AppTheme::system;
-    AccentThemeColor accentColor_ = AccentThemeColor::blue;
-    bool launchAtLogin_ = false;
-    bool startMinimized_ = false;
-    bool rememberLastConfig_ = true;
-    bool showDockIcon_ = true;
-    bool playSound_ = false;
-    std::string soundName_ = "Tink";
-    double soundVolume_ = 0.5;
-    ClickConfig lastConfig_;
+    // The ten settings, with their defaults.
+    SettingsData data_;
     bool loading_ = false;
     bool saveFailing_ = false;
 };

@@ -109,6 +109,8 @@ bool XdgLoginItem::registerItem(std::string* error) {
         "\n"
         "Terminal=false\n"
         "X-GNOME-Autostart-enabled=true\n";
+    // What a registration killed half-way left beside the entry.
+    removeStaleTemporaries(path);
     return writeFileAtomically(path, entry, error);
 }
 

@@ -1,5 +1,6 @@
 # make run      installs the Debian packages, builds and starts Clicktrove.
-# make test     installs the Debian packages, builds and runs every test (also under ThreadSanitizer, and the fuzzers).
+# make test     installs the Debian packages, builds and runs every test (also under AddressSanitizer+UBSan and
+#               ThreadSanitizer, and the fuzzers).
 # make install  installs into PREFIX (default /usr/local), under DESTDIR when given.
 # make package  builds a Debian package (.deb) for /usr in build-package/.
 JOBS ?= $(shell nproc)
@@ -8,7 +9,7 @@ CMAKE_FLAGS ?=
 PREFIX ?= /usr/local
 DESTDIR ?=
 
-.PHONY: all deps configure build run test test-main test-tsan test-fuzz bench install package clean
+.PHONY: all deps configure build run test test-main test-asan test-tsan test-fuzz bench install package clean
 
 all: build
 
@@ -24,10 +25,18 @@ build: configure
 run: build
 	./$(BUILD)/src/clicktrove
 
-test: test-main test-tsan test-fuzz
+test: test-main test-asan test-tsan test-fuzz
 
 test-main: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# Every test again under AddressSanitizer and UBSan, with leak detection (the Qt layers included).
+test-asan: deps
+	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCLICKTROVE_SANITIZE=address,undefined \
+	  -DCLICKTROVE_BUILD_BENCH=OFF
+	cmake --build build-asan -j $(JOBS)
+	ASAN_OPTIONS="detect_leaks=1" UBSAN_OPTIONS="print_stacktrace=1 halt_on_error=1" \
+	  ctest --test-dir build-asan --output-on-failure -j $(JOBS) -L 'unit|x11|dbus|gui'
 
 # The engine, platform and analytics tests again under ThreadSanitizer (no Qt in this build). No Objective-C
 # bridge: GNUstep Base is not built for ThreadSanitizer, which reports a lock-order inversion inside it at start.
@@ -58,4 +67,4 @@ package: deps
 	cd build-package && cpack -G DEB
 
 clean:
-	rm -rf build build-tsan build-fuzz build-package
+	rm -rf build build-asan build-tsan build-fuzz build-package

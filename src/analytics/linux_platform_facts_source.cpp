@@ -1,9 +1,10 @@
 #include "analytics/linux_platform_facts_source.hpp"
 
-#include "platform/atomic_file.hpp"
+#include "platform/file_read.hpp"
 
 #include <sys/utsname.h>
 #include <algorithm>
+#include <charconv>
 #include <cstdlib>
 #include <sstream>
 
@@ -18,10 +19,11 @@ std::string firstLine(std::string text) {
     return text;
 }
 
+// The facts are one-line files and os-release a few dozen lines; anything larger is not what it claims to be.
+constexpr std::size_t kMaxFactBytes = 64 * 1024;
+
 std::string readFact(const std::filesystem::path& path) {
-    std::string text;
-    if (!platform::readWholeFile(path, text)) return {};
-    return firstLine(text);
+    return firstLine(platform::readRegularFile(path, kMaxFactBytes).contents);
 }
 
 const char* environment(const char* name) {
@@ -61,11 +63,9 @@ LinuxPlatformFactsSource::LinuxPlatformFactsSource(std::string appVersion, std::
     if (model.empty()) model = readFact(root / "proc/device-tree/model");
     if (model.empty()) model = machine;
     fixed_.modelName = model;
-    std::string osRelease;
-    if (!platform::readWholeFile(root / "etc/os-release", osRelease)) {
-        platform::readWholeFile(root / "usr/lib/os-release", osRelease);
-    }
-    fixed_.operatingSystem = osReleaseName(osRelease).value_or(fixed_.platform);
+    auto osRelease = platform::readRegularFile(root / "etc/os-release", kMaxFactBytes);
+    if (!osRelease.ok()) osRelease = platform::readRegularFile(root / "usr/lib/os-release", kMaxFactBytes);
+    fixed_.operatingSystem = osReleaseName(osRelease.contents).value_or(fixed_.platform);
 }
 
 PlatformFacts LinuxPlatformFactsSource::facts() {
@@ -116,7 +116,9 @@ std::array<int, 3> LinuxPlatformFactsSource::parseKernelRelease(const std::strin
         std::size_t end = at;
         while (end < release.size() && std::isdigit(static_cast<unsigned char>(release[end]))) ++end;
         if (end == at) break;
-        parts[i] = std::atoi(release.substr(at, end - at).c_str());
+        // A number too large for an int is no version the kernel gives; it counts as 0, never as a wrapped value.
+        int part = 0;
+        if (std::from_chars(release.data() + at, release.data() + end, part).ec == std::errc()) parts[i] = part;
         if (end >= release.size() || release[end] != '.') break;
         at = end + 1;
     }

@@ -1,6 +1,6 @@
 #include "analytics/signal_cache.hpp"
 
-#include "platform/atomic_file.hpp"
+#include "platform/bounded_json.hpp"
 
 #include <mutex>
 #include <system_error>
@@ -12,7 +12,8 @@ using Level = LogHandler::LogLevel;
 SignalCache::SignalCache(std::optional<LogHandler> logHandler, int cacheLimit, std::filesystem::path cacheFile)
     : logHandler_(std::move(logHandler)),
       cacheLimit_(cacheLimit < 0 ? 0 : static_cast<std::size_t>(cacheLimit)),
-      file_(std::move(cacheFile)) {
+      file_(std::move(cacheFile)),
+      dataFile_(file_) {
     std::unique_lock lock(mutex_);
     load();
 }
@@ -23,13 +24,20 @@ void SignalCache::load() {
         return;
     }
     logTo(logHandler_, Level::info, "Loading Telemetry cache from: file://" + file_.string());
-    std::string bytes;
-    if (!platform::readWholeFile(file_, bytes)) return;
+    const auto read = dataFile_.read();
+    if (read.status == platform::FileRead::Status::missing) return;
+    if (!read.ok() || !platform::jsonWithinLimits(read.contents)) {
+        // Not a file this cache wrote (a FIFO, a device, something huge or absurdly deep): moved aside rather
+        // than read or deleted, so that what stands there is neither waited on nor destroyed.
+        const auto kept = dataFile_.keepAside(std::chrono::system_clock::now(), read.reason);
+        logTo(logHandler_, Level::error, "Unreadable Telemetry cache " + file_.string() + ": " + kept.reason);
+        return;
+    }
 
-    // Decode before deleting, so a crash in between loses nothing; the file goes even when it is unreadable,
+    // Decode before deleting, so a crash in between loses nothing; the file goes even when it does not decode,
     // since it would fail the same way at every start.
     std::size_t skipped = 0;
-    auto loaded = decodeFile(bytes, skipped);
+    auto loaded = decodeFile(read.contents, skipped);
     std::error_code ec;
     std::filesystem::remove(file_, ec);
     if (!loaded) return;
@@ -100,12 +108,12 @@ bool SignalCache::waitForBatchesInFlight(std::chrono::milliseconds timeout) {
     return batchSettled_.wait_for(lock, timeout, [this] { return inFlight_.empty(); });
 }
 
-std::optional<std::vector<SignalPostBody>> SignalCache::decodeFile(const std::string& bytes, std::size_t& skipped) {
-    const nlohmann::json json = nlohmann::json::parse(bytes, nullptr, false);
+std::optional<std::vector<SignalPostBody>> SignalCache::decodeFile(std::string_view bytes, std::size_t& skipped) {
     skipped = 0;
-    if (!json.is_array()) return std::nullopt;
+    const auto json = platform::parseBoundedJson(bytes);
+    if (!json || !json->is_array()) return std::nullopt;
     std::vector<SignalPostBody> decoded;
-    for (const auto& element : json) {
+    for (const auto& element : *json) {
         if (auto body = SignalPostBody::fromCacheJson(element)) {
             decoded.push_back(std::move(*body));
         } else {
@@ -124,9 +132,11 @@ bool SignalCache::save() {
     // A file already there was saved since this cache loaded (an earlier save, or another process of the same
     // application that ended meanwhile) and nobody has read it yet: replacing it would lose its signals.
     std::vector<SignalPostBody> earlier;
-    if (std::string existing; platform::readWholeFile(file_, existing)) {
+    if (const auto existing = dataFile_.read(); existing.ok()) {
         std::size_t skipped = 0;
-        earlier = decodeFile(existing, skipped).value_or(std::vector<SignalPostBody>{});
+        earlier = decodeFile(existing.contents, skipped).value_or(std::vector<SignalPostBody>{});
+    } else if (existing.status == platform::FileRead::Status::unreadable) {
+        dataFile_.keepAside(std::chrono::system_clock::now(), existing.reason);
     }
     std::vector<const SignalPostBody*> all;
     for (const auto& s : earlier) all.push_back(&s);
@@ -142,7 +152,7 @@ bool SignalCache::save() {
 
     std::error_code ec;
     std::filesystem::create_directories(file_.parent_path(), ec);
-    if (!platform::writeFileAtomically(file_, bytes)) {
+    if (!dataFile_.replace(bytes)) {
         logTo(logHandler_, Level::error, "Error saving Telemetry cache");
         return false;
     }

@@ -2,6 +2,7 @@
 
 #include "analytics/log_handler.hpp"
 #include "analytics/signal_post_body.hpp"
+#include "platform/data_file.hpp"
 
 #include <chrono>
 #include <condition_variable>
@@ -54,15 +55,19 @@ public:
 
     const std::filesystem::path& fileURL() const { return file_; }
 
+    // The good elements of a cache file's text (nothing when it is no JSON array within the nesting limit);
+    // skipped counts the bad ones.
+    static std::optional<std::vector<SignalPostBody>> decodeFile(std::string_view bytes, std::size_t& skipped);
+
 private:
     void load();
-    // The good elements of a cache file's text (nothing when it is no JSON array); skipped counts the bad ones.
-    static std::optional<std::vector<SignalPostBody>> decodeFile(const std::string& bytes, std::size_t& skipped);
     void trimLocked();
 
     const std::optional<LogHandler> logHandler_;
     const std::size_t cacheLimit_;
     const std::filesystem::path file_;
+    // Under mutex_.
+    platform::DataFile dataFile_;
 
     mutable std::shared_mutex mutex_;
     std::condition_variable_any batchSettled_;

@@ -1,5 +1,7 @@
 #include "analytics/stored_session.hpp"
 
+#include "platform/bounded_json.hpp"
+
 #include <cmath>
 #include <nlohmann/json.hpp>
 
@@ -16,10 +18,10 @@ std::string StoredSession::encodeList(const std::vector<StoredSession>& sessions
 }
 
 std::optional<std::vector<StoredSession>> StoredSession::decodeList(const std::string& text) {
-    const auto json = nlohmann::json::parse(text, nullptr, false);
-    if (!json.is_array()) return std::nullopt;
+    const auto json = platform::parseBoundedJson(text);
+    if (!json || !json->is_array()) return std::nullopt;
     std::vector<StoredSession> sessions;
-    for (const auto& element : json) {
+    for (const auto& element : *json) {
         if (!element.is_object()) return std::nullopt;
         const auto st = element.find("st");
         const auto dn = element.find("dn");

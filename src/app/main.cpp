@@ -1,5 +1,6 @@
 #include "app/clicktrove_app.hpp"
 #include "app/desktop_identity.hpp"
+#include "app/display_requirement.hpp"
 #include "app/main_window_factory.hpp"
 #include "app/single_instance_step.hpp"
 #include "build_config.hpp"
@@ -8,9 +9,15 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <cstdio>
 #include <iostream>
 
 int main(int argc, char** argv) {
+    // Qt aborts the whole process when it finds no display; say what is missing instead.
+    if (const auto problem = clicktrove::missingDisplayMessage()) {
+        std::fprintf(stderr, "%s\n", problem->c_str());
+        return 1;
+    }
     // Before the application object: it takes the launch's startup identifier out of the environment.
     auto instance = clicktrove::makeSingleInstance();
     QApplication application(argc, argv);

@@ -6,7 +6,7 @@
 #include "crash/report_symbolizer.hpp"
 #include "crash/sentry_envelope.hpp"
 #include "platform/atomic_file.hpp"
-#include "platform/unreadable_copy.hpp"
+#include "platform/data_file.hpp"
 
 #include <algorithm>
 #include <vector>
@@ -14,6 +14,10 @@
 namespace clicktrove::crash {
 
 namespace fs = std::filesystem;
+
+namespace {
+constexpr std::size_t kMaxReportBytes = std::size_t{4} * 1024 * 1024;
+}  // namespace
 
 PendingCrashReports::PendingCrashReports(fs::path directory, std::optional<SentryDsn> dsn, Post post,
                                          Diagnostic diagnostic)
@@ -45,7 +49,7 @@ PendingCrashReports::Summary PendingCrashReports::process(const std::atomic<bool
 
     Summary summary;
     for (const fs::path& path : abandoned) {
-        platform::moveUnreadableAside(path, std::chrono::system_clock::now());
+        platform::DataFile(path).keepAside(std::chrono::system_clock::now(), "never finished");
         say("Crash report " + path.filename().string() + " was never finished; moved aside");
         ++summary.setAside;
     }
@@ -67,12 +71,15 @@ PendingCrashReports::Summary PendingCrashReports::process(const std::atomic<bool
 }
 
 PendingCrashReports::Outcome PendingCrashReports::handle(const fs::path& path) {
-    std::string text;
+    platform::DataFile file(path);
+    // A report is a few kilobytes; the cap only keeps a file of garbage from filling memory.
+    const platform::FileRead read = file.read(kMaxReportBytes);
     std::optional<CrashReport> report;
-    if (platform::readWholeFile(path, text)) report = CrashReport::parse(text);
+    if (read.ok()) report = CrashReport::parse(read.contents);
     if (!report) {
-        const fs::path aside = platform::moveUnreadableAside(path, std::chrono::system_clock::now());
-        say("Crash report " + path.filename().string() + " cannot be read; moved to " + aside.filename().string());
+        const platform::FileProblem kept = file.keepAside(std::chrono::system_clock::now(), "not a crash report");
+        say("Crash report " + path.filename().string() + " cannot be read; moved to " +
+            kept.keptAs.filename().string());
         return Outcome::setAside;
     }
 

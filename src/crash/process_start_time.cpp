@@ -1,6 +1,6 @@
 #include "crash/process_start_time.hpp"
 
-#include "platform/atomic_file.hpp"
+#include "platform/file_read.hpp"
 
 #include <time.h>
 #include <unistd.h>
@@ -12,8 +12,9 @@
 namespace clicktrove::crash {
 
 std::optional<std::chrono::system_clock::time_point> processStartTime() {
-    std::string stat;
-    if (!platform::readWholeFile("/proc/self/stat", stat)) return std::nullopt;
+    const platform::FileRead read = platform::readRegularFile("/proc/self/stat", 64 * 1024);
+    if (!read.ok()) return std::nullopt;
+    const std::string& stat = read.contents;
     // The command name in parentheses may hold spaces and parentheses of its own; the fields after it don't.
     const auto nameEnd = stat.rfind(')');
     if (nameEnd == std::string::npos) return std::nullopt;

@@ -1,5 +1,7 @@
 #include "engine/model_json.hpp"
 
+#include "platform/bounded_json.hpp"
+
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -444,14 +446,9 @@ std::optional<T> fromJson(const nlohmann::ordered_json& json, std::string* error
 
 template <class T>
 std::optional<T> fromJsonText(std::string_view text, std::string* error) {
-    nlohmann::json json;
-    try {
-        json = nlohmann::json::parse(text.begin(), text.end());
-    } catch (const std::exception& e) {
-        if (error) *error = std::string("not valid JSON: ") + e.what();
-        return std::nullopt;
-    }
-    return decodeTop<T>(json, error);
+    const auto json = platform::parseBoundedJson(text, error);
+    if (!json) return std::nullopt;
+    return decodeTop<T>(*json, error);
 }
 
 #define CLICKTROVE_INSTANTIATE_DECODERS(T)                                              \

@@ -62,7 +62,8 @@ template <class T>
 std::optional<T> fromJson(const nlohmann::json& json, std::string* error = nullptr);
 template <class T>
 std::optional<T> fromJson(const nlohmann::ordered_json& json, std::string* error = nullptr);
-// Parses `text` as JSON first; text that is not JSON fails with the parser's message.
+// Parses `text` as JSON first; text that is not JSON, or nests arrays and objects more than 256 levels deep,
+// fails with the reason.
 template <class T>
 std::optional<T> fromJsonText(std::string_view text, std::string* error = nullptr);
 

@@ -1,12 +1,10 @@
 #include "platform/file_user_defaults.hpp"
 
-#include "platform/atomic_file.hpp"
-#include "platform/unreadable_copy.hpp"
+#include "platform/bounded_json.hpp"
 #include "platform/xdg_paths.hpp"
 
 #include <chrono>
 #include <cstdio>
-#include <system_error>
 
 namespace clicktrove::platform {
 
@@ -24,10 +22,15 @@ std::string fileNameFor(std::string name) {
 void warn(const std::string& message) {
     std::fprintf(stderr, "Clicktrove: %s\n", message.c_str());
 }
+
+std::string compact(const nlohmann::json& value) {
+    // Invalid UTF-8 in a value must not throw out of a setter; replace it instead.
+    return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
 }  // namespace
 
 FileUserDefaults::FileUserDefaults(std::string suiteName, std::filesystem::path folder)
-    : path_(std::move(folder) / fileNameFor(std::move(suiteName))) {}
+    : file_(std::move(folder) / fileNameFor(std::move(suiteName))) {}
 
 std::filesystem::path FileUserDefaults::defaultFolder() {
     return xdg::configHome() / "Clicktrove";
@@ -48,6 +51,29 @@ std::shared_ptr<UserDefaults> FileUserDefaults::suite(const std::string& suiteNa
     return fresh;
 }
 
+std::optional<nlohmann::json> FileUserDefaults::decode(std::string_view text, std::string* error) {
+    auto parsed = parseBoundedJson(text, error);
+    if (!parsed) return std::nullopt;
+    if (!parsed->is_object()) {
+        if (error) *error = "not a JSON object";
+        return std::nullopt;
+    }
+    return parsed;
+}
+
+std::string FileUserDefaults::encode(const nlohmann::json& values) {
+    if (values.empty()) return "{}\n";
+    // One member per line keeps the file readable; indenting nested values as well would make the text grow
+    // with the square of their depth.
+    std::string text = "{";
+    const char* separator = "\n  ";
+    for (const auto& [key, value] : values.items()) {
+        text.append(separator).append(compact(nlohmann::json(key))).append(": ").append(compact(value));
+        separator = ",\n  ";
+    }
+    return text + "\n}\n";
+}
+
 std::optional<nlohmann::json> FileUserDefaults::value(const std::string& key) const {
     std::lock_guard lock(mutex_);
     loadLocked();
@@ -56,55 +82,69 @@ std::optional<nlohmann::json> FileUserDefaults::value(const std::string& key) co
     return *it;
 }
 
-void FileUserDefaults::setValue(const std::string& key, const nlohmann::json& value) {
+bool FileUserDefaults::setValue(const std::string& key, const nlohmann::json& value) {
     std::lock_guard lock(mutex_);
     loadLocked();
     values_[key] = value;
-    writeLocked();
+    return writeLocked();
 }
 
-void FileUserDefaults::removeValue(const std::string& key) {
+bool FileUserDefaults::removeValue(const std::string& key) {
     std::lock_guard lock(mutex_);
     loadLocked();
-    if (values_.erase(key) == 0) return;
-    writeLocked();
+    if (values_.erase(key) == 0) return true;
+    return writeLocked();
+}
+
+std::optional<FileProblem> FileUserDefaults::readProblem() const {
+    std::lock_guard lock(mutex_);
+    loadLocked();
+    return readProblem_;
+}
+
+std::optional<FileProblem> FileUserDefaults::writeProblem() const {
+    std::lock_guard lock(mutex_);
+    return writeProblem_;
 }
 
 void FileUserDefaults::loadLocked() const {
     if (loaded_) return;
     loaded_ = true;
-    std::error_code ec;
-    if (!std::filesystem::exists(path_, ec)) return;
-    std::string text;
-    if (!readWholeFile(path_, text)) {
-        unreadable_ = true;
-        return;
-    }
-    auto parsed = nlohmann::json::parse(text, nullptr, /*allow_exceptions=*/false);
-    if (!parsed.is_object()) {
-        unreadable_ = true;
-        warn("the settings file " + path_.string() + " is unreadable; it is kept aside at the next change");
-        return;
-    }
-    values_ = std::move(parsed);
-}
-
-void FileUserDefaults::writeLocked() {
-    std::error_code ec;
-    std::filesystem::create_directories(path_.parent_path(), ec);
-    if (unreadable_) {
-        std::string error;
-        if (moveUnreadableAside(path_, std::chrono::system_clock::now(), &error).empty()) {
-            // Keeping the user's old file matters more than saving this change.
-            warn(error + "; not saving " + path_.string());
+    const FileRead read = file_.read();
+    if (read.status == FileRead::Status::missing) return;
+    std::string reason = read.reason;
+    if (read.ok()) {
+        if (auto parsed = decode(read.contents, &reason)) {
+            values_ = std::move(*parsed);
             return;
         }
-        unreadable_ = false;
     }
-    std::string error;
-    // Invalid UTF-8 in a value must not throw out of a setter; replace it instead.
-    const std::string text = values_.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
-    if (!writeFileAtomically(path_, text, &error)) warn(error);
+    // Moved aside at once, so that it is reported once and the next start does not meet it again.
+    readProblem_ = file_.keepAside(std::chrono::system_clock::now(), reason);
+    if (readProblem_->kind == FileProblem::Kind::keptAside) {
+        warn("the settings file " + path().string() + " is unreadable (" + reason + "); it was kept as " +
+             readProblem_->keptAs.string());
+    } else if (readProblem_->kind == FileProblem::Kind::notKept) {
+        warn("the settings file " + path().string() + " is unreadable (" + readProblem_->reason +
+             "); changes are not saved");
+    } else {
+        readProblem_.reset();
+    }
+}
+
+bool FileUserDefaults::writeLocked() {
+    std::error_code ec;
+    std::filesystem::create_directories(path().parent_path(), ec);
+    std::string reason;
+    if (file_.replace(encode(values_), &reason)) {
+        writeProblem_.reset();
+        return true;
+    }
+    const bool first = !writeProblem_;
+    writeProblem_ = FileProblem{FileProblem::Kind::notSaved, path(), {}, reason};
+    // Once per run of failures, not at every change (a slider drag saves many times).
+    if (first) warn("cannot save " + path().string() + ": " + reason);
+    return false;
 }
 
 }  // namespace clicktrove::platform

@@ -31,16 +31,4 @@ std::filesystem::path unreadableCopyPath(const std::filesystem::path& path,
     return candidate;
 }
 
-std::filesystem::path moveUnreadableAside(const std::filesystem::path& path, std::chrono::system_clock::time_point when,
-                                          std::string* error) {
-    const auto target = unreadableCopyPath(path, when);
-    std::error_code ec;
-    std::filesystem::rename(path, target, ec);
-    if (ec) {
-        if (error) *error = "cannot move " + path.string() + " aside: " + ec.message();
-        return {};
-    }
-    return target;
-}
-
 }  // namespace clicktrove::platform

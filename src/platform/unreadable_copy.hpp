@@ -13,8 +13,4 @@ std::string unreadableCopyName(const std::string& name, std::chrono::system_cloc
 // Where an unreadable file is kept: its unreadableCopyName, with "-2", "-3"... added when that file exists.
 std::filesystem::path unreadableCopyPath(const std::filesystem::path& path, std::chrono::system_clock::time_point when);
 
-// Moves an unreadable file aside (see unreadableCopyPath). Returns the new path, or an empty path on failure.
-std::filesystem::path moveUnreadableAside(const std::filesystem::path& path, std::chrono::system_clock::time_point when,
-                                          std::string* error = nullptr);
-
 }  // namespace clicktrove::platform

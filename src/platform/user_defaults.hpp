@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/file_problem.hpp"
+
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
@@ -14,8 +16,15 @@ public:
     virtual ~UserDefaults() = default;
 
     virtual std::optional<nlohmann::json> value(const std::string& key) const = 0;
-    virtual void setValue(const std::string& key, const nlohmann::json& value) = 0;
-    virtual void removeValue(const std::string& key) = 0;
+    // Each returns whether the change reached storage; the process sees the new value either way.
+    virtual bool setValue(const std::string& key, const nlohmann::json& value) = 0;
+    virtual bool removeValue(const std::string& key) = 0;
+
+    // For a store kept in a file: what its first read found wrong with the file (it was unreadable and kept
+    // aside, or could not be kept aside, so nothing is ever written over it), for the store's whole life.
+    virtual std::optional<FileProblem> readProblem() const { return std::nullopt; }
+    // Why the last write failed; nothing once a write succeeded.
+    virtual std::optional<FileProblem> writeProblem() const { return std::nullopt; }
 
     // Typed reads: nothing when the key is missing or holds another type.
     std::optional<std::string> string(const std::string& key) const;

@@ -2,6 +2,7 @@
 
 #include "build_config.hpp"
 #include "platform/atomic_file.hpp"
+#include "platform/file_read.hpp"
 #include "platform/xdg_paths.hpp"
 
 #include <algorithm>
@@ -14,6 +15,9 @@
 namespace clicktrove::platform {
 
 namespace {
+// A desktop entry is a few hundred bytes; anything far larger is not one.
+constexpr std::size_t kMaxDesktopEntryBytes = 1024 * 1024;
+
 std::string trim(std::string s) {
     const auto notSpace = [](unsigned char c) { return !std::isspace(c); };
     s.erase(s.begin(), std::find_if(s.begin(), s.end(), notSpace));
@@ -41,9 +45,6 @@ std::optional<std::string> mainGroupValue(const std::string& text, const std::st
     return std::nullopt;
 }
 
-bool isHidden(const std::string& text) {
-    return mainGroupValue(text, "Hidden") == "true";
-}
 
 // A desktop entry's string value as text, its escapes (\s, \n, \t, \r, \\) undone.
 std::string unescapeValue(const std::string& value) {
@@ -93,6 +94,10 @@ std::filesystem::path ownExecutable() {
 }
 }  // namespace
 
+bool XdgLoginItem::entryIsHidden(std::string_view entry) {
+    return mainGroupValue(std::string(entry), "Hidden") == "true";
+}
+
 std::filesystem::path XdgLoginItem::programPath(const std::filesystem::path& procExeLink) {
     // The kernel marks the link once the file was replaced, as a package upgrade does while the program runs;
     // the upgraded program sits at the same path.
@@ -117,10 +122,10 @@ std::optional<std::string> XdgLoginItem::installedExec(const std::filesystem::pa
     std::vector<std::filesystem::path> dataDirs{xdg::dataHome()};
     for (auto& dir : xdg::dataDirs()) dataDirs.push_back(std::move(dir));
     for (const auto& dir : dataDirs) {
-        std::string text;
         // The first entry of that name hides the others, as the desktop's own lookup does.
-        if (!readWholeFile(dir / "applications" / fileName(), text)) continue;
-        const auto exec = mainGroupValue(text, "Exec");
+        const FileRead entry = readRegularFile(dir / "applications" / fileName(), kMaxDesktopEntryBytes);
+        if (!entry.ok()) continue;
+        const auto exec = mainGroupValue(entry.contents, "Exec");
         const auto started = exec ? execProgram(*exec) : std::nullopt;
         std::error_code ec;
         if (!started || !std::filesystem::equivalent(*started, program, ec)) return std::nullopt;
@@ -150,8 +155,8 @@ std::string XdgLoginItem::execValue(const std::filesystem::path& executable) {
 
 LoginItem::Status XdgLoginItem::status() const {
     for (const auto& path : {entryPath(), entryPath().parent_path() / legacyFileName}) {
-        std::string text;
-        if (readWholeFile(path, text) && !isHidden(text)) return Status::enabled;
+        const FileRead entry = readRegularFile(path, kMaxDesktopEntryBytes);
+        if (entry.ok() && !entryIsHidden(entry.contents)) return Status::enabled;
     }
     return Status::notRegistered;
 }
@@ -178,6 +183,8 @@ bool XdgLoginItem::registerItem(std::string* error) {
         "\n"
         "Terminal=false\n"
         "X-GNOME-Autostart-enabled=true\n";
+    // What a registration killed half-way left beside the entry.
+    removeStaleTemporaries(path);
     if (!writeFileAtomically(path, entry, error)) return false;
     // One entry only: an earlier version's entry beside it would start a second launch at login.
     std::filesystem::remove(path.parent_path() / legacyFileName, ec);

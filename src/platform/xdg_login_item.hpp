@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace clicktrove::platform {
 
@@ -34,6 +35,8 @@ public:
     // The Exec= value of the installed desktop entry (<application id>.desktop in the XDG data directories)
     // when that entry starts this very program; none when it is not installed or starts another copy.
     static std::optional<std::string> installedExec(const std::filesystem::path& program);
+    // Whether a desktop entry's text marks it Hidden=true in its [Desktop Entry] group.
+    static bool entryIsHidden(std::string_view entry);
 
 private:
     std::filesystem::path executable_;

@@ -1,8 +1,5 @@
 #pragma once
 
-#include <QColor>
-#include <QLinearGradient>
-#include <QRectF>
 #include <array>
 #include <optional>
 #include <string_view>
@@ -52,12 +49,5 @@ constexpr std::optional<AccentThemeColor> accentThemeColorFromRawValue(std::stri
     }
     return std::nullopt;
 }
-
-// The named system colour of that hue, in its light-appearance or dark-appearance variant (sRGB).
-QColor accentColor(AccentThemeColor color, bool darkAppearance);
-
-// The accent colour fading to 70 % of its opacity, from the top-leading to the bottom-trailing corner of rect.
-QLinearGradient accentGradient(AccentThemeColor color, bool darkAppearance, const QRectF& rect,
-                               Qt::LayoutDirection direction = Qt::LeftToRight);
 
 }  // namespace clicktrove

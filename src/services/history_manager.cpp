@@ -2,11 +2,14 @@
 
 namespace clicktrove {
 
-HistoryManager::HistoryManager(StorageManager& storage, const platform::Clock& clock, QObject* parent)
+HistoryManager::HistoryManager(StorageManager& storage, const platform::Clock& clock,
+                               const platform::FileProblemReport& onLoadProblem, QObject* parent)
     : QObject(parent), storage_(storage), clock_(clock) {
     // Written back at once: a missing file is created and an undecodable one (already moved aside by the
     // storage) replaced by an empty list.
-    setHistoryRecords(storage_.loadHistory());
+    std::optional<platform::FileProblem> problem;
+    setHistoryRecords(storage_.loadHistory(&problem));
+    if (problem && onLoadProblem) onLoadProblem(*problem);
 }
 
 void HistoryManager::setHistoryRecords(std::vector<HistoryRecord> records) {
@@ -32,8 +35,8 @@ void HistoryManager::clearHistory() {
     setHistoryRecords({});
 }
 
-void HistoryManager::exportToCSV() {
-    storage_.exportHistoryCSV(historyRecords_);
+void HistoryManager::exportToCSV(platform::FileProblemReport onFailure) {
+    storage_.exportHistoryCSV(historyRecords_, std::move(onFailure));
 }
 
 }  // namespace clicktrove

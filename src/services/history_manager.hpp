@@ -23,9 +23,11 @@ class HistoryManager final : public QObject {
 public:
     static constexpr std::size_t kMaxRecords = 100;
 
+    // A history file that could not be read (kept aside, or left alone so that nothing is saved over it) is
+    // reported to onLoadProblem before the constructor returns.
     explicit HistoryManager(StorageManager& storage = StorageManager::shared(),
                             const platform::Clock& clock = platform::SystemClock::instance(),
-                            QObject* parent = nullptr);
+                            const platform::FileProblemReport& onLoadProblem = {}, QObject* parent = nullptr);
 
     const std::vector<HistoryRecord>& historyRecords() const { return historyRecords_; }
     // Stores and publishes the list, then saves it.
@@ -36,10 +38,11 @@ public:
     void addRecord(std::int64_t totalClicks, ClickType clickType, double duration, double averageIntervalMs);
     // Empties the list; the file then holds an empty array.
     void clearHistory();
-    // Hands the list, in its order, to the storage's CSV export (a save dialog on a later turn of the main queue).
-    void exportToCSV();
+    // Hands the list, in its order, to the storage's CSV export (a save dialog on a later turn of the main queue);
+    // a file that could not be written is reported to onFailure.
+    void exportToCSV(platform::FileProblemReport onFailure = {});
     // The History screen's name for exportToCSV.
-    void exportCSV() { exportToCSV(); }
+    void exportCSV(platform::FileProblemReport onFailure = {}) { exportToCSV(std::move(onFailure)); }
 
 signals:
     void historyRecordsChanged();

@@ -4,12 +4,15 @@
 
 namespace clicktrove {
 
-ProfileManager::ProfileManager(StorageManager& storage, const platform::Clock& clock, QObject* parent)
+ProfileManager::ProfileManager(StorageManager& storage, const platform::Clock& clock,
+                               const platform::FileProblemReport& onLoadProblem, QObject* parent)
     : QObject(parent), storage_(storage), clock_(clock) {
     // Written back at once: a missing file is created and an undecodable one (already moved aside by the
     // storage) replaced.
-    setPresets(storage_.loadPresets());
+    std::optional<platform::FileProblem> problem;
+    setPresets(storage_.loadPresets(&problem));
     if (presets_.empty()) setPresets(defaultPresets(clock_));
+    if (problem && onLoadProblem) onLoadProblem(*problem);
 }
 
 void ProfileManager::setPresets(std::vector<ClickPreset> presets) {

@@ -21,9 +21,11 @@ class ProfileManager final : public QObject {
     Q_PROPERTY(std::vector<clicktrove::ClickPreset> presets READ presets WRITE setPresets NOTIFY presetsChanged)
 
 public:
+    // A presets file that could not be read (kept aside, or left alone so that nothing is saved over it) is
+    // reported to onLoadProblem before the constructor returns.
     explicit ProfileManager(StorageManager& storage = StorageManager::shared(),
                             const platform::Clock& clock = platform::SystemClock::instance(),
-                            QObject* parent = nullptr);
+                            const platform::FileProblemReport& onLoadProblem = {}, QObject* parent = nullptr);
 
     const std::vector<ClickPreset>& presets() const { return presets_; }
     // Whether the last change reached the presets file; the list in memory is kept either way.

@@ -1,6 +1,5 @@
 #include "services/settings_manager.hpp"
 
-#include "engine/model_json.hpp"
 #include "platform/activation_policy.hpp"
 #include "platform/clock.hpp"
 #include "platform/file_user_defaults.hpp"
@@ -13,67 +12,7 @@
 #include "platform/xdg_login_item.hpp"
 #include "services/analytics_manager.hpp"
 
-#include <cmath>
-
 namespace clicktrove {
-
-namespace {
-using Json = nlohmann::ordered_json;
-
-// The stored record: all ten keys required, every value of its exact type, enumerations by their raw text.
-struct SettingsData {
-    AppTheme theme;
-    AccentThemeColor accentColor;
-    bool launchAtLogin;
-    bool startMinimized;
-    bool rememberLastConfig;
-    bool showDockIcon;
-    bool playSound;
-    std::string soundName;
-    double soundVolume;
-    ClickConfig lastConfig;
-};
-
-std::optional<bool> boolean(const nlohmann::json& object, const char* key) {
-    const auto it = object.find(key);
-    if (it == object.end() || !it->is_boolean()) return std::nullopt;
-    return it->get<bool>();
-}
-
-std::optional<std::string> text(const nlohmann::json& object, const char* key) {
-    const auto it = object.find(key);
-    if (it == object.end() || !it->is_string()) return std::nullopt;
-    return it->get<std::string>();
-}
-
-std::optional<SettingsData> decode(const nlohmann::json& stored) {
-    // The record is a data value: its JSON text, held as a string.
-    if (!stored.is_string()) return std::nullopt;
-    const auto object = nlohmann::json::parse(stored.get_ref<const std::string&>(), nullptr, false);
-    if (!object.is_object()) return std::nullopt;
-
-    const auto themeText = text(object, "theme");
-    const auto colorText = text(object, "accentColor");
-    const auto theme = themeText ? appThemeFromRawValue(*themeText) : std::nullopt;
-    const auto color = colorText ? accentThemeColorFromRawValue(*colorText) : std::nullopt;
-    const auto launchAtLogin = boolean(object, "launchAtLogin");
-    const auto startMinimized = boolean(object, "startMinimized");
-    const auto rememberLastConfig = boolean(object, "rememberLastConfig");
-    const auto showDockIcon = boolean(object, "showDockIcon");
-    const auto playSound = boolean(object, "playSound");
-    const auto soundName = text(object, "soundName");
-    const auto volume = object.find("soundVolume");
-    const auto config = object.find("lastConfig");
-    if (!theme || !color || !launchAtLogin || !startMinimized || !rememberLastConfig || !showDockIcon || !playSound ||
-        !soundName || volume == object.end() || !volume->is_number() || config == object.end()) {
-        return std::nullopt;
-    }
-    auto lastConfig = fromJson<ClickConfig>(*config);
-    if (!lastConfig) return std::nullopt;
-    return SettingsData{*theme,        *color,     *launchAtLogin, *startMinimized,       *rememberLastConfig,
-                        *showDockIcon, *playSound, *soundName,     volume->get<double>(), std::move(*lastConfig)};
-}
-}  // namespace
 
 SettingsManager::Services SettingsManager::systemServices() {
     // Process-lifetime platform objects, never destroyed, like the managers that use them.
@@ -99,99 +38,98 @@ template <typename T, typename Arg>
 void SettingsManager::assign(T& field, const T& value, void (SettingsManager::*changed)(Arg)) {
     field = value;
     (this->*changed)(field);  // emits the change signal
-    save();
+    // While the stored record is being loaded, its one save comes at the end.
+    if (!loading_) save();
 }
 
 void SettingsManager::setTheme(AppTheme theme) {
-    assign(theme_, theme, &SettingsManager::themeChanged);
-    services_.analytics.trackThemeChanged(theme_);
+    assign(data_.theme, theme, &SettingsManager::themeChanged);
+    services_.analytics.trackThemeChanged(data_.theme);
 }
 
 void SettingsManager::setAccentColor(AccentThemeColor color) {
-    assign(accentColor_, color, &SettingsManager::accentColorChanged);
-    services_.analytics.trackAccentColorChanged(accentColor_);
+    assign(data_.accentColor, color, &SettingsManager::accentColorChanged);
+    services_.analytics.trackAccentColorChanged(data_.accentColor);
 }
 
 void SettingsManager::setLaunchAtLogin(bool on) {
-    assign(launchAtLogin_, on, &SettingsManager::launchAtLoginChanged);
+    assign(data_.launchAtLogin, on, &SettingsManager::launchAtLoginChanged);
     applyLaunchAtLogin();
 }
 
 void SettingsManager::setStartMinimized(bool on) {
-    assign(startMinimized_, on, &SettingsManager::startMinimizedChanged);
+    assign(data_.startMinimized, on, &SettingsManager::startMinimizedChanged);
 }
 
 void SettingsManager::setRememberLastConfig(bool on) {
-    assign(rememberLastConfig_, on, &SettingsManager::rememberLastConfigChanged);
+    assign(data_.rememberLastConfig, on, &SettingsManager::rememberLastConfigChanged);
 }
 
 void SettingsManager::setShowDockIcon(bool on) {
-    assign(showDockIcon_, on, &SettingsManager::showDockIconChanged);
+    assign(data_.showDockIcon, on, &SettingsManager::showDockIconChanged);
     applyDockIcon();
 }
 
 void SettingsManager::setPlaySound(bool on) {
-    assign(playSound_, on, &SettingsManager::playSoundChanged);
+    assign(data_.playSound, on, &SettingsManager::playSoundChanged);
 }
 
 void SettingsManager::setSoundName(const std::string& name) {
-    assign(soundName_, name, &SettingsManager::soundNameChanged);
+    assign(data_.soundName, name, &SettingsManager::soundNameChanged);
 }
 
 void SettingsManager::setSoundVolume(double volume) {
-    assign(soundVolume_, volume, &SettingsManager::soundVolumeChanged);
+    assign(data_.soundVolume, volume, &SettingsManager::soundVolumeChanged);
 }
 
 void SettingsManager::setLastConfig(const ClickConfig& config) {
-    assign(lastConfig_, config, &SettingsManager::lastConfigChanged);
-}
-
-std::optional<std::string> SettingsManager::encodedRecord() const {
-    // JSON has no NaN or infinity; such a volume makes the record unencodable, as it would be anywhere else.
-    if (!std::isfinite(soundVolume_)) return std::nullopt;
-    auto config = toJson(lastConfig_);
-    if (!config) return std::nullopt;
-    Json record;
-    record["theme"] = std::string(rawValue(theme_));
-    record["accentColor"] = std::string(rawValue(accentColor_));
-    record["launchAtLogin"] = launchAtLogin_;
-    record["startMinimized"] = startMinimized_;
-    record["rememberLastConfig"] = rememberLastConfig_;
-    record["showDockIcon"] = showDockIcon_;
-    record["playSound"] = playSound_;
-    record["soundName"] = soundName_;
-    record["soundVolume"] = soundVolume_;
-    record["lastConfig"] = std::move(*config);
-    try {
-        return record.dump();
-    } catch (const nlohmann::json::exception&) {
-        return std::nullopt;  // a sound name that is not valid UTF-8
-    }
+    assign(data_.lastConfig, config, &SettingsManager::lastConfigChanged);
 }
 
 void SettingsManager::save() {
-    const auto record = encodedRecord();
+    const auto record = data_.encode();
     if (!record) return;
-    if (unreadableRecord_) {
-        // The record being replaced could not be read; keep it beside the new one rather than destroy it.
-        const std::string base = platform::unreadableCopyName(userDefaultsKey, services_.clock.now());
-        std::string copyKey = base;
-        for (int n = 2; services_.defaults.value(copyKey); ++n) copyKey = base + "-" + std::to_string(n);
-        services_.defaults.setValue(copyKey, *unreadableRecord_);
-        unreadableRecord_.reset();
+    if (services_.defaults.setValue(userDefaultsKey, *record)) {
+        saveFailing_ = false;
+        return;
     }
-    services_.defaults.setValue(userDefaultsKey, *record);
+    // Told once when saving starts to fail, not at every change while it keeps failing.
+    if (saveFailing_) return;
+    saveFailing_ = true;
+    auto problem = services_.defaults.writeProblem().value_or(platform::FileProblem{});
+    problem.kind = platform::FileProblem::Kind::notSaved;
+    report(problem);
+}
+
+void SettingsManager::report(const platform::FileProblem& problem) {
+    if (services_.reportProblem) services_.reportProblem(problem);
+}
+
+void SettingsManager::keepUnreadableRecord(const nlohmann::json& stored) {
+    // Kept under a key of its own right away, and taken from its place, so that it is neither lost to the next
+    // save nor met (and kept) again at every start.
+    const std::string base = platform::unreadableCopyName(userDefaultsKey, services_.clock.now());
+    std::string copyKey = base;
+    for (int n = 2; services_.defaults.value(copyKey); ++n) copyKey = base + "-" + std::to_string(n);
+    if (!services_.defaults.setValue(copyKey, stored)) return;  // the suite reports that it cannot be written
+    services_.defaults.removeValue(userDefaultsKey);
+    report(platform::FileProblem{platform::FileProblem::Kind::keptAside, userDefaultsKey, copyKey,
+                                 "not a settings record"});
 }
 
 void SettingsManager::load() {
     const auto stored = services_.defaults.value(userDefaultsKey);
+    // The suite's own file could not be read: it was kept aside (or left alone) and the suite starts empty.
+    if (const auto problem = services_.defaults.readProblem()) report(*problem);
     if (!stored) return;
-    const auto data = decode(*stored);
+    const auto data = SettingsData::decode(*stored);
     if (!data) {
-        unreadableRecord_ = *stored;
+        keepUnreadableRecord(*stored);
         return;
     }
-    // Through the setters: every side effect runs, in this order, as on any change.
+    // Through the setters: every side effect runs, in this order, as on any change; the record is saved once,
+    // after the last of them, rather than once for each.
+    loading_ = true;
     setTheme(data->theme);
     setAccentColor(data->accentColor);
     setLaunchAtLogin(data->launchAtLogin);
@@ -202,13 +140,15 @@ void SettingsManager::load() {
     setSoundName(data->soundName);
     setSoundVolume(data->soundVolume);
     if (data->rememberLastConfig) setLastConfig(data->lastConfig);
+    loading_ = false;
+    save();
 }
 
 void SettingsManager::applyLaunchAtLogin() {
     auto& item = services_.loginItem;
     std::string error;
     bool ok = true;
-    if (launchAtLogin_) {
+    if (data_.launchAtLogin) {
         // Re-registering refreshes an entry that points at an older location of the program.
         if (item.status() == platform::LoginItem::Status::enabled) item.unregisterItem(nullptr);
         ok = item.registerItem(&error);
@@ -219,8 +159,8 @@ void SettingsManager::applyLaunchAtLogin() {
 }
 
 void SettingsManager::applyDockIcon() {
-    services_.activationPolicy.setActivationPolicy(showDockIcon_ ? platform::ActivationPolicy::Policy::regular
-                                                                 : platform::ActivationPolicy::Policy::accessory);
+    services_.activationPolicy.setActivationPolicy(data_.showDockIcon ? platform::ActivationPolicy::Policy::regular
+                                                                      : platform::ActivationPolicy::Policy::accessory);
 }
 
 }  // namespace clicktrove

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "engine/click_config.hpp"
+#include "platform/file_problem.hpp"
 #include "services/accent_theme_color.hpp"
 #include "services/app_theme.hpp"
+#include "services/settings_data.hpp"
 
 #include <QObject>
 #include <memory>
@@ -22,11 +24,12 @@ class LoginItem;
 class UserDefaults;
 }  // namespace platform
 
-// The user's application-wide preferences, kept as one JSON record under "com.vaq.autoclicker.settings" in
-// the standard user defaults. Every assignment saves the whole record at once and runs its side effect, also
-// when the value is unchanged: the theme and accent colour send their usage signal, launch at login
-// (un)registers the login item, the taskbar icon switches the activation policy. Each change signal fires on
-// every assignment, after the value is stored. Main thread only.
+// The user's application-wide preferences, kept as one JSON record (SettingsData) under
+// "com.vaq.autoclicker.settings" in the standard user defaults. Every assignment saves the whole record at once
+// and runs its side effect, also when the value is unchanged: the theme and accent colour send their usage
+// signal, launch at login (un)registers the login item, the taskbar icon switches the activation policy. Each
+// change signal fires on every assignment, after the value is stored. Loading a stored record runs every
+// setter's side effect but saves the record once. Main thread only.
 class SettingsManager final : public QObject {
     Q_OBJECT
     Q_PROPERTY(AppTheme theme READ theme WRITE setTheme NOTIFY themeChanged)
@@ -51,6 +54,9 @@ public:
         AnalyticsManager& analytics;
         std::shared_ptr<platform::LogSink> log;
         const platform::Clock& clock;
+        // Told when the settings could not be read (the suite's file or the record was kept aside, or the file
+        // could not be kept and nothing is saved) and when saving starts to fail. May be empty.
+        platform::FileProblemReport reportProblem = {};
     };
 
     // The process's own: the standard user defaults, XDG autostart, the Qt activation policy, the shared
@@ -62,16 +68,16 @@ public:
     explicit SettingsManager(Services services, QObject* parent = nullptr);
     ~SettingsManager() override;
 
-    AppTheme theme() const { return theme_; }
-    AccentThemeColor accentColor() const { return accentColor_; }
-    bool launchAtLogin() const { return launchAtLogin_; }
-    bool startMinimized() const { return startMinimized_; }
-    bool rememberLastConfig() const { return rememberLastConfig_; }
-    bool showDockIcon() const { return showDockIcon_; }
-    bool playSound() const { return playSound_; }
-    const std::string& soundName() const { return soundName_; }
-    double soundVolume() const { return soundVolume_; }
-    const ClickConfig& lastConfig() const { return lastConfig_; }
+    AppTheme theme() const { return data_.theme; }
+    AccentThemeColor accentColor() const { return data_.accentColor; }
+    bool launchAtLogin() const { return data_.launchAtLogin; }
+    bool startMinimized() const { return data_.startMinimized; }
+    bool rememberLastConfig() const { return data_.rememberLastConfig; }
+    bool showDockIcon() const { return data_.showDockIcon; }
+    bool playSound() const { return data_.playSound; }
+    const std::string& soundName() const { return data_.soundName; }
+    double soundVolume() const { return data_.soundVolume; }
+    const ClickConfig& lastConfig() const { return data_.lastConfig; }
 
     void setTheme(AppTheme theme);
     void setAccentColor(AccentThemeColor color);
@@ -85,7 +91,8 @@ public:
     void setLastConfig(const ClickConfig& config);
 
     // Writes the ten settings as one compact JSON record; when they cannot be encoded (a non-finite number,
-    // text that is not UTF-8) nothing is written and the previous record stays.
+    // text that is not UTF-8) nothing is written and the previous record stays. A write that fails is reported
+    // once, when saving starts to fail.
     void save();
 
 signals:
@@ -104,25 +111,17 @@ private:
     // What every setter does first: stores the value, announces it, saves the record.
     template <typename T, typename Arg>
     void assign(T& field, const T& value, void (SettingsManager::*changed)(Arg));
-    // The record's JSON text for the current values, or nothing when they cannot be encoded.
-    std::optional<std::string> encodedRecord() const;
     void load();
+    void keepUnreadableRecord(const nlohmann::json& stored);
+    void report(const platform::FileProblem& problem);
     void applyLaunchAtLogin();
     void applyDockIcon();
 
     Services services_;
-    AppTheme theme_ = AppTheme::system;
-    AccentThemeColor accentColor_ = AccentThemeColor::blue;
-    bool launchAtLogin_ = false;
-    bool startMinimized_ = false;
-    bool rememberLastConfig_ = true;
-    bool showDockIcon_ = true;
-    bool playSound_ = false;
-    std::string soundName_ = "Tink";
-    double soundVolume_ = 0.5;
-    ClickConfig lastConfig_;
-    // A stored record that did not decode, kept until the first save replaces it.
-    std::optional<nlohmann::json> unreadableRecord_;
+    // The ten settings, with their defaults.
+    SettingsData data_;
+    bool loading_ = false;
+    bool saveFailing_ = false;
 };
 
 }  // namespace clicktrove

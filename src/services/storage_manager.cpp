@@ -2,26 +2,25 @@
 
 #include "engine/model_json.hpp"
 #include "platform/atomic_file.hpp"
+#include "platform/file_in_place_write.hpp"
 #include "platform/file_user_defaults.hpp"
 #include "platform/qt/qt_file_chooser.hpp"
 #include "platform/qt/qt_main_queue.hpp"
-#include "platform/unreadable_copy.hpp"
 #include "platform/xdg_paths.hpp"
 #include "services/history_csv.hpp"
 
-#include <fstream>
 #include <system_error>
 
 namespace clicktrove {
 
 namespace fs = std::filesystem;
+using platform::FileProblem;
 
 namespace {
 
-// The configuration export replaces the chosen file in place, as the user asked for that file.
-void writePlainFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+void report(const platform::FileProblemReport& onFailure, FileProblem::Kind kind, const fs::path& file,
+            std::string reason) {
+    if (onFailure) onFailure(FileProblem{kind, file, {}, std::move(reason)});
 }
 
 }  // namespace
@@ -33,7 +32,9 @@ StorageManager::StorageManager(fs::path appFolder, platform::UserDefaults& stand
       defaults_(standardDefaults),
       mainQueue_(mainQueue),
       fileChooser_(fileChooser),
-      clock_(clock) {
+      clock_(clock),
+      presetsFile_(appFolder_ / kPresetsFileName),
+      historyFile_(appFolder_ / kHistoryFileName) {
     std::error_code ec;
     if (!fs::exists(appFolder_, ec)) fs::create_directories(appFolder_, ec);
 }
@@ -74,76 +75,90 @@ void StorageManager::setLastActivePresetId(const std::optional<Uuid>& id) {
 
 bool StorageManager::savePresets(const std::vector<ClickPreset>& presets) {
     const auto text = toPrettyJsonText(presets);
-    return text && platform::writeFileAtomically(appFolder_ / kPresetsFileName, *text);
+    return text && presetsFile_.replace(*text);
 }
 
 bool StorageManager::saveHistory(const std::vector<HistoryRecord>& records) {
     const auto text = toCompactJsonText(records);
-    return text && platform::writeFileAtomically(appFolder_ / kHistoryFileName, *text);
+    return text && historyFile_.replace(*text);
 }
 
-std::vector<ClickPreset> StorageManager::loadPresets() {
-    return loadList<std::vector<ClickPreset>>(kPresetsFileName);
+std::vector<ClickPreset> StorageManager::loadPresets(std::optional<FileProblem>* problem) {
+    return loadList<std::vector<ClickPreset>>(presetsFile_, problem);
 }
 
-std::vector<HistoryRecord> StorageManager::loadHistory() {
-    return loadList<std::vector<HistoryRecord>>(kHistoryFileName);
+std::vector<HistoryRecord> StorageManager::loadHistory(std::optional<FileProblem>* problem) {
+    return loadList<std::vector<HistoryRecord>>(historyFile_, problem);
 }
 
 template <class List>
-List StorageManager::loadList(const char* fileName) {
-    const fs::path path = appFolder_ / fileName;
-    std::error_code ec;
-    if (!fs::exists(path, ec)) return {};
-    std::string text;
-    if (!platform::readWholeFile(path, text)) {
-        platform::moveUnreadableAside(path, clock_.now());
-        return {};
+List StorageManager::loadList(platform::DataFile& file, std::optional<FileProblem>* problem) {
+    if (problem) problem->reset();
+    const auto read = file.read();
+    if (read.status == platform::FileRead::Status::missing) return {};
+    std::string reason = read.reason;
+    if (read.ok()) {
+        if (auto list = fromJsonText<List>(read.contents, &reason)) return std::move(*list);
     }
-    auto list = fromJsonText<List>(text);
-    if (!list) {
-        platform::moveUnreadableAside(path, clock_.now());
-        return {};
-    }
-    return std::move(*list);
+    auto kept = file.keepAside(clock_.now(), std::move(reason));
+    if (problem) *problem = std::move(kept);
+    return {};
 }
 
-void StorageManager::exportConfig(const ClickConfig& config) {
-    mainQueue_.post([this, alive = std::weak_ptr<bool>(alive_), config] {
+void StorageManager::exportConfig(const ClickConfig& config, platform::FileProblemReport onFailure) {
+    mainQueue_.post([this, alive = std::weak_ptr<bool>(alive_), config, onFailure = std::move(onFailure)] {
         if (alive.expired()) return;
         const auto path = fileChooser_.chooseSaveFile({.title = "Export Click Configuration",
                                                        .proposedName = "click_config.json",
                                                        .kind = platform::FileKind::json});
         if (!path) return;
-        const auto text = toPrettyJsonText(config);
-        if (!text) return;
-        writePlainFile(*path, *text);
+        std::string reason;
+        const auto text = toPrettyJsonText(config, &reason);
+        // The user asked for that very file, so it is replaced in place.
+        if (text && platform::writeFileInPlace(*path, *text, &reason)) return;
+        report(onFailure, FileProblem::Kind::notSaved, *path, reason);
     });
 }
 
-void StorageManager::importConfig(std::function<void(std::optional<ClickConfig>)> completion) {
-    mainQueue_.post([this, alive = std::weak_ptr<bool>(alive_), completion = std::move(completion)] {
+void StorageManager::importConfig(std::function<void(std::optional<ClickConfig>)> completion,
+                                  platform::FileProblemReport onFailure) {
+    mainQueue_.post([this, alive = std::weak_ptr<bool>(alive_), completion = std::move(completion),
+                     onFailure = std::move(onFailure)] {
         if (alive.expired()) {
             if (completion) completion(std::nullopt);
             return;
         }
-        std::optional<ClickConfig> config;
         const auto path =
             fileChooser_.chooseOpenFile({.title = "Import Click Configuration", .kind = platform::FileKind::json});
-        std::string text;
-        if (path && platform::readWholeFile(*path, text)) config = fromJsonText<ClickConfig>(text);
+        if (!path) {
+            if (completion) completion(std::nullopt);
+            return;
+        }
+        std::optional<ClickConfig> config;
+        const auto read = platform::readRegularFile(*path);
+        std::string reason = read.status == platform::FileRead::Status::missing ? "the file is gone" : read.reason;
+        if (read.ok()) {
+            config = fromJsonText<ClickConfig>(read.contents);
+            if (!config) reason = "not a click configuration";
+        }
+        const bool failed = !config;
         if (completion) completion(std::move(config));
+        if (failed) report(onFailure, FileProblem::Kind::notRead, *path, reason);
     });
 }
 
-void StorageManager::exportHistoryCSV(const std::vector<HistoryRecord>& records) {
-    mainQueue_.post([this, alive = std::weak_ptr<bool>(alive_), records] {
+void StorageManager::exportHistoryCSV(const std::vector<HistoryRecord>& records,
+                                      platform::FileProblemReport onFailure) {
+    mainQueue_.post([this, alive = std::weak_ptr<bool>(alive_), records, onFailure = std::move(onFailure)] {
         if (alive.expired()) return;
         const auto path = fileChooser_.chooseSaveFile({.title = "Export Click History to CSV",
                                                        .proposedName = "click_history.csv",
                                                        .kind = platform::FileKind::csv});
         if (!path) return;
-        platform::writeFileAtomically(*path, HistoryCsv::text(records));
+        std::string error;
+        std::error_code code;
+        if (platform::writeFileAtomically(*path, HistoryCsv::text(records), &error, &code)) return;
+        report(onFailure, FileProblem::Kind::notSaved, *path, code.message());
     });
 }
 

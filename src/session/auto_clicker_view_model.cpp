@@ -4,6 +4,7 @@
 #include "engine/model_json.hpp"
 #include "engine/permission_manager.hpp"
 #include "platform/clock.hpp"
+#include "platform/log_sink.hpp"
 #include "platform/secure_random.hpp"
 #include "services/analytics_manager.hpp"
 #include "services/coordinate_recorder.hpp"
@@ -40,11 +41,16 @@ AutoClickerViewModel::AutoClickerViewModel(ViewModelServices services, QObject* 
                                                              *services_.urlOpener, *services_.clock);
     clickEngine_ = makeEngine(services_);
     shortcutManager_ = std::make_unique<ShortcutManager>(*services_.keyMonitor, *services_.mainQueue);
-    settingsManager_ = std::make_unique<SettingsManager>(
-        SettingsManager::Services{*services_.standardDefaults, *services_.loginItem, *services_.activationPolicy,
-                                  *services_.analytics, services_.log, *services_.clock});
-    profileManager_ = std::make_unique<ProfileManager>(*services_.storage, *services_.clock);
-    historyManager_ = std::make_unique<HistoryManager>(*services_.storage, *services_.clock);
+    const auto problemsOf = [this](FileNoticeSubject subject) {
+        return [this, subject](const platform::FileProblem& problem) { showFileProblem(subject, problem); };
+    };
+    settingsManager_ = std::make_unique<SettingsManager>(SettingsManager::Services{
+        *services_.standardDefaults, *services_.loginItem, *services_.activationPolicy, *services_.analytics,
+        services_.log, *services_.clock, problemsOf(FileNoticeSubject::settings)});
+    profileManager_ =
+        std::make_unique<ProfileManager>(*services_.storage, *services_.clock, problemsOf(FileNoticeSubject::presets));
+    historyManager_ =
+        std::make_unique<HistoryManager>(*services_.storage, *services_.clock, problemsOf(FileNoticeSubject::history));
     coordinateRecorder_ =
         std::make_unique<CoordinateRecorder>(*services_.mainQueue, *services_.mouseInput, *services_.audio);
 
@@ -60,6 +66,10 @@ AutoClickerViewModel::AutoClickerViewModel(ViewModelServices services, QObject* 
     run_->setupShortcuts();
     run_->startGraphTimer();
     restoreLastActivePreset();
+
+    const QStringList problems = std::move(*startupProblems_);
+    startupProblems_.reset();
+    if (!problems.isEmpty()) showFailureToast(problems.join(QLatin1Char('\n')));
 }
 
 AutoClickerViewModel::~AutoClickerViewModel() {
@@ -126,10 +136,38 @@ void AutoClickerViewModel::restoreLastActivePreset() {
 // --- notices and presets ---
 
 void AutoClickerViewModel::showToast(const QString& message) {
+    showNotice(message, false);
+}
+
+void AutoClickerViewModel::showFailureToast(const QString& message) {
+    showNotice(message, true);
+}
+
+void AutoClickerViewModel::showFileProblem(FileNoticeSubject subject, const platform::FileProblem& problem) {
+    const QString text = fileNoticeText(subject, problem);
+    if (services_.log) services_.log->write("Clicktrove: " + text.toStdString());
+    if (startupProblems_) {
+        startupProblems_->append(text);
+    } else {
+        showFailureToast(text);
+    }
+}
+
+platform::FileProblemReport AutoClickerViewModel::fileProblemReport(FileNoticeSubject subject) {
+    return [self = QPointer<AutoClickerViewModel>(this), subject](const platform::FileProblem& problem) {
+        if (self) self->showFileProblem(subject, problem);
+    };
+}
+
+void AutoClickerViewModel::showNotice(const QString& message, bool failure) {
+    toastIsFailure_ = failure;
     setToastMessage(message);
-    services_.mainQueue->postAfter(kToastDuration, [self = QPointer<AutoClickerViewModel>(this), message] {
-        if (self && self->toastMessage_ && *self->toastMessage_ == message) self->setToastMessage(std::nullopt);
-    });
+    services_.mainQueue->postAfter(failure ? kFailureToastDuration : kToastDuration,
+                                   [self = QPointer<AutoClickerViewModel>(this), message] {
+                                       if (self && self->toastMessage_ && *self->toastMessage_ == message) {
+                                           self->setToastMessage(std::nullopt);
+                                       }
+                                   });
 }
 
 void AutoClickerViewModel::loadPreset(const ClickPreset& preset) {
@@ -152,8 +190,11 @@ void AutoClickerViewModel::saveAsNewPreset(const std::string& name) {
     setIsConfigModified(false);
     services_.storage->setLastActivePresetId(added.id);
     const QString quoted = QString::fromStdString(name);
-    showToast(written ? QStringLiteral("Saved settings as new preset '%1'").arg(quoted)
-                      : QStringLiteral("Failed to save preset '%1'").arg(quoted));
+    if (written) {
+        showToast(QStringLiteral("Saved settings as new preset '%1'").arg(quoted));
+    } else {
+        showFailureToast(QStringLiteral("Failed to save preset '%1'").arg(quoted));
+    }
 }
 
 void AutoClickerViewModel::saveChangesToActivePreset() {
@@ -169,8 +210,11 @@ void AutoClickerViewModel::saveChangesToActivePreset() {
     loadedConfig_ = config_;
     setIsConfigModified(false);
     const QString quoted = QString::fromStdString(name);
-    showToast(written ? QStringLiteral("Saved changes to '%1'").arg(quoted)
-                      : QStringLiteral("Failed to save changes to '%1'").arg(quoted));
+    if (written) {
+        showToast(QStringLiteral("Saved changes to '%1'").arg(quoted));
+    } else {
+        showFailureToast(QStringLiteral("Failed to save changes to '%1'").arg(quoted));
+    }
 }
 
 // --- run control and macros ---

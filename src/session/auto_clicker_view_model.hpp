@@ -4,11 +4,14 @@
 #include "engine/click_preset.hpp"
 #include "engine/click_record.hpp"
 #include "engine/uuid.hpp"
+#include "platform/file_problem.hpp"
 #include "services/shortcut_manager.hpp"
+#include "session/file_notice.hpp"
 #include "session/view_model_services.hpp"
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -58,6 +61,8 @@ class AutoClickerViewModel final : public QObject {
 public:
     static constexpr std::size_t kChartSamples = 30;
     static constexpr std::chrono::milliseconds kToastDuration{2000};
+    // A failure notice tells of something the user may have to act on, so it stays longer.
+    static constexpr std::chrono::milliseconds kFailureToastDuration{6000};
 
     // Creates the services in this order: permission monitor, engine, shortcuts, settings, presets, history,
     // coordinate recorder; then takes the remembered configuration, becomes the engine's delegate, starts the
@@ -80,6 +85,8 @@ public:
     const std::vector<ClickRecord>& recordedClicks() const { return recordedClicks_; }
     bool isPlayingMacro() const { return isPlayingMacro_; }
     const std::optional<QString>& toastMessage() const { return toastMessage_; }
+    // Whether the notice shown tells of a failure (drawn with a failure symbol).
+    bool toastIsFailure() const { return toastIsFailure_; }
     const std::optional<Uuid>& activePresetId() const { return activePresetId_; }
     const std::optional<std::string>& activePresetName() const { return activePresetName_; }
     bool isConfigModified() const { return isConfigModified_; }
@@ -108,6 +115,13 @@ public:
     // --- notices and presets ---
     // Shows the notice for kToastDuration; a newer, different notice keeps its own full duration.
     void showToast(const QString& message);
+    // The same for a failure, shown with a failure symbol for kFailureToastDuration.
+    void showFailureToast(const QString& message);
+    // The failure notice for a problem with one of the user's files. Problems met while the view model is
+    // being created (its services load their files) are shown together, once it is.
+    void showFileProblem(FileNoticeSubject subject, const platform::FileProblem& problem);
+    // A report that shows such notices for as long as this view model lives (for file work done later).
+    platform::FileProblemReport fileProblemReport(FileNoticeSubject subject);
     void loadPreset(const ClickPreset& preset);
     void saveAsNewPreset(const std::string& name);
     void saveChangesToActivePreset();
@@ -181,6 +195,7 @@ private:
     void setRecordedClicks(std::vector<ClickRecord> value);
     void setIsPlayingMacro(bool value);
     void setToastMessage(std::optional<QString> value);
+    void showNotice(const QString& message, bool failure);
     void setActivePreset(const Uuid& id, const std::string& name);
     void setIsConfigModified(bool value);
 
@@ -209,6 +224,9 @@ private:
     std::vector<ClickRecord> recordedClicks_;
     bool isPlayingMacro_ = false;
     std::optional<QString> toastMessage_;
+    bool toastIsFailure_ = false;
+    // While the constructor runs: the file problems met so far, shown as one notice at its end.
+    std::optional<QStringList> startupProblems_ = QStringList();
     std::optional<Uuid> activePresetId_;
     std::optional<std::string> activePresetName_;
     bool isConfigModified_ = false;

@@ -1,9 +1,10 @@
 #include "session/macro_controller.hpp"
 
 #include "engine/model_json.hpp"
-#include "platform/atomic_file.hpp"
 #include "platform/clock.hpp"
 #include "platform/file_chooser.hpp"
+#include "platform/file_in_place_write.hpp"
+#include "platform/file_read.hpp"
 #include "platform/mouse_input.hpp"
 #include "services/analytics_manager.hpp"
 #include "services/audio_manager.hpp"
@@ -12,7 +13,6 @@
 
 #include <array>
 #include <cmath>
-#include <fstream>
 
 namespace clicktrove {
 
@@ -184,10 +184,11 @@ void MacroController::exportMacro() {
                                                                     .kind = platform::FileKind::json});
         if (!path) return;
         // The list as it is now, after the dialog.
-        const auto text = toPrettyJsonText(self->viewModel_.recordedClicks_);
-        if (!text) return;
-        std::ofstream out(*path, std::ios::binary | std::ios::trunc);
-        out.write(text->data(), static_cast<std::streamsize>(text->size()));
+        std::string reason;
+        const auto text = toPrettyJsonText(self->viewModel_.recordedClicks_, &reason);
+        if (text && platform::writeFileInPlace(*path, *text, &reason)) return;
+        self->viewModel_.showFileProblem(FileNoticeSubject::macroExport,
+                                         {platform::FileProblem::Kind::notSaved, *path, {}, reason});
     });
 }
 
@@ -198,10 +199,17 @@ void MacroController::importMacro() {
         const auto path = self->viewModel_.services_.fileChooser->chooseOpenFile(
             {.title = "Import Macro Recording", .kind = platform::FileKind::json});
         if (!path) return;
-        std::string text;
-        if (!platform::readWholeFile(*path, text)) return;
-        auto clicks = fromJsonText<std::vector<ClickRecord>>(text);
-        if (!clicks) return;
+        const auto read = platform::readRegularFile(*path);
+        std::optional<std::vector<ClickRecord>> clicks;
+        if (read.ok()) clicks = fromJsonText<std::vector<ClickRecord>>(read.contents);
+        if (!clicks) {
+            const std::string reason = read.ok()                                            ? "not a macro recording"
+                                       : read.status == platform::FileRead::Status::missing ? "the file is gone"
+                                                                                            : read.reason;
+            self->viewModel_.showFileProblem(FileNoticeSubject::macroImport,
+                                             {platform::FileProblem::Kind::notRead, *path, {}, reason});
+            return;
+        }
         self->viewModel_.setRecordedClicks(std::move(*clicks));
     });
 }

@@ -1,5 +1,6 @@
 #include "analytics/signal_cache.hpp"
 #include "analytics_harness.hpp"
+#include "support/hostile_files.hpp"
 #include "support/temp_home.hpp"
 
 #include <gtest/gtest.h>
@@ -150,6 +151,38 @@ TEST_F(SignalCacheTest, ACorruptFileIsDeletedAndOneBadElementLosesNothingElse) {
         EXPECT_EQ(log.count("Loading Telemetry cache from: file://" + file().string()), 1);
         EXPECT_EQ(log.count("Loaded " + std::to_string(c.kept) + " signals"), c.loadedMessage ? 1 : 0);
     }
+}
+
+TEST_F(SignalCacheTest, WhatIsNoCacheFileIsKeptAsideUnreadAndTheSaveWritesAFreshOne) {
+    namespace fs = std::filesystem;
+    using clicktrove::testing::fingerprint;
+    for (const auto& row : clicktrove::testing::hostileFiles()) {
+        // Undecodable text is the cache's own file gone bad, deleted as ever; the rest are not cache files.
+        if (row.outcome != clicktrove::testing::HostileFile::Outcome::keptAside ||
+            row.name == std::string("truncated JSON")) {
+            continue;
+        }
+        SCOPED_TRACE(row.name);
+        fs::remove_all(file().parent_path());
+        fs::create_directories(file().parent_path());
+        row.plant(file(), tempHome.root() / "elsewhere");
+        const std::string before = fingerprint(file());
+        log.clear();
+        SignalCache cache(log.handler(), 10000, file());
+        EXPECT_EQ(cache.count(), 0u);
+        EXPECT_EQ(log.at(LogHandler::LogLevel::error).size(), 1u);
+        std::vector<fs::path> kept;
+        for (const auto& e : fs::directory_iterator(file().parent_path())) {
+            if (e.path().filename().string().rfind("telemetrysignalcache.unreadable-", 0) == 0)
+                kept.push_back(e.path());
+        }
+        ASSERT_EQ(kept.size(), 1u);
+        EXPECT_EQ(fingerprint(kept[0]), before);
+        cache.push(body("new"));
+        ASSERT_TRUE(cache.save());
+        EXPECT_EQ(types(SignalCache(std::nullopt, 10000, file()).pop()), std::vector<std::string>{"new"});
+    }
+    EXPECT_EQ(fingerprint("/dev/zero"), "character device");
 }
 
 TEST_F(SignalCacheTest, ASaveKeepsTheSignalsOfAFileNobodyHasReadYet) {

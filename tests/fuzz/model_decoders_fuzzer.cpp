@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to every decoder of the click data model. A decoder must never crash, hang or throw,
 // and whatever it accepts must encode again and decode back to the same value.
 #include "engine/model_json.hpp"
+#include "platform/bounded_json.hpp"
 
 #include <cstddef>
 #include <cstdint>
@@ -46,13 +47,9 @@ void check(std::string_view text, const nlohmann::ordered_json* ordered) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    nlohmann::ordered_json ordered;
-    const nlohmann::ordered_json* orderedPtr = nullptr;
-    try {
-        ordered = nlohmann::ordered_json::parse(text);
-        orderedPtr = &ordered;
-    } catch (const nlohmann::json::exception&) {
-    }
+    // Parsed the way every stored file is, so that both paths see the same documents.
+    const auto ordered = clicktrove::platform::parseBoundedOrderedJson(text);
+    const nlohmann::ordered_json* orderedPtr = ordered ? &*ordered : nullptr;
     check<clicktrove::ClickConfig>(text, orderedPtr);
     check<clicktrove::ClickRecord>(text, orderedPtr);
     check<clicktrove::ClickPreset>(text, orderedPtr);

@@ -1,13 +1,21 @@
 #include "platform/atomic_file.hpp"
+#include "support/file_access.hpp"
 #include "support/temp_home.hpp"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 #include <filesystem>
 #include <optional>
 
-using clicktrove::platform::readWholeFile;
+using clicktrove::platform::removeStaleTemporaries;
 using clicktrove::platform::writeFileAtomically;
+using clicktrove::testing::readFile;
+using clicktrove::testing::ScopedUmask;
 using clicktrove::testing::TempHomeTest;
+using clicktrove::testing::writeFile;
+namespace fs = std::filesystem;
 
 class AtomicFileTest : public TempHomeTest {};
 
@@ -15,9 +23,7 @@ TEST_F(AtomicFileTest, ReplacesContentsAndLeavesNoTemporaryFile) {
     const auto path = tempHome.root() / "data.json";
     ASSERT_TRUE(writeFileAtomically(path, "old"));
     ASSERT_TRUE(writeFileAtomically(path, "new contents"));
-    std::string read;
-    ASSERT_TRUE(readWholeFile(path, read));
-    EXPECT_EQ(read, "new contents");
+    EXPECT_EQ(readFile(path), "new contents");
     int entries = 0;
     for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(tempHome.root())) ++entries;
     EXPECT_EQ(entries, 7);  // the six XDG folders and data.json
@@ -36,27 +42,42 @@ TEST_F(AtomicFileTest, FailedRenameReportsAndLeavesNoTemporaryFile) {
     }
 }
 
-TEST_F(AtomicFileTest, KeepsTheFilesPermissionsAndTheLinkThatPointsAtIt) {
-    namespace fs = std::filesystem;
-    const auto privateFile = tempHome.root() / "private.json";
-    clicktrove::testing::writeFile(privateFile, "old");
-    fs::permissions(privateFile, fs::perms::owner_read | fs::perms::owner_write);
-    ASSERT_TRUE(writeFileAtomically(privateFile, "new"));
-    EXPECT_EQ(fs::status(privateFile).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+TEST_F(AtomicFileTest, NewFilesGetWhatTheUmaskAllowsAndExistingOnesKeepTheirMode) {
+    const struct {
+        mode_t umask;
+        fs::perms fresh;
+    } cases[] = {
+        {022, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read},
+        {077, fs::perms::owner_read | fs::perms::owner_write},
+        {002, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::group_write |
+                  fs::perms::others_read},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.umask);
+        const ScopedUmask umask(c.umask);
+        const auto fresh = tempHome.root() / ("fresh-" + std::to_string(c.umask) + ".json");
+        ASSERT_TRUE(writeFileAtomically(fresh, "new"));
+        EXPECT_EQ(fs::status(fresh).permissions(), c.fresh);
 
-    const auto fresh = tempHome.root() / "fresh.json";
-    ASSERT_TRUE(writeFileAtomically(fresh, "new"));
-    EXPECT_EQ(fs::status(fresh).permissions() & fs::perms::all,
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
+        // The user's own choice for a file stays, whatever the umask says.
+        const auto chosen = tempHome.root() / ("chosen-" + std::to_string(c.umask) + ".json");
+        writeFile(chosen, "old");
+        fs::permissions(chosen, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+        ASSERT_TRUE(writeFileAtomically(chosen, "new"));
+        EXPECT_EQ(fs::status(chosen).permissions(),
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    }
+}
 
+TEST_F(AtomicFileTest, KeepsTheLinkThatPointsAtTheFile) {
     // A settings file kept elsewhere and linked into place.
     const auto real = tempHome.root() / "dotfiles" / "settings.json";
-    clicktrove::testing::writeFile(real, "old");
+    writeFile(real, "old");
     const auto link = tempHome.root() / "settings.json";
     fs::create_symlink(real, link);
     ASSERT_TRUE(writeFileAtomically(link, "new"));
     EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(clicktrove::testing::readFile(real), "new");
+    EXPECT_EQ(readFile(real), "new");
     for (const auto& e : fs::directory_iterator(real.parent_path())) {
         EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos) << e.path();
     }
@@ -65,24 +86,49 @@ TEST_F(AtomicFileTest, KeepsTheFilesPermissionsAndTheLinkThatPointsAtIt) {
     fs::remove_all(real.parent_path());
     ASSERT_TRUE(writeFileAtomically(link, "newest"));
     EXPECT_FALSE(fs::is_symlink(link));
-    EXPECT_EQ(clicktrove::testing::readFile(link), "newest");
+    EXPECT_EQ(readFile(link), "newest");
 }
 
-TEST_F(AtomicFileTest, ReadsWholeFilesAndFailsForAFolderOrNothing) {
-    const auto file = tempHome.root() / "data.bin";
-    const std::string bytes = std::string("a\0b", 3) + std::string(200000, 'x');
-    clicktrove::testing::writeFile(file, bytes);
-    const std::pair<std::filesystem::path, std::optional<std::string>> cases[] = {
-        {file, bytes},
-        {tempHome.root(), std::nullopt},
-        {tempHome.root() / "missing", std::nullopt},
-    };
-    for (const auto& [path, expected] : cases) {
-        SCOPED_TRACE(path.string());
-        std::string read = "left alone on failure";
+TEST_F(AtomicFileTest, NeverReplacesADeviceOrFifoThatALinkNames) {
+    const auto fifo = tempHome.root() / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::pair<const char*, fs::path> cases[] = {{"/dev/null", "/dev/null"}, {"a FIFO", fifo}};
+    for (const auto& [name, target] : cases) {
+        SCOPED_TRACE(name);
+        const auto link = tempHome.root() / "data.json";
+        fs::remove(link);
+        fs::create_symlink(target, link);
         std::string error;
-        EXPECT_EQ(readWholeFile(path, read, &error), expected.has_value());
-        EXPECT_EQ(read, expected.value_or("left alone on failure"));
-        EXPECT_EQ(error.empty(), expected.has_value());
+        EXPECT_FALSE(writeFileAtomically(link, "data", &error));
+        EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+        EXPECT_FALSE(fs::is_regular_file(target));
     }
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+}
+
+TEST_F(AtomicFileTest, TheNextStartRemovesWhatAKilledSaveLeftButNotASaveStillWriting) {
+    const auto file = tempHome.root() / "presets.json";
+    writeFile(file, "kept");
+    const auto stale = tempHome.root() / ".presets.json.tmp-Ab12Cd34Ef";
+    const auto writing = tempHome.root() / ".presets.json.tmp-Zz99Yy88Xx";
+    writeFile(stale, "half a save");
+    writeFile(writing, "a save in progress");
+    // Another process's save holds its temporary file locked until its rename.
+    const int held = ::open(writing.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    const std::vector<fs::path> unrelated = {
+        tempHome.root() / ".history.json.tmp-Ab12Cd34Ef",  // another file's
+        tempHome.root() / "presets.json.tmp-Ab12Cd34Ef",   // not hidden: not one of ours
+        tempHome.root() / ".presets.json.tmp-",            // no random part
+    };
+    for (const auto& path : unrelated) writeFile(path, "other");
+
+    EXPECT_EQ(removeStaleTemporaries(file), 1);
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(writing));
+    for (const auto& path : unrelated) EXPECT_TRUE(fs::exists(path)) << path;
+    EXPECT_EQ(readFile(file), "kept");
+    ::close(held);
+    EXPECT_EQ(removeStaleTemporaries(file), 1) << "once its writer is gone it is stale as well";
 }

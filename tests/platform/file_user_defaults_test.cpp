@@ -67,30 +67,72 @@ TEST_F(FileUserDefaultsTest, SuiteNamesCannotLeaveTheFolder) {
     EXPECT_FALSE(fs::exists(tempHome.configHome() / "escape"));
 }
 
-TEST_F(FileUserDefaultsTest, UnreadableFileIsKeptAsideBeforeTheFirstWriteReplacesIt) {
+TEST_F(FileUserDefaultsTest, UnreadableFileIsKeptAsideAtTheFirstReadAndReportedForTheSuitesLife) {
     struct Case {
         const char* name;
         std::string contents;
     };
-    const Case cases[] = {{"truncated", "{\"key\": \"val"}, {"not an object", "[1, 2]"}, {"binary", "\x01\xff\xfe"}};
+    const Case cases[] = {{"truncated", "{\"key\": \"val"},
+                          {"not an object", "[1, 2]"},
+                          {"binary", "\x01\xff\xfe"},
+                          {"nested too deep", "{\"key\": " + std::string(300, '[') + std::string(300, ']') + "}"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         fs::remove_all(folder());
         writeFile(folder() / "Clicktrove.json", c.contents);
         FileUserDefaults defaults("Clicktrove", folder());
         EXPECT_FALSE(defaults.value("key"));
-        EXPECT_TRUE(unreadableCopies(folder()).empty()) << "reading alone moves nothing";
-
-        defaults.setValue("fresh", 1);
         const auto copies = unreadableCopies(folder());
-        ASSERT_EQ(copies.size(), 1u);
+        ASSERT_EQ(copies.size(), 1u) << "kept at once, so the next start does not meet it again";
         EXPECT_EQ(readFile(copies[0]), c.contents);
         EXPECT_EQ(copies[0].filename().string().rfind("Clicktrove.json.unreadable-", 0), 0u);
-        EXPECT_EQ(json::parse(readFile(folder() / "Clicktrove.json")), (json{{"fresh", 1}}));
+        EXPECT_FALSE(fs::exists(folder() / "Clicktrove.json"));
+        const auto problem = defaults.readProblem();
+        ASSERT_TRUE(problem.has_value());
+        EXPECT_EQ(problem->kind, clicktrove::platform::FileProblem::Kind::keptAside);
+        EXPECT_EQ(problem->keptAs, copies[0]);
 
-        defaults.setValue("fresh", 2);
+        EXPECT_TRUE(defaults.setValue("fresh", 1));
+        EXPECT_EQ(json::parse(readFile(folder() / "Clicktrove.json")), (json{{"fresh", 1}}));
+        EXPECT_TRUE(defaults.setValue("fresh", 2));
         EXPECT_EQ(unreadableCopies(folder()).size(), 1u) << "only the unreadable original is kept";
+        EXPECT_TRUE(defaults.readProblem().has_value()) << "still known after writes succeeded";
+        EXPECT_FALSE(defaults.writeProblem().has_value());
     }
+}
+
+TEST_F(FileUserDefaultsTest, TheFileGrowsWithItsValuesNotWithTheirDepth) {
+    // Indenting every level, as a pretty printer does, would make this value alone about 65 KB of spaces.
+    const json deep = json::parse(std::string(255, '[') + std::string(255, ']'));
+    {
+        FileUserDefaults defaults("Clicktrove", folder());
+        ASSERT_TRUE(defaults.setValue("deep", deep));
+        ASSERT_TRUE(defaults.setValue("text", "value"));
+    }
+    const std::string text = readFile(folder() / "Clicktrove.json");
+    EXPECT_LT(text.size(), 600u);
+    EXPECT_EQ(text, "{\n  \"deep\": " + deep.dump() + ",\n  \"text\": \"value\"\n}\n") << "one member per line";
+    FileUserDefaults reopened("Clicktrove", folder());
+    EXPECT_EQ(reopened.value("deep"), deep) << "the deepest value a suite may hold reads back";
+}
+
+TEST_F(FileUserDefaultsTest, AFailedWriteIsReportedUntilAWriteSucceeds) {
+    FileUserDefaults defaults("Clicktrove", folder());
+    ASSERT_TRUE(defaults.setValue("key", 1));
+    // A folder in the file's place: no save can replace it, not even as root.
+    fs::remove(folder() / "Clicktrove.json");
+    writeFile(folder() / "Clicktrove.json" / "in-the-way", "x");
+    EXPECT_FALSE(defaults.setValue("key", 2));
+    EXPECT_EQ(defaults.integer("key"), 2) << "the process keeps the value";
+    const auto problem = defaults.writeProblem();
+    ASSERT_TRUE(problem.has_value());
+    EXPECT_EQ(problem->kind, clicktrove::platform::FileProblem::Kind::notSaved);
+    EXPECT_EQ(problem->file, folder() / "Clicktrove.json");
+
+    fs::remove_all(folder() / "Clicktrove.json");
+    EXPECT_TRUE(defaults.setValue("key", 3));
+    EXPECT_FALSE(defaults.writeProblem().has_value());
+    EXPECT_EQ(json::parse(readFile(folder() / "Clicktrove.json")), (json{{"key", 3}}));
 }
 
 TEST_F(FileUserDefaultsTest, ConcurrentWritersFromSeveralThreadsLoseNothing) {

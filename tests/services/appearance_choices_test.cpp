@@ -1,4 +1,4 @@
-#include "services/accent_theme_color.hpp"
+#include "services/accent_colors.hpp"
 #include "services/app_theme.hpp"
 
 #include <gtest/gtest.h>

@@ -16,7 +16,12 @@ using namespace std::chrono_literals;
 
 class HistoryManagerTest : public clicktrove::testing::StorageFixture {
 protected:
-    std::unique_ptr<HistoryManager> start() { return std::make_unique<HistoryManager>(storage(), clock); }
+    std::unique_ptr<HistoryManager> start() {
+        return std::make_unique<HistoryManager>(
+            storage(), clock, [this](const platform::FileProblem& problem) { problems.push_back(problem); });
+    }
+    // What the managers reported about the history file.
+    std::vector<platform::FileProblem> problems;
     int historyWrites() const { return renamesOnto(historyFile()); }
     std::vector<HistoryRecord> onDisk() {
         return fromJsonText<std::vector<HistoryRecord>>(readFile(historyFile())).value_or(std::vector<HistoryRecord>{});
@@ -51,6 +56,7 @@ TEST_F(HistoryManagerTest, StartLoadsTheFileAndWritesItBack) {
         SCOPED_TRACE(c.what);
         fs::remove_all(appFolder());
         restart();
+        problems.clear();
         if (c.contents) writeFile(historyFile(), *c.contents);
         const int writes = historyWrites();
         const auto manager = start();
@@ -58,8 +64,10 @@ TEST_F(HistoryManagerTest, StartLoadsTheFileAndWritesItBack) {
         EXPECT_EQ(onDisk(), manager->historyRecords());
         EXPECT_EQ(historyWrites(), writes + 1);
         EXPECT_EQ(folderEntries().size(), c.keptAside ? 2u : 1u);
+        ASSERT_EQ(problems.size(), c.keptAside ? 1u : 0u);
         if (c.keptAside) {
             EXPECT_EQ(readFile(appFolder() / "history.json.unreadable-20260101T000000Z"), *c.contents);
+            EXPECT_EQ(problems[0].keptAs, appFolder() / "history.json.unreadable-20260101T000000Z");
         }
     }
 }

@@ -28,11 +28,16 @@ const std::vector<std::string> kDefaultNames = {"Gaming Speed Clicker", "Office 
 
 class ProfileManagerTest : public clicktrove::testing::StorageFixture {
 protected:
-    std::unique_ptr<ProfileManager> start() { return std::make_unique<ProfileManager>(storage(), clock); }
+    std::unique_ptr<ProfileManager> start() {
+        return std::make_unique<ProfileManager>(
+            storage(), clock, [this](const platform::FileProblem& problem) { problems.push_back(problem); });
+    }
     int presetWrites() const { return renamesOnto(presetsFile()); }
     std::vector<ClickPreset> onDisk() {
         return fromJsonText<std::vector<ClickPreset>>(readFile(presetsFile())).value_or(std::vector<ClickPreset>{});
     }
+    // What the managers reported about the presets file.
+    std::vector<platform::FileProblem> problems;
     // Starts with exactly these presets stored.
     std::unique_ptr<ProfileManager> startWith(const std::vector<ClickPreset>& presets) {
         writeFile(presetsFile(), *toPrettyJsonText(presets));
@@ -108,13 +113,17 @@ TEST_F(ProfileManagerTest, DefaultsReturnWhenNothingUsableIsStored) {
         SCOPED_TRACE(c.what);
         fs::remove_all(appFolder());
         restart();
+        problems.clear();
         writeFile(presetsFile(), c.contents);
         const auto manager = start();
         EXPECT_EQ(names(manager->presets()), kDefaultNames);
         EXPECT_EQ(onDisk(), manager->presets());
         EXPECT_EQ(folderEntries().size(), c.keptAside ? 2u : 1u);
+        ASSERT_EQ(problems.size(), c.keptAside ? 1u : 0u) << "the user hears of a list that became the defaults";
         if (c.keptAside) {
             EXPECT_EQ(readFile(appFolder() / "presets.json.unreadable-20260101T000000Z"), c.contents);
+            EXPECT_EQ(problems[0].kind, platform::FileProblem::Kind::keptAside);
+            EXPECT_EQ(problems[0].keptAs, appFolder() / "presets.json.unreadable-20260101T000000Z");
         }
     }
 }

@@ -17,19 +17,25 @@
 namespace clicktrove::testing {
 
 // One journal of everything the settings do to the outside, in order: "save" (a write of the record),
-// "copy" (any other write), analytics signals as "ThemeChanged theme=Dark", login-item calls as
-// "login register", activation policies as "policy accessory".
+// "copy" (any other write), "remove" (the record taken away), analytics signals as "ThemeChanged theme=Dark",
+// login-item calls as "login register", activation policies as "policy accessory".
 class SettingsFixture : public TempHomeTest {
 protected:
     class JournalDefaults final : public platform::UserDefaults {
     public:
         explicit JournalDefaults(std::vector<std::string>& journal) : journal_(journal) {}
         std::optional<nlohmann::json> value(const std::string& key) const override { return store.value(key); }
-        void setValue(const std::string& key, const nlohmann::json& value) override {
+        bool setValue(const std::string& key, const nlohmann::json& value) override {
             journal_.push_back(key == SettingsManager::userDefaultsKey ? "save" : "copy");
-            store.setValue(key, value);
+            return store.setValue(key, value);
         }
-        void removeValue(const std::string& key) override { store.removeValue(key); }
+        bool removeValue(const std::string& key) override {
+            if (key == SettingsManager::userDefaultsKey) journal_.push_back("remove");
+            return store.removeValue(key);
+        }
+        std::optional<platform::FileProblem> readProblem() const override { return readProblemToGive; }
+        std::optional<platform::FileProblem> writeProblem() const override { return store.writeProblem(); }
+        std::optional<platform::FileProblem> readProblemToGive;
         platform::InMemoryUserDefaults store;
 
     private:
@@ -85,8 +91,9 @@ protected:
 
     SettingsManager& settings() {
         if (!settings_) {
-            settings_ = std::make_unique<SettingsManager>(
-                SettingsManager::Services{defaults, loginItem, policy, analytics, log, clock});
+            settings_ = std::make_unique<SettingsManager>(SettingsManager::Services{
+                defaults, loginItem, policy, analytics, log, clock,
+                [this](const platform::FileProblem& problem) { problems.push_back(problem); }});
         }
         return *settings_;
     }
@@ -94,6 +101,7 @@ protected:
     void restart() {
         settings_.reset();
         journal.clear();
+        problems.clear();
     }
 
     // The stored record, parsed; null when there is none.
@@ -106,6 +114,8 @@ protected:
     int saves() const { return defaults.store.writeCount(SettingsManager::userDefaultsKey); }
 
     std::vector<std::string> journal;
+    // What the settings reported to the user, in order.
+    std::vector<platform::FileProblem> problems;
     JournalDefaults defaults{journal};
     JournalLoginItem loginItem{journal};
     JournalPolicy policy{journal};

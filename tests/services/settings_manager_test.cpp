@@ -162,13 +162,19 @@ TEST_F(SettingsManagerTest, RecordIsCompactJsonWithTheTenKeysInOrder) {
     EXPECT_EQ(json::parse(text)["lastConfig"], json(*clicktrove::toJson(s.lastConfig())));
 }
 
-TEST_F(SettingsManagerTest, LoadAssignsEverySettingThroughItsSetterInOrder) {
-    storeRecord(asData(storedRecord()));
+TEST_F(SettingsManagerTest, LoadAssignsEverySettingThroughItsSetterInOrderAndSavesOnce) {
+    auto stored = storedRecord();
+    // A stored record much larger than the settings need: each save writes all of it, so one is the most a
+    // start may cost.
+    stored["lastConfig"]["fixedCoordinates"] = json::array();
+    for (int i = 0; i < 20000; ++i) stored["lastConfig"]["fixedCoordinates"].push_back({i, i});
+    storeRecord(asData(stored));
     auto& s = settings();
-    EXPECT_EQ(journal, (Strings{"save", "ThemeChanged theme=Dark", "save", "AccentColorChanged color=Mint", "save",
-                                "login register", "save", "save", "save", "policy accessory", "save", "save", "save",
-                                "save", "policy accessory"}))
-        << "both signals before the login-item and taskbar steps; the policy once more by the initialiser";
+    EXPECT_EQ(journal, (Strings{"ThemeChanged theme=Dark", "AccentColorChanged color=Mint", "login register",
+                                "policy accessory", "save", "policy accessory"}))
+        << "both signals before the login-item and taskbar steps, one save after the last setter; the policy "
+           "once more by the initialiser";
+    EXPECT_EQ(saves(), 1 + 1) << "the test's own write and the load's one save";
     EXPECT_EQ(s.theme(), AppTheme::dark);
     EXPECT_EQ(s.accentColor(), AccentThemeColor::mint);
     EXPECT_TRUE(s.launchAtLogin());
@@ -179,8 +185,14 @@ TEST_F(SettingsManagerTest, LoadAssignsEverySettingThroughItsSetterInOrder) {
     EXPECT_EQ(s.soundVolume(), 0.25);
     EXPECT_EQ(s.lastConfig().maxClicks, 77);
     EXPECT_EQ(s.lastConfig().clickType, ClickType::doubleClick);
+    EXPECT_EQ(s.lastConfig().fixedCoordinates.size(), 20000u);
     EXPECT_EQ(policy.current, Policy::accessory);
-    EXPECT_EQ(record(), storedRecord()) << "the saves write back what was read";
+    EXPECT_EQ(record(), stored) << "the save writes back what was read";
+    EXPECT_TRUE(problems.empty());
+
+    journal.clear();
+    s.setPlaySound(false);
+    EXPECT_EQ(journal, Strings{"save"}) << "after the load every assignment saves again";
 }
 
 TEST_F(SettingsManagerTest, WithRememberLastConfigOffTheStoredConfigurationIsReplacedByTheDefault) {
@@ -190,13 +202,13 @@ TEST_F(SettingsManagerTest, WithRememberLastConfigOffTheStoredConfigurationIsRep
     auto& s = settings();
     EXPECT_EQ(s.lastConfig().maxClicks, 0);
     EXPECT_EQ(s.lastConfig().clickType, ClickType::left);
-    EXPECT_EQ(saves(), 1 + 9) << "the test's own write and nine saves: lastConfig is not assigned";
+    EXPECT_EQ(saves(), 1 + 1) << "the test's own write and the load's one save";
     EXPECT_EQ(record()["lastConfig"], json(*clicktrove::toJson(s.lastConfig())))
         << "the stored configuration is gone for good";
     EXPECT_FALSE(record()["rememberLastConfig"].get<bool>());
 }
 
-TEST_F(SettingsManagerTest, RecordThatDoesNotDecodeIsIgnoredWholeAndKeptAsideWhenReplaced) {
+TEST_F(SettingsManagerTest, RecordThatDoesNotDecodeIsIgnoredWholeAndKeptAsideAtOnce) {
     auto without = [](const char* key) {
         auto r = storedRecord();
         r.erase(key);
@@ -220,6 +232,13 @@ TEST_F(SettingsManagerTest, RecordThatDoesNotDecodeIsIgnoredWholeAndKeptAsideWhe
         {"not JSON", "{\"theme\":\"Dark\","},
         {"JSON but no object", "[1,2,3]"},
         {"not a data value", storedRecord()},
+        {"volume beyond a double",
+         [] {
+             std::string text = asData(storedRecord()).get<std::string>();
+             text.replace(text.find("\"soundVolume\":0.25"), 18, "\"soundVolume\":1e400");
+             return json(text);
+         }()},
+        {"an extra key nested too deep", with("extra", json::parse(std::string(300, '[') + std::string(300, ']')))},
     };
     for (const auto& [name, value] : cases) {
         SCOPED_TRACE(name);
@@ -227,23 +246,28 @@ TEST_F(SettingsManagerTest, RecordThatDoesNotDecodeIsIgnoredWholeAndKeptAsideWhe
         storeRecord(value);
         restart();
         auto& s = settings();
-        EXPECT_EQ(journal, Strings{"policy regular"}) << "nothing saved, sent or registered";
+        EXPECT_EQ(journal, (Strings{"copy", "remove", "policy regular"}))
+            << "kept under a key of its own and taken from its place; nothing saved, sent or registered";
         EXPECT_EQ(s.theme(), AppTheme::system) << "valid values of a bad record are not taken either";
         EXPECT_EQ(s.accentColor(), AccentThemeColor::blue);
         EXPECT_TRUE(s.showDockIcon());
         EXPECT_EQ(s.soundName(), "Tink");
+        const auto snapshot = defaults.store.snapshot();
+        ASSERT_EQ(snapshot.size(), 1u);
+        const auto& [copyKey, copy] = *snapshot.begin();
+        EXPECT_EQ(copyKey, std::string(SettingsManager::userDefaultsKey) + ".unreadable-20260101T000000Z");
+        EXPECT_EQ(copy, value) << "the old record is kept exactly as it was";
+        ASSERT_EQ(problems.size(), 1u);
+        EXPECT_EQ(problems[0].kind, clicktrove::platform::FileProblem::Kind::keptAside);
+        EXPECT_EQ(problems[0].keptAs, copyKey) << "the user is told where it went";
 
         s.setPlaySound(true);
-        EXPECT_EQ(journal, (Strings{"policy regular", "copy", "save"}));
-        const auto snapshot = defaults.store.snapshot();
-        ASSERT_EQ(snapshot.size(), 2u);
-        const auto& [copyKey, copy] = *std::next(snapshot.begin());
-        EXPECT_EQ(copyKey.rfind(std::string(SettingsManager::userDefaultsKey) + ".unreadable-", 0), 0u) << copyKey;
-        EXPECT_EQ(copy, value) << "the old record is kept exactly as it was";
+        EXPECT_EQ(defaults.store.snapshot().size(), 2u);
         EXPECT_TRUE(record()["playSound"].get<bool>());
-
-        s.setPlaySound(false);
-        EXPECT_EQ(defaults.store.snapshot().size(), 2u) << "kept once, not at every save";
+        restart();
+        settings();
+        EXPECT_TRUE(problems.empty()) << "met once: the next start finds the new record";
+        EXPECT_EQ(defaults.store.snapshot().size(), 2u);
     }
 }
 
@@ -254,6 +278,34 @@ TEST_F(SettingsManagerTest, AKeptRecordIsNeverOverwrittenByTheNextOneKeptInTheSa
     settings().setPlaySound(true);
     EXPECT_EQ(defaults.store.value(copyKey), json("kept earlier"));
     EXPECT_EQ(defaults.store.value(copyKey + "-2"), json("not a record"));
+}
+
+TEST_F(SettingsManagerTest, ASuiteFileThatCouldNotBeReadIsReportedAtLoad) {
+    defaults.readProblemToGive = clicktrove::platform::FileProblem{
+        clicktrove::platform::FileProblem::Kind::keptAside, "Clicktrove.json", "Clicktrove.json.unreadable-X", "bad"};
+    settings();
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].keptAs, "Clicktrove.json.unreadable-X");
+}
+
+TEST_F(SettingsManagerTest, SavesThatFailAreReportedOnceUntilOneSucceeds) {
+    auto& s = settings();
+    defaults.store.failWrites("No space left on device");
+    s.setPlaySound(true);
+    s.setSoundVolume(0.2);
+    s.setTheme(AppTheme::dark);
+    ASSERT_EQ(problems.size(), 1u) << "not once per change while it keeps failing";
+    EXPECT_EQ(problems[0].kind, clicktrove::platform::FileProblem::Kind::notSaved);
+    EXPECT_EQ(problems[0].reason, "No space left on device");
+    EXPECT_EQ(s.soundVolume(), 0.2) << "the settings go on in memory";
+
+    defaults.store.failWrites(std::nullopt);
+    s.setPlaySound(false);
+    EXPECT_EQ(problems.size(), 1u);
+    defaults.store.failWrites("Read-only file system");
+    s.setPlaySound(true);
+    ASSERT_EQ(problems.size(), 2u) << "a new run of failures is told again";
+    EXPECT_EQ(problems[1].reason, "Read-only file system");
 }
 
 TEST_F(SettingsManagerTest, ValuesThatCannotBeEncodedWriteNothing) {

@@ -2,6 +2,11 @@
 #include "rename_watch.hpp"
 #include "services/history_csv.hpp"
 #include "storage_fixture.hpp"
+#include "support/hostile_files.hpp"
+
+#include <sys/stat.h>
+#include <cerrno>
+#include <cstring>
 
 #include <gtest/gtest.h>
 #include <cmath>
@@ -9,10 +14,14 @@
 #include <nlohmann/json.hpp>
 
 using namespace clicktrove;
+using clicktrove::testing::fingerprint;
+using clicktrove::testing::HostileFile;
+using clicktrove::testing::linkTarget;
 using clicktrove::testing::readFile;
 using clicktrove::testing::StorageFixture;
 using clicktrove::testing::writeFile;
 using platform::FileKind;
+using platform::FileProblem;
 using platform::OpenFileRequest;
 using platform::SaveFileRequest;
 namespace fs = std::filesystem;
@@ -143,6 +152,64 @@ TEST_F(StorageManagerTest, UndecodableFilesLoadEmptyAndAreKeptAsideUnderTheirUtc
     }
 }
 
+TEST_F(StorageManagerTest, HostilePresetsAndHistoryFilesGiveTheirOutcomeAndNothingIsDestroyed) {
+    const std::vector<ClickPreset> presets = {preset("Fresh", clock.now())};
+    const std::vector<HistoryRecord> history = {run(clock.now(), 3)};
+    for (const char* name : {StorageManager::kPresetsFileName, StorageManager::kHistoryFileName}) {
+        const bool isPresets = std::string(name) == StorageManager::kPresetsFileName;
+        for (const HostileFile& row : clicktrove::testing::hostileFiles()) {
+            SCOPED_TRACE(std::string(name) + ": " + row.name);
+            fs::remove_all(appFolder());
+            fs::create_directories(appFolder());
+            restart();
+            const fs::path file = appFolder() / name;
+            row.plant(file, tempHome.root() / "elsewhere" / name / row.name);
+            const std::string before = fingerprint(file);
+            const std::string targetBefore = fingerprint(linkTarget(file));
+            storage();  // created before the folder turns read-only, as at any start
+
+            std::optional<FileProblem> problem;
+            bool empty = false;
+            bool saved = false;
+            clicktrove::testing::underConditions(row, file, tempHome.root(), [&] {
+                empty = isPresets ? storage().loadPresets(&problem).empty() : storage().loadHistory(&problem).empty();
+                saved = isPresets ? storage().savePresets(presets) : storage().saveHistory(history);
+            });
+            EXPECT_TRUE(empty);
+            switch (row.outcome) {
+                case HostileFile::Outcome::keptAside:
+                    ASSERT_TRUE(problem.has_value());
+                    EXPECT_EQ(problem->kind, FileProblem::Kind::keptAside);
+                    EXPECT_EQ(fingerprint(problem->keptAs), before);
+                    EXPECT_TRUE(saved);
+                    break;
+                case HostileFile::Outcome::startsAfresh:
+                    EXPECT_FALSE(problem.has_value());
+                    EXPECT_TRUE(saved);
+                    EXPECT_EQ(fingerprint(file), before) << "still the link";
+                    break;
+                case HostileFile::Outcome::leftAlone:
+                    ASSERT_TRUE(problem.has_value());
+                    EXPECT_EQ(problem->kind, FileProblem::Kind::notKept);
+                    EXPECT_FALSE(saved) << "nothing is written over what could not be kept";
+                    EXPECT_EQ(fingerprint(file), before);
+                    EXPECT_EQ(fingerprint(linkTarget(file)), targetBefore);
+                    break;
+            }
+            EXPECT_EQ(fingerprint("/dev/zero"), "character device");
+            if (row.outcome == HostileFile::Outcome::leftAlone) continue;
+            restart();
+            std::optional<FileProblem> again;
+            if (isPresets) {
+                EXPECT_EQ(storage().loadPresets(&again), presets);
+            } else {
+                EXPECT_EQ(storage().loadHistory(&again), history);
+            }
+            EXPECT_FALSE(again.has_value());
+        }
+    }
+}
+
 TEST_F(StorageManagerTest, AnotherBadFileInTheSameSecondDoesNotReplaceTheFirstCopy) {
     writeFile(presetsFile(), "first");
     storage().loadPresets();
@@ -229,6 +296,8 @@ TEST_F(StorageManagerTest, ACrashBetweenWriteAndRenameLeavesTheOldFileIntact) {
     restart();
     EXPECT_EQ(storage().loadPresets(), oldPresets);
     EXPECT_EQ(storage().loadHistory(), oldHistory);
+    EXPECT_EQ(folderEntries(), (std::vector<std::string>{"history.json", "presets.json"}))
+        << "the next start removes what the killed saves left";
     storage().savePresets(newPresets);
     EXPECT_EQ(storage().loadPresets(), newPresets);
 }
@@ -335,6 +404,57 @@ TEST_F(StorageManagerTest, ConfigImportCompletesOnceAfterTheDialogWithTheConfigO
     const auto& request = std::get<OpenFileRequest>(chooser.requests()[0]);
     EXPECT_EQ(request.title, "Import Click Configuration");
     EXPECT_EQ(request.kind, FileKind::json);
+}
+
+TEST_F(StorageManagerTest, FailedImportsAndExportsAreReportedAndCancelledOnesAreNot) {
+    const fs::path fifo = tempHome.home() / "fifo.json";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const fs::path folder = tempHome.home() / "a folder.json";
+    fs::create_directories(folder);
+    const fs::path noFolder = tempHome.home() / "missing" / "out.json";
+    writeFile(tempHome.home() / "preset.json", *toPrettyJsonText(preset("P", clock.now())));
+    const struct {
+        const char* what;
+        std::function<void(platform::FileProblemReport)> start;
+        std::optional<fs::path> chosen;  // none: cancelled
+        std::optional<FileProblem::Kind> reported;
+        std::string reason;
+    } cases[] = {
+        {"import of a FIFO, without waiting", [&](auto r) { storage().importConfig({}, r); }, fifo,
+         FileProblem::Kind::notRead, "not a regular file"},
+        {"import of a preset", [&](auto r) { storage().importConfig({}, r); }, tempHome.home() / "preset.json",
+         FileProblem::Kind::notRead, "not a click configuration"},
+        {"import of a file that is gone", [&](auto r) { storage().importConfig({}, r); }, tempHome.home() / "gone.json",
+         FileProblem::Kind::notRead, "the file is gone"},
+        {"cancelled import", [&](auto r) { storage().importConfig({}, r); }, std::nullopt, std::nullopt, ""},
+        {"export onto a folder", [&](auto r) { storage().exportConfig(ClickConfig(clock.now()), r); }, folder,
+         FileProblem::Kind::notSaved, std::strerror(EISDIR)},
+        {"export onto a FIFO nobody reads", [&](auto r) { storage().exportConfig(ClickConfig(clock.now()), r); }, fifo,
+         FileProblem::Kind::notSaved, std::strerror(ENXIO)},
+        {"CSV export into a missing folder", [&](auto r) { storage().exportHistoryCSV({}, r); }, noFolder,
+         FileProblem::Kind::notSaved, std::strerror(ENOENT)},
+        {"cancelled export", [&](auto r) { storage().exportConfig(ClickConfig(clock.now()), r); }, std::nullopt,
+         std::nullopt, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.chosen) {
+            chooser.answer(*c.chosen);
+        } else {
+            chooser.cancel();
+        }
+        std::vector<FileProblem> reports;
+        c.start([&](const FileProblem& p) { reports.push_back(p); });
+        EXPECT_TRUE(reports.empty()) << "only after the dialog";
+        queue.drain();
+        ASSERT_EQ(reports.size(), c.reported ? 1u : 0u);
+        if (!c.reported) continue;
+        EXPECT_EQ(reports[0].kind, *c.reported);
+        EXPECT_EQ(reports[0].file, *c.chosen);
+        EXPECT_EQ(reports[0].reason, c.reason);
+    }
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_TRUE(fs::is_empty(folder));
 }
 
 TEST_F(StorageManagerTest, ImportOfAFileThatVanishedCompletesWithNothing) {

@@ -7,6 +7,9 @@
 #include "session/macro_controller.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <cerrno>
+#include <cstring>
 #include <limits>
 
 using namespace std::chrono_literals;
@@ -294,11 +297,31 @@ TEST_F(MacroTest, ABadImportChangesNothing) {
         SCOPED_TRACE(c.name);
         importText(c.text);
         EXPECT_EQ(vm->recordedClicks(), kept);
+        EXPECT_EQ(vm->toastMessage(), "Could not import 'macro.json': not a macro recording");
+        EXPECT_TRUE(vm->toastIsFailure());
     }
+    rig.advance(10s);
     rig.chooser.cancel();
     vm->importMacro();
     rig.drain();
     EXPECT_EQ(vm->recordedClicks(), kept);
+    EXPECT_FALSE(vm->toastMessage().has_value()) << "a cancelled dialog is no failure";
+}
+
+TEST_F(MacroTest, AnImportOrExportThatCannotReachItsFileSaysWhy) {
+    const auto fifo = rig.home.root() / "fifo.json";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    rig.chooser.answer(fifo);
+    vm->importMacro();
+    rig.drain();
+    EXPECT_EQ(vm->toastMessage(), "Could not import 'fifo.json': not a regular file") << "and without waiting";
+
+    importRecords({record(1.0)});
+    rig.chooser.answer(rig.home.root() / "missing" / "out.json");
+    vm->exportMacro();
+    rig.drain();
+    EXPECT_EQ(vm->toastMessage(), QString("Could not export to 'out.json': ") + std::strerror(ENOENT));
+    EXPECT_TRUE(vm->toastIsFailure());
 }
 
 // Files from elsewhere may carry numbers no recording makes; playback must neither crash nor wait forever on them.

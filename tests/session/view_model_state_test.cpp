@@ -289,6 +289,7 @@ TEST(ViewModelPresets, AFailedPresetsWriteShowsAFailureNotice) {
         fault.breakSaving(rig, *vm);
         vm->saveAsNewPreset("New one");
         EXPECT_EQ(vm->toastMessage(), "Failed to save preset 'New one'");
+        EXPECT_TRUE(vm->toastIsFailure()) << "drawn with the failure symbol, not the checkmark";
         EXPECT_EQ(vm->profileManager().presets().back().name, "New one") << "kept in memory all the same";
         EXPECT_EQ(vm->activePresetName(), "New one");
 
@@ -298,6 +299,40 @@ TEST(ViewModelPresets, AFailedPresetsWriteShowsAFailureNotice) {
         EXPECT_EQ(vm->toastMessage(), "Failed to save changes to 'Gaming Speed Clicker'");
         EXPECT_FALSE(vm->isConfigModified());
     }
+}
+
+TEST(ViewModelNotices, FilesThatCouldNotBeReadAtStartAreToldInOneFailureNotice) {
+    ViewModelRig rig;
+    writeFile(rig.presetsFile(), "[{\"name\": \"Mine\", \"con");
+    writeFile(rig.appFolder() / "history.json", "not json");
+    rig.defaults.setValue(SettingsManager::userDefaultsKey, "{\"theme\": 1}");
+    const auto vm = rig.make();
+    const std::string stamp = ".unreadable-20260101T000000Z";
+    EXPECT_EQ(vm->toastMessage(),
+              QString::fromStdString("Settings could not be read and were kept as 'com.vaq.autoclicker.settings" +
+                                     stamp + "'\nPresets could not be read and were kept as 'presets.json" + stamp +
+                                     "'\nThe history could not be read and was kept as 'history.json" + stamp + "'"));
+    EXPECT_TRUE(vm->toastIsFailure());
+    EXPECT_EQ(vm->profileManager().presets().size(), 3u) << "the defaults in the list's place";
+    rig.advance(5s);
+    EXPECT_TRUE(vm->toastMessage().has_value()) << "a failure notice stays longer than the two seconds of others";
+    rig.advance(1s);
+    EXPECT_FALSE(vm->toastMessage().has_value());
+    EXPECT_EQ(rig.log->lines().size(), 3u) << "each also goes to the log";
+}
+
+TEST(ViewModelNotices, SettingsThatCannotBeSavedAreToldOnceAndOnlyNoticesOfSuccessShowTheCheckmark) {
+    ViewModelRig rig;
+    const auto vm = rig.make();
+    vm->showToast("Done");
+    EXPECT_FALSE(vm->toastIsFailure());
+    rig.defaults.failWrites("No space left on device");
+    vm->editConfig([](ClickConfig& c) { c.maxClicks = 3; });
+    EXPECT_EQ(vm->toastMessage(), "Settings could not be saved: No space left on device");
+    EXPECT_TRUE(vm->toastIsFailure());
+    rig.advance(6s);
+    vm->editConfig([](ClickConfig& c) { c.maxClicks = 4; });
+    EXPECT_FALSE(vm->toastMessage().has_value()) << "not again while saving keeps failing";
 }
 
 }  // namespace

@@ -55,6 +55,11 @@ void LoopbackIngestionServer::delayReplies(std::chrono::milliseconds delay) {
     replyDelay_ = delay;
 }
 
+bool LoopbackIngestionServer::waitForRequests(std::size_t count, std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(mutex_);
+    return recorded_.wait_for(lock, timeout, [&] { return requests_.size() >= count; });
+}
+
 void LoopbackIngestionServer::run() {
     int served = 0;
     while (!stop_ && served < maxRequests_ && std::chrono::steady_clock::now() < deadline_) {
@@ -129,6 +134,7 @@ void LoopbackIngestionServer::serve(int fd) {
         location = location_;
         delay = replyDelay_;
     }
+    recorded_.notify_all();
     if (status == 0) {
         stalled_.push_back(fd);
         return;

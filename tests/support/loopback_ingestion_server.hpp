@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -36,6 +37,8 @@ public:
     void redirectTo(std::string location);
     // Every answer from now on waits that long before it goes out.
     void delayReplies(std::chrono::milliseconds delay);
+    // Waits until at least count requests are recorded, or timeout; returns whether they are.
+    bool waitForRequests(std::size_t count, std::chrono::milliseconds timeout) const;
 
 private:
     void run();
@@ -47,6 +50,7 @@ private:
     std::chrono::steady_clock::time_point deadline_;
     std::atomic<bool> stop_{false};
     mutable std::mutex mutex_;
+    mutable std::condition_variable recorded_;
     std::deque<int> statuses_;
     std::vector<Request> requests_;
     std::vector<int> stalled_;

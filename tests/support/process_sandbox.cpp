@@ -63,6 +63,9 @@ ProcessSandbox::ProcessSandbox() {
     std::string tmpl = (fs::temp_directory_path() / "clicktrove-tests-XXXXXX").string();
     if (::mkdtemp(tmpl.data()) == nullptr) return;
     root_ = tmpl;
+    // Others may pass through (not list): tests that check file permissions as an unprivileged user reach their
+    // temporary homes below.
+    ::chmod(root_.c_str(), 0711);
     std::error_code ec;
     for (const auto& dir : {tempDir(), home(), qtSettingsDir(), root_ / "runtime", root_ / "fontconfig"}) {
         fs::create_directories(dir, ec);

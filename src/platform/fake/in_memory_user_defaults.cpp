@@ -9,16 +9,37 @@ std::optional<nlohmann::json> InMemoryUserDefaults::value(const std::string& key
     return it->second;
 }
 
-void InMemoryUserDefaults::setValue(const std::string& key, const nlohmann::json& value) {
+bool InMemoryUserDefaults::setValue(const std::string& key, const nlohmann::json& value) {
     std::lock_guard lock(mutex_);
     values_[key] = value;
     ++writes_[key];
+    return finishWrite();
 }
 
-void InMemoryUserDefaults::removeValue(const std::string& key) {
+bool InMemoryUserDefaults::removeValue(const std::string& key) {
     std::lock_guard lock(mutex_);
     values_.erase(key);
     ++writes_[key];
+    return finishWrite();
+}
+
+bool InMemoryUserDefaults::finishWrite() {
+    if (!failure_) {
+        writeProblem_.reset();
+        return true;
+    }
+    writeProblem_ = FileProblem{FileProblem::Kind::notSaved, "in-memory", {}, *failure_};
+    return false;
+}
+
+std::optional<FileProblem> InMemoryUserDefaults::writeProblem() const {
+    std::lock_guard lock(mutex_);
+    return writeProblem_;
+}
+
+void InMemoryUserDefaults::failWrites(std::optional<std::string> reason) {
+    std::lock_guard lock(mutex_);
+    failure_ = std::move(reason);
 }
 
 int InMemoryUserDefaults::writeCount(const std::string& key) const {

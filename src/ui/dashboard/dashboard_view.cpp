@@ -1,5 +1,6 @@
 #include "ui/dashboard/dashboard_view.hpp"
 
+#include "services/accent_colors.hpp"
 #include "services/settings_manager.hpp"
 #include "session/auto_clicker_view_model.hpp"
 #include "ui/dashboard/action_parameters_card.hpp"

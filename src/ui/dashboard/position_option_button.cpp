@@ -1,5 +1,6 @@
 #include "ui/dashboard/position_option_button.hpp"
 
+#include "services/accent_colors.hpp"
 #include "ui/design/design_control_style.hpp"
 #include "ui/design/design_font.hpp"
 #include "ui/design/focus_ring.hpp"

@@ -66,6 +66,7 @@ SymbolTable SymbolTable::standard() {
         {"xmark", "window-close-symbolic", QString::fromUtf8("\u2715")},
         {"checkmark", "object-select-symbolic", QString::fromUtf8("\u2713")},
         {"checkmark.circle.fill", "emblem-default-symbolic", QString::fromUtf8("\u2714")},
+        {"xmark.octagon.fill", "dialog-error-symbolic", QString::fromUtf8("\u2716")},
         {"plus", "list-add-symbolic", QString::fromUtf8("+")},
         {"plus.circle", "list-add-symbolic", QString::fromUtf8("\u2295")},
         {"plus.square.on.square", "edit-copy-symbolic", QString::fromUtf8("\u2750")},

@@ -1,5 +1,6 @@
 #include "ui/design/theme_gradient.hpp"
 
+#include "services/accent_colors.hpp"
 #include "ui/design/theme_appearance.hpp"
 #include "ui/design/theme_colors.hpp"
 

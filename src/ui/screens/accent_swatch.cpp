@@ -1,5 +1,6 @@
 #include "ui/screens/accent_swatch.hpp"
 
+#include "services/accent_colors.hpp"
 #include "ui/design/design_font.hpp"
 #include "ui/design/focus_ring.hpp"
 #include "ui/design/symbol_icons.hpp"

@@ -125,9 +125,10 @@ QWidget* HistoryView::buildHeader() {
     clear_ = new VaqGhostButton(tr("Clear Log"), QStringLiteral("trash"), ThemeColors::red(),
                                 [&history] { history.clearHistory(); });
     clear_->setObjectName(QStringLiteral("clearLogButton"));
-    export_ = new VaqPrimaryButton(tr("Export CSV"), QStringLiteral("square.and.arrow.up"),
-                                   ThemeGradient::accent(viewModel_.settingsManager().accentColor()),
-                                   [&history] { history.exportCSV(); });
+    export_ = new VaqPrimaryButton(
+        tr("Export CSV"), QStringLiteral("square.and.arrow.up"),
+        ThemeGradient::accent(viewModel_.settingsManager().accentColor()),
+        [this, &history] { history.exportCSV(viewModel_.fileProblemReport(FileNoticeSubject::historyExport)); });
     export_->setObjectName(QStringLiteral("exportCsvButton"));
     export_->setFixedWidth(140);
     buttonRow->addWidget(clear_);

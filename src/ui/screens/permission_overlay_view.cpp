@@ -1,7 +1,7 @@
 #include "ui/screens/permission_overlay_view.hpp"
 
 #include "engine/permission_manager.hpp"
-#include "services/accent_theme_color.hpp"
+#include "services/accent_colors.hpp"
 #include "ui/design/design_font.hpp"
 #include "ui/design/symbol_icons.hpp"
 #include "ui/design/view_fonts.hpp"

@@ -263,13 +263,15 @@ void PresetsView::updateAddButton() {
 
 void PresetsView::importConfiguration() {
     QPointer<AutoClickerViewModel> viewModel(&viewModel_);
-    storage_.importConfig([viewModel](std::optional<ClickConfig> config) {
-        if (config && viewModel) viewModel->setConfig(*config);
-    });
+    storage_.importConfig(
+        [viewModel](std::optional<ClickConfig> config) {
+            if (config && viewModel) viewModel->setConfig(*config);
+        },
+        viewModel_.fileProblemReport(FileNoticeSubject::configImport));
 }
 
 void PresetsView::exportConfiguration() {
-    storage_.exportConfig(viewModel_.config());
+    storage_.exportConfig(viewModel_.config(), viewModel_.fileProblemReport(FileNoticeSubject::configExport));
 }
 
 void PresetsView::addCurrentPreset() {

@@ -1,6 +1,6 @@
 #include "ui/shell/floating_panel_view.hpp"
 
-#include "services/accent_theme_color.hpp"
+#include "services/accent_colors.hpp"
 #include "session/auto_clicker_view_model.hpp"
 #include "ui/design/design_font.hpp"
 #include "ui/design/symbol_icons.hpp"

@@ -1,7 +1,7 @@
 #include "ui/shell/main_view.hpp"
 
 #include "engine/permission_manager.hpp"
-#include "services/accent_theme_color.hpp"
+#include "services/accent_colors.hpp"
 #include "services/settings_manager.hpp"
 #include "session/auto_clicker_view_model.hpp"
 #include "ui/dashboard/dashboard_view.hpp"
@@ -166,8 +166,8 @@ QRect MainView::toastKeepClear() const {
 }
 
 void MainView::refreshToast() {
+    toast_->setMessage(viewModel_.toastMessage(), viewModel_.toastIsFailure());
     toast_->placeIn(rect(), toastKeepClear());
-    toast_->setMessage(viewModel_.toastMessage());
     toast_->raise();
 }
 

@@ -1,5 +1,6 @@
 #include "ui/shell/sidebar_header.hpp"
 
+#include "services/accent_colors.hpp"
 #include "ui/design/design_font.hpp"
 #include "ui/design/rounded_shape.hpp"
 #include "ui/design/symbol_icons.hpp"

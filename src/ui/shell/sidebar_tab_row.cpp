@@ -1,5 +1,6 @@
 #include "ui/shell/sidebar_tab_row.hpp"
 
+#include "services/accent_colors.hpp"
 #include "ui/design/design_font.hpp"
 #include "ui/design/focus_ring.hpp"
 #include "ui/design/rounded_shape.hpp"

@@ -44,7 +44,11 @@ void ToastView::setAccent(AccentThemeColor accent) {
     update();
 }
 
-void ToastView::setMessage(const std::optional<QString>& message) {
+QString ToastView::symbol() const {
+    return failure_ ? QStringLiteral("xmark.octagon.fill") : QStringLiteral("checkmark.circle.fill");
+}
+
+void ToastView::setMessage(const std::optional<QString>& message, bool failure) {
     if (!message) {
         showing_ = false;
         slide_->stop();
@@ -53,6 +57,7 @@ void ToastView::setMessage(const std::optional<QString>& message) {
     }
     const bool entering = !showing_;
     message_ = *message;
+    failure_ = failure;
     showing_ = true;
     if (!area_.isNull()) {
         const QRect target = targetGeometry(area_, keepClear_);
@@ -128,7 +133,8 @@ void ToastView::paintEvent(QPaintEvent*) {
     p.drawPath(shape);
 
     const QRectF icon(bubble.left() + kPadX, bubble.center().y() - kIcon / 2.0, kIcon, kIcon);
-    SymbolIcons::paint(p, icon, "checkmark.circle.fill", ThemeColors::green(), designFont(14, QFont::Bold));
+    SymbolIcons::paint(p, icon, symbol(), failure_ ? ThemeColors::red() : ThemeColors::green(),
+                       designFont(14, QFont::Bold));
     const QRectF text(icon.right() + kSpacing, bubble.top() + kPadY, bubble.right() - kPadX - icon.right() - kSpacing,
                       bubble.height() - 2 * kPadY);
     p.setFont(messageFont());

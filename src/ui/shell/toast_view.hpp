@@ -21,9 +21,13 @@ public:
 
     explicit ToastView(QWidget* parent = nullptr);
 
-    // Shows the text (replacing a shown one at once) or hides the toast.
-    void setMessage(const std::optional<QString>& message);
+    // Shows the text (replacing a shown one at once) or hides the toast. A failure shows a failure symbol in
+    // place of the checkmark.
+    void setMessage(const std::optional<QString>& message, bool failure = false);
     const QString& message() const { return message_; }
+    bool isFailure() const { return failure_; }
+    // The symbol drawn beside the text.
+    QString symbol() const;
     bool isShowingMessage() const { return showing_; }
     void setAccent(AccentThemeColor accent);
     // Sizes and positions the toast at the top centre of `area` (the window's rectangle), the bubble clear of
@@ -42,6 +46,7 @@ private:
     QRect targetGeometry(const QRect& area, const QRect& keepClear) const;
 
     QString message_;
+    bool failure_ = false;
     bool showing_ = false;
     AccentThemeColor accent_ = AccentThemeColor::blue;
     QRect area_;

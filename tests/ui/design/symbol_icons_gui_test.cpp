@@ -79,6 +79,7 @@ const QStringList kScreenSymbols{
     "tray.2.fill",
     "waveform",
     "xmark",
+    "xmark.octagon.fill",
 };
 
 // Switches to an icon theme that has no icons for the length of a test.

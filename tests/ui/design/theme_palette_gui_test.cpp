@@ -1,5 +1,6 @@
 // The palette: adaptive colours resolve per appearance with the exact dark-only rule, fixed colours and the
 // coloured gradients never change, and the process-wide appearance follows the theme setting.
+#include "services/accent_colors.hpp"
 #include "services/settings_manager.hpp"
 #include "session/view_model_rig.hpp"
 #include "ui/design/theme_appearance.hpp"

@@ -235,6 +235,17 @@ TEST_F(MainViewTest, ToastShowsTheMessageUntilTheViewModelClearsIt) {
     EXPECT_TRUE(toast.isHidden());
 }
 
+TEST_F(MainViewTest, AFailureNoticeShowsTheFailureSymbolAndASuccessTheCheckmark) {
+    const auto window = makeWindow();
+    ToastView& toast = *window->toast();
+    vm->showFailureToast("Settings could not be saved: No space left on device");
+    EXPECT_TRUE(toast.isFailure());
+    EXPECT_EQ(toast.symbol(), "xmark.octagon.fill");
+    vm->showToast("Deleted 'Mine'");
+    EXPECT_FALSE(toast.isFailure());
+    EXPECT_EQ(toast.symbol(), "checkmark.circle.fill");
+}
+
 TEST_F(MainViewTest, LongToastWrapsWithinTheWindow) {
     const auto window = makeWindow();
     vm->showToast(QString("A long notice ").repeated(40));

@@ -1,4 +1,4 @@
-#include "services/accent_theme_color.hpp"
+#include "services/accent_colors.hpp"
 
 namespace clicktrove {
 

@@ -1,0 +1,83 @@
+#include "platform/bounded_json.hpp"
+
+namespace clicktrove::platform {
+
+namespace {
+
+enum class Scan { within, tooDeep, tooMany };
+
+Scan scan(std::string_view text, std::size_t maxDepth, std::size_t maxValues) {
+    std::size_t depth = 0;
+    std::size_t values = 0;
+    bool inString = false;
+    bool escaped = false;
+    for (const char c : text) {
+        if (inString) {
+            if (escaped) {
+                escaped = false;
+            } else if (c == '\\') {
+                escaped = true;
+            } else if (c == '"') {
+                inString = false;
+            }
+            continue;
+        }
+        switch (c) {
+            case '"':
+                inString = true;
+                break;
+            case '[':
+            case '{':
+                if (++depth > maxDepth) return Scan::tooDeep;
+                if (++values > maxValues) return Scan::tooMany;
+                break;
+            case ',':
+                if (++values > maxValues) return Scan::tooMany;
+                break;
+            case ']':
+            case '}':
+                // Unbalanced text is the parser's to refuse; only the depth matters here.
+                if (depth > 0) --depth;
+                break;
+            default:
+                break;
+        }
+    }
+    return Scan::within;
+}
+
+template <class Json>
+std::optional<Json> parse(std::string_view text, std::string* error) {
+    switch (scan(text, kMaxJsonDepth, kMaxJsonValues)) {
+        case Scan::within:
+            break;
+        case Scan::tooDeep:
+            if (error) *error = "nested more than " + std::to_string(kMaxJsonDepth) + " levels deep";
+            return std::nullopt;
+        case Scan::tooMany:
+            if (error) *error = "more than " + std::to_string(kMaxJsonValues) + " values";
+            return std::nullopt;
+    }
+    try {
+        return Json::parse(text.begin(), text.end());
+    } catch (const std::exception& e) {
+        if (error) *error = std::string("not valid JSON: ") + e.what();
+        return std::nullopt;
+    }
+}
+
+}  // namespace
+
+bool jsonWithinLimits(std::string_view text, std::size_t maxDepth, std::size_t maxValues) {
+    return scan(text, maxDepth, maxValues) == Scan::within;
+}
+
+std::optional<nlohmann::json> parseBoundedJson(std::string_view text, std::string* error) {
+    return parse<nlohmann::json>(text, error);
+}
+
+std::optional<nlohmann::ordered_json> parseBoundedOrderedJson(std::string_view text, std::string* error) {
+    return parse<nlohmann::ordered_json>(text, error);
+}
+
+}  // namespace clicktrove::platform

@@ -291,6 +291,9 @@ TEST(StoredTrialTest, OnlyTheTwoTypedKeysDecode) {
                             R"({"productID":"p","originalTransactionID":7.5})", "[]", "not json"}) {
         EXPECT_EQ(StoredTrial::decode(bad), std::nullopt) << bad;
     }
+    // The value is text inside the suite, whose own limits do not look into strings: it is held to them itself.
+    const std::string deep = std::string(300, '[') + std::string(300, ']');
+    EXPECT_EQ(StoredTrial::decode(R"({"productID":"p","originalTransactionID":7,"extra":)" + deep + "}"), std::nullopt);
 }
 
 }  // namespace

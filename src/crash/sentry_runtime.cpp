@@ -44,7 +44,8 @@ SentryRuntime::SentryRuntime(SentryOptions options) : options_(std::move(options
             [this](const std::string& text) { say(text); });
         const auto summary = reports.process(&stop_);
         say("Earlier crash reports: " + std::to_string(summary.sent) + " sent, " + std::to_string(summary.kept) +
-            " kept, " + std::to_string(summary.setAside) + " set aside");
+            " kept, " + std::to_string(summary.setAside) + " set aside, " + std::to_string(summary.dropped) +
+            " deleted as the oldest beyond the limit");
         std::lock_guard lock(mutex_);
         workerDone_ = true;
         idle_.notify_all();

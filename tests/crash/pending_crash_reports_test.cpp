@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <future>
 #include <nlohmann/json.hpp>
@@ -129,6 +130,25 @@ TEST_F(PendingCrashReportsTest, WithoutADsnNothingIsSentAndTheReportStays) {
     EXPECT_EQ(posts, 0);
     EXPECT_TRUE(server.requests().empty());
     EXPECT_TRUE(fs::exists(path));
+}
+
+TEST_F(PendingCrashReportsTest, OnlyTheNewestReportsAreKeptWhenNoneCanBeSent) {
+    const std::string text = testing::sampleReport().serialize();
+    const std::size_t written = PendingCrashReports::kMaxKeptReports + 3;
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < written; ++i) {
+        // One crash a minute, named as the handler names them.
+        char name[32];
+        std::snprintf(name, sizeof name, "20240501T%02zu%02zu00Z.crash", 10 + i / 60, i % 60);
+        names.push_back(name);
+        writeReport(name, text);
+    }
+    const auto summary = reports(std::nullopt).process();
+    EXPECT_EQ(summary.dropped, 3);
+    EXPECT_EQ(summary.kept, static_cast<int>(PendingCrashReports::kMaxKeptReports));
+    EXPECT_EQ(filesInFolder(), std::vector<std::string>(names.begin() + 3, names.end()));
+    // At the limit, nothing more goes.
+    EXPECT_EQ(reports(std::nullopt).process().dropped, 0);
 }
 
 TEST_F(PendingCrashReportsTest, SetsAsideAReportThatCannotBeReadAndSendsTheRest) {

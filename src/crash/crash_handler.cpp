@@ -20,8 +20,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <exception>
 
 namespace clicktrove::crash {

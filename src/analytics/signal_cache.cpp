@@ -26,10 +26,11 @@ void SignalCache::load() {
     logTo(logHandler_, Level::info, "Loading Telemetry cache from: file://" + file_.string());
     const auto read = dataFile_.read();
     if (read.status == platform::FileRead::Status::missing) return;
-    if (!read.ok() || !platform::jsonWithinLimits(read.contents)) {
+    const auto beyondLimits = read.ok() ? platform::jsonLimitProblem(read.contents) : std::nullopt;
+    if (!read.ok() || beyondLimits) {
         // Not a file this cache wrote (a FIFO, a device, something huge or absurdly deep): moved aside rather
         // than read or deleted, so that what stands there is neither waited on nor destroyed.
-        const auto kept = dataFile_.keepAside(std::chrono::system_clock::now(), read.reason);
+        const auto kept = dataFile_.keepAside(std::chrono::system_clock::now(), beyondLimits.value_or(read.reason));
         logTo(logHandler_, Level::error, "Unreadable Telemetry cache " + file_.string() + ": " + kept.reason);
         return;
     }

@@ -171,20 +171,19 @@ DurationSignalTracker* TelemetryManager::existingDurationSignalTracker() const {
 }
 
 TrialConversionTracker& TelemetryManager::trialConversionTracker() {
-    if (auto* existing = existingTrialConversionTracker()) return *existing;
-    // Made outside the lock: creating it reads the stored trial through the suite, which takes the lock too.
-    std::weak_ptr<TelemetryManager> weak = weak_from_this();
-    auto made = std::make_unique<TrialConversionTracker>(
-        environment_.scheduler, environment_.transactionUpdates, environment_.clock,
-        [weak]() -> std::shared_ptr<platform::UserDefaults> {
-            return weak.lock() ? TelemetryManager::defaultsSuite() : nullptr;
-        },
-        [](const std::string& name, const std::map<std::string, std::string>& parameters,
-           std::optional<double> floatValue) { Tallywire::sendInternalSignal(name, parameters, floatValue); });
-    std::unique_lock lock(mutex_);
-    // A caller on another thread may have been first; the spare one goes when this returns.
-    if (!trialConversionTracker_) trialConversionTracker_ = std::move(made);
-    return *trialConversionTracker_;
+    std::call_once(trialConversionTrackerMade_, [this] {
+        std::weak_ptr<TelemetryManager> weak = weak_from_this();
+        auto made = std::make_unique<TrialConversionTracker>(
+            environment_.scheduler, environment_.transactionUpdates, environment_.clock,
+            [weak]() -> std::shared_ptr<platform::UserDefaults> {
+                return weak.lock() ? TelemetryManager::defaultsSuite() : nullptr;
+            },
+            [](const std::string& name, const std::map<std::string, std::string>& parameters,
+               std::optional<double> floatValue) { Tallywire::sendInternalSignal(name, parameters, floatValue); });
+        std::unique_lock lock(mutex_);
+        trialConversionTracker_ = std::move(made);
+    });
+    return *existingTrialConversionTracker();
 }
 
 TrialConversionTracker* TelemetryManager::existingTrialConversionTracker() const {

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <shared_mutex>
 #include <string>
@@ -95,6 +96,9 @@ private:
     std::shared_ptr<SessionManager> sessionManager_;
     std::unique_ptr<DurationSignalTracker> durationSignalTracker_;    // guarded by mutex_
     std::unique_ptr<TrialConversionTracker> trialConversionTracker_;  // guarded by mutex_
+    // One tracker, made outside mutex_: its construction reads the suite, which takes mutex_ too, and may start
+    // its watch, so a second one made in a race would watch the store as well.
+    std::once_flag trialConversionTrackerMade_;
 };
 
 }  // namespace clicktrove::analytics

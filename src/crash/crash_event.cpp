@@ -3,11 +3,7 @@
 #include "crash/hex_text.hpp"
 #include "crash/sentry_envelope.hpp"
 
-#include <cxxabi.h>
 #include <csignal>
-
-#include <cstdlib>
-#include <memory>
 #include <sstream>
 
 namespace clicktrove::crash {

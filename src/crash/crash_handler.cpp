@@ -3,8 +3,8 @@
 #include "crash/crash_report_format.hpp"
 #include "crash/module_map_reader.hpp"
 #include "crash/signal_safe_writer.hpp"
-#include "crash/utc_time.hpp"
 #include "platform/alternate_signal_stack.hpp"
+#include "platform/utc_time.hpp"
 
 #define UNW_LOCAL_ONLY
 #include <libunwind.h>
@@ -20,8 +20,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <exception>
 
 namespace clicktrove::crash {
@@ -150,7 +148,7 @@ void writeReport(int signal, const siginfo_t* info, void* context, pid_t thread)
     if (dir < 0) return;
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
-    const UtcTime when = UtcTime::fromUnixSeconds(now.tv_sec);
+    const platform::UtcTime when = platform::UtcTime::fromUnixSeconds(now.tv_sec);
     char stamp[17];
     when.formatCompact(stamp);
     int attempt = 1;

@@ -48,6 +48,16 @@ PendingCrashReports::Summary PendingCrashReports::process(const std::atomic<bool
     std::sort(reports.begin(), reports.end());
 
     Summary summary;
+    if (reports.size() > kMaxKeptReports) {
+        const auto oldest = reports.begin() + static_cast<std::ptrdiff_t>(reports.size() - kMaxKeptReports);
+        for (auto it = reports.begin(); it != oldest; ++it) {
+            std::error_code ignored;
+            if (fs::remove(*it, ignored)) ++summary.dropped;
+        }
+        say("Deleted the " + std::to_string(summary.dropped) + " oldest crash reports beyond the newest " +
+            std::to_string(kMaxKeptReports));
+        reports.erase(reports.begin(), oldest);
+    }
     for (const fs::path& path : abandoned) {
         platform::DataFile(path).keepAside(std::chrono::system_clock::now(), "never finished");
         say("Crash report " + path.filename().string() + " was never finished; moved aside");

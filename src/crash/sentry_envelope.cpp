@@ -2,8 +2,8 @@
 
 #include "build_config.hpp"
 #include "crash/hex_text.hpp"
-#include "crash/utc_time.hpp"
 #include "platform/secure_random.hpp"
+#include "platform/utc_time.hpp"
 
 namespace clicktrove::crash {
 
@@ -57,7 +57,7 @@ std::string SentryEnvelope::timestamp(std::chrono::system_clock::time_point when
         --seconds;
     }
     char text[25];
-    UtcTime::fromUnixSeconds(seconds).formatIso(static_cast<int>(rest), text);
+    platform::UtcTime::fromUnixSeconds(seconds).formatIso(static_cast<int>(rest), text);
     return text;
 }
 

@@ -42,9 +42,10 @@ SentryRuntime::SentryRuntime(SentryOptions options) : options_(std::move(options
         PendingCrashReports reports(
             options_.reportsDirectory, dsn_, [this](platform::HttpRequest request) { return post(std::move(request)); },
             [this](const std::string& text) { say(text); });
-        const auto summary = reports.process(&stop_);
+        const auto summary = reports.process(&stopping_);
         say("Earlier crash reports: " + std::to_string(summary.sent) + " sent, " + std::to_string(summary.kept) +
-            " kept, " + std::to_string(summary.setAside) + " set aside");
+            " kept, " + std::to_string(summary.setAside) + " set aside, " + std::to_string(summary.dropped) +
+            " deleted as the oldest beyond the limit");
         std::lock_guard lock(mutex_);
         workerDone_ = true;
         idle_.notify_all();
@@ -52,7 +53,6 @@ SentryRuntime::SentryRuntime(SentryOptions options) : options_(std::move(options
 }
 
 SentryRuntime::~SentryRuntime() {
-    stop_ = true;
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;

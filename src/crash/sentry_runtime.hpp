@@ -41,10 +41,11 @@ private:
 
     std::mutex mutex_;
     std::condition_variable idle_;
-    bool stopping_ = false;
+    // Set under mutex_, so that no request is handed to the transport once it is being torn down; read
+    // without it by the worker between reports.
+    std::atomic<bool> stopping_{false};
     bool workerDone_ = false;
     int outstanding_ = 0;
-    std::atomic<bool> stop_{false};
     std::unique_ptr<platform::CurlHttpTransport> transport_;
     std::thread worker_;
 };

@@ -48,15 +48,9 @@ Scan scan(std::string_view text, std::size_t maxDepth, std::size_t maxValues) {
 
 template <class Json>
 std::optional<Json> parse(std::string_view text, std::string* error) {
-    switch (scan(text, kMaxJsonDepth, kMaxJsonValues)) {
-        case Scan::within:
-            break;
-        case Scan::tooDeep:
-            if (error) *error = "nested more than " + std::to_string(kMaxJsonDepth) + " levels deep";
-            return std::nullopt;
-        case Scan::tooMany:
-            if (error) *error = "more than " + std::to_string(kMaxJsonValues) + " values";
-            return std::nullopt;
+    if (auto problem = jsonLimitProblem(text)) {
+        if (error) *error = std::move(*problem);
+        return std::nullopt;
     }
     try {
         return Json::parse(text.begin(), text.end());
@@ -70,6 +64,18 @@ std::optional<Json> parse(std::string_view text, std::string* error) {
 
 bool jsonWithinLimits(std::string_view text, std::size_t maxDepth, std::size_t maxValues) {
     return scan(text, maxDepth, maxValues) == Scan::within;
+}
+
+std::optional<std::string> jsonLimitProblem(std::string_view text) {
+    switch (scan(text, kMaxJsonDepth, kMaxJsonValues)) {
+        case Scan::within:
+            break;
+        case Scan::tooDeep:
+            return "nested more than " + std::to_string(kMaxJsonDepth) + " levels deep";
+        case Scan::tooMany:
+            return "more than " + std::to_string(kMaxJsonValues) + " values";
+    }
+    return std::nullopt;
 }
 
 std::optional<nlohmann::json> parseBoundedJson(std::string_view text, std::string* error) {

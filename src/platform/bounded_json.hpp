@@ -22,6 +22,8 @@ inline constexpr std::size_t kMaxJsonValues = 2'000'000;
 // allocated; text inside strings does not count. Says nothing about whether text is valid JSON.
 bool jsonWithinLimits(std::string_view text, std::size_t maxDepth = kMaxJsonDepth,
                       std::size_t maxValues = kMaxJsonValues);
+// Why text is beyond the limits above ("nested more than 256 levels deep"); nothing when it is within them.
+std::optional<std::string> jsonLimitProblem(std::string_view text);
 
 // The one way the program parses JSON it did not build itself (files, records held as text): nothing for text
 // that is not JSON or exceeds the limits above, with the reason in `error`. Never throws.

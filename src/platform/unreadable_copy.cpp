@@ -1,23 +1,16 @@
 #include "platform/unreadable_copy.hpp"
 
-#include <ctime>
+#include "platform/utc_time.hpp"
+
 #include <system_error>
 
 namespace clicktrove::platform {
 
-namespace {
-std::string utcStamp(std::chrono::system_clock::time_point when) {
-    const std::time_t t = std::chrono::system_clock::to_time_t(when);
-    std::tm tm{};
-    ::gmtime_r(&t, &tm);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y%m%dT%H%M%SZ", &tm);
-    return buf;
-}
-}  // namespace
-
 std::string unreadableCopyName(const std::string& name, std::chrono::system_clock::time_point when) {
-    return name + ".unreadable-" + utcStamp(when);
+    const auto seconds = std::chrono::floor<std::chrono::seconds>(when.time_since_epoch()).count();
+    char stamp[17];
+    UtcTime::fromUnixSeconds(seconds).formatCompact(stamp);
+    return name + ".unreadable-" + stamp;
 }
 
 std::filesystem::path unreadableCopyPath(const std::filesystem::path& path,

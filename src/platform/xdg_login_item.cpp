@@ -45,7 +45,6 @@ std::optional<std::string> mainGroupValue(const std::string& text, const std::st
     return std::nullopt;
 }
 
-
 // A desktop entry's string value as text, its escapes (\s, \n, \t, \r, \\) undone.
 std::string unescapeValue(const std::string& value) {
     std::string out;

@@ -152,6 +152,20 @@ nlohmann::json AnalyticsHarness::flush() {
     return nlohmann::json::parse(requests.back().body);
 }
 
+std::vector<nlohmann::json> AnalyticsHarness::flushKeeping(const std::function<bool(const std::string& key)>& keep) {
+    std::vector<nlohmann::json> out;
+    for (const auto& s : flush()) {
+        nlohmann::json own = nlohmann::json::object();
+        for (const auto& [k, v] : s["payload"].items()) {
+            if (keep(k)) own[k] = v;
+        }
+        nlohmann::json entry{{"type", s["type"]}, {"payload", own}};
+        if (s.contains("floatValue")) entry["floatValue"] = s["floatValue"];
+        out.push_back(entry);
+    }
+    return out;
+}
+
 void AnalyticsHarness::pump() {
     while (mainQueue->drain() + scheduler->runDue() > 0) {
     }

@@ -12,6 +12,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -82,6 +83,8 @@ public:
     std::shared_ptr<analytics::TelemetryManagerConfiguration> startQuiet();
     // Lets the send timer fire once, accepts the upload and returns its signals (empty when none went out).
     nlohmann::json flush();
+    // The same signals, each as its type, its float value where it has one, and the payload keys keep accepts.
+    std::vector<nlohmann::json> flushKeeping(const std::function<bool(const std::string& key)>& keep);
 
     platform::FakeClock clock;
     std::shared_ptr<platform::ManualMainQueue> mainQueue;

@@ -170,7 +170,10 @@ TEST_F(SignalCacheTest, WhatIsNoCacheFileIsKeptAsideUnreadAndTheSaveWritesAFresh
         log.clear();
         SignalCache cache(log.handler(), 10000, file());
         EXPECT_EQ(cache.count(), 0u);
-        EXPECT_EQ(log.at(LogHandler::LogLevel::error).size(), 1u);
+        const auto errors = log.at(LogHandler::LogLevel::error);
+        ASSERT_EQ(errors.size(), 1u);
+        // It says why.
+        EXPECT_NE(errors[0].substr(errors[0].size() - 2), ": ") << errors[0];
         std::vector<fs::path> kept;
         for (const auto& e : fs::directory_iterator(file().parent_path())) {
             if (e.path().filename().string().rfind("telemetrysignalcache.unreadable-", 0) == 0)

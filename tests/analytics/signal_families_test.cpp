@@ -19,21 +19,13 @@ protected:
     }
     // The signals sent, each with only its own keys (the default parameters left out).
     std::vector<nlohmann::json> sent() {
-        std::vector<nlohmann::json> out;
-        for (const auto& s : harness.flush()) {
-            nlohmann::json own = nlohmann::json::object();
-            for (const auto& [k, v] : s["payload"].items()) {
-                const bool isDefault = k.rfind("Tallywire.Device.", 0) == 0 || k.rfind("Tallywire.AppInfo.", 0) == 0 ||
-                                       k.rfind("Tallywire.RunContext.", 0) == 0 || k.rfind("Tallywire.SDK.", 0) == 0 ||
-                                       k.rfind("Tallywire.Calendar.", 0) == 0 ||
-                                       k.rfind("Tallywire.UserPreference.", 0) == 0 || k.find('.') == std::string::npos;
-                if (!isDefault || k == "mine") own[k] = v;
-            }
-            nlohmann::json entry{{"type", s["type"]}, {"payload", own}};
-            if (s.contains("floatValue")) entry["floatValue"] = s["floatValue"];
-            out.push_back(entry);
-        }
-        return out;
+        return harness.flushKeeping([](const std::string& k) {
+            const bool isDefault = k.rfind("Tallywire.Device.", 0) == 0 || k.rfind("Tallywire.AppInfo.", 0) == 0 ||
+                                   k.rfind("Tallywire.RunContext.", 0) == 0 || k.rfind("Tallywire.SDK.", 0) == 0 ||
+                                   k.rfind("Tallywire.Calendar.", 0) == 0 ||
+                                   k.rfind("Tallywire.UserPreference.", 0) == 0 || k.find('.') == std::string::npos;
+            return !isDefault || k == "mine";
+        });
     }
     clicktrove::testing::AnalyticsHarness harness;
 };

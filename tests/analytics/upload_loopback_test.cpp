@@ -6,12 +6,9 @@
 #include "analytics_harness.hpp"
 #include "platform/curl_http_transport.hpp"
 #include "support/loopback_ingestion_server.hpp"
+#include "support/refusing_port.hpp"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 #include <condition_variable>
 #include <string_view>
 
@@ -21,6 +18,7 @@ namespace {
 using namespace std::chrono_literals;
 using Level = LogHandler::LogLevel;
 using clicktrove::testing::LoopbackIngestionServer;
+using clicktrove::testing::RefusingPort;
 
 // Counts the real transport's completions so a test can wait for one (bounded) before it moves the fake clock.
 class CountingTransport final : public platform::HttpTransport {
@@ -61,32 +59,6 @@ bool fitsPattern(std::string_view text, std::string_view pattern) {
     }
     return true;
 }
-
-// A loopback port that refuses every connection: bound, so nobody else can take it while the test runs (as a
-// closed port could be taken by a parallel test's server), but never listening.
-class RefusingPort {
-public:
-    RefusingPort() : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof addr;
-        if (fd_ >= 0 && ::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len) == 0) {
-            port_ = ntohs(addr.sin_port);
-        }
-    }
-    RefusingPort(const RefusingPort&) = delete;
-    RefusingPort& operator=(const RefusingPort&) = delete;
-    ~RefusingPort() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    int port() const { return port_; }
-
-private:
-    int fd_;
-    int port_ = 0;
-};
 
 class UploadLoopbackTest : public ::testing::Test {
 protected:

@@ -2,7 +2,7 @@
 // their own thread (a task or completion that held the last reference).
 #include "analytics/thread_scheduler.hpp"
 #include "platform/curl_http_transport.hpp"
-#include "support/loopback_ingestion_server.hpp"
+#include "support/refusing_port.hpp"
 
 #include <gtest/gtest.h>
 #include <future>
@@ -34,16 +34,13 @@ TEST(WorkerThreadsTest, TheLastOwnerMayBeReleasedOnTheWorkerThread) {
     }
     EXPECT_EQ(schedulerDone.get_future().wait_for(30s), std::future_status::ready);
 
-    int closedPort;
-    {
-        clicktrove::testing::LoopbackIngestionServer gone;
-        closedPort = gone.port();
-    }
+    const clicktrove::testing::RefusingPort refusing;
+    ASSERT_NE(refusing.port(), 0);
     std::promise<std::optional<std::string>> transportDone;
     {
         auto transport = std::make_shared<platform::CurlHttpTransport>(2s);
         platform::HttpRequest request;
-        request.url = "http://127.0.0.1:" + std::to_string(closedPort) + "/v2/";
+        request.url = "http://127.0.0.1:" + std::to_string(refusing.port()) + "/v2/";
         transport->send(request, [keep = transport, &transportDone](platform::HttpResponse response) mutable {
             keep.reset();
             transportDone.set_value(response.error);

@@ -4,14 +4,12 @@
 #include "platform/curl_http_transport.hpp"
 #include "report_fixture.hpp"
 #include "support/loopback_ingestion_server.hpp"
+#include "support/refusing_port.hpp"
 #include "support/temp_home.hpp"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <future>
 #include <nlohmann/json.hpp>
@@ -29,19 +27,6 @@ constexpr char kKey[] = "0123456789abcdef0123456789abcdef";
 
 std::string dsnFor(int port) {
     return std::string("http://") + kKey + "@127.0.0.1:" + std::to_string(port) + "/42";
-}
-
-// A port on which nothing listens: bound, then closed again.
-int refusingPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof addr;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &length);
-    ::close(fd);
-    return ntohs(addr.sin_port);
 }
 
 class PendingCrashReportsTest : public clicktrove::testing::TempHomeTest {
@@ -118,7 +103,9 @@ TEST_F(PendingCrashReportsTest, SendsEachReportOnceAsAnEventAndDeletesItAfterA2x
 TEST_F(PendingCrashReportsTest, KeepsTheReportWhenTheServiceFailsOrCannotBeReached) {
     LoopbackIngestionServer failing({500, 429});
     ASSERT_TRUE(failing.started());
-    for (const std::string& dsn : {dsnFor(failing.port()), dsnFor(failing.port()), dsnFor(refusingPort())}) {
+    const clicktrove::testing::RefusingPort refusing;
+    ASSERT_NE(refusing.port(), 0);
+    for (const std::string& dsn : {dsnFor(failing.port()), dsnFor(failing.port()), dsnFor(refusing.port())}) {
         SCOPED_TRACE(dsn);
         const fs::path path = writeReport("20240501T120000Z.crash", testing::sampleReport().serialize());
         const auto summary = reports(dsn).process();
@@ -143,6 +130,25 @@ TEST_F(PendingCrashReportsTest, WithoutADsnNothingIsSentAndTheReportStays) {
     EXPECT_EQ(posts, 0);
     EXPECT_TRUE(server.requests().empty());
     EXPECT_TRUE(fs::exists(path));
+}
+
+TEST_F(PendingCrashReportsTest, OnlyTheNewestReportsAreKeptWhenNoneCanBeSent) {
+    const std::string text = testing::sampleReport().serialize();
+    const std::size_t written = PendingCrashReports::kMaxKeptReports + 3;
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < written; ++i) {
+        // One crash a minute, named as the handler names them.
+        char name[32];
+        std::snprintf(name, sizeof name, "20240501T%02zu%02zu00Z.crash", 10 + i / 60, i % 60);
+        names.push_back(name);
+        writeReport(name, text);
+    }
+    const auto summary = reports(std::nullopt).process();
+    EXPECT_EQ(summary.dropped, 3);
+    EXPECT_EQ(summary.kept, static_cast<int>(PendingCrashReports::kMaxKeptReports));
+    EXPECT_EQ(filesInFolder(), std::vector<std::string>(names.begin() + 3, names.end()));
+    // At the limit, nothing more goes.
+    EXPECT_EQ(reports(std::nullopt).process().dropped, 0);
 }
 
 TEST_F(PendingCrashReportsTest, SetsAsideAReportThatCannotBeReadAndSendsTheRest) {

@@ -1,6 +1,6 @@
-#include "crash/utc_time.hpp"
+#include "platform/utc_time.hpp"
 
-namespace clicktrove::crash {
+namespace clicktrove::platform {
 
 namespace {
 
@@ -68,4 +68,4 @@ void UtcTime::formatIso(int milliseconds, char (&out)[25]) const {
     out[24] = '\0';
 }
 
-}  // namespace clicktrove::crash
+}  // namespace clicktrove::platform

@@ -2,10 +2,10 @@
 
 #include <cstdint>
 
-namespace clicktrove::crash {
+namespace clicktrove::platform {
 
 // Calendar time in UTC from a count of seconds since 1970, by integer arithmetic alone: gmtime_r is not among
-// the functions a signal handler may call.
+// the functions a signal handler may call, and the crash handler names its reports with this stamp too.
 struct UtcTime {
     std::int64_t year = 1970;
     int month = 1;  // 1...12
@@ -22,4 +22,4 @@ struct UtcTime {
     void formatIso(int milliseconds, char (&out)[25]) const;
 };
 
-}  // namespace clicktrove::crash
+}  // namespace clicktrove::platform

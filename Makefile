@@ -30,14 +30,12 @@ test: test-main test-asan test-tsan test-fuzz
 test-main: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
-# Every test again under AddressSanitizer and UBSan, with leak detection (the Qt layers included); what the
-# Objective-C runtime keeps for the process's life is not counted (tests/lsan.supp).
+# Every test again under AddressSanitizer and UBSan, with leak detection (the Qt layers included).
 test-asan: deps
 	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCLICKTROVE_SANITIZE=address,undefined \
 	  -DCLICKTROVE_BUILD_BENCH=OFF
 	cmake --build build-asan -j $(JOBS)
-	ASAN_OPTIONS="detect_leaks=1" LSAN_OPTIONS="suppressions=$(CURDIR)/tests/lsan.supp" \
-	  UBSAN_OPTIONS="print_stacktrace=1 halt_on_error=1" \
+	ASAN_OPTIONS="detect_leaks=1" UBSAN_OPTIONS="print_stacktrace=1 halt_on_error=1" \
 	  ctest --test-dir build-asan --output-on-failure -j $(JOBS) -L 'unit|x11|dbus|gui'
 
 # The engine, platform and analytics tests again under ThreadSanitizer (no Qt in this build). No Objective-C

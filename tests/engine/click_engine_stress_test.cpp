@@ -3,10 +3,12 @@
 // assertions hold however the threads interleave.
 #include "engine/click_engine.hpp"
 #include "engine_fixture.hpp"
+#include "platform/fake/fake_key_press_monitor.hpp"
 #include "platform/fake/fake_mouse_input.hpp"
 #include "platform/fake/manual_main_queue.hpp"
 
 #include <gtest/gtest.h>
+#include <atomic>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -132,4 +134,62 @@ TEST(ClickEngineStress, EmergencyStopFromTheKeyThreadIsTheLastWordWhileTickingAt
         mainQueue.drain();
     }
     EXPECT_EQ(delegate->stops().size(), 30u);
+}
+
+// On a loaded machine the key watcher's thread may not run for a while after Escape has arrived; the engine
+// hands the press out itself before its next click and so stops itself from its own thread, inside a tick. In
+// some rounds the watcher's thread catches up at the same moment and races it for the press.
+TEST(ClickEngineStress, AnEscapeThatArrivedStopsTheRunFromInsideATickWhileTickingAtOneMillisecond) {
+    clicktrove::platform::FakeMouseInput input;
+    clicktrove::platform::FakeClock reportClock;
+    clicktrove::platform::ManualMainQueue mainQueue(reportClock);
+    clicktrove::platform::FakeKeyPressMonitor keys;
+    auto delegate = std::make_shared<RecordingDelegate>();
+    ClickEngine engine(input, mainQueue);
+    engine.setDelegate(delegate);
+    std::atomic<int> escapes{0};
+    const auto token = keys.addMonitor([&](const clicktrove::platform::KeyPressEvent&) {
+        ++escapes;
+        engine.emergencyStop();
+    });
+    ASSERT_TRUE(token);
+    engine.setBeforeClick([&keys] { keys.deliverPending(); });
+    for (int round = 0; round < 30; ++round) {
+        ClickConfig config;
+        config.intervalSeconds = 0;
+        config.intervalMilliseconds = 1;
+        config.clickType = round % 2 ? ClickType::doubleClick : ClickType::holdLeft;
+        config.positionMode = round % 3 ? ClickPositionMode::current : ClickPositionMode::fixed;
+        config.fixedCoordinates = {{100, 100}};
+        config.edgeStopEnabled = false;
+        config.scheduledStartEnabled = true;
+        config.scheduledStartTime = std::chrono::system_clock::now() + 1ms;
+        input.clear();
+        escapes = 0;
+        ASSERT_TRUE(engine.start(config));
+        std::size_t postedAtArrival = 0;
+        std::thread watcher([&] {
+            std::this_thread::sleep_for(std::chrono::microseconds(2000 + 397 * round));
+            postedAtArrival = input.events().size();
+            keys.arrive({9, 0, true});  // Escape
+            if (round % 2) keys.deliverPending();
+        });
+        watcher.join();
+        for (int i = 0; i < 200 && engine.isRunning(); ++i) std::this_thread::sleep_for(1ms);
+        mainQueue.drain();
+        EXPECT_FALSE(engine.isRunning()) << "round " << round;
+        EXPECT_EQ(escapes, 1) << "round " << round << ": the press goes out once, whoever asks";
+        // At most the click that was already past its look at the presses, then the releases.
+        std::size_t presses = 0;
+        const auto events = input.events();
+        for (std::size_t i = postedAtArrival; i < events.size(); ++i) {
+            presses += events[i].kind == MouseEvent::Kind::buttonDown ? 1 : 0;
+        }
+        EXPECT_LE(presses, config.clickType == ClickType::doubleClick ? 2u : 1u) << "round " << round;
+        ASSERT_FALSE(events.empty());
+        EXPECT_EQ(events.back().kind, MouseEvent::Kind::buttonUp) << "round " << round;
+    }
+    mainQueue.drain();
+    EXPECT_EQ(delegate->stops().size(), 30u);
+    keys.removeMonitor(*token);
 }

@@ -2,6 +2,7 @@
 // the toggle opens a new panel each time and forgets a closed one.
 #include "session/view_model_rig.hpp"
 
+#include "session/run_controller.hpp"
 #include "ui/shell/floating_panel.hpp"
 #include "ui/shell/floating_panel_toggle.hpp"
 #include "ui/shell/floating_panel_view.hpp"
@@ -135,6 +136,19 @@ TEST_F(FloatingPanelViewTest, ShowsTheCountSpeedAndDurationOfTheRun) {
     view->stopButton()->click();
     vm->startClicking();
     EXPECT_EQ(buttons(), kRunning);
+}
+
+// Fixed Position without a point would click the primary monitor's corner: the panel's Start is refused like
+// every other, with the notice.
+TEST_F(FloatingPanelViewTest, StartWithFixedPositionAndNoPointIsRefusedWithTheNotice) {
+    vm->editConfig([](ClickConfig& c) { c.fixedCoordinates.clear(); });
+    view->startButton()->click();
+    EXPECT_EQ(vm->toastMessage(), RunController::noPointsNotice());
+    rig.advance(3s);
+    EXPECT_FALSE(vm->isRunning());
+    EXPECT_TRUE(rig.presses().empty());
+    EXPECT_EQ(view->statusLabel()->text(), QStringLiteral("Stopped"));
+    EXPECT_EQ(buttons(), kIdle);
 }
 
 TEST(FloatingPanelPermission, StartWithoutPermissionStartsNothing) {

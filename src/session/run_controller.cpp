@@ -249,8 +249,8 @@ void RunController::graphTick() {
     if (!viewModel_.isRunning_) viewModel_.setCps(0);
     pushChartSample(sample);
     // Idle and flat, a tick would change nothing: an idle window need not wake every second. A start or a
-    // report sets the timer going again.
-    if (chartHasWork()) scheduleGraphTick();
+    // report sets the timer going again (perhaps already, from a slot of the signals above).
+    if (!graphTimer_ && chartHasWork()) scheduleGraphTick();
 }
 
 // The engine delivers its reports on the main queue, behind whatever was queued there before them: the key

@@ -43,6 +43,12 @@ std::chrono::nanoseconds secondsToNanoseconds(double seconds) {
     return std::chrono::nanoseconds(static_cast<std::int64_t>(ns));
 }
 
+// A run this fast reports at a bounded pace; slower runs report every tick, one sound per click.
+bool reportsPaced(const ClickConfig& config) {
+    return config.totalIntervalNanoseconds() <
+           static_cast<std::uint64_t>(std::chrono::nanoseconds(ClickEngine::kReportPace).count());
+}
+
 // A double click counts two; everything else, a drag included, one.
 std::int64_t clicksPerTick(const ClickConfig& config) {
     return !config.isDragEnabled && config.clickType == ClickType::doubleClick ? 2 : 1;
@@ -76,7 +82,8 @@ ClickEngine::ClickEngine(platform::MouseInput& input, platform::MainQueue& mainQ
       queue_(*ownedQueue_),
       clock_(platform::SystemClock::instance()),
       random_(platform::SecureRandom::instance()),
-      config_(std::make_shared<const ClickConfig>()) {}
+      config_(std::make_shared<const ClickConfig>()),
+      pacer_(mainQueue_, queue_, clock_, kReportPace, [this](const ClickProgress& p) { deliverProgress(p); }) {}
 
 ClickEngine::ClickEngine(platform::MouseInput& input, platform::MainQueue& mainQueue, platform::WorkQueue& queue,
                          const platform::Clock& clock, platform::RandomSource& random)
@@ -85,7 +92,8 @@ ClickEngine::ClickEngine(platform::MouseInput& input, platform::MainQueue& mainQ
       queue_(queue),
       clock_(clock),
       random_(random),
-      config_(std::make_shared<const ClickConfig>(clock.now())) {}
+      config_(std::make_shared<const ClickConfig>(clock.now())),
+      pacer_(mainQueue_, queue_, clock_, kReportPace, [this](const ClickProgress& p) { deliverProgress(p); }) {}
 
 ClickEngine::~ClickEngine() {
     lifeToken_.reset();
@@ -97,6 +105,8 @@ ClickEngine::~ClickEngine() {
         dragAbort_.request_stop();
     }
     if (timer) timer->cancel();
+    // Its timer must go before the queue does.
+    pacer_.shutdown();
     // Joins the queue's thread: a tick under way finishes before the members it uses go away.
     ownedQueue_.reset();
 }
@@ -197,10 +207,28 @@ std::optional<ClickEngine::EndedRun> ClickEngine::endRunLocked(std::optional<Run
 void ClickEngine::finishStop(EndedRun ended, bool completed) {
     ended.timer.reset();
     if (ended.heldType) postHoldEvent(*ended.heldType, false, ended.heldPoint);
-    mainQueue_.post([this, life = std::weak_ptr<int>(lifeToken_), run = ended.run, completed] {
+    // Totals the pace still held back ride with the stopped report, taken now: a new run's ticks may
+    // overwrite the pacer's slot before the report is delivered.
+    auto last = pacer_.finishRun(ended.run);
+    mainQueue_.post([this, life = std::weak_ptr<int>(lifeToken_), run = ended.run, completed, last] {
         if (life.expired()) return;
-        if (auto d = delegate().lock()) d->clickEngineDidStop(run, completed);
+        deliverStop(run, completed, last);
     });
+}
+
+void ClickEngine::deliverProgress(const ClickProgress& p) {
+    if (p.run <= stopDelivered_) return;
+    if (auto d = delegate().lock()) {
+        d->clickEngineDidUpdate(p.run, p.totalClicks, p.cps, p.remainingClicks, p.elapsedTime);
+    }
+}
+
+void ClickEngine::deliverStop(RunId run, bool completed, std::optional<ClickProgress> last) {
+    // A tick that was posting when the run stopped may have counted its click since: those are the last totals.
+    if (auto newer = pacer_.finishRun(run)) last = newer;
+    if (last) deliverProgress(*last);
+    stopDelivered_ = std::max(stopDelivered_, run);
+    if (auto d = delegate().lock()) d->clickEngineDidStop(run, completed);
 }
 
 void ClickEngine::pause() {
@@ -318,6 +346,7 @@ void ClickEngine::tick() {
     std::int64_t cps = 0;
     double elapsed = 0;
     bool reachedMax = false;
+    bool stillRunning = false;
     {
         std::unique_lock lock(stateLock_);
         // A pause between the hold's last look at the run and its press released the button before the press
@@ -336,6 +365,7 @@ void ClickEngine::tick() {
         cps = clickTimestamps_.record(now);
         elapsed = elapsedTimeLocked(now);
         reachedMax = config->maxClicks >= 1 && newTotal + perTick > config->maxClicks;
+        stillRunning = isRunningInternal_;
         // A tick that came more than an interval late starts the grid again from now instead of catching up
         // with a burst of clicks; one less late keeps its place, so the lost time is made up by the next one.
         if (!reachedMax && isRunningInternal_ && !isPausedInternal_ && timer_) {
@@ -346,10 +376,17 @@ void ClickEngine::tick() {
         }
     }
     const std::int64_t remaining = config->maxClicks >= 1 ? std::max<std::int64_t>(config->maxClicks - newTotal, 0) : 0;
-    mainQueue_.post([this, life = std::weak_ptr<int>(lifeToken_), run, newTotal, cps, remaining, elapsed] {
-        if (life.expired()) return;
-        if (auto d = delegate().lock()) d->clickEngineDidUpdate(run, newTotal, cps, remaining, elapsed);
-    });
+    const ClickProgress progress{run, newTotal, cps, remaining, elapsed};
+    // A run stopped while this tick posted: its stopped report, already on its way, takes these totals from
+    // the pacer's slot if it has not been delivered yet.
+    if (reportsPaced(*config) || !stillRunning) {
+        pacer_.offer(progress);
+    } else {
+        mainQueue_.post([this, life = std::weak_ptr<int>(lifeToken_), progress] {
+            if (life.expired()) return;
+            deliverProgress(progress);
+        });
+    }
     // The run completes with the click that reached its maximum, not one interval later.
     if (reachedMax) stopRun(run, true);
 }

@@ -2,8 +2,10 @@
 
 #include "engine/click_config.hpp"
 #include "engine/click_engine_delegate.hpp"
+#include "engine/click_progress.hpp"
 #include "engine/click_rate_window.hpp"
 #include "engine/click_type.hpp"
+#include "engine/progress_pacer.hpp"
 #include "engine/screen_point.hpp"
 #include "platform/clock.hpp"
 #include "platform/main_queue.hpp"
@@ -29,6 +31,12 @@ namespace clicktrove {
 // stop conditions, posts one click, hold, scroll or drag through the input layer, counts and reports to the
 // delegate on the main queue.
 //
+// Reports: a run whose configured interval is at least kReportPace reports every tick that clicked. A faster
+// run still counts every click, but its reports reach the main queue at most once per kReportPace, each
+// carrying the newest totals (ProgressPacer): a 1 ms run would otherwise queue a thousand reports a second
+// for the main thread to work through. Either way a run's last totals arrive no later than its stopped
+// report, just ahead of it, and nothing of a run arrives after it.
+//
 // Public operations may be called from any thread (the program calls them from the main thread, and the
 // emergency stop and the stop shortcut also from the thread that watches the keyboard). Once stop() or
 // emergencyStop() has returned, no tick of that run posts anything more. The engine must be destroyed on the
@@ -37,6 +45,9 @@ namespace clicktrove {
 class ClickEngine {
 public:
     static constexpr const char* kQueueLabel = "com.vaq.autoclicker.engine";
+    // The shortest spacing of a fast run's reports, and the configured interval below which a run is fast.
+    // 20 updates a second is as fast as a person reads a counter.
+    static constexpr std::chrono::milliseconds kReportPace{50};
 
     // The program's engine: its own serial queue at a raised priority, the system clocks and the secure
     // random source.
@@ -86,6 +97,9 @@ private:
     void stopRun(std::optional<RunId> run, bool completed);
     std::optional<EndedRun> endRunLocked(std::optional<RunId> run);
     void finishStop(EndedRun ended, bool completed);
+    // Main thread: hands a report to the delegate unless its run's stopped report has gone out already.
+    void deliverProgress(const ClickProgress& progress);
+    void deliverStop(RunId run, bool completed, std::optional<ClickProgress> last);
     // Arms the timer one interval (with jitter) after base. The lock must be held.
     void armNextTickLocked(const ClickConfig& config, Deadline base);
     double elapsedTimeLocked(Date now) const;
@@ -144,6 +158,10 @@ private:
     std::stop_source dragAbort_;
     std::weak_ptr<ClickEngineDelegate> delegate_;
     std::shared_ptr<const std::function<void()>> beforeClick_;
+
+    ProgressPacer pacer_;
+    // Main thread only: the newest run whose stopped report was delivered.
+    RunId stopDelivered_ = 0;
 
     // Used by ticks only, which never run concurrently.
     std::vector<platform::ScreenRect> screens_;

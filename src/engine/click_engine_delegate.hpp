@@ -13,8 +13,11 @@ class ClickEngineDelegate {
 public:
     virtual ~ClickEngineDelegate() = default;
 
-    // After every tick that made a click: clicks so far in the run, ticks within the last second, clicks
-    // remaining (0 when the run has no maximum) and the elapsed time in seconds without pauses.
+    // After a tick that made a click: clicks so far in the run, ticks within the last second, clicks
+    // remaining (0 when the run has no maximum) and the elapsed time in seconds without pauses. Every such
+    // tick reports when the run's interval is at least ClickEngine::kReportPace; a faster run reports at most
+    // once per pace, with its newest totals. A run's last totals come before its stopped report, and none of
+    // its reports after it.
     virtual void clickEngineDidUpdate(ClickRunId run, std::int64_t totalClicks, std::int64_t cps,
                                       std::int64_t remainingClicks, double elapsedTime) = 0;
     // Once per run, when it stops: true when the scheduled stop time passed or the maximum was reached; false

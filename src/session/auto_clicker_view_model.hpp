@@ -134,8 +134,8 @@ public:
     void resetStats();
     void handleShortcutAction(ShortcutManager::Action action);
     void emergencyStop();
-    // Reports of the run under way, as the engine's delegate hands them on (each is hopped once more onto the
-    // main queue); without a run under way they stand for one of the current configuration.
+    // Reports of the run under way, handled at once as the engine's delegate handles them; without a run
+    // under way they stand for one of the current configuration.
     void clickEngineDidUpdate(std::int64_t totalClicks, std::int64_t cps, std::int64_t remainingClicks,
                               double elapsedTime);
     void clickEngineDidStop(bool completed);

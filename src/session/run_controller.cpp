@@ -12,6 +12,8 @@
 #include "session/auto_clicker_view_model.hpp"
 #include "session/macro_controller.hpp"
 
+#include <algorithm>
+
 namespace clicktrove {
 
 QString RunController::countdownText(int secondsLeft) {
@@ -62,6 +64,8 @@ void RunController::startClicking() {
     updateMenuBar(true, false);
     cancelCountdown();
     scheduleCountdownTick();
+    // The chart samples every second while a run is active, countdown and pauses included.
+    if (!graphTimer_) scheduleGraphTick();
 }
 
 void RunController::scheduleCountdownTick() {
@@ -146,6 +150,8 @@ void RunController::resetStats() {
     viewModel_.setElapsedTime(0);
     viewModel_.setCps(0);
     viewModel_.setCpsHistory(std::vector<double>(AutoClickerViewModel::kChartSamples, 0.0));
+    // Clicks made before the reset do not turn up in the chart's next sample either.
+    clicksSinceSample_ = 0;
 }
 
 void RunController::handleShortcutAction(ShortcutManager::Action action) {
@@ -214,7 +220,13 @@ void RunController::setupShortcuts() {
 
 void RunController::startGraphTimer() {
     stopGraphTimer();
-    scheduleGraphTick();
+    if (chartHasWork()) scheduleGraphTick();
+}
+
+bool RunController::chartHasWork() const {
+    if (viewModel_.isRunning_ || clicksSinceSample_ > 0 || viewModel_.cps_ != 0) return true;
+    const auto& history = viewModel_.cpsHistory_;
+    return std::any_of(history.begin(), history.end(), [](double v) { return v != 0.0; });
 }
 
 void RunController::stopGraphTimer() {
@@ -229,27 +241,28 @@ void RunController::scheduleGraphTick() {
 }
 
 void RunController::graphTick() {
-    scheduleGraphTick();
-    if (viewModel_.isRunning_) return;
-    mainQueue_.post([weak = weak_from_this()] {
-        auto self = weak.lock();
-        if (!self) return;
-        self->viewModel_.setCps(0);
-        self->pushChartSample(0);
-    });
+    graphTimer_.reset();
+    // The clicks of the last second: during a pause or the countdown none, while idle none but those of a
+    // run that ended within it.
+    const auto sample = static_cast<double>(clicksSinceSample_);
+    clicksSinceSample_ = 0;
+    if (!viewModel_.isRunning_) viewModel_.setCps(0);
+    pushChartSample(sample);
+    // Idle and flat, a tick would change nothing: an idle window need not wake every second. A start or a
+    // report sets the timer going again (perhaps already, from a slot of the signals above).
+    if (!graphTimer_ && chartHasWork()) scheduleGraphTick();
 }
 
+// The engine delivers its reports on the main queue, behind whatever was queued there before them: the key
+// watcher queues an emergency stop's handling before it stops the engine, so the stop's own changes come
+// first. Handled at once, each report costs the main thread one pass.
 void RunController::clickEngineDidUpdate(ClickRunId run, std::int64_t totalClicks, std::int64_t cps,
                                          std::int64_t remainingClicks, double elapsedTime) {
-    mainQueue_.post([weak = weak_from_this(), run, totalClicks, cps, remainingClicks, elapsedTime] {
-        if (auto self = weak.lock()) self->applyProgress(run, totalClicks, cps, remainingClicks, elapsedTime);
-    });
+    applyProgress(run, totalClicks, cps, remainingClicks, elapsedTime);
 }
 
 void RunController::clickEngineDidStop(ClickRunId run, bool completed) {
-    mainQueue_.post([weak = weak_from_this(), run, completed] {
-        if (auto self = weak.lock()) self->applyStop(run, completed);
-    });
+    applyStop(run, completed);
 }
 
 RunController::EngineRun* RunController::runFor(ClickRunId run) {
@@ -264,11 +277,13 @@ void RunController::applyProgress(ClickRunId run, std::int64_t totalClicks, std:
     // A report of a run already over (a tick that was under way at its stop) changes nothing.
     EngineRun* engineRun = runFor(run);
     if (!engineRun) return;
+    const std::int64_t newClicks = totalClicks - engineRun->totalClicks;
     engineRun->totalClicks = totalClicks;
     engineRun->elapsedTime = elapsedTime;
     if (totalClicks >= 1) engineRun->averageIntervalMs = elapsedTime * 1000.0 / static_cast<double>(totalClicks);
     if (!engineRun->shown) return;
 
+    if (newClicks > 0) clicksSinceSample_ += newClicks;
     SettingsManager& settings = viewModel_.settingsManager();
     // One sound per report, however many clicks the tick made.
     if (totalClicks > viewModel_.totalClicks_ && settings.playSound()) {
@@ -278,7 +293,7 @@ void RunController::applyProgress(ClickRunId run, std::int64_t totalClicks, std:
     viewModel_.setElapsedTime(elapsedTime);
     viewModel_.setCps(cps);
     viewModel_.setRemainingClicks(remainingClicks);
-    pushChartSample(static_cast<double>(cps));
+    if (!graphTimer_) startGraphTimer();
     if (totalClicks >= 1) averageIntervalMs_ = elapsedTime * 1000.0 / static_cast<double>(totalClicks);
 }
 

@@ -17,9 +17,9 @@ class AutoClickerViewModel;
 class ClickEngine;
 
 // Drives clicking runs for the view model: the permission gate, the two-second countdown before the engine
-// starts, stop, pause, resume and the emergency stop, the engine's two reports (hopped once more onto the main
-// queue so they run after work already queued there), the click sound, the live statistics and chart, the
-// history record and the completion notification, the tray state and the keyboard-shortcut wiring.
+// starts, stop, pause, resume and the emergency stop, the engine's two reports, the click sound, the live
+// statistics and the chart, the history record and the completion notification, the tray state and the
+// keyboard-shortcut wiring.
 // It writes the view model's published run state. Main thread only, but for the two key callbacks it hands
 // the shortcut manager for its own thread, which go straight to the engine.
 class RunController final : public ClickEngineDelegate, public std::enable_shared_from_this<RunController> {
@@ -45,7 +45,10 @@ public:
     static QString noPointsNotice();
     // Binds the shortcut callbacks, then starts the key monitor.
     void setupShortcuts();
-    // The repeating one-second chart timer: while no run is active the chart decays by one zero a second.
+    // The one-second chart timer: each second the chart takes the clicks of that second as its newest sample
+    // (none during the countdown or a pause, and none while idle but those of a run that ended within that
+    // second). Idle with a flat chart it has nothing to do and stops (or does not start); the next start or
+    // report sets it going again.
     void startGraphTimer();
     void stopGraphTimer();
 
@@ -85,6 +88,8 @@ private:
     void finishEmergencyStop();
     // The run a report belongs to, when it still counts.
     EngineRun* runFor(ClickRunId run);
+    // A run is active, or a tick would still change the chart or the cps figure.
+    bool chartHasWork() const;
     void scheduleGraphTick();
     void graphTick();
     void applyProgress(ClickRunId run, std::int64_t totalClicks, std::int64_t cps, std::int64_t remainingClicks,
@@ -99,6 +104,9 @@ private:
     // The pending countdown tick; none once the countdown is over or cancelled.
     std::optional<platform::MainQueue::TaskId> startDelayTimer_;
     std::optional<platform::MainQueue::TaskId> graphTimer_;
+    // Clicks the reports told of since the chart's last sample, from the runs' own totals (a Reset of the
+    // figures on show does not touch them).
+    std::int64_t clicksSinceSample_ = 0;
     int startCountdown_ = 0;
     // Counts accepted starts: a countdown tick of an earlier start finds a newer number and does nothing.
     std::uint64_t startNumber_ = 0;

@@ -76,6 +76,15 @@ TEST(ClickEngineStress, ControlsFromTheMainThreadWhileTickingAtOneMillisecond) {
     mainQueue.drain();
     // One end report per run, whatever a tick was doing when the stop came.
     EXPECT_EQ(delegate->stops().size(), static_cast<std::size_t>(runs));
+    // And no report of a run after it, whichever thread the reports and the stops came from.
+    const auto updates = delegate->updates();
+    const auto stoppedRuns = delegate->stoppedRuns();
+    const auto updatesAtStops = delegate->updatesAtStops();
+    for (std::size_t i = 0; i < stoppedRuns.size(); ++i) {
+        for (std::size_t u = updatesAtStops[i]; u < updates.size(); ++u) {
+            ASSERT_NE(updates[u].run, stoppedRuns[i]) << "report " << u << " after the stop of run " << stoppedRuns[i];
+        }
+    }
     // Every held press was released: each run ends with a stop, which releases the held button.
     int held = 0;
     for (const auto& e : input.events()) {

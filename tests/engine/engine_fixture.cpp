@@ -1,5 +1,7 @@
 #include "engine_fixture.hpp"
 
+#include <algorithm>
+
 namespace clicktrove::platform {
 
 void PrintTo(const MouseEvent& e, std::ostream* os) {
@@ -64,6 +66,7 @@ void RecordingDelegate::clickEngineDidStop(ClickRunId run, bool completed) {
     std::lock_guard lock(mutex_);
     stops_.push_back(completed);
     stoppedRuns_.push_back(run);
+    updatesAtStops_.push_back(updates_.size());
 }
 
 std::vector<RecordingDelegate::Update> RecordingDelegate::updates() const {
@@ -79,6 +82,11 @@ std::vector<bool> RecordingDelegate::stops() const {
 std::vector<ClickRunId> RecordingDelegate::stoppedRuns() const {
     std::lock_guard lock(mutex_);
     return stoppedRuns_;
+}
+
+std::vector<std::size_t> RecordingDelegate::updatesAtStops() const {
+    std::lock_guard lock(mutex_);
+    return updatesAtStops_;
 }
 
 EngineTest::EngineTest() {
@@ -99,6 +107,15 @@ ClickConfig EngineTest::baseConfig() const {
 void EngineTest::advance(std::chrono::nanoseconds delta) {
     queue.advance(delta);
     mainQueue.drain();
+}
+
+void EngineTest::advanceDelivering(std::chrono::nanoseconds delta) {
+    const auto end = clock.monotonicNow() + delta;
+    mainQueue.drain();
+    while (clock.monotonicNow() < end) {
+        queue.advance(std::min<std::chrono::nanoseconds>(std::chrono::milliseconds(1), end - clock.monotonicNow()));
+        mainQueue.drain();
+    }
 }
 
 bool EngineTest::nextTick() {

@@ -59,12 +59,15 @@ public:
     // The completed flag of each stopped report, and the run each came from.
     std::vector<bool> stops() const;
     std::vector<ClickRunId> stoppedRuns() const;
+    // How many progress reports had arrived when each stopped report came.
+    std::vector<std::size_t> updatesAtStops() const;
 
 private:
     mutable std::mutex mutex_;
     std::vector<Update> updates_;
     std::vector<bool> stops_;
     std::vector<ClickRunId> stoppedRuns_;
+    std::vector<std::size_t> updatesAtStops_;
 };
 
 // An engine on the manual queues and the fake pointer, all on one FakeClock: a test steps ticks by moving
@@ -79,6 +82,8 @@ protected:
     void advance(std::chrono::nanoseconds delta);
     // Fires the next timer only, wherever it lies, then delivers the reports.
     bool nextTick();
+    // Moves time on in 1 ms steps, delivering the reports at each, as a main thread with time to spare does.
+    void advanceDelivering(std::chrono::nanoseconds delta);
     std::vector<platform::MouseEvent> events() const { return input.events(); }
     // Monotonic time of each recorded event, relative to the moment the fixture was made.
     std::vector<std::chrono::nanoseconds> eventTimes() const;

@@ -2,6 +2,8 @@
 // the engine's reports, the chart, the click sound, the history record, the notification, the tray and the keys.
 #include "session/view_model_rig.hpp"
 
+#include "engine/click_engine.hpp"
+#include "engine/click_type.hpp"
 #include "engine/permission_manager.hpp"
 #include "platform/modifier_flags.hpp"
 #include "services/history_manager.hpp"
@@ -327,8 +329,11 @@ TEST_F(RunControlTest, ResetDuringARunShowsZerosUntilTheNextReport) {
 
     rig.advance(100ms);
     EXPECT_EQ(vm->totalClicks(), 4) << "the run's own totals come back";
-    EXPECT_EQ(vm->cpsHistory().back(), 4.0);
-    EXPECT_EQ(vm->cpsHistory()[28], 0.0);
+    EXPECT_EQ(vm->cpsHistory(), std::vector<double>(30, 0.0)) << "the chart waits for its next second";
+    rig.advance(400ms);
+    std::vector<double> afterReset(30, 0.0);
+    afterReset.back() = 4.0;
+    EXPECT_EQ(vm->cpsHistory(), afterReset) << "and fills from the right with the clicks since the reset";
 }
 
 TEST_F(RunControlTest, AverageIntervalIsElapsedTimePerClick) {
@@ -373,37 +378,136 @@ TEST_F(RunControlTest, ClickSoundOnlyWhenTheTotalRose) {
     EXPECT_EQ(rig.sounds->playbacks().size(), 3u) << "sound setting off";
 }
 
-TEST_F(RunControlTest, ChartAlwaysHoldsThirtySamplesAndDecaysWhileIdle) {
-    for (int i = 1; i <= 40; ++i) {
-        vm->clickEngineDidUpdate(i, i, 0, i);
-        rig.drain();
+// Each second the chart takes the clicks made in that second as its newest sample, in every state: none during
+// the countdown, the clicks of a running second, none once a pause has lasted a second, and none while idle
+// but those of a run that ended within the second.
+TEST_F(RunControlTest, TheChartTakesTheClicksOfEachSecondInEveryState) {
+    struct Sample {
+        double clicks;
+        std::size_t pressesSoFar;
+    };
+    std::vector<Sample> samples;
+    QObject::connect(vm.get(), &AutoClickerViewModel::cpsHistoryChanged, [&] {
         ASSERT_EQ(vm->cpsHistory().size(), 30u);
-    }
-    EXPECT_EQ(vm->cpsHistory().front(), 11.0);
-    EXPECT_EQ(vm->cpsHistory().back(), 40.0);
-
-    rig.advance(1s);
-    EXPECT_EQ(vm->cpsHistory().size(), 30u);
-    EXPECT_EQ(vm->cpsHistory().back(), 0.0);
-    EXPECT_EQ(vm->cpsHistory().front(), 12.0);
-    EXPECT_EQ(vm->cps(), 0);
-    vm->resetStats();
-    EXPECT_EQ(vm->cpsHistory().size(), 30u);
-    vm->clickEngineDidUpdate(50, 7, 0, 50);
-    rig.advance(29s);
-    EXPECT_EQ(vm->cpsHistory().size(), 30u);
-    EXPECT_EQ(vm->cpsHistory().front(), 7.0);
-    rig.advance(1s);
-    EXPECT_EQ(vm->cpsHistory(), std::vector<double>(30, 0.0)) << "flat after 30 idle seconds";
-
-    // While a run is active the idle timer leaves the chart alone.
-    vm->editConfig([](ClickConfig& c) { c.intervalSeconds = 100; });
-    vm->clickEngineDidUpdate(1, 9, 0, 1);
+        samples.push_back({vm->cpsHistory().back(), rig.presses().size()});
+    });
     vm->startClicking();
-    rig.advance(2s + 300ms);
-    const auto during = vm->cpsHistory();
+    rig.advance(2s);
+    ASSERT_EQ(samples.size(), 2u);
+    EXPECT_EQ(samples[0].clicks, 0.0) << "countdown";
+    EXPECT_EQ(samples[1].clicks, 0.0) << "countdown";
+
+    rig.advance(3300ms);
+    vm->pauseClicking();
     rig.advance(3s);
-    EXPECT_EQ(vm->cpsHistory(), during);
+    vm->resumeClicking();
+    rig.advance(1200ms);
+    vm->stopClicking();
+    rig.advance(3s);
+    ASSERT_EQ(samples.size(), 12u);
+    EXPECT_EQ(vm->status(), "Stopped");
+
+    const std::vector<double> expected{0, 0, 7, 10, 10, 4, 0, 0, 7, 5, 0, 0};
+    std::vector<double> got;
+    for (const auto& sample : samples) got.push_back(sample.clicks);
+    EXPECT_EQ(got, expected) << "countdown, running, paused, running again, stopped";
+    std::size_t before = 0;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        EXPECT_EQ(samples[i].clicks, static_cast<double>(samples[i].pressesSoFar - before))
+            << "sample " << i << " is the clicks made since the one before";
+        before = samples[i].pressesSoFar;
+    }
+    EXPECT_EQ(vm->cps(), 0) << "idle";
+}
+
+// An idle window is not woken every second for nothing: once the chart is flat the timer stops, and the next
+// start sets it going again. A Reset still zeroes the chart, in any state.
+TEST_F(RunControlTest, TheChartTimerStopsWhenIdleAndFlatAndRunsAgainWithTheNextStart) {
+    vm->editConfig([](ClickConfig& c) { c.maxClicks = 3; });
+    startAndPassCountdown();
+    rig.advance(300ms + 200ms);
+    ASSERT_EQ(vm->status(), "Stopped");
+    rig.advance(1s);
+    ASSERT_EQ(vm->cpsHistory().back(), 3.0) << "the run's clicks, in the second it ended";
+    rig.advance(29s);
+    ASSERT_EQ(vm->cpsHistory()[0], 3.0);
+
+    int published = 0;
+    const auto counting = QObject::connect(vm.get(), &AutoClickerViewModel::changed, [&] { ++published; });
+    rig.advance(1s);
+    EXPECT_EQ(vm->cpsHistory(), std::vector<double>(30, 0.0));
+    EXPECT_EQ(published, 2) << "the last tick: cps and the chart";
+    rig.advance(60s);
+    EXPECT_EQ(published, 2) << "idle and flat: nothing more to publish";
+    QObject::disconnect(counting);
+
+    std::size_t samples = 0;
+    QObject::connect(vm.get(), &AutoClickerViewModel::cpsHistoryChanged, [&] { ++samples; });
+    vm->startClicking();
+    rig.advance(5s);
+    EXPECT_EQ(samples, 5u) << "a sample a second again, from the start on";
+    vm->resetStats();
+    EXPECT_EQ(vm->cpsHistory(), std::vector<double>(30, 0.0));
+}
+
+// At 1 ms the engine's reports come at a bounded pace: the figures change some twenty times a second instead
+// of a thousand, and the run's exact totals are there before it reads "Stopped".
+TEST_F(RunControlTest, AFastRunsFiguresFollowAtABoundedPaceAndItsFinalTotalsComeBeforeStopped) {
+    vm->settingsManager().setPlaySound(true);
+    vm->editConfig([](ClickConfig& c) {
+        c.intervalMilliseconds = 1;
+        c.maxClicks = 1000;
+    });
+    startAndPassCountdown();
+    int updates = 0;
+    std::int64_t totalAtStopped = -1;
+    QObject::connect(vm.get(), &AutoClickerViewModel::totalClicksChanged, [&] { ++updates; });
+    QObject::connect(vm.get(), &AutoClickerViewModel::statusChanged, [&] {
+        if (vm->status() == "Stopped") totalAtStopped = vm->totalClicks();
+    });
+    const std::size_t soundsBefore = rig.sounds->playbacks().size();
+
+    rig.advance(300ms + 1s);
+    ASSERT_EQ(rig.presses().size(), 1000u);
+    EXPECT_EQ(totalAtStopped, 1000);
+    EXPECT_EQ(vm->remainingClicks(), 0);
+    const int bound = static_cast<int>(1000ms / ClickEngine::kReportPace) + 2;
+    EXPECT_LE(updates, bound);
+    EXPECT_GE(updates, bound - 4) << "the figures keep following the run";
+    const std::size_t sounds = rig.sounds->playbacks().size() - soundsBefore;
+    EXPECT_LE(sounds, static_cast<std::size_t>(bound));
+    EXPECT_GE(sounds, 1u);
+    ASSERT_EQ(vm->historyManager().historyRecords().size(), 1u);
+    EXPECT_EQ(vm->historyManager().historyRecords()[0].totalClicks, 1000);
+
+    rig.advance(2s);
+    double charted = 0;
+    for (const double sample : vm->cpsHistory()) charted += sample;
+    EXPECT_EQ(charted, 1000.0) << "the chart's samples add up to the run's clicks";
+}
+
+// From the pace on every tick is reported: one sound per report, a double click's two clicks included.
+TEST_F(RunControlTest, ARunAtThePaceOrSlowerReportsEveryTickWithASoundEach) {
+    vm->settingsManager().setPlaySound(true);
+    for (const ClickType type : {ClickType::left, ClickType::doubleClick}) {
+        SCOPED_TRACE(displayText(type));
+        vm->editConfig([&](ClickConfig& c) {
+            c.intervalMilliseconds = ClickEngine::kReportPace.count();
+            c.clickType = type;
+        });
+        startAndPassCountdown();
+        int updates = 0;
+        const auto connection =
+            QObject::connect(vm.get(), &AutoClickerViewModel::totalClicksChanged, [&] { ++updates; });
+        const std::size_t soundsBefore = rig.sounds->playbacks().size();
+        rig.advance(300ms + 19 * ClickEngine::kReportPace);
+        EXPECT_EQ(updates, 20);
+        EXPECT_EQ(rig.sounds->playbacks().size() - soundsBefore, 20u);
+        EXPECT_EQ(vm->totalClicks(), type == ClickType::doubleClick ? 40 : 20);
+        QObject::disconnect(connection);
+        vm->stopClicking();
+        rig.drain();
+    }
 }
 
 // An imported configuration may carry numbers no control produces; a run on it must neither crash nor hang,

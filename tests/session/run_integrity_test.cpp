@@ -172,6 +172,24 @@ TEST_F(RunIntegrityTest, EscapeAndTheStopShortcutStopTheEngineWithoutWaitingForT
     }
 }
 
+// At 1 ms most ticks' totals wait for the report pace; an Escape must still find its own changes first and
+// the run's record every click that went out.
+TEST_F(RunIntegrityTest, EscapeDuringAFastRunComesBeforeStoppedAndTheRecordHoldsEveryClick) {
+    vm->editConfig([](ClickConfig& c) { c.intervalMilliseconds = 1; });
+    startAndPassCountdown();
+    rig.advance(300ms + 123ms);
+    std::vector<QString> statuses;
+    QObject::connect(vm.get(), &AutoClickerViewModel::statusChanged, [&] { statuses.push_back(vm->status()); });
+    rig.keys.press(ShortcutManager::escapeKeyCode);
+    rig.drain();
+    EXPECT_EQ(statuses, (std::vector<QString>{"Emergency Stop", "Stopped"}));
+    const auto clicks = static_cast<std::int64_t>(rig.presses().size());
+    EXPECT_EQ(clicks, 124);
+    EXPECT_EQ(vm->totalClicks(), clicks);
+    ASSERT_EQ(history().size(), 1u);
+    EXPECT_EQ(history()[0].totalClicks, clicks);
+}
+
 // On a loaded machine the key watcher's thread may wait for a CPU while the engine's keeps clicking; the
 // engine hands out the presses that have arrived before each click.
 TEST_F(RunIntegrityTest, AnEscapeThatArrivedStopsTheRunBeforeTheNextClickEvenBeforeItsThreadRuns) {

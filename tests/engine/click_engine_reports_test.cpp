@@ -1,0 +1,172 @@
+// How a run's reports reach the main thread: every tick of a slow run, a fast run's newest totals at a bounded
+// pace, and a run's last totals always just ahead of its stopped report.
+#include "engine_fixture.hpp"
+
+using namespace std::chrono_literals;
+using clicktrove::ClickConfig;
+using clicktrove::ClickEngine;
+using clicktrove::platform::MouseEvent;
+using clicktrove::testing::EngineTest;
+
+namespace {
+
+class Reports : public EngineTest {
+protected:
+    ClickConfig everyMillisecond() const {
+        auto config = baseConfig();
+        config.intervalMilliseconds = 1;
+        return config;
+    }
+    std::size_t presses() const {
+        std::size_t n = 0;
+        for (const auto& e : events()) n += e.kind == MouseEvent::Kind::buttonDown ? 1 : 0;
+        return n;
+    }
+    std::vector<std::int64_t> totals() const {
+        std::vector<std::int64_t> out;
+        for (const auto& u : delegate->updates()) out.push_back(u.totalClicks);
+        return out;
+    }
+};
+
+constexpr double kPaceSeconds = std::chrono::duration<double>(ClickEngine::kReportPace).count();
+
+TEST_F(Reports, AFastRunReportsItsNewestTotalsAtTheBoundedPace) {
+    engine.start(everyMillisecond());
+    advanceDelivering(300ms + 999ms);
+    ASSERT_EQ(presses(), 1000u);
+    const auto updates = delegate->updates();
+    const std::size_t bound = 1000ms / ClickEngine::kReportPace + 2;
+    EXPECT_LE(updates.size(), bound);
+    EXPECT_GE(updates.size(), bound - 3) << "the reports keep coming while the run goes on";
+    for (std::size_t i = 1; i < updates.size(); ++i) {
+        EXPECT_GE(updates[i].elapsedTime - updates[i - 1].elapsedTime, kPaceSeconds - 1e-9) << "report " << i;
+        EXPECT_GT(updates[i].totalClicks, updates[i - 1].totalClicks) << "report " << i;
+    }
+
+    engine.stop(false);
+    mainQueue.drain();
+    EXPECT_EQ(delegate->updates().back().totalClicks, 1000) << "the exact total, however the pace fell";
+    EXPECT_EQ(delegate->updatesAtStops(), std::vector<std::size_t>{delegate->updates().size()})
+        << "the last totals come just before the stopped report, nothing after it";
+}
+
+// A main thread too busy to take its reports finds one waiting, with the newest totals, not a backlog.
+// From the pace on, every tick has a report of its own (and a click sound of its own at the view model).
+struct BusyCase {
+    const char* name;
+    std::chrono::milliseconds interval;
+    std::size_t waiting;
+    std::vector<std::int64_t> totals;
+};
+
+void PrintTo(const BusyCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class BusyMainThread : public Reports, public ::testing::WithParamInterface<BusyCase> {};
+
+TEST_P(BusyMainThread, FindsOneReportWithTheNewestTotalsOrOnePerTickFromThePaceOn) {
+    const auto& param = GetParam();
+    auto config = baseConfig();
+    config.intervalMilliseconds = param.interval.count();
+    engine.start(config);
+    queue.advance(300ms + 4 * param.interval);
+    ASSERT_EQ(presses(), 5u);
+    EXPECT_EQ(mainQueue.pendingPosted(), param.waiting);
+    mainQueue.drain();
+    EXPECT_EQ(totals(), param.totals);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paces, BusyMainThread,
+                         ::testing::Values(BusyCase{"OneMillisecond", 1ms, 1, {5}},
+                                           BusyCase{"JustUnderThePace", ClickEngine::kReportPace - 1ms, 1, {5}},
+                                           BusyCase{"AtThePace", ClickEngine::kReportPace, 5, {1, 2, 3, 4, 5}},
+                                           BusyCase{"Slower", 100ms, 5, {1, 2, 3, 4, 5}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Reports, TotalsHeldBackByThePaceArriveAfterThePauseThatFollows) {
+    engine.start(everyMillisecond());
+    advanceDelivering(300ms + 19ms);
+    ASSERT_EQ(totals(), std::vector<std::int64_t>{1}) << "the other 19 ticks came within one pace";
+    engine.pause();
+    advanceDelivering(ClickEngine::kReportPace);
+    EXPECT_EQ(totals(), (std::vector<std::int64_t>{1, 20})) << "no tick follows to carry them";
+    advanceDelivering(5s);
+    EXPECT_EQ(delegate->updates().size(), 2u);
+}
+
+// The new run's ticks overwrite what waits for the pace before the main thread has run the stopped report.
+TEST_F(Reports, AStoppedRunsLastTotalsPrecedeItsStoppedReportEvenWhenANewRunFollowsAtOnce) {
+    engine.start(everyMillisecond());
+    advanceDelivering(300ms + 9ms);
+    engine.stop(false);
+    engine.start(everyMillisecond());
+    queue.advance(300ms + 5ms);
+    mainQueue.drain();
+    const auto updates = delegate->updates();
+    ASSERT_EQ(updates.size(), 3u);
+    EXPECT_EQ(updates[1].totalClicks, 10);
+    EXPECT_EQ(delegate->updatesAtStops(), std::vector<std::size_t>{2});
+    EXPECT_EQ(updates[2].run, updates[1].run + 1);
+    EXPECT_EQ(updates[2].totalClicks, 6);
+    engine.stop(false);
+    mainQueue.drain();
+    EXPECT_EQ(queue.liveTimers(), 0u) << "an idle engine keeps no timer";
+}
+
+// A stop that lands while a tick posts its click: that click went out, so the run's last totals count it and
+// come before the stopped report, at any pace.
+TEST_F(Reports, AClickUnderWayWhenTheRunStopsIsInTheTotalsBeforeTheStoppedReport) {
+    for (const auto interval : {1ms, 100ms}) {
+        SCOPED_TRACE(interval.count());
+        auto config = baseConfig();
+        config.intervalMilliseconds = interval.count();
+        int posts = 0;
+        input.setOnPost([&](auto) {
+            if (++posts == 3) engine.stop(false);
+        });
+        const std::size_t before = delegate->updates().size();
+        engine.start(config);
+        advanceDelivering(300ms + 2 * interval);
+        input.setOnPost({});
+        const auto updates = delegate->updates();
+        ASSERT_GT(updates.size(), before);
+        EXPECT_EQ(updates.back().totalClicks, 3);
+        EXPECT_EQ(delegate->updatesAtStops().back(), updates.size()) << "and nothing of the run after it";
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Held-back totals wait in the engine and its pacing timer lives on the engine's queue: neither may outlast
+// the engine.
+TEST(ClickEngineLifetime, AFastRunsQueuedDeliveryAndPacingTimerGoWithTheEngine) {
+    clicktrove::platform::FakeClock clock;
+    clicktrove::platform::ManualMainQueue mainQueue{clock};
+    clicktrove::platform::ManualWorkQueue queue{clock};
+    clicktrove::platform::FakeMouseInput input{clock};
+    clicktrove::testing::ScriptedRandom random;
+    auto delegate = std::make_shared<clicktrove::testing::RecordingDelegate>();
+    {
+        ClickEngine engine(input, mainQueue, queue, clock, random);
+        engine.setDelegate(delegate);
+        ClickConfig config(clock.now());
+        config.edgeStopEnabled = false;
+        config.intervalSeconds = 0;
+        config.intervalMilliseconds = 1;
+        engine.start(config);
+        queue.advance(300ms);
+        mainQueue.drain();
+        queue.advance(ClickEngine::kReportPace + 10ms);
+        ASSERT_EQ(mainQueue.pendingPosted(), 1u) << "the held-back totals, waiting for the main thread";
+        ASSERT_EQ(queue.liveTimers(), 2u) << "the run's timer and the pacing timer";
+    }
+    EXPECT_EQ(queue.liveTimers(), 0u);
+    EXPECT_EQ(mainQueue.drain(), 1);
+    EXPECT_EQ(delegate->updates().size(), 1u);
+}
+
+}  // namespace

@@ -130,15 +130,19 @@ public:
     StackMapping stack() const { return stack_; }
 
 private:
+    // Only anonymous memory counts: a mapped file read past its end (truncated since) would raise SIGBUS.
     void findStack(const MapLine& l) {
+        const bool readableMemory = l.readable && l.inode == 0;
         if (stackDecided_) {
-            // A stack made of several adjacent readable mappings reads on into the next ones.
-            if (stack_.found() && l.readable && l.start == stack_.end) stack_.end = l.end;
+            // A stack made of several adjacent mappings reads on into the next ones.
+            if (stack_.found() && readableMemory && l.start == stack_.end) stack_.end = l.end;
             return;
         }
         if (!l.readable || l.end <= stackPointer_) return;
         stackDecided_ = true;
-        if (l.start <= stackPointer_ || l.start - stackPointer_ <= kGuardReach) stack_ = {l.start, l.end};
+        if (readableMemory && (l.start <= stackPointer_ || l.start - stackPointer_ <= kGuardReach)) {
+            stack_ = {l.start, l.end};
+        }
     }
 
     const std::uintptr_t stackPointer_;

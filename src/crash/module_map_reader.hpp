@@ -35,8 +35,9 @@ public:
     using Visit = void (*)(const MappedModule& module, void* context);
 
     // Hands every file mapped with code (and the vDSO), with its build ID read from its headers in memory, to
-    // visit, and returns the readable mapping that holds stackPointer. A stack pointer that overflowed lies
-    // below its stack, in the guard page or gap: then the readable mapping just above it (within 1 MiB) counts.
+    // visit, and returns the readable anonymous memory that holds stackPointer. A stack pointer that overflowed
+    // lies below its stack, in the guard page or gap: then the readable mapping just above it (within 1 MiB)
+    // counts.
     static StackMapping read(std::uintptr_t stackPointer, Visit visit, void* context);
 
     // The build ID from the GNU note among the module's program headers, when they are readable in memory.

@@ -6,9 +6,6 @@
 #include "platform/alternate_signal_stack.hpp"
 #include "platform/utc_time.hpp"
 
-#define UNW_LOCAL_ONLY
-#include <libunwind.h>
-
 #include <cxxabi.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -27,8 +24,15 @@ namespace clicktrove::crash {
 namespace {
 
 constexpr int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
-constexpr std::size_t kMaxFrames = 128;
-constexpr std::size_t kMaxModules = 48;
+// The stack saved for the walk at the next start: enough for the frames of a deep Qt event dispatch.
+constexpr std::size_t kMaxStackBytes = 256 * 1024;
+constexpr std::size_t kStackLineBytes = 1024;
+#if defined(__x86_64__)
+// What a leaf function may keep below its stack pointer (the System V red zone).
+constexpr std::uintptr_t kRedZone = 128;
+#else
+constexpr std::uintptr_t kRedZone = 0;
+#endif
 
 // Everything the handler reads is prepared here by install, so that the handler itself only copies and writes.
 std::atomic<int> directoryFd{-1};
@@ -44,11 +48,6 @@ bool terminateHadException = false;
 char exceptionType[256];
 char exceptionWhat[512];
 std::terminate_handler previousTerminate = nullptr;
-
-// Static, not on the (small) alternate stack; only the reporting thread touches them.
-std::uintptr_t frames[kMaxFrames];
-int moduleOfFrame[kMaxFrames];
-MappedModule modules[kMaxModules];
 
 pid_t currentThreadId() {
     return static_cast<pid_t>(::syscall(SYS_gettid));
@@ -77,28 +76,77 @@ const char* signalName(int signal) {
     }
 }
 
-std::size_t walkStack(void* context) {
-    std::size_t count = 0;
-    unw_cursor_t cursor;
-    if (context && unw_init_local2(&cursor, static_cast<unw_context_t*>(context), UNW_INIT_SIGNAL_FRAME) == 0) {
-        do {
-            unw_word_t ip = 0;
-            if (unw_get_reg(&cursor, UNW_REG_IP, &ip) != 0 || ip == 0) break;
-            frames[count++] = ip;
-        } while (count < kMaxFrames && unw_step(&cursor) > 0);
-    }
-    if (count == 0 && context) {
-        // Unwinding failed outright (a jump to nowhere): the faulting address alone still tells something.
-        const auto& machine = static_cast<ucontext_t*>(context)->uc_mcontext;
+// The crashing thread's registers as the unwinder numbers them (DWARF), with its program counter and stack pointer.
+struct ThreadState {
+    std::uint64_t registers[32] = {};
+    std::size_t registerCount = 0;
+    std::uintptr_t pc = 0;
+    std::uintptr_t sp = 0;
+};
+
+ThreadState threadState(const void* context) {
+    ThreadState state;
+    if (!context) return state;
+    const auto& machine = static_cast<const ucontext_t*>(context)->uc_mcontext;
 #if defined(__x86_64__)
-        frames[count++] = static_cast<std::uintptr_t>(machine.gregs[REG_RIP]);
+    // DWARF 0 to 16: rax, rdx, rcx, rbx, rsi, rdi, rbp, rsp, r8 to r15, and the return address column (rip).
+    constexpr int kDwarfOrder[] = {REG_RAX, REG_RDX, REG_RCX, REG_RBX, REG_RSI, REG_RDI, REG_RBP, REG_RSP, REG_R8,
+                                   REG_R9,  REG_R10, REG_R11, REG_R12, REG_R13, REG_R14, REG_R15, REG_RIP};
+    for (const int r : kDwarfOrder)
+        state.registers[state.registerCount++] = static_cast<std::uint64_t>(machine.gregs[r]);
+    state.pc = static_cast<std::uintptr_t>(machine.gregs[REG_RIP]);
+    state.sp = static_cast<std::uintptr_t>(machine.gregs[REG_RSP]);
 #elif defined(__aarch64__)
-        frames[count++] = static_cast<std::uintptr_t>(machine.pc);
+    // DWARF 0 to 31: x0 to x30 and sp; the program counter has no number of its own.
+    for (int i = 0; i < 31; ++i) state.registers[state.registerCount++] = machine.regs[i];
+    state.registers[state.registerCount++] = machine.sp;
+    state.pc = static_cast<std::uintptr_t>(machine.pc);
+    state.sp = static_cast<std::uintptr_t>(machine.sp);
 #else
-        (void)machine;
+    (void)machine;
 #endif
+    return state;
+}
+
+// Writes each module as the maps are read, and notes which one holds the crashing instruction.
+struct ModuleLines {
+    SignalSafeWriter& out;
+    std::uintptr_t pc;
+    std::int64_t written = 0;
+    std::int64_t moduleOfPc = -1;
+};
+
+void writeModule(const MappedModule& m, void* context) {
+    auto& lines = *static_cast<ModuleLines*>(context);
+    SignalSafeWriter& out = lines.out;
+    if (lines.pc >= m.start && lines.pc < m.end) lines.moduleOfPc = lines.written;
+    out.text(kModuleKey).decimal(lines.written++).character(' ').hex(m.start).character(' ');
+    out.hex(m.end).character(' ').hex(m.vmaddr).character(' ');
+    if (m.buildIdSize > 0) {
+        out.hexBytes(m.buildId, m.buildIdSize);
+    } else {
+        out.character('-');
     }
-    return count;
+    out.character(' ').field(m.path, sizeof m.path).character('\n');
+}
+
+// The stack's bytes from just below the stack pointer upwards, read only where the maps say memory is readable.
+// Not instrumented: AddressSanitizer would report the reads of other frames' locals as overflows.
+[[gnu::no_sanitize_address]] void writeStack(SignalSafeWriter& out, const StackMapping& mapping, std::uintptr_t sp) {
+    if (!mapping.found()) return;
+    const std::uintptr_t below = sp - mapping.start > kRedZone ? sp - kRedZone : mapping.start;
+    const std::uintptr_t from = sp >= mapping.start && sp < mapping.end ? below : mapping.start;
+    const std::uintptr_t to = mapping.end - from > kMaxStackBytes ? from + kMaxStackBytes : mapping.end;
+    static const char kDigits[] = "0123456789abcdef";
+    for (std::uintptr_t address = from; address < to && !out.failed();) {
+        out.text(kStackKey).hex(address).character(' ');
+        const std::uintptr_t lineEnd = to - address > kStackLineBytes ? address + kStackLineBytes : to;
+        for (; address < lineEnd; ++address) {
+            const std::uint8_t byte = *reinterpret_cast<const volatile std::uint8_t*>(address);
+            out.character(kDigits[byte >> 4]).character(kDigits[byte & 0xf]);
+        }
+        out.character('\n');
+    }
 }
 
 // "<stamp>.crash", or "<stamp>-<n>.crash" when a crash in the same second (of another instance) took that.
@@ -155,8 +203,7 @@ void writeReport(int signal, const siginfo_t* info, void* context, pid_t thread)
     const int fd = openPartialReport(dir, stamp, attempt);
     if (fd < 0) return;
 
-    const std::size_t frameCount = walkStack(context);
-    const std::size_t moduleCount = ModuleMapReader::resolve(frames, frameCount, moduleOfFrame, modules, kMaxModules);
+    const ThreadState state = threadState(context);
 
     {
         SignalSafeWriter out(fd);
@@ -194,26 +241,24 @@ void writeReport(int signal, const siginfo_t* info, void* context, pid_t thread)
             out.field(system.release, sizeof system.release).character(' ');
             out.field(system.machine, sizeof system.machine).character('\n');
         }
-        for (std::size_t i = 0; i < moduleCount; ++i) {
-            const MappedModule& m = modules[i];
-            out.text(kModuleKey).decimal(static_cast<std::int64_t>(i)).character(' ').hex(m.start).character(' ');
-            out.hex(m.end).character(' ').hex(m.vmaddr).character(' ');
-            if (m.buildIdSize > 0) {
-                out.hexBytes(m.buildId, m.buildIdSize);
-            } else {
-                out.character('-');
-            }
-            out.character(' ').field(m.path, sizeof m.path).character('\n');
-        }
-        for (std::size_t i = 0; i < frameCount; ++i) {
-            out.text(kFrameKey).decimal(static_cast<std::int64_t>(i)).character(' ').hex(frames[i]).character(' ');
-            if (moduleOfFrame[i] >= 0) {
-                out.decimal(moduleOfFrame[i]);
-            } else {
-                out.character('-');
+        ModuleLines modules{out, state.pc};
+        const StackMapping stack = ModuleMapReader::read(state.sp, &writeModule, &modules);
+        if (state.registerCount > 0) {
+            out.text(kRegistersKey);
+            for (std::size_t i = 0; i < state.registerCount; ++i) {
+                if (i > 0) out.character(' ');
+                out.hex(state.registers[i]);
             }
             out.character('\n');
         }
+        out.text(kFrameKey).text("0 ").hex(state.pc).character(' ');
+        if (modules.moduleOfPc >= 0) {
+            out.decimal(modules.moduleOfPc);
+        } else {
+            out.character('-');
+        }
+        out.character('\n');
+        writeStack(out, stack, state.sp);
         out.text(kReportEnd).character('\n');
     }
     ::fsync(fd);
@@ -268,17 +313,6 @@ void onFatalSignal(int signal, siginfo_t* info, void* context) {
     std::abort();
 }
 
-// Runs libunwind once outside any handler, so that whatever it sets up on first use is ready before a crash.
-void warmUpUnwinder() {
-    unw_set_caching_policy(unw_local_addr_space, UNW_CACHE_NONE);
-    unw_context_t context;
-    unw_cursor_t cursor;
-    if (unw_getcontext(&context) == 0 && unw_init_local(&cursor, &context) == 0) {
-        while (unw_step(&cursor) > 0) {
-        }
-    }
-}
-
 }  // namespace
 
 bool CrashHandler::install(const Config& config) {
@@ -296,7 +330,6 @@ bool CrashHandler::install(const Config& config) {
     static bool installed = false;
     if (installed) return true;
     installed = true;
-    warmUpUnwinder();
     platform::useAlternateSignalStack();
 
     struct sigaction action {};

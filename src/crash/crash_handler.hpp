@@ -6,11 +6,14 @@
 namespace clicktrove::crash {
 
 // Catches the fatal signals (SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT) and std::terminate and writes one report
-// per crash into a folder: the signal and fault address, the crashing thread and its stack as addresses, with
-// the path, load address and build ID of each module they lie in, the program's release and the time. The
-// handler runs on the thread's alternate signal stack when it has one, allocates nothing and takes no lock:
-// everything it needs is prepared by install. Afterwards it restores the default action and raises the signal
-// again, so the system's core handler still sees the crash.
+// per crash into a folder: the signal and fault address, the crashing thread, the instruction that crashed, the
+// thread's registers and the bytes of its stack, every module with code (path, load address, build ID), the
+// program's release and the time. The handler runs on the thread's alternate signal stack when it has one and
+// calls only system calls and its own code: it allocates nothing and takes no lock (not even the loader's, which
+// any stack walker in the process takes), so it still writes its report when the crash happened in the middle of
+// malloc or while another thread loads a library. The walk of the stack is left to the next start
+// (ReportSymbolizer). Afterwards the handler restores the default action and raises the signal again, so the
+// system's core handler still sees the crash.
 class CrashHandler {
 public:
     struct Config {

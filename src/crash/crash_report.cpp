@@ -3,6 +3,7 @@
 #include "crash/crash_report_format.hpp"
 #include "crash/hex_text.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <sstream>
 
@@ -38,6 +39,41 @@ bool parseHex(std::string_view text, std::uint64_t& value) {
 
 bool isHex(std::string_view text) {
     return !text.empty() && text.find_first_not_of("0123456789abcdef") == std::string_view::npos;
+}
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+bool parseRegisters(std::string_view rest, std::vector<std::uint64_t>& registers) {
+    registers.clear();
+    while (!rest.empty()) {
+        std::uint64_t value = 0;
+        if (!parseHex(takeField(rest), value)) return false;
+        registers.push_back(value);
+    }
+    return !registers.empty();
+}
+
+// One "stack" line: its bytes must follow on from the lines before.
+bool parseStack(std::string_view rest, std::optional<CrashReport::Stack>& stack) {
+    std::uint64_t address = 0;
+    if (!parseHex(takeField(rest), address) || rest.empty() || rest.size() % 2 != 0) return false;
+    if (!stack) {
+        stack.emplace();
+        stack->start = address;
+    } else if (address != stack->start + stack->bytes.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < rest.size(); i += 2) {
+        const int high = hexValue(rest[i]);
+        const int low = hexValue(rest[i + 1]);
+        if (high < 0 || low < 0) return false;
+        stack->bytes.push_back(static_cast<char>(high * 16 + low));
+    }
+    return true;
 }
 
 bool parseModule(std::string_view rest, std::size_t expectedIndex, CrashReport::Module& module) {
@@ -137,6 +173,10 @@ std::optional<CrashReport> CrashReport::parse(std::string_view text) {
             Module module;
             if (!parseModule(rest, report.modules.size(), module)) return std::nullopt;
             report.modules.push_back(std::move(module));
+        } else if (value(kRegistersKey)) {
+            if (!parseRegisters(rest, report.registers)) return std::nullopt;
+        } else if (value(kStackKey)) {
+            if (!parseStack(rest, report.stack)) return std::nullopt;
         } else if (value(kFrameKey)) {
             Frame frame;
             if (!parseFrame(rest, report.frames.size(), report.modules.size(), frame)) return std::nullopt;
@@ -172,6 +212,11 @@ std::string CrashReport::serialize() const {
         out << kModuleKey << i << ' ' << hexAddress(m.start) << ' ' << hexAddress(m.end) << ' ' << hexAddress(m.vmaddr)
             << ' ' << (m.buildId.empty() ? "-" : m.buildId) << ' ' << m.path << '\n';
     }
+    if (!registers.empty()) {
+        out << kRegistersKey;
+        for (std::size_t i = 0; i < registers.size(); ++i) out << (i > 0 ? " " : "") << hexAddress(registers[i]);
+        out << '\n';
+    }
     for (std::size_t i = 0; i < frames.size(); ++i) {
         const Frame& f = frames[i];
         out << kFrameKey << i << ' ' << hexAddress(f.address) << ' ';
@@ -185,6 +230,14 @@ std::string CrashReport::serialize() const {
             if (f.line > 0) out << f.line;
         }
         out << '\n';
+    }
+    if (stack) {
+        constexpr std::size_t kLineBytes = 1024;
+        for (std::size_t at = 0; at < stack->bytes.size(); at += kLineBytes) {
+            const std::size_t count = std::min(kLineBytes, stack->bytes.size() - at);
+            out << kStackKey << hexAddress(stack->start + at) << ' '
+                << hexBytes(reinterpret_cast<const unsigned char*>(stack->bytes.data() + at), count) << '\n';
+        }
     }
     if (symbolized) out << kSymbolizedKey << "yes\n";
     out << kReportEnd << '\n';

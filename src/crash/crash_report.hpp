@@ -52,6 +52,16 @@ public:
     std::vector<Frame> frames;
     bool symbolized = false;
 
+    // What the handler saved for the walk of the stack, which only the next start does: the crashing thread's
+    // registers by DWARF number and its stack's bytes from a little below its pointer upwards. Both are dropped
+    // once the frames are walked, so that the stack's contents stay on disk no longer than needed.
+    struct Stack {
+        std::uint64_t start = 0;
+        std::string bytes;
+    };
+    std::vector<std::uint64_t> registers;
+    std::optional<Stack> stack;
+
     // Nothing when the text is not a complete report (cut short, damaged, or of another kind).
     static std::optional<CrashReport> parse(std::string_view text);
     std::string serialize() const;

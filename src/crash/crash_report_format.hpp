@@ -18,11 +18,16 @@ namespace clicktrove::crash {
 //   terminate: <mangled type>\t<what()>           (std::terminate only; empty without an exception)
 //   os: Linux 6.1.0-18-amd64 x86_64
 //   module: <index> <start> <end> <vmaddr> <build ID in hex, or -> <path>
+//   registers: <value> <value> ...                (the crashing thread's, by DWARF number from 0)
 //   frame: <index> <address> <module index, or -> [\t<function>\t<file>\t<line>]
+//   stack: <address> <bytes in hex>               (the crashing thread's stack upwards from its pointer)
 //   symbolized: yes                               (once the frames carry names)
 //   end
 //
-// Frame 0 is the address that faulted; every later one is a return address.
+// Frame 0 is the address that faulted; every later one is a return address. The handler itself writes frame 0
+// only: walking the stack would need the loader's lock (dl_iterate_phdr) and an unwinder's own locks and memory,
+// none of which a signal handler may take. It saves the registers and the stack's bytes (in "stack" lines of
+// consecutive addresses) instead, and the next start walks the stack from them and then drops both.
 inline constexpr char kReportHeader[] = "Clicktrove crash report 1";
 inline constexpr char kReportEnd[] = "end";
 inline constexpr char kReportExtension[] = ".crash";
@@ -40,7 +45,9 @@ inline constexpr char kThreadKey[] = "thread: ";
 inline constexpr char kTerminateKey[] = "terminate: ";
 inline constexpr char kOsKey[] = "os: ";
 inline constexpr char kModuleKey[] = "module: ";
+inline constexpr char kRegistersKey[] = "registers: ";
 inline constexpr char kFrameKey[] = "frame: ";
+inline constexpr char kStackKey[] = "stack: ";
 inline constexpr char kSymbolizedKey[] = "symbolized: ";
 
 }  // namespace clicktrove::crash

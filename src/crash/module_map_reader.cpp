@@ -11,13 +11,12 @@ namespace clicktrove::crash {
 
 namespace {
 
-constexpr int kUnresolved = -2;
-
 // One line of /proc/self/maps: "start-end perms offset dev inode   path".
 struct MapLine {
     std::uintptr_t start = 0;
     std::uintptr_t end = 0;
     bool readable = false;
+    bool executable = false;
     std::uint64_t offset = 0;
     std::uint64_t inode = 0;
     const char* path = nullptr;
@@ -69,6 +68,7 @@ bool parseLine(const char* line, std::size_t length, MapLine& out) {
     }
     if (end - p < 5) return false;
     out.readable = p[0] == 'r';
+    out.executable = p[2] == 'x';
     p += 4;
     if (!skip(p, end, ' ') || !parseHex(p, end, offset) || !skip(p, end, ' ')) return false;
     // Device "major:minor", then the inode.
@@ -86,79 +86,83 @@ bool parseLine(const char* line, std::size_t length, MapLine& out) {
     return true;
 }
 
-// Walks the lines of /proc/self/maps, grouping the consecutive mappings of one file into one module.
-class Resolver {
+// How far below its stack a stack pointer may lie after an overflow: the kernel keeps a gap of 256 pages below
+// a growing stack, a thread's stack has a guard page or more.
+constexpr std::uintptr_t kGuardReach = std::uintptr_t{1} << 20;
+
+// Walks the lines of /proc/self/maps, grouping the consecutive mappings of one file into one module, and finds
+// the stack.
+class Scanner {
 public:
-    Resolver(const std::uintptr_t* addresses, std::size_t count, int* moduleOf, MappedModule* modules,
-             std::size_t capacity)
-        : addresses_(addresses), count_(count), moduleOf_(moduleOf), modules_(modules), capacity_(capacity) {}
+    Scanner(std::uintptr_t stackPointer, ModuleMapReader::Visit visit, void* context)
+        : stackPointer_(stackPointer), visit_(visit), context_(context) {}
 
     void line(const MapLine& l) {
+        findStack(l);
         if (l.pathLength == 0) return;  // anonymous memory: no file to name
         const bool continues = active_ && l.offset != 0 && l.inode == inode_ && l.pathLength == pathLength_ &&
-                               std::memcmp(l.path, path_, l.pathLength) == 0;
+                               std::memcmp(l.path, module_.path, l.pathLength) == 0;
         if (!continues) {
+            finishModule();
             active_ = true;
             inode_ = l.inode;
-            pathLength_ = l.pathLength < sizeof path_ ? l.pathLength : sizeof path_ - 1;
-            std::memcpy(path_, l.path, pathLength_);
+            pathLength_ = l.pathLength < sizeof module_.path ? l.pathLength : sizeof module_.path - 1;
+            module_ = MappedModule{};
+            std::memcpy(module_.path, l.path, pathLength_);
             // A file whose first mapping is not at offset 0 has lost its headers; its start is a guess.
-            start_ = l.start - (l.offset <= l.start ? l.offset : 0);
-            headersEnd_ = l.end;
-            headersReadable_ = l.offset == 0 && l.readable;
-            module_ = -1;
+            module_.start = l.start - (l.offset <= l.start ? l.offset : 0);
+            module_.headersEnd = l.end;
+            module_.headersReadable = l.offset == 0 && l.readable;
+            executable_ = false;
         }
-        if (module_ >= 0) modules_[module_].end = l.end;
-        end_ = l.end;
-        for (std::size_t i = 0; i < count_; ++i) {
-            if (moduleOf_[i] != kUnresolved || addresses_[i] < l.start || addresses_[i] >= l.end) continue;
-            moduleOf_[i] = moduleForGroup();
-        }
+        module_.end = l.end;
+        executable_ = executable_ || l.executable;
     }
 
-    std::size_t filled() const { return filled_; }
+    void finishModule() {
+        if (active_ && executable_) {
+            ModuleMapReader::readBuildId(module_);
+            visit_(module_, context_);
+        }
+        active_ = false;
+    }
+
+    StackMapping stack() const { return stack_; }
 
 private:
-    int moduleForGroup() {
-        if (module_ >= 0) return module_;
-        if (filled_ == capacity_) return -1;
-        MappedModule& m = modules_[filled_];
-        m = MappedModule{};
-        m.start = start_;
-        m.end = end_;
-        m.headersEnd = headersEnd_;
-        m.headersReadable = headersReadable_;
-        std::memcpy(m.path, path_, pathLength_);
-        m.path[pathLength_] = '\0';
-        module_ = static_cast<int>(filled_++);
-        return module_;
+    // Only anonymous memory counts: a mapped file read past its end (truncated since) would raise SIGBUS.
+    void findStack(const MapLine& l) {
+        const bool readableMemory = l.readable && l.inode == 0;
+        if (stackDecided_) {
+            // A stack made of several adjacent mappings reads on into the next ones.
+            if (stack_.found() && readableMemory && l.start == stack_.end) stack_.end = l.end;
+            return;
+        }
+        if (!l.readable || l.end <= stackPointer_) return;
+        stackDecided_ = true;
+        if (readableMemory && (l.start <= stackPointer_ || l.start - stackPointer_ <= kGuardReach)) {
+            stack_ = {l.start, l.end};
+        }
     }
 
-    const std::uintptr_t* addresses_;
-    std::size_t count_;
-    int* moduleOf_;
-    MappedModule* modules_;
-    std::size_t capacity_;
-    std::size_t filled_ = 0;
+    const std::uintptr_t stackPointer_;
+    const ModuleMapReader::Visit visit_;
+    void* const context_;
 
     bool active_ = false;
+    bool executable_ = false;
     std::uint64_t inode_ = 0;
-    char path_[MappedModule::kMaxPath] = {};
     std::size_t pathLength_ = 0;
-    std::uintptr_t start_ = 0;
-    std::uintptr_t end_ = 0;
-    std::uintptr_t headersEnd_ = 0;
-    bool headersReadable_ = false;
-    int module_ = -1;
+    MappedModule module_;
+
+    bool stackDecided_ = false;
+    StackMapping stack_;
 };
 
 }  // namespace
 
-std::size_t ModuleMapReader::resolve(const std::uintptr_t* addresses, std::size_t count, int* moduleOfAddress,
-                                     MappedModule* modules, std::size_t capacity) {
-    for (std::size_t i = 0; i < count; ++i) moduleOfAddress[i] = kUnresolved;
-    Resolver resolver(addresses, count, moduleOfAddress, modules, capacity);
-
+StackMapping ModuleMapReader::read(std::uintptr_t stackPointer, Visit visit, void* context) {
+    Scanner scanner(stackPointer, visit, context);
     const int fd = ::open("/proc/self/maps", O_RDONLY | O_CLOEXEC);
     if (fd >= 0) {
         char chunk[4096];
@@ -175,19 +179,14 @@ std::size_t ModuleMapReader::resolve(const std::uintptr_t* addresses, std::size_
                     continue;
                 }
                 MapLine parsed;
-                if (parseLine(line, lineLength, parsed)) resolver.line(parsed);
+                if (parseLine(line, lineLength, parsed)) scanner.line(parsed);
                 lineLength = 0;
             }
         }
         ::close(fd);
     }
-
-    for (std::size_t i = 0; i < count; ++i) {
-        if (moduleOfAddress[i] == kUnresolved) moduleOfAddress[i] = -1;
-    }
-    const std::size_t filled = resolver.filled();
-    for (std::size_t i = 0; i < filled; ++i) readBuildId(modules[i]);
-    return filled;
+    scanner.finishModule();
+    return scanner.stack();
 }
 
 void ModuleMapReader::readBuildId(MappedModule& module) {

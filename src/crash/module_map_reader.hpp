@@ -5,7 +5,7 @@
 
 namespace clicktrove::crash {
 
-// One loaded file (executable, shared library, the vDSO) as the crash handler sees it.
+// One loaded file with code (executable, shared library, the vDSO) as the crash handler sees it.
 struct MappedModule {
     static constexpr std::size_t kMaxPath = 1024;
     static constexpr std::size_t kMaxBuildId = 64;
@@ -20,17 +20,27 @@ struct MappedModule {
     char path[kMaxPath] = {};
 };
 
-// Finds the module of each stack address from /proc/self/maps and each such module's GNU build ID from its
-// headers in memory, with read(2) and plain loads only, so it may run inside a signal handler. It needs no
-// table prepared in advance, so libraries loaded later (Qt plugins, GL and sound drivers) are found too.
+// Readable memory around the crashing thread's stack pointer.
+struct StackMapping {
+    std::uintptr_t start = 0;
+    std::uintptr_t end = 0;
+    bool found() const { return end > start; }
+};
+
+// Reads /proc/self/maps once with read(2) and plain loads only, so that it may run inside a signal handler. It
+// needs no table prepared in advance, so libraries loaded later (Qt plugins, GL and sound drivers) are found too.
 class ModuleMapReader {
 public:
-    // For each of count addresses sets moduleOfAddress[i] to an index into modules, or -1 when the address lies
-    // in no file mapping (or more than capacity modules are involved). Returns how many modules were filled.
-    static std::size_t resolve(const std::uintptr_t* addresses, std::size_t count, int* moduleOfAddress,
-                               MappedModule* modules, std::size_t capacity);
+    // Called for each module with code, in address order; the module is valid during the call only.
+    using Visit = void (*)(const MappedModule& module, void* context);
 
-private:
+    // Hands every file mapped with code (and the vDSO), with its build ID read from its headers in memory, to
+    // visit, and returns the readable anonymous memory that holds stackPointer. A stack pointer that overflowed
+    // lies below its stack, in the guard page or gap: then the readable mapping just above it (within 1 MiB)
+    // counts.
+    static StackMapping read(std::uintptr_t stackPointer, Visit visit, void* context);
+
+    // The build ID from the GNU note among the module's program headers, when they are readable in memory.
     static void readBuildId(MappedModule& module);
 };
 

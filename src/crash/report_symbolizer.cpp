@@ -1,9 +1,12 @@
 #include "crash/report_symbolizer.hpp"
 
 #include "crash/hex_text.hpp"
+#include "crash/stack_snapshot_unwinder.hpp"
 
+#include <elfutils/libdwelf.h>
 #include <elfutils/libdwfl.h>
 #include <fcntl.h>
+#include <libelf.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -44,6 +47,17 @@ const Dwfl_Callbacks kCallbacks = {
     nullptr,
 };
 
+// The build ID of the file now at the module's path, or nothing when it has none or is no ELF file.
+std::string fileBuildId(int fd) {
+    elf_version(EV_CURRENT);
+    std::unique_ptr<Elf, decltype(&elf_end)> elf(elf_begin(fd, ELF_C_READ_MMAP, nullptr), &elf_end);
+    if (!elf) return {};
+    const void* bits = nullptr;
+    const ssize_t length = dwelf_elf_gnu_build_id(elf.get(), &bits);
+    return length > 0 ? hexBytes(static_cast<const unsigned char*>(bits), static_cast<std::size_t>(length))
+                      : std::string();
+}
+
 // Tabs and line ends separate the fields of a report line.
 std::string oneField(std::string text) {
     for (char& c : text) {
@@ -66,20 +80,22 @@ void ReportSymbolizer::symbolize(CrashReport& report) {
         if (m.path.empty() || m.path.front() != '/') continue;
         const int fd = ::open(m.path.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0) continue;
+        // A file replaced since the crash (an upgrade) is not the code that crashed: its names and its call-frame
+        // information would both be wrong, so it is left out before the walk of the stack can use it.
+        if (!m.buildId.empty() && fileBuildId(fd) != m.buildId) {
+            ::close(fd);
+            continue;
+        }
         Dwfl_Module* module =
             dwfl_report_elf(dwfl.get(), m.path.c_str(), m.path.c_str(), fd, m.start - m.vmaddr, false);
         if (!module) {
             ::close(fd);
             continue;
         }
-        const unsigned char* bits = nullptr;
-        GElf_Addr vaddr = 0;
-        const int length = dwfl_module_build_id(module, &bits, &vaddr);
-        const std::string buildId = length > 0 ? hexBytes(bits, static_cast<std::size_t>(length)) : std::string();
-        if (!m.buildId.empty() && buildId != m.buildId) continue;  // replaced since the crash (an upgrade)
         reported[i] = module;
     }
     dwfl_report_end(dwfl.get(), nullptr, nullptr);
+    StackSnapshotUnwinder::unwind(dwfl.get(), report);
 
     for (std::size_t i = 0; i < report.frames.size(); ++i) {
         CrashReport::Frame& frame = report.frames[i];

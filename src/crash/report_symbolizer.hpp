@@ -4,14 +4,16 @@
 
 namespace clicktrove::crash {
 
-// Names the frames of a report after the fact, from the modules' own symbol tables and DWARF, or from the
-// separate debug files Debian's -dbgsym packages install under /usr/lib/debug/.build-id (elfutils' libdw).
+// Walks the stack of a report from the registers and stack bytes the handler saved (StackSnapshotUnwinder), then
+// names the frames, from the modules' own symbol tables and DWARF, or from the separate debug files Debian's
+// -dbgsym packages install under /usr/lib/debug/.build-id (elfutils' libdw for both).
 // It reads local files only: it never asks a debuginfod server, whatever DEBUGINFOD_URLS says, since a build
 // without a crash-reporting address must send nothing. A module whose file is gone or has been replaced (its
-// build ID differs from the one the crash recorded) leaves its frames as bare addresses.
+// build ID differs from the one the crash recorded) leaves its frames as bare addresses, and the walk of the stack
+// ends at the first of them.
 class ReportSymbolizer {
 public:
-    // Fills in function, file and line wherever it can and marks the report as symbolised.
+    // Fills in the frames, and their function, file and line wherever it can, and marks the report as symbolised.
     static void symbolize(CrashReport& report);
 };
 

@@ -12,6 +12,7 @@
 #include <csignal>
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,13 @@ const CrashReport::Frame* firstFrameNamed(const CrashReport& report, const std::
         if (frame.function.find(function) != std::string::npos) return &frame;
     }
     return nullptr;
+}
+
+// The index of the first frame whose function is exactly the given one; the frame count when there is none.
+std::size_t indexOfFrame(const CrashReport& report, const std::string& function) {
+    std::size_t i = 0;
+    while (i < report.frames.size() && report.frames[i].function != function) ++i;
+    return i;
 }
 
 // The first line of each envelope's item headers, by item type.
@@ -117,6 +125,48 @@ TEST_F(CrashCaptureTest, AFaultReportsItsAddressAndTheFaultingFrameFirst) {
     EXPECT_EQ(report->frames.front().function, "(anonymous namespace)::crashByNullWrite()");
 }
 
+TEST_F(CrashCaptureTest, TheHandlerSavesTheStackAndTheNextStartWalksItFromThere) {
+    ASSERT_TRUE(WIFSIGNALED(run("null-write")));
+    const auto reports = reportsIn(folder);
+    ASSERT_EQ(reports.size(), 1u);
+    auto report = CrashReport::parse(readFile(reports[0]));
+    ASSERT_TRUE(report);
+    // The handler names the crashing instruction only and keeps what the walk needs.
+    EXPECT_EQ(report->frames.size(), 1u);
+    EXPECT_FALSE(report->registers.empty());
+    ASSERT_TRUE(report->stack);
+    EXPECT_FALSE(report->stack->bytes.empty());
+
+    ReportSymbolizer::symbolize(*report);
+    // The crashing function, then the one that called it, each in the program with its line.
+    const std::size_t crashing = indexOfFrame(*report, "(anonymous namespace)::crashByNullWrite()");
+    const std::size_t caller = indexOfFrame(*report, "main");
+    EXPECT_EQ(crashing, 0u) << report->serialize();
+    ASSERT_LT(caller, report->frames.size()) << report->serialize();
+    EXPECT_GT(caller, crashing);
+    EXPECT_EQ(fs::path(report->frames[caller].file).filename(), "crash_child.cpp");
+    // The stack's contents are not kept once walked.
+    EXPECT_TRUE(report->registers.empty());
+    EXPECT_FALSE(report->stack);
+    EXPECT_EQ(report->serialize().find("stack: "), std::string::npos);
+}
+
+// A handler that walked the stack itself would wait for ever here: every stack walker looks the code up through
+// dl_iterate_phdr, whose lock the other thread keeps.
+TEST_F(CrashCaptureTest, ACrashWhileAnotherThreadHoldsTheLoaderLockStillLeavesItsReport) {
+    clicktrove::testing::ChildProcess child;
+    ASSERT_TRUE(child.start({CLICKTROVE_CRASH_CHILD, folder.string(), "loader-locked"}));
+    // Killed by a signal (-1) within the time, not still hanging.
+    ASSERT_EQ(child.waitForExit(30000), std::optional<int>(-1));
+    const auto reports = reportsIn(folder);
+    ASSERT_EQ(reports.size(), 1u);
+    auto report = CrashReport::parse(readFile(reports[0]));
+    ASSERT_TRUE(report);
+    EXPECT_EQ(report->signal, SIGSEGV);
+    ReportSymbolizer::symbolize(*report);
+    EXPECT_NE(firstFrameNamed(*report, "crashByNullWrite"), nullptr) << report->serialize();
+}
+
 TEST_F(CrashCaptureTest, AnExceptionOutOfAThreadNamesItsTypeAndMessage) {
     ASSERT_TRUE(WIFSIGNALED(run("thread-throw")));
     const auto reports = reportsIn(folder);
@@ -155,6 +205,7 @@ TEST_F(CrashCaptureTest, WithoutADsnTheNextStartKeepsTheReportWithItsNames) {
     ASSERT_TRUE(report);
     EXPECT_TRUE(report->symbolized);
     EXPECT_NE(firstFrameNamed(*report, "crashByAbort"), nullptr) << report->serialize();
+    EXPECT_FALSE(report->stack);
 }
 
 }  // namespace

@@ -47,11 +47,24 @@ TEST(CrashReport, ReadsBackWhatItWrites) {
     CrashReport withoutException = terminated;
     withoutException.terminate = CrashReport::Terminate{};
 
-    for (const CrashReport& original : {plain, symbolized, terminated, withoutException}) {
+    // As the handler leaves it: registers and more stack than one line holds, for the walk at the next start.
+    CrashReport saved = testing::sampleReport();
+    saved.frames.resize(1);
+    saved.registers = {0x1, 0x0, 0x7ffc00001000, 0xffffffffffffffff};
+    saved.stack = CrashReport::Stack{0x7ffc00000f80, std::string(2500, '\0')};
+    for (std::size_t i = 0; i < saved.stack->bytes.size(); ++i) saved.stack->bytes[i] = static_cast<char>(i * 7);
+
+    for (const CrashReport& original : {plain, symbolized, terminated, withoutException, saved}) {
         const auto read = CrashReport::parse(original.serialize());
         ASSERT_TRUE(read) << original.serialize();
         expectSame(*read, original);
         EXPECT_EQ(read->symbolized, original.symbolized);
+        EXPECT_EQ(read->registers, original.registers);
+        ASSERT_EQ(read->stack.has_value(), original.stack.has_value());
+        if (read->stack) {
+            EXPECT_EQ(read->stack->start, original.stack->start);
+            EXPECT_EQ(read->stack->bytes, original.stack->bytes);
+        }
         EXPECT_EQ(read->terminate.has_value(), original.terminate.has_value());
         if (read->terminate) {
             EXPECT_EQ(read->terminate->exceptionType, original.terminate->exceptionType);
@@ -82,11 +95,22 @@ TEST(CrashReport, RefusesTextThatIsNotACompleteReport) {
          }) {
         EXPECT_FALSE(CrashReport::parse(text)) << text;
     }
+    // What the handler saves for the walk of the stack must be whole as well.
+    for (const char* saved : {
+             "registers: 0x1 rip\n",                    // a register that is no number
+             "stack: 0x1000 0a0\n",                     // half a byte
+             "stack: 0x1000 0g\n",                      // not hex
+             "stack: 0x1000 0a0b\nstack: 0x1003 0c\n",  // a gap between lines
+         }) {
+        std::string text = good;
+        text.insert(text.rfind("end\n"), saved);
+        EXPECT_FALSE(CrashReport::parse(text)) << text;
+    }
 }
 
 TEST(CrashReport, SkipsLinesOfKeysItDoesNotKnow) {
     std::string text = testing::sampleReport().serialize();
-    text.insert(text.find("os: "), "registers: rip=0x1 rsp=0x2\n");
+    text.insert(text.find("os: "), "gpu: llvmpipe (LLVM 15.0.6, 256 bits)\n");
     const auto read = CrashReport::parse(text);
     ASSERT_TRUE(read);
     expectSame(*read, testing::sampleReport());

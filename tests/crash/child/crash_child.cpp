@@ -6,14 +6,19 @@
 //   stack-overflow     recurses until the main thread's stack is gone (SIGSEGV, handled on the alternate stack)
 //   thread-overflow    the same in a thread named "crash-overflow" that set up its alternate stack as the
 //                      program's own threads do
+//   loader-locked writes through a null pointer while another thread holds the loader's lock (inside
+//                 dl_iterate_phdr, where every thread that throws an exception or loads a library passes)
 //   start         crashes not at all: a next start, which deals with earlier reports and sends its start-up
 //                 trace to the DSN, then exits 0 (3 when that did not finish in time)
 #include "crash/sentry_sdk.hpp"
 #include "platform/alternate_signal_stack.hpp"
 
+#include <link.h>
 #include <pthread.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -37,6 +42,18 @@ namespace {
 
 [[gnu::noinline]] void throwOutOfThread() {
     throw std::runtime_error("thrown out of a thread");
+}
+
+std::atomic<bool> holdingLoaderLock{false};
+
+// Keeps the loader's lock for good: the callback runs with it held and never returns.
+void holdLoaderLock() {
+    ::dl_iterate_phdr(
+        [](dl_phdr_info*, size_t, void*) -> int {
+            holdingLoaderLock = true;
+            for (;;) ::pause();
+        },
+        nullptr);
 }
 
 volatile bool keepRecursing = true;
@@ -84,6 +101,11 @@ int main(int argc, char** argv) {
             recurseForever(0);
         });
         worker.join();
+    }
+    if (how == "loader-locked") {
+        std::thread(holdLoaderLock).detach();
+        while (!holdingLoaderLock) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        crashByNullWrite();
     }
     if (how == "start") {
         clicktrove::crash::SentrySDK::appStartFinished();

@@ -4,6 +4,7 @@
 #include "services/settings_manager.hpp"
 #include "session/auto_clicker_view_model.hpp"
 #include "ui/dashboard/action_parameters_card.hpp"
+#include "ui/dashboard/card_columns_layout.hpp"
 #include "ui/dashboard/click_interval_card.hpp"
 #include "ui/dashboard/drag_drop_card.hpp"
 #include "ui/dashboard/preset_header_card.hpp"
@@ -88,20 +89,26 @@ QWidget* DashboardView::buildCardColumn() {
     presetHeaderCard_ = GlassCard::wrap(presetHeader_, std::nullopt, 16, content);
     column->addWidget(presetHeaderCard_);
 
+    // Under the header, the five setting cards: one column, or the run's settings beside the drag and the schedule
+    // where the window is wide enough, so that a laptop screen shows them all.
+    auto* cards = new QWidget(content);
+    auto* columns = new CardColumnsLayout(3, 12, cards);
+    column->addWidget(cards);
+
     clickInterval_ = new ClickIntervalCard(viewModel_);
-    column->addWidget(GlassCard::wrap(clickInterval_, ThemeColors::cyan(), 16, content), 0, Qt::AlignHCenter);
+    columns->addCard(GlassCard::wrap(clickInterval_, ThemeColors::cyan(), 16, cards), Qt::AlignHCenter);
 
     actionParameters_ = new ActionParametersCard(viewModel_);
-    column->addWidget(GlassCard::wrap(actionParameters_, ThemeColors::purple(), 16, content));
+    columns->addCard(GlassCard::wrap(actionParameters_, ThemeColors::purple(), 16, cards));
 
     targetLocation_ = new TargetLocationCard(viewModel_);
-    column->addWidget(GlassCard::wrap(targetLocation_, ThemeColors::green(), 16, content));
+    columns->addCard(GlassCard::wrap(targetLocation_, ThemeColors::green(), 16, cards));
 
     dragDrop_ = new DragDropCard(viewModel_);
-    column->addWidget(GlassCard::wrap(dragDrop_, ThemeColors::amber(), 16, content));
+    columns->addCard(GlassCard::wrap(dragDrop_, ThemeColors::amber(), 16, cards));
 
     schedule_ = new ScheduleCard(viewModel_);
-    column->addWidget(GlassCard::wrap(schedule_, ThemeColors::indigo(), 16, content));
+    columns->addCard(GlassCard::wrap(schedule_, ThemeColors::indigo(), 16, cards));
     column->addStretch();
     cardContent_ = content;
     cardScroll_ = makeColumnScroll(this, content);

@@ -30,9 +30,9 @@ public:
 
     static constexpr int kMinimumWidth = 820;
     static constexpr int kMinimumHeight = 560;
-    // The size the window opens at the first time, where the screen allows: both Dashboard columns with room to
-    // spare, and the height of the Dashboard's cards in the default configuration.
-    static constexpr QSize kPreferredSize{1100, 820};
+    // The size the window opens at the first time, where the screen allows: wide enough for the Dashboard's setting
+    // cards to stand in two columns, so that all of them and the run column fit a 1366 x 768 screen at once.
+    static constexpr QSize kPreferredSize{1340, 680};
 
     MainView(AutoClickerViewModel& viewModel, ScreenFactory screens, QWidget* parent = nullptr);
     ~MainView() override;

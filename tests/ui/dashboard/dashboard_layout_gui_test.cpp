@@ -3,15 +3,19 @@
 #include "services/profile_manager.hpp"
 #include "services/settings_manager.hpp"
 #include "session/view_model_rig.hpp"
+#include "ui/dashboard/action_parameters_card.hpp"
+#include "ui/dashboard/click_interval_card.hpp"
 #include "ui/dashboard/dashboard_view.hpp"
 #include "ui/dashboard/drag_drop_card.hpp"
 #include "ui/dashboard/point_row.hpp"
 #include "ui/dashboard/preset_header_card.hpp"
 #include "ui/dashboard/run_bar.hpp"
+#include "ui/dashboard/schedule_card.hpp"
 #include "ui/dashboard/statistic_badges.hpp"
+#include "ui/dashboard/target_location_card.hpp"
 #include "ui/design/glass_card.hpp"
 #include "ui/shell/main_view.hpp"
-#include "ui/shell/sidebar_view.hpp"
+#include "ui/shell/window_frame_placement.hpp"
 #include "ui/support/pinned_look.hpp"
 #include "ui/support/widget_input.hpp"
 #include "ui/widgets/number_field.hpp"
@@ -22,6 +26,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QScrollArea>
+#include <QScrollBar>
 
 using namespace std::chrono_literals;
 
@@ -66,6 +71,10 @@ protected:
         const int aRight = a.mapTo(window.get(), QPoint(a.width(), 0)).x();
         return b.mapTo(window.get(), QPoint(0, 0)).x() - aRight;
     }
+
+    // The card a card's content sits in, and a widget's place in window coordinates.
+    static const QWidget* cardOf(const QWidget* content) { return content->parentWidget(); }
+    QRect inWindow(const QWidget& widget) const { return {widget.mapTo(window.get(), QPoint(0, 0)), widget.size()}; }
 
     PinnedFont font;
     PinnedTheme theme{AppTheme::light};
@@ -148,17 +157,76 @@ TEST_F(DashboardLayoutTest, ALongPresetNameIsCutWithAnEllipsisAndShownWholeInIts
     EXPECT_TRUE(header.titleLabel()->toolTip().isEmpty()) << "a name shown whole needs no tooltip";
 }
 
-TEST_F(DashboardLayoutTest, TheWindowsFirstSizeHoldsTheWholeDefaultDashboard) {
-    // What each column needs, cards and padding, in the default configuration.
-    const auto columns = dashboard->findChildren<QScrollArea*>(QString(), Qt::FindDirectChildrenOnly);
-    ASSERT_EQ(columns.size(), 2);
-    int width = SidebarView::kWidth + 1;
-    for (const QScrollArea* column : columns) {
-        const QSize needed = column->widget()->sizeHint();
-        width += std::max(needed.width(), column->minimumWidth());
-        EXPECT_LE(needed.height(), MainView::kPreferredSize.height());
+// The first launch on a 1366 x 768 laptop with a 28-point panel: the window, placed as it opens there, shows every
+// card of the default configuration and the whole run column without scrolling; the setting cards stand in two
+// columns from the top, the run's settings on the leading side.
+TEST_F(DashboardLayoutTest, TheWindowsFirstSizeShowsTheWholeDashboardOnALaptopScreen) {
+    const QRect laptop(0, 28, 1366, 740);
+    const QRect placed = placeWindow(std::nullopt, {laptop}, 0, MainView::kPreferredSize, window->minimumSize());
+    for (const AppTheme theme : {AppTheme::light, AppTheme::dark}) {
+        for (const Qt::LayoutDirection direction : {Qt::LeftToRight, Qt::RightToLeft}) {
+            SCOPED_TRACE(QStringLiteral("%1, %2")
+                             .arg(theme == AppTheme::dark ? "dark" : "light")
+                             .arg(direction == Qt::LeftToRight ? "left to right" : "right to left")
+                             .toStdString());
+            vm->settingsManager().setTheme(theme);
+            window->setLayoutDirection(direction);
+            window->resize(placed.size());
+            settle();
+            ASSERT_EQ(window->size(), placed.size()) << "the window takes the size it opens at";
+
+            const auto columns = dashboard->findChildren<QScrollArea*>(QString(), Qt::FindDirectChildrenOnly);
+            ASSERT_EQ(columns.size(), 2);
+            for (const QScrollArea* column : columns) {
+                EXPECT_EQ(column->verticalScrollBar()->maximum(), 0) << "nothing below the fold";
+            }
+            const QWidget* cards[] = {dashboard->presetHeaderCard(),
+                                      cardOf(dashboard->clickIntervalCard()),
+                                      cardOf(dashboard->actionParametersCard()),
+                                      cardOf(dashboard->targetLocationCard()),
+                                      cardOf(dashboard->dragDropCard()),
+                                      cardOf(dashboard->scheduleCard()),
+                                      dashboard->runBarCard()};
+            for (const QWidget* card : cards) {
+                EXPECT_TRUE(window->rect().contains(inWindow(*card))) << card->metaObject()->className();
+            }
+
+            const QRect interval = inWindow(*cardOf(dashboard->clickIntervalCard()));
+            const QRect target = inWindow(*cardOf(dashboard->targetLocationCard()));
+            const QRect drag = inWindow(*cardOf(dashboard->dragDropCard()));
+            const QRect schedule = inWindow(*cardOf(dashboard->scheduleCard()));
+            EXPECT_EQ(drag.top(), interval.top()) << "both columns start under the header";
+            EXPECT_EQ(schedule.top(), drag.bottom() + 1 + 12);
+            if (direction == Qt::LeftToRight) {
+                EXPECT_GE(drag.left(), target.right() + 12) << "the drag and the schedule trail";
+            } else {
+                EXPECT_LE(drag.right(), target.left() - 12) << "the drag and the schedule trail";
+            }
+        }
     }
-    EXPECT_LE(width, MainView::kPreferredSize.width());
+    window->setLayoutDirection(Qt::LeftToRight);
+}
+
+TEST_F(DashboardLayoutTest, ANarrowWindowStacksTheCardsInOneColumnInTheirOrder) {
+    for (const AppTheme theme : {AppTheme::light, AppTheme::dark}) {
+        SCOPED_TRACE(theme == AppTheme::dark ? "dark" : "light");
+        vm->settingsManager().setTheme(theme);
+        window->resize(MainView::kMinimumWidth, 900);
+        settle();
+        const QRect header = inWindow(*dashboard->presetHeaderCard());
+        QRect above = header;
+        for (const QWidget* content :
+             {static_cast<QWidget*>(dashboard->clickIntervalCard()),
+              static_cast<QWidget*>(dashboard->actionParametersCard()),
+              static_cast<QWidget*>(dashboard->targetLocationCard()), static_cast<QWidget*>(dashboard->dragDropCard()),
+              static_cast<QWidget*>(dashboard->scheduleCard())}) {
+            const QRect card = inWindow(*cardOf(content));
+            EXPECT_EQ(card.top(), above.bottom() + 1 + 12) << content->metaObject()->className();
+            EXPECT_NEAR(card.center().x(), header.center().x(), 1) << "centred under the header";
+            above = card;
+        }
+        EXPECT_EQ(above.width(), header.width()) << "a full-width card fills the column";
+    }
 }
 
 TEST_F(DashboardLayoutTest, RunBarKeepsItsHeightWhenPauseBecomesResume) {

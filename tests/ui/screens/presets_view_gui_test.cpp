@@ -7,10 +7,13 @@
 #include "ui/design/vaq_primary_button.hpp"
 #include "ui/screens/preset_row.hpp"
 #include "ui/screens/rename_preset_dialog.hpp"
+#include "ui/support/pinned_look.hpp"
+#include "ui/widgets/themed_label.hpp"
 
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -109,6 +112,30 @@ TEST_F(PresetsViewTest, ALongNameDoesNotWidenTheScreen) {
     const int shortWidth = listWidth();
     usePresets({{"Short", false}, {std::string(300, 'W'), true}});
     EXPECT_LE(listWidth(), shortWidth + 200);
+}
+
+TEST_F(PresetsViewTest, ALongNameEndsInAnEllipsisWithTheWholeNameAsTooltip) {
+    PinnedFont font;
+    ASSERT_TRUE(PinnedFont::isAvailable()) << "the test dependencies install DejaVu Sans";
+    const std::string longName(300, 'W');
+    usePresets({{"Short", false}, {longName, true}});
+    view->show();
+    for (const AppTheme theme : {AppTheme::light, AppTheme::dark}) {
+        SCOPED_TRACE(theme == AppTheme::dark ? "dark" : "light");
+        PinnedTheme pinned(theme);
+        for (int level = 0; level < 12; ++level) QCoreApplication::sendPostedEvents();
+
+        const ThemedLabel& cut = *row(longName)->nameLabel();
+        EXPECT_TRUE(cut.isElided());
+        EXPECT_TRUE(cut.shownText().endsWith(QStringLiteral("…")));
+        EXPECT_LE(cut.fontMetrics().horizontalAdvance(cut.shownText()), cut.contentsRect().width()) << "no glyph cut";
+        EXPECT_TRUE(view->rect().contains(QRect(cut.mapTo(view.get(), QPoint(0, 0)), cut.size())));
+        EXPECT_EQ(cut.toolTip(), QString::fromStdString(longName));
+
+        const ThemedLabel& whole = *row("Short")->nameLabel();
+        EXPECT_FALSE(whole.isElided());
+        EXPECT_TRUE(whole.toolTip().isEmpty()) << "a name shown whole needs no tooltip";
+    }
 }
 
 TEST_F(PresetsViewTest, SectionsFollowTheFavouritesInListOrder) {

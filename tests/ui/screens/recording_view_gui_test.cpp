@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QListView>
 #include <QPushButton>
+#include <QVariantAnimation>
 #include <cmath>
 #include <memory>
 
@@ -202,6 +203,30 @@ TEST_F(RecordingViewTest, ExportWritesTheMacroAndAFailedImportKeepsIt) {
     const auto written = fromJsonText<std::vector<ClickRecord>>(readFile(out));
     ASSERT_TRUE(written.has_value());
     EXPECT_EQ(*written, records);
+}
+
+TEST_F(RecordingViewTest, TheRecordingDotBreathesOnlyWhileARecordingIsOnScreen) {
+    auto* pulse = view->findChild<QVariantAnimation*>();
+    ASSERT_NE(pulse, nullptr);
+    const auto breathing = [&] { return pulse->state() == QAbstractAnimation::Running; };
+    view->show();
+    EXPECT_FALSE(breathing());
+    view->recordButton()->click();
+    ASSERT_TRUE(vm->isRecordingMacro());
+    EXPECT_TRUE(breathing());
+    view->hide();
+    EXPECT_FALSE(breathing()) << "nothing ticks for a hidden screen";
+    view->show();
+    EXPECT_TRUE(breathing());
+    // A sixtieth of a second's step changes the dot only now and then.
+    const QIcon before = view->recordButton()->icon();
+    pulse->setCurrentTime(250);
+    const qint64 shown = view->recordButton()->icon().cacheKey();
+    pulse->setCurrentTime(254);
+    EXPECT_EQ(view->recordButton()->icon().cacheKey(), shown);
+    EXPECT_NE(shown, before.cacheKey());
+    view->recordButton()->click();
+    EXPECT_FALSE(breathing());
 }
 
 }  // namespace

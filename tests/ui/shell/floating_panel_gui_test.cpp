@@ -2,6 +2,7 @@
 // the toggle opens a new panel each time and forgets a closed one.
 #include "session/view_model_rig.hpp"
 
+#include "ui/design/live_text.hpp"
 #include "ui/shell/floating_panel.hpp"
 #include "ui/shell/floating_panel_toggle.hpp"
 #include "ui/shell/floating_panel_view.hpp"

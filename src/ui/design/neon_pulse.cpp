@@ -24,7 +24,7 @@ NeonPulse* NeonPulse::apply(QWidget* target, AdaptiveColor color, bool active) {
 }
 
 NeonPulse::NeonPulse(QWidget* target, AdaptiveColor color, bool active)
-    : QObject(target), target_(target), color_(std::move(color)), active_(active) {
+    : QObject(target), target_(target), color_(std::move(color)), active_(active), onScreen_(target->isVisible()) {
     DropShadow glow;
     glow.shape = DropShadow::Shape::ellipse;
     underlay_ = new ShadowUnderlay(target_, glow);
@@ -48,7 +48,7 @@ NeonPulse::NeonPulse(QWidget* target, AdaptiveColor color, bool active)
     target_->installEventFilter(this);
     connect(&ThemeAppearance::instance(), &ThemeAppearance::changed, this, [this] { applyGlow(); });
     applyGlow();
-    if (active_ && target_->isVisible()) startPulse();
+    if (active_ && onScreen_) startPulse();
 }
 
 void NeonPulse::setGlowColor(const AdaptiveColor& color) {
@@ -61,7 +61,7 @@ void NeonPulse::setActive(bool active) {
     if (active == active_) return;
     active_ = active;
     if (active_) {
-        if (target_->isVisible()) startPulse();
+        if (onScreen_) startPulse();
     } else {
         stopPulse();
     }
@@ -107,11 +107,15 @@ void NeonPulse::applyGlow() {
 
 bool NeonPulse::eventFilter(QObject* watched, QEvent* event) {
     if (watched == target_) {
-        if (event->type() == QEvent::Show && active_) {
-            startPulse();
-            applyGlow();
+        if (event->type() == QEvent::Show) {
+            onScreen_ = true;
+            if (active_) {
+                startPulse();
+                applyGlow();
+            }
         } else if (event->type() == QEvent::Hide) {
-            // Off screen nothing needs to breathe; it starts over when shown again.
+            // Off screen (hidden or minimised) nothing needs to breathe; it starts over when shown again.
+            onScreen_ = false;
             stopPulse();
             applyGlow();
         }

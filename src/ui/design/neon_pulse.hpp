@@ -55,6 +55,8 @@ private:
     QWidget* target_;
     AdaptiveColor color_;
     bool active_;
+    // Shown and not minimised: a minimised window's widgets still count as visible.
+    bool onScreen_;
     bool animating_ = false;
     qreal phase_ = 0.0;
     QVariantAnimation* animation_ = nullptr;

@@ -223,7 +223,7 @@ QString RecordingView::delayText(double delaySinceStart) {
 
 void RecordingView::refreshPulse() {
     // The dot breathes while a recording runs and someone can see it.
-    const bool breathe = viewModel_.isRecordingMacro() && isVisible();
+    const bool breathe = viewModel_.isRecordingMacro() && onScreen_;
     if (breathe && pulse_->state() != QAbstractAnimation::Running) {
         pulseStep_ = -1;
         pulse_->start();
@@ -233,13 +233,14 @@ void RecordingView::refreshPulse() {
 
 void RecordingView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    onScreen_ = true;
     refreshPulse();
 }
 
 void RecordingView::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
-    // Also when the window is only minimised, which leaves the view "visible".
-    pulse_->stop();
+    onScreen_ = false;
+    refreshPulse();
 }
 
 bool RecordingView::isShowingEmptyState() const {

@@ -57,6 +57,8 @@ private:
     RecordedClicksModel* model_ = nullptr;
     QVariantAnimation* pulse_ = nullptr;
     int pulseStep_ = -1;  // the dot's opacity step shown now
+    // Shown and not minimised: a minimised window's widgets still count as visible.
+    bool onScreen_ = false;
 };
 
 }  // namespace clicktrove

@@ -17,10 +17,13 @@
 
 #include <gtest/gtest.h>
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QShowEvent>
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <QVariantAnimation>
@@ -494,6 +497,19 @@ TEST_F(DesignTest, NeonPulseGlowsOnlyWhileActiveAndStartsOnShowOrActivation) {
     activeDot.show();
     EXPECT_TRUE(pulse->isAnimating());
     EXPECT_EQ(pulse->currentColor().rgb(), ThemeColors::red().rgb());
+
+    // Minimised, a window's widgets get a hide event yet still count as visible: the pulse stops all the same,
+    // and turning it on again waits for the window to come back.
+    QHideEvent minimised;
+    QCoreApplication::sendEvent(&activeDot, &minimised);
+    ASSERT_TRUE(activeDot.isVisible());
+    EXPECT_FALSE(running(pulse));
+    pulse->setActive(false);
+    pulse->setActive(true);
+    EXPECT_FALSE(running(pulse));
+    QShowEvent restored;
+    QCoreApplication::sendEvent(&activeDot, &restored);
+    EXPECT_TRUE(running(pulse));
 
     // One second out to the full glow, one second back.
     finishAnimation(pulse, 1000);

@@ -8,9 +8,11 @@
 
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QHideEvent>
 #include <QImage>
 #include <QListView>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QVariantAnimation>
 #include <cmath>
 #include <memory>
@@ -217,6 +219,18 @@ TEST_F(RecordingViewTest, TheRecordingDotBreathesOnlyWhileARecordingIsOnScreen) 
     view->hide();
     EXPECT_FALSE(breathing()) << "nothing ticks for a hidden screen";
     view->show();
+    EXPECT_TRUE(breathing());
+    // Minimised, the screen gets a hide event yet still counts as visible; a click recorded meanwhile does not
+    // wake the dot.
+    QHideEvent minimised;
+    QCoreApplication::sendEvent(view.get(), &minimised);
+    EXPECT_FALSE(breathing());
+    rig.buttons.press(platform::MouseButtonPress{platform::MouseButtonPress::Button::left, 1, {300, 200}});
+    rig.drain();
+    ASSERT_EQ(vm->recordedClicks().size(), 1u);
+    EXPECT_FALSE(breathing());
+    QShowEvent restored;
+    QCoreApplication::sendEvent(view.get(), &restored);
     EXPECT_TRUE(breathing());
     // A sixtieth of a second's step changes the dot only now and then.
     const QIcon before = view->recordButton()->icon();

@@ -14,6 +14,8 @@ LiveText::LiveText(QWidget* parent) : QWidget(parent) {
 void LiveText::setText(const QString& text) {
     if (text == text_) return;
     text_ = text;
+    // What a screen reader reads, as it would a label's text.
+    setAccessibleName(text_);
     // Only a text wider than the place it has needs the layouts; a narrower one is drawn where the old one was.
     if (sizeHint().width() > width()) updateGeometry();
     update();

@@ -20,6 +20,7 @@
 #include <QCoreApplication>
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QHBoxLayout>
 #include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -527,6 +528,39 @@ TEST_F(DesignTest, NeonPulseGlowsOnlyWhileActiveAndStartsOnShowOrActivation) {
     EXPECT_EQ(pulse->currentGlow().opacity, 0.0);
     EXPECT_EQ(pulse->currentColor().alpha(), 0);
     EXPECT_FALSE(running(pulse));
+}
+
+TEST_F(DesignTest, LiveTextAsksTheLayoutForRoomOnlyWhenANewTextOutgrowsIt) {
+    // A label lays out every layout up to the window at each new text; a counter changing at display pace must not.
+    struct LayoutRequests final : QObject {
+        int count = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::LayoutRequest) ++count;
+            return false;
+        }
+    } requests;
+    QWidget row;
+    auto* layout = new QHBoxLayout(&row);
+    auto* text = new LiveText;
+    layout->addWidget(text);
+    layout->addStretch();
+    text->setText("12");
+    row.show();
+    QCoreApplication::sendPostedEvents();
+    row.installEventFilter(&requests);
+    const auto newText = [&](const QString& value) {
+        requests.count = 0;
+        text->setText(value);
+        QCoreApplication::sendPostedEvents();
+        return requests.count;
+    };
+
+    EXPECT_EQ(newText("13"), 0);
+    EXPECT_EQ(text->accessibleName(), "13") << "read out like a label";
+    EXPECT_GT(newText("12345678 CPS"), 0) << "wider than its place";
+    EXPECT_GE(text->width(), text->sizeHint().width());
+    EXPECT_EQ(newText("1 CPS"), 0) << "drawn in the room it has";
+    EXPECT_EQ(text->text(), "1 CPS");
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 #include "ui/design/vaq_ghost_button.hpp"
 #include "ui/widgets/themed_label.hpp"
 
-#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -118,10 +117,6 @@ PresetHeaderCard::PresetHeaderCard(AutoClickerViewModel& viewModel, std::functio
         tr("Save"), "square.and.arrow.down", ThemeColors::green(), [this] { viewModel_.saveChangesToActivePreset(); },
         this);
     save_->setObjectName("SaveButton");
-    // Disabled, the button is drawn at 40 %: the component's own 50 % times this.
-    auto* dim = new QGraphicsOpacityEffect(save_);
-    dim->setOpacity(0.8);
-    save_->setGraphicsEffect(dim);
     saveAs_ = new VaqGhostButton(
         QString(), "plus.circle", ThemeColors::purple(), [this] { beginSaveAsPreset_(); }, this);
     saveAs_->setObjectName("SaveAsButton");
@@ -162,7 +157,8 @@ void PresetHeaderCard::refresh() {
     badge_->setVisible(modified);
     save_->setVisible(active);
     save_->setEnabled(modified);
-    save_->graphicsEffect()->setEnabled(!modified);
+    // Disabled, the button is drawn at 40 %: the component's own 50 % times this.
+    save_->setDimming(modified ? 1.0 : 0.8);
     saveAs_->setLabel(active ? tr("Save As…") : tr("Save Preset"));
 }
 

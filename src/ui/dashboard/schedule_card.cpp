@@ -9,7 +9,6 @@
 #include "ui/widgets/themed_label.hpp"
 
 #include <QDateTimeEdit>
-#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
@@ -38,11 +37,7 @@ QWidget* switchRow(QWidget* parent, SwitchToggle*& toggle, const QString& text, 
     layout->addWidget(toggle);
     layout->addWidget(
         new ThemedLabel(text, designFont(12, QFont::Medium), ThemeColors::vaqTextPrimary().withOpacity(opacity), row));
-    if (opacity < 1.0) {
-        auto* dim = new QGraphicsOpacityEffect(toggle);
-        dim->setOpacity(opacity);
-        toggle->setGraphicsEffect(dim);
-    }
+    toggle->setDimming(opacity);
     layout->addStretch();
     return row;
 }

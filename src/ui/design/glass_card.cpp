@@ -1,10 +1,11 @@
 #include "ui/design/glass_card.hpp"
 
 #include "ui/design/rounded_shape.hpp"
-#include "ui/design/soft_shadow_effect.hpp"
+#include "ui/design/shadow_underlay.hpp"
 #include "ui/design/theme_appearance.hpp"
 #include "ui/design/theme_colors.hpp"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QVBoxLayout>
 #include <cmath>
@@ -13,9 +14,6 @@
 namespace clicktrove {
 
 namespace {
-constexpr qreal kShadowRadius = 12.0;
-constexpr QPointF kShadowOffset{0.0, 4.0};
-
 int margin(qreal padding) {
     return static_cast<int>(std::lround(std::max(0.0, padding)));
 }
@@ -28,11 +26,8 @@ GlassCard::GlassCard(std::optional<AdaptiveColor> accentGlow, qreal padding, QWi
     const int m = margin(padding_);
     layout_->setContentsMargins(m, m, m, m);
 
-    shadow_ = new SoftShadowEffect(this);
-    shadow_->setCornerRadius(cornerRadius);
-    shadow_->setRadius(kShadowRadius);
-    shadow_->setOffset(kShadowOffset);
-    setGraphicsEffect(shadow_);
+    shadow_ = new ShadowUnderlay(this, {});
+    shadow_->setTargetOpaque(true);
     applyShadow();
     connect(&ThemeAppearance::instance(), &ThemeAppearance::changed, this, [this] {
         applyShadow();
@@ -69,6 +64,18 @@ void GlassCard::setContent(QWidget* widget) {
     if (content_ != nullptr) layout_->addWidget(content_);
 }
 
+QLinearGradient GlassCard::borderGradient(const Look& look) const {
+    // Top-leading to bottom-trailing with an accent; top to bottom (uniform anyway) without.
+    const QRectF bounds(rect());
+    const bool rtl = layoutDirection() == Qt::RightToLeft;
+    const QPointF start = accentGlow_ ? (rtl ? bounds.topRight() : bounds.topLeft()) : bounds.topLeft();
+    const QPointF end = accentGlow_ ? (rtl ? bounds.bottomLeft() : bounds.bottomRight()) : bounds.bottomLeft();
+    QLinearGradient gradient(start, end);
+    gradient.setColorAt(0.0, look.borderStart);
+    gradient.setColorAt(1.0, look.borderEnd);
+    return gradient;
+}
+
 GlassCard::Look GlassCard::lookFor(bool dark) const {
     const QColor border = ThemeColors::border(dark);
     if (accentGlow_) {
@@ -80,26 +87,33 @@ GlassCard::Look GlassCard::lookFor(bool dark) const {
 }
 
 void GlassCard::applyShadow() {
-    shadow_->setColor(lookFor(ThemeAppearance::instance().isDark()).shadow);
+    if (!shadow_) return;
+    shadow_->setShadow({lookFor(ThemeAppearance::instance().isDark()).shadow, shadowRadius, shadowOffset, cornerRadius,
+                        DropShadow::Shape::roundedRect});
 }
 
-void GlassCard::paintEvent(QPaintEvent*) {
+void GlassCard::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const Look look = lookFor(ThemeAppearance::instance().isDark());
     const QRectF bounds(rect());
+    const QLinearGradient border = borderGradient(look);
+    // A child that changes (a live chart, a pulsing dot) repaints the card under it, mostly far from the corners:
+    // there the card is its surface between two border columns, drawn without rasterising the outline again.
+    const int reach = continuousCornerReach(cornerRadius);
+    if (rect().adjusted(0, reach, 0, -reach).contains(event->rect())) {
+        const QRect strip = event->rect();
+        painter.fillRect(strip, look.surface);
+        if (look.tint.alpha() > 0) painter.fillRect(strip, look.tint);
+        painter.fillRect(QRect(0, strip.top(), 1, strip.height()) & strip, border);
+        painter.fillRect(QRect(width() - 1, strip.top(), 1, strip.height()) & strip, border);
+        return;
+    }
     const QPainterPath shape = continuousRoundedRect(bounds, cornerRadius);
     painter.fillPath(shape, look.surface);
     if (look.tint.alpha() > 0) painter.fillPath(shape, look.tint);
 
-    // Top-leading to bottom-trailing with an accent; top to bottom (uniform anyway) without.
-    const bool rtl = layoutDirection() == Qt::RightToLeft;
-    const QPointF start = accentGlow_ ? (rtl ? bounds.topRight() : bounds.topLeft()) : bounds.topLeft();
-    const QPointF end = accentGlow_ ? (rtl ? bounds.bottomLeft() : bounds.bottomRight()) : bounds.bottomLeft();
-    QLinearGradient gradient(start, end);
-    gradient.setColorAt(0.0, look.borderStart);
-    gradient.setColorAt(1.0, look.borderEnd);
-    QPen pen(QBrush(gradient), 1.0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+    QPen pen(QBrush(border), 1.0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
     pen.setMiterLimit(10);
     painter.setPen(pen);
     painter.drawPath(continuousRoundedRect(borderRect(bounds), cornerRadius));

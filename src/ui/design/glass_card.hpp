@@ -1,15 +1,17 @@
 #pragma once
 
 #include "ui/design/adaptive_color.hpp"
+#include "ui/design/shadow_underlay.hpp"
 
+#include <QLinearGradient>
+#include <QPointF>
+#include <QPointer>
 #include <QWidget>
 #include <optional>
 
 class QVBoxLayout;
 
 namespace clicktrove {
-
-class SoftShadowEffect;
 
 // The card every dashboard and settings section sits in: the surface colour (faintly tinted by the accent when
 // there is one) in a rounded rectangle of radius 16, a border fading from the accent to the neutral border
@@ -46,18 +48,25 @@ public:
     Look lookFor(bool dark) const;
 
     static constexpr qreal cornerRadius = 16.0;
+    static constexpr qreal shadowRadius = 12.0;
+    static constexpr QPointF shadowOffset{0.0, 4.0};
+
+    // What draws the card's shadow beneath it.
+    ShadowUnderlay* shadowUnderlay() const { return shadow_.data(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     void applyShadow();
+    QLinearGradient borderGradient(const Look& look) const;
 
     std::optional<AdaptiveColor> accentGlow_;
     qreal padding_;
     QVBoxLayout* layout_ = nullptr;
     QWidget* content_ = nullptr;
-    SoftShadowEffect* shadow_ = nullptr;
+    // A sibling, so its parent may delete it first.
+    QPointer<ShadowUnderlay> shadow_;
 };
 
 }  // namespace clicktrove

@@ -47,6 +47,18 @@ void HoverButton::setAction(std::function<void()> action) {
     action_ = std::move(action);
 }
 
+void HoverButton::setDimming(qreal opacity) {
+    if (qFuzzyCompare(opacity, dimming_)) return;
+    dimming_ = opacity;
+    hoverProgressChanged();
+}
+
+qreal HoverButton::paintOpacity() const {
+    if (!isEnabled()) return dimming_ * 0.5;
+    if (isDown()) return dimming_ * 0.75;
+    return dimming_;
+}
+
 void HoverButton::hoverProgressChanged() {
     update();
 }

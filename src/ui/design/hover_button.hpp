@@ -23,12 +23,20 @@ public:
     void setSymbol(const QString& symbol);
     void setAction(std::function<void()> action);
 
+    // An opacity over everything the button draws, on top of its own pressed and disabled looks: a screen dims a
+    // button this way without an opacity effect re-rendering it.
+    qreal dimming() const { return dimming_; }
+    void setDimming(qreal opacity);
+
 protected:
     HoverButton(QString label, QString icon, std::function<void()> action, int hoverDurationMs,
                 const QEasingCurve& curve, QWidget* parent);
 
     qreal hoverProgress() const { return progress_; }
-    // Runs as the hover progress moves (after it is stored); the default repaints.
+    // The opacity to paint with: the dimming times the plain-button feedback (half while disabled, three
+    // quarters while pressed).
+    qreal paintOpacity() const;
+    // Runs as the hover progress or the dimming moves (after it is stored); the default repaints.
     virtual void hoverProgressChanged();
 
     void enterEvent(QEnterEvent* event) override;
@@ -43,6 +51,7 @@ private:
     std::function<void()> action_;
     bool isHovered_ = false;
     qreal progress_ = 0.0;  // may overshoot a little with a spring curve
+    qreal dimming_ = 1.0;
     QVariantAnimation* animation_ = nullptr;
 };
 

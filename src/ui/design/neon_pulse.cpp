@@ -1,11 +1,13 @@
 #include "ui/design/neon_pulse.hpp"
 
+#include "ui/design/shadow_underlay.hpp"
 #include "ui/design/theme_appearance.hpp"
 
 #include <QEasingCurve>
 #include <QEvent>
 #include <QVariantAnimation>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -13,22 +15,21 @@ namespace clicktrove {
 
 namespace {
 constexpr int kHalfPeriodMs = 1000;
-// The glow is redrawn at most this many times per half period: a 10-point dot needs no more to look smooth,
-// and each redraw also repaints what the dot sits on.
+// The glow is redrawn at most this many times per half period: a 10-point dot needs no more to look smooth.
 constexpr int kStepsPerHalfPeriod = 30;
-// Qt's blur radius spreads about half as far as the layer radius of the original design.
-constexpr qreal kBlurPerRadius = 2.0;
 }  // namespace
 
 NeonPulse* NeonPulse::apply(QWidget* target, AdaptiveColor color, bool active) {
-    auto* pulse = new NeonPulse(target, std::move(color), active);
-    target->setGraphicsEffect(pulse);
-    return pulse;
+    return new NeonPulse(target, std::move(color), active);
 }
 
 NeonPulse::NeonPulse(QWidget* target, AdaptiveColor color, bool active)
-    : QGraphicsDropShadowEffect(target), target_(target), color_(std::move(color)), active_(active) {
-    setOffset(0, 0);
+    : QObject(target), target_(target), color_(std::move(color)), active_(active), onScreen_(target->isVisible()) {
+    DropShadow glow;
+    glow.shape = DropShadow::Shape::ellipse;
+    underlay_ = new ShadowUnderlay(target_, glow);
+    underlay_->reserveRadius(glowAt(1.0).radius);
+
     animation_ = new QVariantAnimation(this);
     // One forward and one backward swing per loop, both eased in and out.
     animation_->setStartValue(0.0);
@@ -47,7 +48,7 @@ NeonPulse::NeonPulse(QWidget* target, AdaptiveColor color, bool active)
     target_->installEventFilter(this);
     connect(&ThemeAppearance::instance(), &ThemeAppearance::changed, this, [this] { applyGlow(); });
     applyGlow();
-    if (active_ && target_->isVisible()) startPulse();
+    if (active_ && onScreen_) startPulse();
 }
 
 void NeonPulse::setGlowColor(const AdaptiveColor& color) {
@@ -60,7 +61,7 @@ void NeonPulse::setActive(bool active) {
     if (active == active_) return;
     active_ = active;
     if (active_) {
-        if (target_->isVisible()) startPulse();
+        if (onScreen_) startPulse();
     } else {
         stopPulse();
     }
@@ -77,6 +78,12 @@ NeonPulse::Glow NeonPulse::currentGlow() const {
     return glowAt(animating_ ? phase_ : 0.0);
 }
 
+QColor NeonPulse::currentColor() const {
+    QColor color = color_.current();
+    color.setAlphaF(static_cast<float>(std::clamp(color.alphaF() * currentGlow().opacity, 0.0, 1.0)));
+    return color;
+}
+
 void NeonPulse::startPulse() {
     if (animating_) return;
     animating_ = true;
@@ -91,27 +98,29 @@ void NeonPulse::stopPulse() {
 }
 
 void NeonPulse::applyGlow() {
-    const Glow glow = currentGlow();
-    // No glow at all while inactive: skip the effect's offscreen pass entirely.
-    setEnabled(active_);
-    QColor color = color_.current();
-    color.setAlphaF(static_cast<float>(std::clamp(color.alphaF() * glow.opacity, 0.0, 1.0)));
-    setColor(color);
-    setBlurRadius(glow.radius * kBlurPerRadius);
+    if (!underlay_) return;
+    DropShadow glow = underlay_->shadow();
+    glow.color = currentColor();
+    glow.radius = currentGlow().radius;
+    underlay_->setShadow(glow);
 }
 
 bool NeonPulse::eventFilter(QObject* watched, QEvent* event) {
     if (watched == target_) {
-        if (event->type() == QEvent::Show && active_) {
-            startPulse();
-            applyGlow();
+        if (event->type() == QEvent::Show) {
+            onScreen_ = true;
+            if (active_) {
+                startPulse();
+                applyGlow();
+            }
         } else if (event->type() == QEvent::Hide) {
-            // Off screen nothing needs to breathe; it starts over when shown again.
+            // Off screen (hidden or minimised) nothing needs to breathe; it starts over when shown again.
+            onScreen_ = false;
             stopPulse();
             applyGlow();
         }
     }
-    return QGraphicsDropShadowEffect::eventFilter(watched, event);
+    return QObject::eventFilter(watched, event);
 }
 
 }  // namespace clicktrove

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "ui/design/adaptive_color.hpp"
+#include "ui/design/shadow_underlay.hpp"
 
-#include <QGraphicsDropShadowEffect>
+#include <QObject>
+#include <QPointer>
 
 class QVariantAnimation;
 class QWidget;
@@ -11,12 +13,13 @@ namespace clicktrove {
 
 // A glow that breathes around a widget while what it stands for is active: from opacity 0.3 and radius 4 to
 // opacity 0.8 and radius 8 and back, one second each way, eased. Inactive, there is no glow. The pulse starts
-// when the widget is shown while active and when active turns on; turning active off drops the glow at once.
-// It is the widget's graphics effect, so it replaces any other effect the widget had.
-class NeonPulse final : public QGraphicsDropShadowEffect {
+// when the widget is shown while active and when active turns on; turning active off drops the glow at once, and
+// while the widget is hidden nothing animates. The glow is the widget's round shadow, drawn beneath it from
+// cached pixmaps (ShadowUnderlay), so a pulse step repaints only the few pixels around the widget.
+class NeonPulse final : public QObject {
     Q_OBJECT
 public:
-    // Installs a pulse on target (owned by it) and returns it.
+    // Puts a pulse on target (owned by it) and returns it.
     static NeonPulse* apply(QWidget* target, AdaptiveColor color, bool active);
 
     const AdaptiveColor& glowColor() const { return color_; }
@@ -35,6 +38,10 @@ public:
     static Glow glowAt(qreal phase);
     // What is drawn now: opacity 0 while inactive.
     Glow currentGlow() const;
+    // The glow's colour as drawn now, its alpha scaled by the glow's opacity (transparent while inactive).
+    QColor currentColor() const;
+    // What draws the glow.
+    ShadowUnderlay* underlay() const { return underlay_.data(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -48,9 +55,13 @@ private:
     QWidget* target_;
     AdaptiveColor color_;
     bool active_;
+    // Shown and not minimised: a minimised window's widgets still count as visible.
+    bool onScreen_;
     bool animating_ = false;
     qreal phase_ = 0.0;
     QVariantAnimation* animation_ = nullptr;
+    // A sibling, so its parent may delete it first.
+    QPointer<ShadowUnderlay> underlay_;
 };
 
 }  // namespace clicktrove

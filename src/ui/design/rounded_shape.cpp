@@ -1,6 +1,7 @@
 #include "ui/design/rounded_shape.hpp"
 
 #include <algorithm>
+#include <cmath>
 
 namespace clicktrove {
 
@@ -41,6 +42,16 @@ QPainterPath continuousRoundedRect(const QRectF& rect, qreal radius) {
     corner({l, t}, {0, 1}, {1, 0});
     path.closeSubpath();
     return path;
+}
+
+int continuousCornerReach(qreal radius) {
+    return static_cast<int>(std::ceil(kReach * std::max(0.0, radius)));
+}
+
+QRegion continuousRoundedRectInterior(const QRect& rect, qreal radius) {
+    const int reach = continuousCornerReach(radius);
+    QRegion interior(rect.adjusted(reach, 0, -reach, 0));
+    return interior.united(rect.adjusted(0, reach, 0, -reach));
 }
 
 QRectF borderRect(const QRectF& rect, qreal strokeWidth) {

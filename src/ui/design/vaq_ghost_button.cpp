@@ -82,11 +82,7 @@ void VaqGhostButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    if (!isEnabled()) {
-        painter.setOpacity(0.5);
-    } else if (isDown()) {
-        painter.setOpacity(0.75);
-    }
+    painter.setOpacity(paintOpacity());
     const bool dark = ThemeAppearance::isDarkFor(this);
     const Look rest = lookFor(false, dark);
     const Look hover = lookFor(true, dark);

@@ -4,7 +4,7 @@
 #include "ui/design/focus_ring.hpp"
 #include "ui/design/hover_spring.hpp"
 #include "ui/design/rounded_shape.hpp"
-#include "ui/design/soft_shadow_effect.hpp"
+#include "ui/design/shadow_underlay.hpp"
 #include "ui/design/symbol_icons.hpp"
 #include "ui/design/theme_appearance.hpp"
 #include "ui/design/theme_colors.hpp"
@@ -38,10 +38,10 @@ VaqPrimaryButton::VaqPrimaryButton(QString label, QString icon, ThemeGradient gr
       gradient_(std::move(gradient)) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 
-    shadow_ = new SoftShadowEffect(this);
-    shadow_->setCornerRadius(kCornerRadius);
-    shadow_->setOffset(kShadowOffset);
-    setGraphicsEffect(shadow_);
+    shadow_ = new ShadowUnderlay(this, {QColor(Qt::transparent), lookFor(false).shadowRadius, kShadowOffset,
+                                        kCornerRadius, DropShadow::Shape::roundedRect});
+    // The hover spring only repaints the shadow, never moves it.
+    shadow_->reserveRadius(lookFor(true).shadowRadius * 1.1);
 
     hoverProgressChanged();
 }
@@ -69,9 +69,15 @@ VaqPrimaryButton::Look VaqPrimaryButton::currentLook() const {
 
 void VaqPrimaryButton::hoverProgressChanged() {
     const Look look = currentLook();
-    shadow_->setColor(withOpacity(ThemeColors::purple(), look.shadowOpacity));
-    shadow_->setRadius(look.shadowRadius);
-    shadow_->setShapeScale(look.scale);
+    if (shadow_) {
+        DropShadow shadow = shadow_->shadow();
+        // A dimmed button's body lets what lies beneath show through, and a shadow there would tint it purple: it
+        // casts none.
+        shadow.color = withOpacity(ThemeColors::purple(), dimming() < 1.0 ? 0.0 : look.shadowOpacity);
+        shadow.radius = look.shadowRadius;
+        shadow_->setShadow(shadow);
+        shadow_->setShapeScale(look.scale);
+    }
     update();
 }
 
@@ -95,11 +101,7 @@ void VaqPrimaryButton::paintEvent(QPaintEvent*) {
     const Look look = currentLook();
 
     // The toolkit's plain-button feedback: dimmed while pressed or disabled.
-    if (!isEnabled()) {
-        painter.setOpacity(0.5);
-    } else if (isDown()) {
-        painter.setOpacity(0.75);
-    }
+    painter.setOpacity(paintOpacity());
 
     const QRectF bounds(rect());
     painter.translate(bounds.center());

@@ -1,19 +1,19 @@
 #pragma once
 
 #include "ui/design/hover_button.hpp"
+#include "ui/design/shadow_underlay.hpp"
 #include "ui/design/theme_gradient.hpp"
 
+#include <QPointer>
 #include <QString>
 #include <functional>
 
 namespace clicktrove {
 
-class SoftShadowEffect;
-
 // The full-width gradient button: white icon and bold label centred on the gradient, a purple shadow whatever
 // the gradient, shrinking a little and glowing stronger while the pointer is over it. The action runs once per
 // click (also for Space on the focused button). It takes the width its layout offers; callers give a fixed
-// width where they want one.
+// width where they want one. Dimmed (setDimming below 1), it casts no shadow.
 class VaqPrimaryButton final : public HoverButton {
     Q_OBJECT
 public:
@@ -34,6 +34,9 @@ public:
     // The look being shown now (between the two while the spring runs).
     Look currentLook() const;
 
+    // What draws the button's purple shadow beneath it.
+    ShadowUnderlay* shadowUnderlay() const { return shadow_.data(); }
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -43,7 +46,8 @@ protected:
 
 private:
     ThemeGradient gradient_;
-    SoftShadowEffect* shadow_ = nullptr;
+    // A sibling, so its parent may delete it first.
+    QPointer<ShadowUnderlay> shadow_;
 };
 
 }  // namespace clicktrove

@@ -1,12 +1,14 @@
 #include "ui/design/vaq_stat_badge.hpp"
 
 #include "ui/design/design_font.hpp"
+#include "ui/design/live_text.hpp"
 #include "ui/design/rounded_shape.hpp"
 #include "ui/design/symbol_icon_label.hpp"
 #include "ui/design/theme_appearance.hpp"
 #include "ui/design/theme_colors.hpp"
 
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QVBoxLayout>
 #include <utility>
@@ -29,10 +31,10 @@ VaqStatBadge::VaqStatBadge(QString label, QString value, AdaptiveColor valueColo
 
     iconLabel_ = new SymbolIconLabel(icon_.value_or(QString()), ThemeColors::vaqTextSecondary(), designFont(11), this);
     iconLabel_->setVisible(icon_.has_value());
-    value_ = new QLabel(value, this);
-    value_->setTextFormat(Qt::PlainText);
+    value_ = new LiveText(this);
     value_->setFont(designFont(18, QFont::Bold, FontDesign::rounded));
     value_->setAlignment(Qt::AlignCenter);
+    value_->setText(value);
     caption_ = new QLabel(label, this);
     caption_->setTextFormat(Qt::PlainText);
     caption_->setFont(designFont(10, QFont::Medium));
@@ -40,7 +42,8 @@ VaqStatBadge::VaqStatBadge(QString label, QString value, AdaptiveColor valueColo
     caption_->setWordWrap(true);
 
     column->addWidget(iconLabel_, 0, Qt::AlignHCenter);
-    column->addWidget(value_, 0, Qt::AlignHCenter);
+    // Across the whole tile, centred inside: a value of another width is then drawn in place.
+    column->addWidget(value_);
     column->addWidget(caption_);
     applyColors();
     connect(&ThemeAppearance::instance(), &ThemeAppearance::changed, this, [this] { applyColors(); });
@@ -61,7 +64,7 @@ void VaqStatBadge::setLabel(const QString& label) {
 }
 
 void VaqStatBadge::setValue(const QString& value) {
-    if (value != value_->text()) value_->setText(value);
+    value_->setText(value);
 }
 
 void VaqStatBadge::setValueColor(const AdaptiveColor& color) {
@@ -78,7 +81,7 @@ void VaqStatBadge::setIcon(const std::optional<QString>& icon) {
 }
 
 void VaqStatBadge::applyColors() {
-    const auto setText = [](QLabel* label, const QColor& color) {
+    const auto setText = [](QWidget* label, const QColor& color) {
         QPalette palette = label->palette();
         palette.setColor(QPalette::WindowText, color);
         label->setPalette(palette);
@@ -88,8 +91,18 @@ void VaqStatBadge::applyColors() {
     update();
 }
 
-void VaqStatBadge::paintEvent(QPaintEvent*) {
+void VaqStatBadge::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
+    // A new value repaints the tile under its line, away from the corners: there the tile is its surface
+    // between two border columns, drawn without rasterising the outline again.
+    const int reach = continuousCornerReach(kCornerRadius);
+    if (rect().adjusted(0, reach, 0, -reach).contains(event->rect())) {
+        const QRect strip = event->rect();
+        painter.fillRect(strip, ThemeColors::surfaceRaised());
+        painter.fillRect(QRect(0, strip.top(), 1, strip.height()) & strip, ThemeColors::border());
+        painter.fillRect(QRect(width() - 1, strip.top(), 1, strip.height()) & strip, ThemeColors::border());
+        return;
+    }
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF bounds(rect());
     painter.fillPath(continuousRoundedRect(bounds, kCornerRadius), ThemeColors::surfaceRaised());

@@ -10,10 +10,12 @@ class QLabel;
 
 namespace clicktrove {
 
+class LiveText;
 class SymbolIconLabel;
 
 // A statistic tile: an optional small icon, the value in large bold type and its caption, centred in a column
-// on the raised surface with a border. Takes the full width offered. The caller formats the value.
+// on the raised surface with a border. Takes the full width offered. The caller formats the value; a new value
+// repaints the value's line and nothing else.
 class VaqStatBadge final : public QWidget {
     Q_OBJECT
 public:
@@ -31,7 +33,7 @@ public:
     void setIcon(const std::optional<QString>& icon);
 
     // The parts, for layouts and tests; the icon label is hidden while there is no icon.
-    QLabel* valueLabel() const { return value_; }
+    LiveText* valueLabel() const { return value_; }
     QLabel* captionLabel() const { return caption_; }
     QWidget* iconLabel() const;
 
@@ -44,7 +46,7 @@ private:
     AdaptiveColor valueColor_;
     std::optional<QString> icon_;
     SymbolIconLabel* iconLabel_ = nullptr;
-    QLabel* value_ = nullptr;
+    LiveText* value_ = nullptr;
     QLabel* caption_ = nullptr;
 };
 

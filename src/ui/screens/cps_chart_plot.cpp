@@ -16,11 +16,14 @@ CpsChartPlot::CpsChartPlot(QWidget* parent) : QWidget(parent), accentColor_(Qt::
 }
 
 void CpsChartPlot::setHistory(std::vector<double> history) {
+    // Idle, the samples are handed over again every second, all zero as before: nothing to draw anew.
+    if (history == history_) return;
     history_ = std::move(history);
     update();
 }
 
 void CpsChartPlot::setAccentColor(const QColor& color) {
+    if (color == accentColor_) return;
     accentColor_ = color;
     update();
 }

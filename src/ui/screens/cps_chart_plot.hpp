@@ -10,7 +10,8 @@ namespace clicktrove {
 
 // The plot area of the live click-rate chart: a grid of four lines and, from two samples on, the samples as a
 // line over a fading area with a dot on the newest one. Oldest sample at the leading edge, newest at the
-// trailing edge, 0 on the bottom edge and the scale's top (at least 5) on the top edge.
+// trailing edge, 0 on the bottom edge and the scale's top (at least 5) on the top edge. It repaints only when the
+// samples or the colour differ from the drawn ones.
 class CpsChartPlot final : public QWidget {
     Q_OBJECT
 public:

@@ -2,7 +2,7 @@
 
 #include "ui/design/adaptive_color.hpp"
 #include "ui/design/rounded_shape.hpp"
-#include "ui/design/soft_shadow_effect.hpp"
+#include "ui/design/shadow_underlay.hpp"
 #include "ui/design/theme_colors.hpp"
 #include "ui/design/theme_gradient.hpp"
 #include "ui/screens/history_stat_chip.hpp"
@@ -81,12 +81,8 @@ HistoryRow::HistoryRow(const HistoryRecord& record, std::int64_t number, AccentT
     trailing->addWidget(date_, 0, Qt::AlignRight);
     row->addLayout(trailing);
 
-    auto* shadow = new SoftShadowEffect(this);
-    shadow->setCornerRadius(kCorner);
-    shadow->setColor(QColor::fromRgbF(0, 0, 0, 0.2));
-    shadow->setRadius(6);
-    shadow->setOffset(QPointF(0, 2));
-    setGraphicsEffect(shadow);
+    new ShadowUnderlay(this,
+                       {QColor::fromRgbF(0, 0, 0, 0.2f), 6, QPointF(0, 2), kCorner, DropShadow::Shape::roundedRect});
 }
 
 QString HistoryRow::numberText() const {

@@ -14,7 +14,6 @@
 #include "ui/screens/view_style.hpp"
 
 #include <unicode/udat.h>
-#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -133,7 +132,6 @@ QWidget* HistoryView::buildHeader() {
     export_->setFixedWidth(140);
     buttonRow->addWidget(clear_);
     buttonRow->addWidget(export_);
-    buttons_->setGraphicsEffect(new QGraphicsOpacityEffect(buttons_));
     row->addWidget(buttons_);
     return header;
 }
@@ -144,12 +142,9 @@ void HistoryView::rebuildList() {
     const bool empty = records.empty();
     clear_->setEnabled(!empty);
     export_->setEnabled(!empty);
-    auto* dimming = static_cast<QGraphicsOpacityEffect*>(buttons_->graphicsEffect());
-    dimming->setOpacity(empty ? kDisabledOpacity : 1.0);
-    // An effect inside another effect draws wrongly (the button vanishes or loses its label), so only one of the
-    // two is ever on: the dimming while the list is empty, the primary button's shadow otherwise.
-    dimming->setEnabled(empty);
-    if (QGraphicsEffect* shadow = export_->graphicsEffect()) shadow->setEnabled(!empty);
+    // While there is nothing to clear or export, both buttons fade further than a disabled button does.
+    clear_->setDimming(empty ? kDisabledOpacity : 1.0);
+    export_->setDimming(empty ? kDisabledOpacity : 1.0);
 
     while (QLayoutItem* item = listLayout_->takeAt(0)) {
         if (QWidget* widget = item->widget()) {
@@ -176,8 +171,7 @@ void HistoryView::rebuildList() {
 }
 
 qreal HistoryView::headerButtonOpacity() const {
-    const auto* dimming = static_cast<QGraphicsOpacityEffect*>(buttons_->graphicsEffect());
-    return dimming->isEnabled() ? dimming->opacity() : 1.0;
+    return clear_->dimming();
 }
 
 QList<HistoryRow*> HistoryView::rows() const {

@@ -1,10 +1,12 @@
 #include "ui/screens/live_cps_chart_view.hpp"
 
+#include "ui/design/live_text.hpp"
+#include "ui/design/rounded_shape.hpp"
+#include "ui/design/shadow_underlay.hpp"
 #include "ui/design/view_fonts.hpp"
 #include "ui/screens/cps_chart_plot.hpp"
 #include "ui/screens/semantic_colors.hpp"
 
-#include <QGraphicsDropShadowEffect>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -37,9 +39,10 @@ LiveCPSChartView::LiveCPSChartView(QWidget* parent) : QWidget(parent) {
     auto* titleRow = new QHBoxLayout;
     title_ = new QLabel(tr("Live Click Activity"), this);
     title_->setFont(ViewFonts::style(ViewFonts::Style::headline));
-    currentValue_ = new QLabel(this);
+    currentValue_ = new LiveText(this);
     currentValue_->setObjectName(QStringLiteral("currentValue"));
     currentValue_->setFont(ViewFonts::style(ViewFonts::Style::subheadline, QFont::Bold));
+    currentValue_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     titleRow->addWidget(title_);
     titleRow->addStretch(1);
     titleRow->addWidget(currentValue_);
@@ -60,21 +63,20 @@ LiveCPSChartView::LiveCPSChartView(QWidget* parent) : QWidget(parent) {
     axisRow->addWidget(newest_);
     column->addLayout(axisRow);
 
-    auto* shadow = new QGraphicsDropShadowEffect(this);
-    shadow->setColor(QColor::fromRgbF(0, 0, 0, 0.05f));
-    shadow->setBlurRadius(10);
-    shadow->setOffset(0, 2);
-    setGraphicsEffect(shadow);
+    shadow_ = new ShadowUnderlay(
+        this, {QColor::fromRgbF(0, 0, 0, 0.05f), 5, QPointF(0, 2), kCornerRadius, DropShadow::Shape::roundedRect});
 
     refresh();
 }
 
 void LiveCPSChartView::setHistory(std::vector<double> history) {
+    if (history == plot_->history()) return;
     plot_->setHistory(std::move(history));
     refresh();
 }
 
 void LiveCPSChartView::setAccentColor(const QColor& color) {
+    if (color == plot_->accentColor()) return;
     plot_->setAccentColor(color);
     refresh();
 }
@@ -96,17 +98,18 @@ void LiveCPSChartView::refresh() {
     const auto& samples = plot_->history();
     currentValue_->setVisible(!samples.empty());
     currentValue_->setText(currentValueText(samples));
-    QPalette valuePalette = currentValue_->palette();
-    valuePalette.setColor(QPalette::WindowText, plot_->accentColor());
-    currentValue_->setPalette(valuePalette);
+    if (currentValue_->palette().color(QPalette::WindowText) != plot_->accentColor()) {
+        QPalette valuePalette = currentValue_->palette();
+        valuePalette.setColor(QPalette::WindowText, plot_->accentColor());
+        currentValue_->setPalette(valuePalette);
+    }
 }
 
 void LiveCPSChartView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath card;
-    card.addRoundedRect(QRectF(rect()), 12, 12);
-    painter.fillPath(card, SemanticColors::withOpacity(SemanticColors::windowBackground(palette()), 0.7));
+    painter.fillPath(continuousRoundedRect(QRectF(rect()), kCornerRadius),
+                     SemanticColors::withOpacity(SemanticColors::windowBackground(palette()), 0.7));
 }
 
 }  // namespace clicktrove

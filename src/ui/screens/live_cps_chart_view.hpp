@@ -1,6 +1,9 @@
 #pragma once
 
+#include "ui/design/shadow_underlay.hpp"
+
 #include <QColor>
+#include <QPointer>
 #include <QWidget>
 #include <vector>
 
@@ -9,11 +12,13 @@ class QLabel;
 namespace clicktrove {
 
 class CpsChartPlot;
+class LiveText;
 
 // The "Live Click Activity" card of the Dashboard: the newest clicks-per-second sample as a number and the
 // recent samples as a filled line chart in the accent colour, over a fixed time axis. It draws exactly what it
 // was last given and keeps nothing else; the Dashboard hands it the view model's samples and the accent colour
-// whenever they change.
+// whenever they change. It repaints only for samples or a colour that differ from the drawn ones, and then only
+// the plot and the number; its shadow is drawn beneath it from a cached pixmap.
 class LiveCPSChartView final : public QWidget {
     Q_OBJECT
 public:
@@ -29,7 +34,10 @@ public:
     // samples.
     static QString currentValueText(const std::vector<double>& history);
 
-    QLabel* currentValueLabel() const { return currentValue_; }
+    LiveText* currentValueLabel() const { return currentValue_; }
+    ShadowUnderlay* shadowUnderlay() const { return shadow_.data(); }
+
+    static constexpr qreal kCornerRadius = 12.0;
     CpsChartPlot* plot() const { return plot_; }
 
 protected:
@@ -39,10 +47,12 @@ private:
     void refresh();
 
     QLabel* title_ = nullptr;
-    QLabel* currentValue_ = nullptr;
+    LiveText* currentValue_ = nullptr;
     CpsChartPlot* plot_ = nullptr;
     QLabel* oldest_ = nullptr;
     QLabel* newest_ = nullptr;
+    // A sibling, so its parent may delete it first.
+    QPointer<ShadowUnderlay> shadow_;
 };
 
 }  // namespace clicktrove

@@ -3,7 +3,7 @@
 #include "ui/design/adaptive_color.hpp"
 #include "ui/design/design_font.hpp"
 #include "ui/design/rounded_shape.hpp"
-#include "ui/design/soft_shadow_effect.hpp"
+#include "ui/design/shadow_underlay.hpp"
 #include "ui/design/symbol_icons.hpp"
 #include "ui/design/theme_appearance.hpp"
 #include "ui/design/theme_colors.hpp"
@@ -131,11 +131,8 @@ PresetRow::PresetRow(ClickPreset preset, bool active, AccentThemeColor accent, Q
     addActions({favoriteAction, renameAction, duplicateAction, separator, deleteAction});
     setContextMenuPolicy(Qt::ActionsContextMenu);
 
-    auto* shadow = new SoftShadowEffect(this);
-    shadow->setCornerRadius(kCorner);
-    shadow->setRadius(8);
-    shadow->setOffset(QPointF(0, 2));
-    setGraphicsEffect(shadow);
+    shadow_ = new ShadowUnderlay(
+        this, {QColor::fromRgbF(0, 0, 0, 0.3f), 8, QPointF(0, 2), kCorner, DropShadow::Shape::roundedRect});
 
     connect(&ThemeAppearance::instance(), &ThemeAppearance::changed, this, [this] { restyle(); });
     restyle();
@@ -162,8 +159,10 @@ void PresetRow::restyle() {
     entries[1]->setIcon(SymbolIcons::icon(QStringLiteral("pencil"), menuIcon, menuFont));
     entries[2]->setIcon(SymbolIcons::icon(QStringLiteral("plus.square.on.square"), menuIcon, menuFont));
     entries[4]->setIcon(SymbolIcons::icon(QStringLiteral("trash"), ThemeColors::red(), menuFont));
-    if (auto* shadow = qobject_cast<SoftShadowEffect*>(graphicsEffect())) {
-        shadow->setColor(active_ ? withOpacity(purple, 0.15) : QColor::fromRgbF(0, 0, 0, 0.2));
+    if (shadow_) {
+        DropShadow shadow = shadow_->shadow();
+        shadow.color = active_ ? withOpacity(purple, 0.15) : QColor::fromRgbF(0, 0, 0, 0.2f);
+        shadow_->setShadow(shadow);
     }
     update();
 }

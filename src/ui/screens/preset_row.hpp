@@ -2,7 +2,9 @@
 
 #include "engine/click_preset.hpp"
 #include "services/accent_theme_color.hpp"
+#include "ui/design/shadow_underlay.hpp"
 
+#include <QPointer>
 #include <QWidget>
 
 class QAction;
@@ -55,6 +57,8 @@ private:
     QLabel* badge_ = nullptr;
     QLabel* detail_ = nullptr;
     VaqGhostButton* load_ = nullptr;
+    // A sibling, so its parent may delete it first.
+    QPointer<ShadowUnderlay> shadow_;
 };
 
 }  // namespace clicktrove

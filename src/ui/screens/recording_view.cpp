@@ -192,7 +192,12 @@ RecordingView::RecordingView(AutoClickerViewModel& viewModel, QWidget* parent)
     pulse_->setEasingCurve(QEasingCurve::InOutSine);
     pulse_->setLoopCount(-1);
     connect(pulse_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
-        if (viewModel_.isRecordingMacro()) record_->setIcon(recordingDot(value.toReal()));
+        // Each new icon lays the button out again: ten shades of the dot look as smooth as a new one every frame.
+        constexpr int kSteps = 10;
+        const int step = static_cast<int>(std::lround(value.toReal() * kSteps));
+        if (!viewModel_.isRecordingMacro() || step == pulseStep_) return;
+        pulseStep_ = step;
+        record_->setIcon(recordingDot(static_cast<qreal>(step) / kSteps));
     });
     connect(export_, &QPushButton::clicked, this, [this] { viewModel_.exportMacro(); });
 
@@ -216,6 +221,28 @@ QString RecordingView::delayText(double delaySinceStart) {
     return QString::fromLatin1(buffer);
 }
 
+void RecordingView::refreshPulse() {
+    // The dot breathes while a recording runs and someone can see it.
+    const bool breathe = viewModel_.isRecordingMacro() && onScreen_;
+    if (breathe && pulse_->state() != QAbstractAnimation::Running) {
+        pulseStep_ = -1;
+        pulse_->start();
+    }
+    if (!breathe) pulse_->stop();
+}
+
+void RecordingView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    onScreen_ = true;
+    refreshPulse();
+}
+
+void RecordingView::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    onScreen_ = false;
+    refreshPulse();
+}
+
 bool RecordingView::isShowingEmptyState() const {
     return content_->currentIndex() == 0;
 }
@@ -228,8 +255,7 @@ void RecordingView::refresh() {
     record_->setText(recording ? tr("Stop Recording") : tr("Record Clicks"));
     record_->setIcon(recording ? recordingDot() : symbolIcon(QStringLiteral("record.circle")));
     record_->setEnabled(recording || !playing);
-    if (recording && pulse_->state() != QAbstractAnimation::Running) pulse_->start();
-    if (!recording) pulse_->stop();
+    refreshPulse();
     tint(record_, kRed, QStringLiteral("8px 16px"), recording);
 
     playback_->setText(playing ? tr("Stop Playback") : tr("Play Macro"));

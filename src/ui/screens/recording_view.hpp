@@ -38,8 +38,13 @@ public:
     RecordedClicksModel* clicksModel() const { return model_; }
     bool isShowingEmptyState() const;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
 private:
     void refresh();
+    void refreshPulse();
 
     AutoClickerViewModel& viewModel_;
     QPushButton* record_ = nullptr;
@@ -51,6 +56,9 @@ private:
     QListView* list_ = nullptr;
     RecordedClicksModel* model_ = nullptr;
     QVariantAnimation* pulse_ = nullptr;
+    int pulseStep_ = -1;  // the dot's opacity step shown now
+    // Shown and not minimised: a minimised window's widgets still count as visible.
+    bool onScreen_ = false;
 };
 
 }  // namespace clicktrove

@@ -3,6 +3,7 @@
 #include "services/accent_colors.hpp"
 #include "session/auto_clicker_view_model.hpp"
 #include "ui/design/design_font.hpp"
+#include "ui/design/live_text.hpp"
 #include "ui/design/symbol_icons.hpp"
 #include "ui/design/view_fonts.hpp"
 
@@ -45,11 +46,20 @@ QLabel* makeLabel(const QFont& font, const QColor& color, QWidget* parent, const
     return label;
 }
 
+LiveText* makeLiveText(const QFont& font, const QColor& color, Qt::Alignment alignment, QWidget* parent) {
+    auto* text = new LiveText(parent);
+    text->setFont(font);
+    text->setAlignment(alignment);
+    setTextColor(text, color);
+    return text;
+}
+
 // The round status light left of the status text.
 class StatusDot final : public QWidget {
 public:
     explicit StatusDot(QWidget* parent) : QWidget(parent) { setFixedSize(8, 8); }
     void setColor(const QColor& color) {
+        if (color == color_) return;
         color_ = color;
         update();
     }
@@ -114,7 +124,8 @@ FloatingPanelView::FloatingPanelView(AutoClickerViewModel& viewModel, QWidget* p
     dot_ = dot;
     status_ = makeLabel(ViewFonts::style(ViewFonts::Style::caption, QFont::Bold), Qt::white, this);
     status_->setObjectName(QStringLiteral("status"));
-    clicks_ = makeLabel(ViewFonts::style(ViewFonts::Style::caption2), systemGray(), this);
+    clicks_ = makeLiveText(ViewFonts::style(ViewFonts::Style::caption2), systemGray(),
+                           Qt::AlignRight | Qt::AlignVCenter, this);
     clicks_->setObjectName(QStringLiteral("clicks"));
     statusRow->addWidget(dot, 0, Qt::AlignVCenter);
     statusRow->addWidget(status_, 0, Qt::AlignVCenter);
@@ -133,11 +144,12 @@ FloatingPanelView::FloatingPanelView(AutoClickerViewModel& viewModel, QWidget* p
     auto* statsRow = new QHBoxLayout;
     statsRow->setContentsMargins(4, 0, 4, 0);
     statsRow->setSpacing(16);
-    const auto column = [this, statsRow](const QString& caption, QLabel*& value) {
+    const auto column = [this, statsRow](const QString& caption, LiveText*& value) {
         auto* box = new QVBoxLayout;
         box->setSpacing(2);
         box->addWidget(makeLabel(ViewFonts::system(8), systemGray(), this, caption));
-        value = makeLabel(ViewFonts::style(ViewFonts::Style::subheadline, QFont::Bold), Qt::white, this);
+        value = makeLiveText(ViewFonts::style(ViewFonts::Style::subheadline, QFont::Bold), Qt::white,
+                             Qt::AlignLeft | Qt::AlignVCenter, this);
         box->addWidget(value);
         statsRow->addLayout(box);
     };

@@ -9,10 +9,12 @@ class QPushButton;
 namespace clicktrove {
 
 class AutoClickerViewModel;
+class LiveText;
 
 // The content of the floating control panel: the run's status, click count, speed and duration over a dark
 // translucent body, and start, pause or resume, and stop buttons. It reads and drives the same view model as
-// the main window, so both always show the same run, and follows every change the view model publishes.
+// the main window, so both always show the same run, and follows every change the view model publishes; of the
+// live figures only those whose text changed repaint.
 class FloatingPanelView final : public QWidget {
     Q_OBJECT
 public:
@@ -27,9 +29,9 @@ public:
     static QColor statusColor(const QString& status);
 
     QLabel* statusLabel() const { return status_; }
-    QLabel* clicksLabel() const { return clicks_; }
-    QLabel* speedLabel() const { return speed_; }
-    QLabel* durationLabel() const { return duration_; }
+    LiveText* clicksLabel() const { return clicks_; }
+    LiveText* speedLabel() const { return speed_; }
+    LiveText* durationLabel() const { return duration_; }
     QPushButton* startButton() const { return start_; }
     QPushButton* stopButton() const { return stop_; }
     QPushButton* pauseButton() const { return pause_; }
@@ -46,9 +48,9 @@ private:
     AutoClickerViewModel& viewModel_;
     QWidget* dot_ = nullptr;
     QLabel* status_ = nullptr;
-    QLabel* clicks_ = nullptr;
-    QLabel* speed_ = nullptr;
-    QLabel* duration_ = nullptr;
+    LiveText* clicks_ = nullptr;
+    LiveText* speed_ = nullptr;
+    LiveText* duration_ = nullptr;
     QPushButton* start_ = nullptr;
     QPushButton* stop_ = nullptr;
     QPushButton* pause_ = nullptr;

@@ -44,6 +44,12 @@ SwitchToggle::SwitchToggle(QWidget* parent) : QAbstractButton(parent) {
     connect(&ThemeAppearance::instance(), &ThemeAppearance::changed, this, qOverload<>(&QWidget::update));
 }
 
+void SwitchToggle::setDimming(qreal opacity) {
+    if (qFuzzyCompare(opacity, dimming_)) return;
+    dimming_ = opacity;
+    update();
+}
+
 QSize SwitchToggle::sizeHint() const {
     return {kWidth, kHeight};
 }
@@ -51,7 +57,7 @@ QSize SwitchToggle::sizeHint() const {
 void SwitchToggle::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    if (!isEnabled()) p.setOpacity(0.5);
+    p.setOpacity(isEnabled() ? dimming_ : dimming_ * 0.5);
     const QRectF track = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     // A state set from code under a signal blocker never reaches the slide.
     const qreal position = slide_->state() == QAbstractAnimation::Running ? position_ : (isChecked() ? 1.0 : 0.0);
@@ -61,14 +67,20 @@ void SwitchToggle::paintEvent(QPaintEvent*) {
     fill.setRgbF(
         off.redF() + (on.redF() - off.redF()) * position, off.greenF() + (on.greenF() - off.greenF()) * position,
         off.blueF() + (on.blueF() - off.blueF()) * position, off.alphaF() + (on.alphaF() - off.alphaF()) * position);
+    const qreal knob = kHeight - 2 * kInset;
+    const QRectF knobRect(kInset + (kWidth - 2 * kInset - knob) * position, kInset, knob, knob);
     QPainterPath path;
     path.addRoundedRect(track, track.height() / 2, track.height() / 2);
+    if (dimming_ < 1.0) {
+        // Dimmed, the white knob must not let the track show through: it looks like the whole switch faded.
+        QPainterPath knobPath;
+        knobPath.addEllipse(knobRect);
+        path = path.subtracted(knobPath);
+    }
     p.fillPath(path, fill);
-    const qreal knob = kHeight - 2 * kInset;
-    const qreal x = kInset + (kWidth - 2 * kInset - knob) * position;
     p.setPen(QPen(QColor(0, 0, 0, 40), 0.5));
     p.setBrush(Qt::white);
-    p.drawEllipse(QRectF(x, kInset, knob, knob));
+    p.drawEllipse(knobRect);
     // On, the track is the accent itself, so the ring turns white.
     focus_ring::paint(p, *this, QRectF(rect()), kHeight / 2.0, position > 0.5);
 }

@@ -13,6 +13,11 @@ class SwitchToggle final : public QAbstractButton {
 public:
     explicit SwitchToggle(QWidget* parent = nullptr);
 
+    // An opacity over everything the switch draws, on top of its own disabled look: a screen dims a switch this
+    // way without an opacity effect re-rendering it.
+    qreal dimming() const { return dimming_; }
+    void setDimming(qreal opacity);
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
@@ -21,6 +26,7 @@ protected:
 
 private:
     qreal position_ = 0.0;  // 0 off, 1 on; animated between
+    qreal dimming_ = 1.0;
     QVariantAnimation* slide_ = nullptr;
 };
 

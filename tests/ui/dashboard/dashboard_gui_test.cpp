@@ -17,7 +17,9 @@
 #include "ui/dashboard/statistic_badges.hpp"
 #include "ui/dashboard/target_location_card.hpp"
 #include "ui/design/glass_card.hpp"
+#include "ui/design/live_text.hpp"
 #include "ui/design/neon_pulse.hpp"
+#include "ui/design/shadow_underlay.hpp"
 #include "ui/design/theme_colors.hpp"
 #include "ui/design/vaq_ghost_button.hpp"
 #include "ui/design/vaq_primary_button.hpp"
@@ -36,8 +38,13 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDateTimeEdit>
+#include <QImage>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSlider>
+#include <QVariantAnimation>
+#include <memory>
+#include <vector>
 
 using namespace std::chrono_literals;
 
@@ -476,6 +483,124 @@ TEST_F(DashboardTest, EachInfoButtonKeepsItsOwnPopover) {
     EXPECT_TRUE(second.isPresented());
     second.popover()->close();  // a click elsewhere
     EXPECT_FALSE(second.isPresented());
+}
+
+// Counts the paint events a widget receives.
+class PaintCount final : public QObject {
+public:
+    explicit PaintCount(QWidget* widget) { widget->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++count;
+        return false;
+    }
+};
+
+// Delivers what is posted, the repaints of the window included.
+void paintPending() {
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+}
+
+TEST_F(DashboardTest, NothingOnTheDashboardRendersThroughAGraphicsEffect) {
+    // An effect renders its widget's whole subtree off-screen at every update of any child, and during a run the
+    // tiles, the chart and the pulsing dot update all the time.
+    const auto effects = [&] {
+        QStringList found;
+        for (const QWidget* widget : dashboard->findChildren<QWidget*>()) {
+            if (widget->graphicsEffect() != nullptr) found << widget->metaObject()->className();
+        }
+        return found;
+    };
+    EXPECT_EQ(effects(), QStringList());
+    vm->setConfig(quickConfig());
+    startAndPassCountdown();
+    rig.advance(300ms);
+    ASSERT_TRUE(dashboard->runBar()->pulse()->isAnimating());
+    EXPECT_EQ(effects(), QStringList());
+    // The cards still have their shadows, drawn beneath them.
+    const ShadowUnderlay& runBarShadow = *dashboard->runBarCard()->shadowUnderlay();
+    EXPECT_TRUE(runBarShadow.isVisible());
+    EXPECT_EQ(runBarShadow.shadow().color.rgb(), ThemeColors::green().rgb()) << "the card glows in the status colour";
+    EXPECT_GT(runBarShadow.shadow().color.alpha(), 0);
+}
+
+TEST_F(DashboardTest, RunBarPulseBreathesOnlyWhileARunIsOnScreen) {
+    NeonPulse& pulse = *dashboard->runBar()->pulse();
+    const auto clockRuns = [&] {
+        return pulse.findChild<QVariantAnimation*>()->state() == QAbstractAnimation::Running;
+    };
+    EXPECT_FALSE(clockRuns());
+    EXPECT_EQ(pulse.underlay()->shadow().color.alpha(), 0) << "no glow while idle";
+    vm->setConfig(quickConfig());
+    startAndPassCountdown();
+    EXPECT_TRUE(clockRuns());
+    EXPECT_GT(pulse.underlay()->shadow().color.alpha(), 0);
+    EXPECT_EQ(pulse.underlay()->shadow().color.rgb(), ThemeColors::green().rgb());
+
+    window->hide();
+    EXPECT_FALSE(clockRuns()) << "nothing breathes in a hidden window";
+    window->show();
+    EXPECT_TRUE(clockRuns());
+
+    vm->stopClicking();
+    rig.advance(100ms);
+    EXPECT_FALSE(clockRuns());
+    EXPECT_EQ(pulse.underlay()->shadow().color.alpha(), 0);
+}
+
+TEST_F(DashboardTest, ARunRepaintsOnlyTheFiguresThatChanged) {
+    vm->setConfig(quickConfig());
+    startAndPassCountdown();
+    rig.advance(1500ms);
+    paintPending();
+    const auto& badges = dashboard->statistics()->badges();
+    std::vector<std::unique_ptr<PaintCount>> paints;
+    QStringList before;
+    for (VaqStatBadge* badge : badges) {
+        paints.push_back(std::make_unique<PaintCount>(badge->valueLabel()));
+        before << badge->value();
+    }
+    for (int step = 0; step < 12; ++step) {
+        SCOPED_TRACE(step);
+        for (auto& p : paints) p->count = 0;
+        rig.advance(100ms);
+        paintPending();
+        for (std::size_t i = 0; i < badges.size(); ++i) {
+            const bool changed = badges[i]->value() != before[static_cast<int>(i)];
+            EXPECT_EQ(paints[i]->count > 0, changed) << badges[i]->label().toStdString();
+            before[static_cast<int>(i)] = badges[i]->value();
+        }
+        EXPECT_EQ(paints[3]->count, 0) << "the unlimited mode's tile never changes";
+    }
+    EXPECT_EQ(badges[1]->value(), QString::number(vm->totalClicks()));
+}
+
+TEST_F(DashboardTest, WhatARunLeavesOnScreenIsWhatAFullRepaintDraws) {
+    // The tiles, the cards under them and the shadows repaint only the strips that changed, with shortcuts for
+    // the straight parts of their outlines; the screen must still end up as if everything had been drawn anew.
+    vm->setConfig(quickConfig());
+    startAndPassCountdown();
+    for (int step = 0; step < 30; ++step) {
+        rig.advance(100ms);
+        paintPending();
+    }
+    // The pulse breathes in real time; held still, both pictures see the same glow.
+    dashboard->runBar()->pulse()->findChild<QVariantAnimation*>()->pause();
+    paintPending();
+    const QImage onScreen =
+        window->screen()->grabWindow(window->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage drawnAnew = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(onScreen.size(), drawnAnew.size());
+    int differing = 0;
+    for (int y = 0; y < onScreen.height(); ++y) {
+        for (int x = 0; x < onScreen.width(); ++x) differing += onScreen.pixel(x, y) != drawnAnew.pixel(x, y);
+    }
+    EXPECT_EQ(differing, 0);
 }
 
 }  // namespace

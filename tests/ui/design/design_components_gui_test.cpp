@@ -3,8 +3,9 @@
 // icon, the text-field style dresses fields once and follows theme switches, cards and the pulse glow look as
 // their accent and state say.
 #include "ui/design/glass_card.hpp"
+#include "ui/design/live_text.hpp"
 #include "ui/design/neon_pulse.hpp"
-#include "ui/design/soft_shadow_effect.hpp"
+#include "ui/design/shadow_underlay.hpp"
 #include "ui/design/theme_appearance.hpp"
 #include "ui/design/theme_colors.hpp"
 #include "ui/design/vaq_ghost_button.hpp"
@@ -16,10 +17,14 @@
 
 #include <gtest/gtest.h>
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QHBoxLayout>
+#include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QShowEvent>
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <QVariantAnimation>
@@ -127,14 +132,16 @@ TEST_F(DesignTest, PrimaryButtonShrinksAndGlowsPurpleWhileHoveredWhateverItsGrad
 
     for (const auto* gradient : {&ThemeGradient::vaqRed(), &ThemeGradient::vaqGreen()}) {
         VaqPrimaryButton button("Stop", "stop.fill", *gradient, nullptr);
-        const auto* shadow = qobject_cast<const SoftShadowEffect*>(button.graphicsEffect());
+        EXPECT_EQ(button.graphicsEffect(), nullptr);
+        const ShadowUnderlay* shadow = button.shadowUnderlay();
         ASSERT_NE(shadow, nullptr);
         // At rest before any hover: the look of rest, in purple.
         EXPECT_DOUBLE_EQ(button.currentLook().scale, 1.0);
-        EXPECT_EQ(shadow->color().rgb(), ThemeColors::purple().rgb());
-        EXPECT_NEAR(shadow->color().alphaF(), 0.3, 0.01);
-        EXPECT_DOUBLE_EQ(shadow->radius(), 8.0);
-        EXPECT_EQ(shadow->offset(), QPointF(0, 4));
+        EXPECT_EQ(shadow->shadow().color.rgb(), ThemeColors::purple().rgb());
+        EXPECT_NEAR(shadow->shadow().color.alphaF(), 0.3, 0.01);
+        EXPECT_DOUBLE_EQ(shadow->shadow().radius, 8.0);
+        EXPECT_EQ(shadow->shadow().offset, QPointF(0, 4));
+        EXPECT_DOUBLE_EQ(shadow->shadow().cornerRadius, 12.0);
         EXPECT_DOUBLE_EQ(shadow->shapeScale(), 1.0);
     }
 }
@@ -147,28 +154,37 @@ void finishAnimation(QObject* component, int at = -1) {
 }
 
 TEST_F(DesignTest, PrimaryButtonSpringsToTheHoverLookAndBackToRest) {
-    VaqPrimaryButton button("Start Autoclicker", "play.fill", ThemeGradient::vaqGreen(), nullptr);
-    button.show();
-    const auto* shadow = qobject_cast<const SoftShadowEffect*>(button.graphicsEffect());
+    QWidget holder;
+    auto* button = new VaqPrimaryButton("Start Autoclicker", "play.fill", ThemeGradient::vaqGreen(), nullptr, &holder);
+    button->setGeometry(30, 30, 240, 44);
+    holder.resize(300, 110);
+    holder.show();
+    const ShadowUnderlay* shadow = button->shadowUnderlay();
     ASSERT_NE(shadow, nullptr);
+    const QRect resting = shadow->geometry();
 
-    hover(&button);
-    finishAnimation(&button);
-    EXPECT_NEAR(button.currentLook().scale, 0.98, 1e-9);
-    EXPECT_NEAR(shadow->radius(), 14.0, 1e-9);
-    EXPECT_NEAR(shadow->color().alphaF(), 0.5, 0.01);
+    hover(button);
+    finishAnimation(button);
+    EXPECT_NEAR(button->currentLook().scale, 0.98, 1e-9);
+    EXPECT_NEAR(shadow->shadow().radius, 14.0, 1e-9);
+    EXPECT_NEAR(shadow->shadow().color.alphaF(), 0.5, 0.01);
     EXPECT_NEAR(shadow->shapeScale(), 0.98, 1e-9);
-    EXPECT_EQ(shadow->color().rgb(), ThemeColors::purple().rgb());
+    EXPECT_EQ(shadow->shadow().color.rgb(), ThemeColors::purple().rgb());
+    EXPECT_EQ(shadow->geometry(), resting) << "the spring repaints the shadow in place";
+    // The shadow shrinks with the button, about its centre.
+    EXPECT_NEAR(shadow->shapeRect().width(), 240 * 0.98, 1.0);
+    EXPECT_NEAR(shadow->shapeRect().center().x(), QRectF(button->geometry()).center().x() - shadow->x(), 1.0);
 
-    unhover(&button);
+    unhover(button);
     // Halfway the spring is between the two looks (it may overshoot a little, never run wild).
-    finishAnimation(&button, 120);
-    EXPECT_GT(button.currentLook().shadowRadius, 6.0);
-    EXPECT_LT(button.currentLook().shadowRadius, 16.0);
-    finishAnimation(&button);
-    EXPECT_NEAR(button.currentLook().scale, 1.0, 1e-9);
-    EXPECT_NEAR(shadow->radius(), 8.0, 1e-9);
-    EXPECT_NEAR(shadow->color().alphaF(), 0.3, 0.01);
+    finishAnimation(button, 120);
+    EXPECT_GT(button->currentLook().shadowRadius, 6.0);
+    EXPECT_LT(button->currentLook().shadowRadius, 16.0);
+    finishAnimation(button);
+    EXPECT_NEAR(button->currentLook().scale, 1.0, 1e-9);
+    EXPECT_NEAR(shadow->shadow().radius, 8.0, 1e-9);
+    EXPECT_NEAR(shadow->shadow().color.alphaF(), 0.3, 0.01);
+    EXPECT_NE(button->findChild<QVariantAnimation*>()->state(), QAbstractAnimation::Running) << "settled, it stops";
 }
 
 TEST_F(DesignTest, GhostButtonSwapsColoursBetweenRestAndHover) {
@@ -406,7 +422,7 @@ TEST_F(DesignTest, ShadowedAndGlowingComponentsNestInsideACardAndStillPaint) {
     auto* layout = new QVBoxLayout(column);
     auto* dot = new QWidget;
     dot->setFixedSize(10, 10);
-    NeonPulse::apply(dot, ThemeColors::green(), true);
+    NeonPulse* pulse = NeonPulse::apply(dot, ThemeColors::green(), true);
     auto* start = new VaqPrimaryButton("Start Autoclicker", "play.fill", ThemeGradient::vaqGreen(), nullptr);
     layout->addWidget(dot);
     layout->addWidget(start);
@@ -420,6 +436,16 @@ TEST_F(DesignTest, ShadowedAndGlowingComponentsNestInsideACardAndStillPaint) {
     const QPoint inButton = start->mapTo(&card, QPoint(8, start->height() / 2));
     const QColor pixel = image.pixelColor(inButton * image.devicePixelRatio());
     EXPECT_GT(pixel.green(), pixel.red() + 60);
+    // Beneath the button its purple shadow darkens the card; beside the dot its green glow tints it.
+    const QColor surface = image.pixelColor(QPoint(card.width() - 30, 20) * image.devicePixelRatio());
+    const QPoint underButton = start->mapTo(&card, QPoint(start->width() / 2, start->height() + 3));
+    EXPECT_LT(image.pixelColor(underButton * image.devicePixelRatio()).green(), surface.green() - 15);
+    const QPoint besideDot = dot->mapTo(&card, QPoint(dot->width() + 1, dot->height() / 2)) * image.devicePixelRatio();
+    pulse->setActive(false);
+    const QImage withoutGlow = card.grab().toImage();
+    EXPECT_LT(image.pixelColor(besideDot).red(), withoutGlow.pixelColor(besideDot).red() - 8);
+    EXPECT_EQ(withoutGlow.pixelColor(besideDot), surface);
+    for (const QWidget* widget : card.findChildren<QWidget*>()) EXPECT_EQ(widget->graphicsEffect(), nullptr);
 }
 
 TEST_F(DesignTest, NeonPulseGlowsOnlyWhileActiveAndStartsOnShowOrActivation) {
@@ -430,40 +456,68 @@ TEST_F(DesignTest, NeonPulseGlowsOnlyWhileActiveAndStartsOnShowOrActivation) {
     EXPECT_DOUBLE_EQ(full.opacity, 0.8);
     EXPECT_DOUBLE_EQ(full.radius, 8.0);
 
-    QWidget inactiveDot;
+    // The glow is drawn beneath the dot, which sits in a row of its own.
+    QWidget row;
+    row.resize(60, 40);
+    QWidget inactiveDot(&row);
+    inactiveDot.setGeometry(25, 15, 10, 10);
     auto* idle = NeonPulse::apply(&inactiveDot, ThemeColors::green(), false);
-    inactiveDot.show();
+    const auto running = [](NeonPulse* pulse) {
+        return pulse->findChild<QVariantAnimation*>()->state() == QAbstractAnimation::Running;
+    };
+    row.show();
     EXPECT_FALSE(idle->isAnimating());
+    EXPECT_FALSE(running(idle));
     EXPECT_EQ(idle->currentGlow().opacity, 0.0);
-    EXPECT_FALSE(idle->isEnabled());
+    EXPECT_EQ(idle->underlay()->shadow().color.alpha(), 0);
+    EXPECT_EQ(inactiveDot.graphicsEffect(), nullptr);
     // Turning it on starts the pulse; off drops the glow at once.
     idle->setActive(true);
     EXPECT_TRUE(idle->isAnimating());
-    EXPECT_TRUE(idle->isEnabled());
+    EXPECT_TRUE(running(idle));
     EXPECT_GT(idle->currentGlow().opacity, 0.0);
+    EXPECT_EQ(idle->underlay()->shadow().shape, DropShadow::Shape::ellipse);
+    EXPECT_EQ(idle->underlay()->shadow().color, idle->currentColor());
+    EXPECT_EQ(idle->underlay()->parentWidget(), &row);
     idle->setActive(false);
     EXPECT_FALSE(idle->isAnimating());
+    EXPECT_FALSE(running(idle));
     EXPECT_EQ(idle->currentGlow().opacity, 0.0);
-    EXPECT_FALSE(idle->isEnabled());
+    EXPECT_EQ(idle->underlay()->shadow().color.alpha(), 0);
 
-    // Made active before it is on screen: it waits for the show, and pauses while hidden.
+    // Made active before it is on screen: it waits for the show, and stops while hidden.
     QWidget activeDot;
     auto* pulse = NeonPulse::apply(&activeDot, ThemeColors::red(), true);
     EXPECT_FALSE(pulse->isAnimating());
+    EXPECT_FALSE(running(pulse));
     activeDot.show();
     EXPECT_TRUE(pulse->isAnimating());
-    EXPECT_EQ(activeDot.graphicsEffect(), pulse);
     activeDot.hide();
     EXPECT_FALSE(pulse->isAnimating());
+    EXPECT_FALSE(running(pulse)) << "nothing ticks for a hidden dot";
     activeDot.show();
     EXPECT_TRUE(pulse->isAnimating());
-    EXPECT_EQ(pulse->color().rgb(), ThemeColors::red().rgb());
+    EXPECT_EQ(pulse->currentColor().rgb(), ThemeColors::red().rgb());
+
+    // Minimised, a window's widgets get a hide event yet still count as visible: the pulse stops all the same,
+    // and turning it on again waits for the window to come back.
+    QHideEvent minimised;
+    QCoreApplication::sendEvent(&activeDot, &minimised);
+    ASSERT_TRUE(activeDot.isVisible());
+    EXPECT_FALSE(running(pulse));
+    pulse->setActive(false);
+    pulse->setActive(true);
+    EXPECT_FALSE(running(pulse));
+    QShowEvent restored;
+    QCoreApplication::sendEvent(&activeDot, &restored);
+    EXPECT_TRUE(running(pulse));
 
     // One second out to the full glow, one second back.
     finishAnimation(pulse, 1000);
     EXPECT_NEAR(pulse->currentGlow().opacity, 0.8, 0.02);
-    EXPECT_NEAR(pulse->color().alphaF(), 0.8, 0.02);
+    EXPECT_NEAR(pulse->currentColor().alphaF(), 0.8, 0.02);
     EXPECT_NEAR(pulse->currentGlow().radius, 8.0, 0.2);
+    EXPECT_NEAR(pulse->underlay()->shadow().radius, 8.0, 0.2);
     finishAnimation(pulse, 1999);
     EXPECT_NEAR(pulse->currentGlow().opacity, 0.3, 0.02);
     finishAnimation(pulse, 500);
@@ -472,7 +526,41 @@ TEST_F(DesignTest, NeonPulseGlowsOnlyWhileActiveAndStartsOnShowOrActivation) {
     // Off at the peak: the glow goes at once, not at the end of a swing.
     pulse->setActive(false);
     EXPECT_EQ(pulse->currentGlow().opacity, 0.0);
-    EXPECT_EQ(pulse->color().alpha(), 0);
+    EXPECT_EQ(pulse->currentColor().alpha(), 0);
+    EXPECT_FALSE(running(pulse));
+}
+
+TEST_F(DesignTest, LiveTextAsksTheLayoutForRoomOnlyWhenANewTextOutgrowsIt) {
+    // A label lays out every layout up to the window at each new text; a counter changing at display pace must not.
+    struct LayoutRequests final : QObject {
+        int count = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::LayoutRequest) ++count;
+            return false;
+        }
+    } requests;
+    QWidget row;
+    auto* layout = new QHBoxLayout(&row);
+    auto* text = new LiveText;
+    layout->addWidget(text);
+    layout->addStretch();
+    text->setText("12");
+    row.show();
+    QCoreApplication::sendPostedEvents();
+    row.installEventFilter(&requests);
+    const auto newText = [&](const QString& value) {
+        requests.count = 0;
+        text->setText(value);
+        QCoreApplication::sendPostedEvents();
+        return requests.count;
+    };
+
+    EXPECT_EQ(newText("13"), 0);
+    EXPECT_EQ(text->accessibleName(), "13") << "read out like a label";
+    EXPECT_GT(newText("12345678 CPS"), 0) << "wider than its place";
+    EXPECT_GE(text->width(), text->sizeHint().width());
+    EXPECT_EQ(newText("1 CPS"), 0) << "drawn in the room it has";
+    EXPECT_EQ(text->text(), "1 CPS");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "services/history_manager.hpp"
 #include "services/settings_manager.hpp"
 #include "session/view_model_rig.hpp"
+#include "ui/design/shadow_underlay.hpp"
 #include "ui/design/theme_gradient.hpp"
 #include "ui/design/vaq_ghost_button.hpp"
 #include "ui/design/vaq_primary_button.hpp"
@@ -71,12 +72,17 @@ TEST_F(HistoryViewTest, EmptyHistoryShowsTheEmptyStateWithDimmedDisabledActions)
     EXPECT_FALSE(view->clearButton()->isEnabled());
     EXPECT_FALSE(view->exportButton()->isEnabled());
     EXPECT_DOUBLE_EQ(view->headerButtonOpacity(), 0.4);
+    EXPECT_DOUBLE_EQ(view->exportButton()->dimming(), 0.4);
+    EXPECT_DOUBLE_EQ(view->clearButton()->dimming(), 0.4);
+    EXPECT_EQ(view->exportButton()->shadowUnderlay()->shadow().color.alpha(), 0) << "a faded button casts no shadow";
 
     useRecords();
     EXPECT_FALSE(view->isShowingEmptyState());
     EXPECT_TRUE(view->clearButton()->isEnabled());
     EXPECT_TRUE(view->exportButton()->isEnabled());
     EXPECT_DOUBLE_EQ(view->headerButtonOpacity(), 1.0);
+    EXPECT_DOUBLE_EQ(view->exportButton()->dimming(), 1.0);
+    EXPECT_GT(view->exportButton()->shadowUnderlay()->shadow().color.alpha(), 0);
 
     // The enabled button is drawn: inside its edge shows the accent fill, not the header behind it.
     QWidget* button = view->exportButton();

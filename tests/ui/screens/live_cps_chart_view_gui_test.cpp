@@ -1,12 +1,15 @@
+#include "ui/design/live_text.hpp"
 #include "ui/screens/cps_chart_plot.hpp"
 #include "ui/screens/live_cps_chart_view.hpp"
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QLabel>
 #include <cmath>
 #include <limits>
+#include <utility>
 #include <vector>
 
 namespace clicktrove {
@@ -121,6 +124,66 @@ TEST_F(ChartRender, NoLineBelowTwoSamples) {
     EXPECT_FALSE(isAccent({}, middle));
     EXPECT_FALSE(isAccent({2.5}, middle));
     EXPECT_TRUE(isAccent({2.5, 2.5}, middle));
+}
+
+// Counts the paint events a widget receives.
+class PaintCount final : public QObject {
+public:
+    explicit PaintCount(QWidget* widget) { widget->installEventFilter(this); }
+    int take() { return std::exchange(count_, 0); }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++count_;
+        return false;
+    }
+
+private:
+    int count_ = 0;
+};
+
+void paintPending() {
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+}
+
+TEST(LiveCPSChartView, RepaintsOnlyForSamplesOrAColourThatDiffer) {
+    LiveCPSChartView view;
+    view.resize(300, 200);
+    view.setHistory(samples(30, 0));
+    view.setAccentColor(QColor(0, 122, 255));
+    view.show();
+    paintPending();
+    EXPECT_EQ(view.graphicsEffect(), nullptr) << "its shadow is drawn beneath it, not through an effect";
+    PaintCount plot(view.plot());
+    PaintCount value(view.currentValueLabel());
+
+    // Idle, the view model hands over thirty zeros again every second.
+    view.setHistory(samples(30, 0));
+    view.setAccentColor(QColor(0, 122, 255));
+    paintPending();
+    EXPECT_EQ(plot.take(), 0);
+    EXPECT_EQ(value.take(), 0);
+
+    std::vector<double> active = samples(30, 0);
+    active.back() = 7;
+    view.setHistory(active);
+    paintPending();
+    EXPECT_GT(plot.take(), 0);
+    EXPECT_GT(value.take(), 0);
+
+    active.back() = 7.6;  // another curve, the same "7 CPS"
+    view.setHistory(active);
+    paintPending();
+    EXPECT_GT(plot.take(), 0);
+    EXPECT_EQ(value.take(), 0);
+
+    view.setAccentColor(QColor(255, 45, 85));
+    paintPending();
+    EXPECT_GT(plot.take(), 0);
+    EXPECT_GT(value.take(), 0);
 }
 
 }  // namespace

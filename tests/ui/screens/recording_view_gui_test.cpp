@@ -8,9 +8,12 @@
 
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QHideEvent>
 #include <QImage>
 #include <QListView>
 #include <QPushButton>
+#include <QShowEvent>
+#include <QVariantAnimation>
 #include <cmath>
 #include <memory>
 
@@ -202,6 +205,42 @@ TEST_F(RecordingViewTest, ExportWritesTheMacroAndAFailedImportKeepsIt) {
     const auto written = fromJsonText<std::vector<ClickRecord>>(readFile(out));
     ASSERT_TRUE(written.has_value());
     EXPECT_EQ(*written, records);
+}
+
+TEST_F(RecordingViewTest, TheRecordingDotBreathesOnlyWhileARecordingIsOnScreen) {
+    auto* pulse = view->findChild<QVariantAnimation*>();
+    ASSERT_NE(pulse, nullptr);
+    const auto breathing = [&] { return pulse->state() == QAbstractAnimation::Running; };
+    view->show();
+    EXPECT_FALSE(breathing());
+    view->recordButton()->click();
+    ASSERT_TRUE(vm->isRecordingMacro());
+    EXPECT_TRUE(breathing());
+    view->hide();
+    EXPECT_FALSE(breathing()) << "nothing ticks for a hidden screen";
+    view->show();
+    EXPECT_TRUE(breathing());
+    // Minimised, the screen gets a hide event yet still counts as visible; a click recorded meanwhile does not
+    // wake the dot.
+    QHideEvent minimised;
+    QCoreApplication::sendEvent(view.get(), &minimised);
+    EXPECT_FALSE(breathing());
+    rig.buttons.press(platform::MouseButtonPress{platform::MouseButtonPress::Button::left, 1, {300, 200}});
+    rig.drain();
+    ASSERT_EQ(vm->recordedClicks().size(), 1u);
+    EXPECT_FALSE(breathing());
+    QShowEvent restored;
+    QCoreApplication::sendEvent(view.get(), &restored);
+    EXPECT_TRUE(breathing());
+    // A sixtieth of a second's step changes the dot only now and then.
+    const QIcon before = view->recordButton()->icon();
+    pulse->setCurrentTime(250);
+    const qint64 shown = view->recordButton()->icon().cacheKey();
+    pulse->setCurrentTime(254);
+    EXPECT_EQ(view->recordButton()->icon().cacheKey(), shown);
+    EXPECT_NE(shown, before.cacheKey());
+    view->recordButton()->click();
+    EXPECT_FALSE(breathing());
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "session/view_model_rig.hpp"
 
 #include "session/run_controller.hpp"
+#include "ui/design/live_text.hpp"
 #include "ui/shell/floating_panel.hpp"
 #include "ui/shell/floating_panel_toggle.hpp"
 #include "ui/shell/floating_panel_view.hpp"

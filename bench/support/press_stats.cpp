@@ -9,7 +9,8 @@ PressStats pressStats(std::vector<Clock::time_point> presses, double seconds) {
     if (presses.empty()) return s;
     const auto end =
         presses.front() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
-    presses.erase(std::find_if(presses.begin(), presses.end(), [&](auto t) { return t > end; }), presses.end());
+    // Half-open, so that a run at interval i counts seconds / i presses, not one more.
+    presses.erase(std::find_if(presses.begin(), presses.end(), [&](auto t) { return t >= end; }), presses.end());
     s.presses = presses.size();
     s.rate = static_cast<double>(presses.size()) / seconds;
     std::vector<double> gaps;

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <unistd.h>
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -62,6 +63,12 @@ ProcSample sampleProcess(pid_t pid) {
     sample.rssKb = statusKb(base + "/status", "VmRSS");
     sample.peakRssKb = statusKb(base + "/status", "VmHWM");
     return sample;
+}
+
+double cpuSecondsSoFar(const ProcSample& sample) {
+    double threads = 0;
+    for (const auto& [tid, seconds] : sample.threadCpuById) threads += seconds;
+    return std::max(threads, sample.processCpuSeconds);
 }
 
 double cpuShare(const ProcSample& before, const ProcSample& after) {

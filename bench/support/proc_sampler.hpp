@@ -23,6 +23,10 @@ struct ProcSample {
 // Nothing usable when the process is gone (every field 0).
 ProcSample sampleProcess(pid_t pid);
 
+// All the CPU time the process has used so far: its threads' run times, or its clock ticks where those hold more
+// (they keep the time of threads that have ended).
+double cpuSecondsSoFar(const ProcSample& sample);
+
 // CPU time of all threads between two readings as a share of one core (1.0 = one core busy all the time): from
 // the threads' own run times when none of them ended in between, else from the process's clock ticks.
 double cpuShare(const ProcSample& before, const ProcSample& after);

@@ -7,9 +7,17 @@ namespace bench {
 PressStats pressStats(std::vector<Clock::time_point> presses, double seconds) {
     PressStats s;
     if (presses.empty()) return s;
-    const auto end =
-        presses.front() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
-    // Half-open, so that a run at interval i counts seconds / i presses, not one more.
+    // The window starts half a typical gap before the first press, so that it holds seconds / interval presses
+    // whether the press at its far end comes a little early or a little late.
+    Clock::duration halfGap{};
+    if (presses.size() >= 2) {
+        std::vector<Clock::duration> all;
+        for (std::size_t i = 1; i < presses.size(); ++i) all.push_back(presses[i] - presses[i - 1]);
+        std::nth_element(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(all.size() / 2), all.end());
+        halfGap = all[all.size() / 2] / 2;
+    }
+    const auto end = presses.front() - halfGap +
+                     std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
     presses.erase(std::find_if(presses.begin(), presses.end(), [&](auto t) { return t >= end; }), presses.end());
     s.presses = presses.size();
     s.rate = static_cast<double>(presses.size()) / seconds;

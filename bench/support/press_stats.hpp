@@ -13,7 +13,7 @@ struct PressStats {
     double meanMs = 0, p50Ms = 0, p99Ms = 0, maxMs = 0;
 };
 
-// The presses within `seconds` from the first one (that one included, the one at the end not).
+// The presses within a window of `seconds` that begins half a typical gap before the first one.
 PressStats pressStats(std::vector<Clock::time_point> presses, double seconds);
 
 // What reached the counting window after an Escape key, in the order the server handled things.

@@ -93,6 +93,7 @@ std::optional<IntervalFigures> AppBench::measureInterval(double intervalMs) {
     std::this_thread::sleep_for(seconds(options_.idleSeconds));
     const auto idleEnd = sampleProcess(app.pid());
     f.idleCpu = cpuShare(idleStart, idleEnd);
+    f.idleThreadCpu = threadCpuShares(idleStart, idleEnd);
     f.peakRssKb = idleEnd.peakRssKb;
     app.stop();
 

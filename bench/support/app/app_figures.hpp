@@ -35,7 +35,8 @@ struct IntervalFigures {
     PressStats app, xdotool;
     // Shares of one core: the application during the run, idle afterwards with its window open, and xdotool.
     double appCpu = 0, idleCpu = 0, xdotoolCpu = 0;
-    std::map<std::string, double> threadCpu;
+    // The same by thread name, during the run and idle.
+    std::map<std::string, double> threadCpu, idleThreadCpu;
     long rssAfterStartKb = 0, rssEndKb = 0, peakRssKb = 0;
     EscapeAftermath escape;
     bool stoppedByEscape = false;

@@ -16,6 +16,17 @@ double median(std::vector<double> values) {
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
+void printBusiestThreads(const char* when, const std::map<std::string, double>& shares) {
+    std::vector<std::pair<double, std::string>> threads;
+    for (const auto& [name, share] : shares) threads.emplace_back(share, name);
+    std::sort(threads.rbegin(), threads.rend());
+    std::printf("           busiest threads %s:", when);
+    for (std::size_t i = 0; i < threads.size() && i < 4; ++i) {
+        std::printf(" %s %.3f%%", threads[i].second.c_str(), threads[i].first * 100);
+    }
+    std::printf("\n");
+}
+
 }  // namespace
 
 void printStartUp(const std::vector<LaunchTimes>& launches) {
@@ -68,14 +79,8 @@ void printIntervalTable(const std::vector<IntervalFigures>& rows, bool peer) {
                         r.xdotool.maxMs);
         }
         std::printf("\n");
-        std::vector<std::pair<double, std::string>> threads;
-        for (const auto& [name, share] : r.threadCpu) threads.emplace_back(share, name);
-        std::sort(threads.rbegin(), threads.rend());
-        std::printf("           busiest threads during the run:");
-        for (std::size_t i = 0; i < threads.size() && i < 4; ++i) {
-            std::printf(" %s %.2f%%", threads[i].second.c_str(), threads[i].first * 100);
-        }
-        std::printf("\n");
+        printBusiestThreads("during the run", r.threadCpu);
+        printBusiestThreads("idle afterwards", r.idleThreadCpu);
     }
 }
 

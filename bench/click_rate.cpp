@@ -17,6 +17,7 @@
 #include "platform/x11/x11_mouse_input.hpp"
 #include "support/child.hpp"
 #include "support/press_counter.hpp"
+#include "support/press_stats.hpp"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -54,6 +55,7 @@ void operator delete(void* p, std::size_t) noexcept {
 using namespace std::chrono_literals;
 using bench::Clock;
 using bench::PressCounter;
+using Stats = bench::PressStats;
 using clicktrove::ClickPositionMode;
 
 namespace {
@@ -88,37 +90,6 @@ struct KeyedEngine {
         if (token) keys.removeMonitor(*token);
     }
 };
-
-struct Stats {
-    std::size_t presses = 0;
-    double rate = 0;
-    double meanMs = 0, p50Ms = 0, p99Ms = 0, maxMs = 0;
-};
-
-// Presses within `seconds` from the first one.
-Stats measure(std::vector<Clock::time_point> presses, double seconds) {
-    Stats s;
-    if (presses.empty()) return s;
-    const auto end =
-        presses.front() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
-    presses.erase(std::find_if(presses.begin(), presses.end(), [&](auto t) { return t > end; }), presses.end());
-    s.presses = presses.size();
-    s.rate = static_cast<double>(presses.size()) / seconds;
-    std::vector<double> gaps;
-    for (std::size_t i = 1; i < presses.size(); ++i) {
-        gaps.push_back(std::chrono::duration<double, std::milli>(presses[i] - presses[i - 1]).count());
-    }
-    if (gaps.empty()) return s;
-    double sum = 0;
-    for (double g : gaps) sum += g;
-    s.meanMs = sum / static_cast<double>(gaps.size());
-    std::sort(gaps.begin(), gaps.end());
-    auto pct = [&](double q) { return gaps[std::min(gaps.size() - 1, static_cast<std::size_t>(q * gaps.size()))]; };
-    s.p50Ms = pct(0.50);
-    s.p99Ms = pct(0.99);
-    s.maxMs = gaps.back();
-    return s;
-}
 
 void print(const char* who, double intervalMs, const Stats& s) {
     std::printf(
@@ -194,7 +165,7 @@ Stats runEngine(PressCounter& counter, ClickPositionMode mode, double intervalMs
     const auto ticks = pressesAfter - pressesBefore;
     allocsPerTick = ticks ? static_cast<double>(allocAfter - allocBefore) / static_cast<double>(ticks) : 0;
     std::this_thread::sleep_for(100ms);
-    return measure(counter.presses(), runSeconds);
+    return bench::pressStats(counter.presses(), runSeconds);
 }
 
 Stats runXdotool(PressCounter& counter, double intervalMs, double runSeconds) {
@@ -215,7 +186,7 @@ Stats runXdotool(PressCounter& counter, double intervalMs, double runSeconds) {
         std::this_thread::sleep_for(20ms);
     }
     std::this_thread::sleep_for(100ms);
-    return measure(counter.presses(), runSeconds);
+    return bench::pressStats(counter.presses(), runSeconds);
 }
 
 // Escape during a 1 ms run, as the application handles it: the key watcher (on its own thread, or on the
@@ -245,23 +216,12 @@ void runEscapeTrials(PressCounter& counter, ClickPositionMode mode, const std::s
         std::this_thread::sleep_for(60ms);
         const bool stopped = !engine.isRunning();
         engine.stop(false);
-        const auto arrivals = counter.arrivals();
-        const auto key = std::find_if(arrivals.begin(), arrivals.end(),
-                                      [](const auto& a) { return a.kind == PressCounter::Arrival::Kind::escape; });
-        if (!stopped || key == arrivals.end()) continue;
+        const auto aftermath = bench::escapeAftermath(counter.arrivals());
+        if (!stopped || !aftermath.keySeen) continue;
         ++completed;
-        // 0 when no release came after the key at all: the last one was a click's own, before it.
-        int presses = 0;
-        double last = 0;
-        for (auto it = key; it != arrivals.end(); ++it) {
-            if (it->kind == PressCounter::Arrival::Kind::press) ++presses;
-            if (it->kind == PressCounter::Arrival::Kind::release) {
-                last = std::chrono::duration<double, std::milli>(it->time - key->time).count();
-            }
-        }
-        worstPresses = std::max(worstPresses, presses);
-        trialsWithPresses += presses > 0 ? 1 : 0;
-        lastRelease.push_back(last);
+        worstPresses = std::max(worstPresses, aftermath.presses);
+        trialsWithPresses += aftermath.presses > 0 ? 1 : 0;
+        lastRelease.push_back(aftermath.lastReleaseMs);
     }
     XCloseDisplay(keyboard);
     if (lastRelease.empty()) {

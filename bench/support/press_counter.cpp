@@ -25,11 +25,13 @@ bool PressCounter::open(const std::string& display) {
     XSetWindowAttributes attrs{};
     attrs.override_redirect = True;
     attrs.event_mask = ButtonPressMask | ButtonReleaseMask;
+    // One flat colour, so that a window that has not drawn its first frame yet shows as such over it.
+    attrs.background_pixel = BlackPixel(display_, screen);
     width_ = DisplayWidth(display_, screen);
     height_ = DisplayHeight(display_, screen);
     window_ = XCreateWindow(display_, RootWindow(display_, screen), 0, 0, static_cast<unsigned>(width_),
                             static_cast<unsigned>(height_), 0, CopyFromParent, InputOutput, CopyFromParent,
-                            CWOverrideRedirect | CWEventMask, &attrs);
+                            CWOverrideRedirect | CWEventMask | CWBackPixel, &attrs);
     XMapRaised(display_, window_);
     int event = 0, error = 0;
     if (XQueryExtension(display_, "XInputExtension", &xiOpcode_, &event, &error)) {
@@ -48,6 +50,18 @@ void PressCounter::centrePointer() {
     std::lock_guard lock(mutex_);
     XWarpPointer(display_, None, window_, 0, 0, 0, 0, width_ / 2, height_ / 2);
     XFlush(display_);
+}
+
+void PressCounter::raise() {
+    std::lock_guard lock(mutex_);
+    XRaiseWindow(display_, window_);
+    XSync(display_, False);
+}
+
+void PressCounter::lower() {
+    std::lock_guard lock(mutex_);
+    XLowerWindow(display_, window_);
+    XSync(display_, False);
 }
 
 void PressCounter::reset() {

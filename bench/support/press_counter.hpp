@@ -34,6 +34,9 @@ public:
     int height() const { return height_; }
     // Puts the pointer in the middle of the window, for clicks made wherever the pointer is.
     void centrePointer();
+    // Above every other window, so that it receives the clicks; below all, so that the others are seen.
+    void raise();
+    void lower();
 
     void reset();
     std::vector<Arrival> arrivals();

@@ -1,5 +1,6 @@
 #include "app/clicktrove_app.hpp"
 
+#include "app/first_frame_watch.hpp"
 #include "app/termination_signal_watcher.hpp"
 #include "platform/main_queue.hpp"
 #include "platform/qt/x11_window_hints.hpp"
@@ -19,7 +20,8 @@
 namespace clicktrove {
 
 namespace {
-// Re-wires the tray menu each time the main window's content is shown, as a window scene's on-appear would.
+// Runs its task at every show of the main window: the window names, and the tray wiring that a window scene's
+// on-appear would do.
 class ShowWatcher final : public QObject {
 public:
     ShowWatcher(QObject* parent, std::function<void()> onShow) : QObject(parent), onShow_(std::move(onShow)) {}
@@ -36,7 +38,11 @@ private:
 }  // namespace
 
 ClicktroveApp::ClicktroveApp(ViewModelServices services, AnalyticsManager& analytics, Options options, QObject* parent)
-    : QObject(parent), services_(std::move(services)), analytics_(analytics), options_(std::move(options)) {}
+    : QObject(parent),
+      services_(std::move(services)),
+      mainQueue_(services_.mainQueue),
+      analytics_(analytics),
+      options_(std::move(options)) {}
 
 ClicktroveApp::~ClicktroveApp() {
     if (window_) delete window_.data();
@@ -44,34 +50,53 @@ ClicktroveApp::~ClicktroveApp() {
 
 void ClicktroveApp::start() {
     // Analytics first, so that "AppLaunched" precedes the settings' own signals sent while the view model loads.
-    if (options_.installBuildAnalyticsClient) analytics_.useBuildClient(services_.mainQueue);
+    if (options_.installBuildAnalyticsClient) analytics_.useBuildClient(mainQueue_);
     analytics_.configure();
     analytics_.track(AnalyticsManager::kAppLaunched);
     reportDisplayFacts();
     watchLifecycle();
 
-    auto mainQueue = services_.mainQueue;
     viewModel_ = std::make_unique<AutoClickerViewModel>(std::move(services_));
 
     if (options_.makeWindow) window_ = options_.makeWindow(*viewModel_);
+    const auto self = QPointer<ClicktroveApp>(this);
     if (window_) {
         window_->installEventFilter(new ShowWatcher(window_, [this] {
-            connectMenuBar();
             if (window_->windowHandle() != nullptr) platform::setWindowNames(*window_->windowHandle());
+            // The first show's wiring waits with the rest of the start-up work; each later show wires anew.
+            if (startUpFinished_) connectMenuBar();
         }));
         window_->show();
+        new FirstFrameWatch(*window_, mainQueue_, [this] { finishStartUp(); });
+        startUpFallback_ = mainQueue_->postAfter(options_.startUpWorkFallback, [self] {
+            if (self) self->finishStartUp();
+        });
     } else {
         // Without a window the tray is the only way in, so wire it now.
         connectMenuBar();
+        mainQueue_->post([self] {
+            if (self) self->finishStartUp();
+        });
     }
 
-    mainQueue->postAfter(options_.hideDelay, [self = QPointer<ClicktroveApp>(this)] {
+    mainQueue_->postAfter(options_.hideDelay, [self] {
         if (self) self->startMinimised();
     });
 }
 
+void ClicktroveApp::finishStartUp() {
+    if (startUpFinished_ || !viewModel_) return;
+    startUpFinished_ = true;
+    if (startUpFallback_) mainQueue_->cancel(*startUpFallback_);
+    // The caller's first: it may want to know how soon after the frame it ran.
+    if (options_.afterFirstFrame) options_.afterFirstFrame();
+    if (window_) connectMenuBar();
+}
+
 void ClicktroveApp::startMinimised() {
     if (!viewModel_ || !window_ || !viewModel_->settingsManager().startMinimized()) return;
+    // Where the window goes depends on the tray, which may still be waiting for the first frame.
+    finishStartUp();
     // Hidden, the window is reached only through the tray icon: without one on show (no tray on this desktop,
     // or not yet there) it is minimised instead, so that the taskbar keeps it.
     if (trayIconShown()) {

@@ -16,7 +16,10 @@ void applyDesktopIdentity() {
     QApplication::setApplicationName(QStringLiteral(CLICKTROVE_WM_CLASS));
     // No display name: Qt would append it to every window title ("Clicktrove Mini Control — Clicktrove").
     QApplication::setDesktopFileName(QStringLiteral(CLICKTROVE_APP_ID));
-    // The installed theme icon where there is one (the user's theme may restyle it), else the bundled one.
+}
+
+void applyWindowIcon() {
+    // Qt hands a new application icon to every window that has none of its own, the main window included.
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(CLICKTROVE_APP_ID), MenuBarManager::applicationIcon()));
 }
 

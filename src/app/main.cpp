@@ -8,7 +8,6 @@
 #include "services/analytics_manager.hpp"
 
 #include <QApplication>
-#include <QTimer>
 #include <cstdio>
 #include <iostream>
 
@@ -36,11 +35,14 @@ int main(int argc, char** argv) {
 
     clicktrove::ClicktroveApp::Options options;
     options.makeWindow = clicktrove::mainWindowFactory();
+    options.afterFirstFrame = [] {
+        // The window is on screen: the start-up span ends here, before the rest of the put-off work.
+        clicktrove::crash::SentrySDK::appStartFinished();
+        clicktrove::applyWindowIcon();
+    };
     clicktrove::ClicktroveApp app(clicktrove::ViewModelServices::makeReal(), clicktrove::AnalyticsManager::shared(),
                                   std::move(options));
     clicktrove::showMainWindowOnLaterLaunch(*instance, app);
     app.start();
-    // The window was shown by start(); the start-up span ends once the event loop has had its first turn at it.
-    QTimer::singleShot(0, [] { clicktrove::crash::SentrySDK::appStartFinished(); });
     return QApplication::exec();
 }

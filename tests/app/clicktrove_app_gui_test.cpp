@@ -44,12 +44,23 @@ protected:
         if (withWindow) options.makeWindow = [](AutoClickerViewModel&) { return new QWidget; };
         options.installBuildAnalyticsClient = false;
         options.trayIconShown = std::move(trayIconShown);
+        options.afterFirstFrame = [this] { ++afterFirstFrameRuns; };
         auto app = std::make_unique<ClicktroveApp>(rig.services(), analytics, options);
         app->start();
         return app;
     }
 
+    // Lets Qt deliver the window's first expose (and paint it), then the main queue's next turn.
+    bool showFirstFrame(const ClicktroveApp& app) {
+        for (int i = 0; i < 200 && !app.startUpFinished(); ++i) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            rig.drain();
+        }
+        return app.startUpFinished();
+    }
+
     ViewModelRig rig;
+    int afterFirstFrameRuns = 0;
     std::shared_ptr<LoggingClient> client = std::make_shared<LoggingClient>();
     AnalyticsManager analytics{client};
 };
@@ -97,19 +108,71 @@ TEST_F(ClicktroveAppTest, StartMinimisedPutsTheWindowAwayShortlyAfterLaunchWhere
     }
 }
 
-// The tray item's own answer: offscreen there is no tray, so a hidden window would be lost.
+// The tray item's own answer: offscreen there is no tray, so a hidden window would be lost. The check also
+// comes before the first frame here, so it must bring the put-off tray wiring forward to ask the tray.
 TEST_F(ClicktroveAppTest, WithoutATrayOnThisDesktopStartMinimisedMinimises) {
     auto app = makeApp(true);
     app->viewModel()->settingsManager().setStartMinimized(true);
+    rig.advance(101ms);
     ASSERT_NE(app->viewModel()->menuBarManager(), nullptr);
     EXPECT_FALSE(app->viewModel()->menuBarManager()->isShownInTray());
-    rig.advance(101ms);
     EXPECT_TRUE(app->mainWindow()->isVisible());
     EXPECT_TRUE(app->mainWindow()->isMinimized());
 }
 
+// The window comes first; the tray menu and the caller's other start-up work follow its first frame, once,
+// while the launch signal stays ahead of everything.
+TEST_F(ClicktroveAppTest, StartUpWorkTheFirstFrameDoesNotNeedFollowsItOnce) {
+    auto app = makeApp(true);
+    EXPECT_TRUE(app->mainWindow()->isVisible());
+    EXPECT_EQ(app->viewModel()->menuBarManager(), nullptr);
+    EXPECT_EQ(afterFirstFrameRuns, 0);
+    ASSERT_GE(client->log.size(), 2u);
+    EXPECT_EQ(client->log[1], AnalyticsManager::kAppLaunched);
+
+    ASSERT_TRUE(showFirstFrame(*app));
+    EXPECT_NE(app->viewModel()->menuBarManager(), nullptr);
+    EXPECT_EQ(afterFirstFrameRuns, 1);
+
+    // Later frames, the fallback and the start-minimised check leave it done.
+    app->viewModel()->settingsManager().setStartMinimized(true);
+    clicktrove::MenuBarManager* wired = app->viewModel()->menuBarManager();
+    app->mainWindow()->update();
+    QCoreApplication::processEvents();
+    rig.advance(5s);
+    EXPECT_EQ(afterFirstFrameRuns, 1);
+    EXPECT_EQ(app->viewModel()->menuBarManager(), wired);
+}
+
+// A window the window manager never exposes (kept iconic, on another workspace) still gets its tray, and the
+// start-up work runs once; a program without a window has its tray at once and the rest right after start.
+TEST_F(ClicktroveAppTest, StartUpWorkRunsWithoutAFirstFrameToo) {
+    {
+        SCOPED_TRACE("window never exposed");
+        auto app = makeApp(true);
+        rig.advance(999ms);
+        EXPECT_EQ(afterFirstFrameRuns, 0);
+        rig.advance(2ms);
+        EXPECT_EQ(afterFirstFrameRuns, 1);
+        EXPECT_NE(app->viewModel()->menuBarManager(), nullptr);
+        showFirstFrame(*app);
+        rig.drain();
+        EXPECT_EQ(afterFirstFrameRuns, 1);
+    }
+    afterFirstFrameRuns = 0;
+    {
+        SCOPED_TRACE("no window");
+        auto app = makeApp(false);
+        EXPECT_NE(app->viewModel()->menuBarManager(), nullptr);
+        EXPECT_EQ(afterFirstFrameRuns, 0);
+        rig.drain();
+        EXPECT_EQ(afterFirstFrameRuns, 1);
+    }
+}
+
 TEST_F(ClicktroveAppTest, EachShowOfTheWindowWiresANewTrayMenuToTheSameViewModel) {
     auto app = makeApp(true);
+    ASSERT_TRUE(showFirstFrame(*app));
     clicktrove::MenuBarManager* first = app->viewModel()->menuBarManager();
     ASSERT_NE(first, nullptr);
     app->mainWindow()->hide();
@@ -130,6 +193,7 @@ TEST_F(ClicktroveAppTest, ShowingTheWindowFromTheTrayKeepsThatMenuAliveUntilItsI
     for (const char* title : {"Show Control Panel", "Settings..."}) {
         SCOPED_TRACE(title);
         auto app = makeApp(true);
+        ASSERT_TRUE(showFirstFrame(*app));
         app->mainWindow()->hide();
         QPointer<clicktrove::MenuBarManager> first = app->viewModel()->menuBarManager();
         ASSERT_FALSE(first.isNull());

@@ -1,0 +1,120 @@
+// Measures the real application as a user runs it, on a private Xvfb with a private HOME and session bus:
+// the start-up time (exec to the main window mapped, and to its first frame), then per interval a run started
+// with the global shortcut Ctrl+Shift+S after the 2 s countdown, with the presses counted by a full-screen
+// window of the bench's own X connection, the application's CPU (all threads) and memory during the run, the
+// Escape stop (presses that still reached the server after the key, and when the last button release came),
+// the idle CPU with the window open afterwards, and xdotool's repeated click at the same interval on the same
+// server for a side-by-side ratio.
+//
+//   app_click_rate [--app PATH] [--interval-ms N]... [--mode current|fixed] [--seconds S] [--launches N]
+//                  [--idle-seconds S] [--no-peer]
+//
+// The application is started with a remembered configuration (written into its settings file beforehand)
+// that is the default one but for the interval and the position mode. --mode current (the application's
+// default) clicks wherever the pointer is, which the bench puts in the middle of its counting window; fixed
+// clicks there as a fixed point. Without --interval-ms it measures 1, 10 and 100 ms. --app defaults to the
+// application built beside the bench (../src/clicktrove from this executable).
+#include "support/app/app_bench.hpp"
+#include "support/app/figures_report.hpp"
+#include "support/child.hpp"
+#include "support/press_counter.hpp"
+
+#include <unistd.h>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+using clicktrove::ClickPositionMode;
+
+namespace {
+
+std::string besideThisBench(const std::string& relative) {
+    std::error_code error;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) return relative;
+    return (self.parent_path() / relative).lexically_normal().string();
+}
+
+std::optional<bench::AppBenchOptions> parse(int argc, char** argv) {
+    bench::AppBenchOptions o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (a == "--app" && hasValue) {
+            o.app = argv[++i];
+        } else if (a == "--interval-ms" && hasValue) {
+            o.intervals.push_back(std::max(std::atof(argv[++i]), 1.0));
+        } else if (a == "--seconds" && hasValue) {
+            o.runSeconds = std::atof(argv[++i]);
+        } else if (a == "--launches" && hasValue) {
+            o.launches = std::atoi(argv[++i]);
+        } else if (a == "--idle-seconds" && hasValue) {
+            o.idleSeconds = std::atof(argv[++i]);
+        } else if (a == "--no-peer") {
+            o.peer = false;
+        } else if (a == "--mode" && hasValue &&
+                   (std::strcmp(argv[i + 1], "current") == 0 || std::strcmp(argv[i + 1], "fixed") == 0)) {
+            o.mode = std::strcmp(argv[++i], "fixed") == 0 ? ClickPositionMode::fixed : ClickPositionMode::current;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (o.app.empty()) o.app = besideThisBench("../src/clicktrove");
+    if (o.intervals.empty()) o.intervals = {1, 10, 100};
+    if (!(o.runSeconds > 0)) o.runSeconds = 3;
+    if (!(o.idleSeconds > 0)) o.idleSeconds = 10;
+    o.launches = std::max(o.launches, 1);
+    return o;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const auto options = parse(argc, argv);
+    if (!options) {
+        std::fprintf(stderr,
+                     "usage: app_click_rate [--app PATH] [--interval-ms N]... [--mode current|fixed] [--seconds S] "
+                     "[--launches N] [--idle-seconds S] [--no-peer]\n");
+        return 2;
+    }
+    if (::access(options->app.c_str(), X_OK) != 0) {
+        std::fprintf(stderr, "app_click_rate: no application at %s (build it, or name it with --app)\n",
+                     options->app.c_str());
+        return 1;
+    }
+    bench::PrivateXvfb xvfb;
+    if (!xvfb.start()) {
+        std::fprintf(stderr, "app_click_rate: could not start Xvfb\n");
+        return 1;
+    }
+    // For xdotool.
+    ::setenv("DISPLAY", xvfb.display().c_str(), 1);
+    bench::PressCounter counter;
+    if (!counter.open(xvfb.display())) {
+        std::fprintf(stderr, "app_click_rate: cannot open display %s\n", xvfb.display().c_str());
+        return 1;
+    }
+    bench::AppBench bench(*options, xvfb.display(), counter);
+    if (!bench.open()) {
+        std::fprintf(stderr, "app_click_rate: cannot set up a private session (temporary folder, dbus-daemon)\n");
+        return 1;
+    }
+    std::printf("app_click_rate: %s on %s, mode %s, %.1f s per run, idle %.1f s\n", options->app.c_str(),
+                xvfb.display().c_str(), options->mode == ClickPositionMode::fixed ? "fixed" : "current",
+                options->runSeconds, options->idleSeconds);
+    std::fflush(stdout);
+    bench::printStartUp(bench.measureStartUp(options->intervals.front()));
+    std::fflush(stdout);
+
+    std::vector<bench::IntervalFigures> rows;
+    for (const double interval : options->intervals) {
+        if (auto figures = bench.measureInterval(interval)) rows.push_back(*figures);
+    }
+    bench::printIntervalTable(rows, options->peer);
+    return rows.size() == options->intervals.size() ? 0 : 1;
+}

@@ -1,0 +1,164 @@
+#include "support/app/app_bench.hpp"
+
+#include "support/app/remembered_config.hpp"
+#include "support/child.hpp"
+#include "support/launched_program.hpp"
+#include "support/proc_sampler.hpp"
+
+#include <cstdio>
+#include <fstream>
+#include <thread>
+
+namespace bench {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// The class part of the main window's WM_CLASS.
+constexpr const char* kWmClass = "Clicktrove";
+
+double ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+Clock::duration seconds(double s) {
+    return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(s));
+}
+
+}  // namespace
+
+AppBench::AppBench(const AppBenchOptions& options, const std::string& display, PressCounter& counter)
+    : options_(options), display_(display), counter_(counter) {}
+
+bool AppBench::open() {
+    if (!session_.start(display_) || !watcher_.open(display_) || !keys_.open(display_)) return false;
+    log_ = session_.root() / "app.log";
+    return true;
+}
+
+std::vector<LaunchTimes> AppBench::measureStartUp(double intervalMs) {
+    std::vector<LaunchTimes> launches;
+    if (!remember(intervalMs)) return launches;
+    for (int i = 0; i < options_.launches; ++i) {
+        LaunchedProgram app;
+        if (const auto times = launch(app)) launches.push_back(*times);
+        app.stop();
+    }
+    return launches;
+}
+
+std::optional<IntervalFigures> AppBench::measureInterval(double intervalMs) {
+    IntervalFigures f;
+    f.intervalMs = intervalMs;
+    if (!remember(intervalMs)) return std::nullopt;
+    LaunchedProgram app;
+    if (!launch(app)) return std::nullopt;
+    // The work put off until after the first frame, and the first turns of the window's timers.
+    std::this_thread::sleep_for(1500ms);
+    f.rssAfterStartKb = sampleProcess(app.pid()).rssKb;
+
+    counter_.raise();
+    counter_.centrePointer();
+    counter_.reset();
+    if (!keys_.press({"Control_L", "Shift_L", "s"})) return std::nullopt;
+    const auto firstPress = waitForFirstPress(Clock::now() + 6s);
+    if (!firstPress) {
+        std::fprintf(stderr, "app_click_rate: no click reached the counter after Ctrl+Shift+S\n");
+        printLogTail();
+        return std::nullopt;
+    }
+    std::this_thread::sleep_until(*firstPress + 300ms);
+    const auto runStart = sampleProcess(app.pid());
+    std::this_thread::sleep_until(*firstPress + 300ms + seconds(options_.runSeconds));
+    const auto runEnd = sampleProcess(app.pid());
+    f.app = pressStats(counter_.presses(), options_.runSeconds);
+    f.appCpu = cpuShare(runStart, runEnd);
+    f.threadCpu = threadCpuShares(runStart, runEnd);
+    f.rssEndKb = runEnd.rssKb;
+
+    counter_.reset();
+    keys_.press({"Escape"});
+    std::this_thread::sleep_for(400ms);
+    f.escape = escapeAftermath(counter_.arrivals());
+    // Stopped for good: nothing more arrives in the next while.
+    counter_.reset();
+    std::this_thread::sleep_for(300ms);
+    f.stoppedByEscape = f.escape.keySeen && counter_.presses().empty();
+
+    // The window in sight again, and the run's end behind it.
+    counter_.lower();
+    std::this_thread::sleep_for(2s);
+    const auto idleStart = sampleProcess(app.pid());
+    std::this_thread::sleep_for(seconds(options_.idleSeconds));
+    const auto idleEnd = sampleProcess(app.pid());
+    f.idleCpu = cpuShare(idleStart, idleEnd);
+    f.idleThreadCpu = threadCpuShares(idleStart, idleEnd);
+    f.peakRssKb = idleEnd.peakRssKb;
+    app.stop();
+
+    if (options_.peer) runXdotool(intervalMs, f);
+    return f;
+}
+
+bool AppBench::remember(double intervalMs) {
+    RememberedRun run{intervalMs, options_.mode, counter_.width() / 2.0, counter_.height() / 2.0};
+    if (writeRememberedRun(session_.configHome(), run)) return true;
+    std::fprintf(stderr, "app_click_rate: cannot write the settings under %s\n", session_.configHome().c_str());
+    return false;
+}
+
+std::optional<LaunchTimes> AppBench::launch(LaunchedProgram& app) {
+    counter_.lower();
+    if (!app.start(options_.app, session_.environment(), log_.string())) {
+        std::fprintf(stderr, "app_click_rate: cannot start %s\n", options_.app.c_str());
+        return std::nullopt;
+    }
+    const auto mapped = watcher_.waitForMap(kWmClass, app.startedAt() + 20s);
+    if (!mapped) {
+        std::fprintf(stderr, "app_click_rate: no main window within 20 s\n");
+        printLogTail();
+        return std::nullopt;
+    }
+    const auto framed = watcher_.waitForFirstFrame(mapped->window, mapped->at + 10s);
+    const double cpuMs = cpuSecondsSoFar(sampleProcess(app.pid())) * 1000.0;
+    return LaunchTimes{ms(mapped->at - app.startedAt()), framed ? ms(*framed - app.startedAt()) : 0.0,
+                       framed ? cpuMs : 0.0};
+}
+
+std::optional<Clock::time_point> AppBench::waitForFirstPress(Clock::time_point deadline) {
+    while (Clock::now() < deadline) {
+        const auto presses = counter_.presses();
+        if (!presses.empty()) return presses.front();
+        std::this_thread::sleep_for(5ms);
+    }
+    return std::nullopt;
+}
+
+void AppBench::runXdotool(double intervalMs, IntervalFigures& f) {
+    counter_.raise();
+    counter_.centrePointer();
+    counter_.reset();
+    const long repeat = static_cast<long>(options_.runSeconds * 1000.0 / intervalMs) + 50;
+    const auto started = Clock::now();
+    const pid_t pid = spawn({"xdotool", "click", "--repeat", std::to_string(repeat), "--delay",
+                                    std::to_string(static_cast<long>(intervalMs)), "1"});
+    if (pid <= 0) return;
+    const auto cap = std::chrono::duration_cast<std::chrono::milliseconds>(seconds(options_.runSeconds * 4 + 5));
+    const double cpu = waitForCpuSeconds(pid, cap);
+    const double wall = std::chrono::duration<double>(Clock::now() - started).count();
+    std::this_thread::sleep_for(100ms);
+    f.xdotool = pressStats(counter_.presses(), options_.runSeconds);
+    f.xdotoolCpu = wall > 0 ? cpu / wall : 0;
+    counter_.lower();
+}
+
+void AppBench::printLogTail() const {
+    std::ifstream in(log_);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    const std::size_t from = lines.size() > 20 ? lines.size() - 20 : 0;
+    for (std::size_t i = from; i < lines.size(); ++i) std::fprintf(stderr, "  | %s\n", lines[i].c_str());
+}
+
+}  // namespace bench

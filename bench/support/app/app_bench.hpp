@@ -1,0 +1,48 @@
+#pragma once
+
+#include "support/app/app_figures.hpp"
+#include "support/key_presser.hpp"
+#include "support/private_session.hpp"
+#include "support/top_level_watcher.hpp"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+class LaunchedProgram;
+
+// Runs the application binary as a user would, in a private session on the bench's display: launches it with a
+// remembered run configuration, waits for its main window, starts the run with the global shortcut, counts
+// what reaches the counter, stops with Escape, and measures CPU and memory from /proc.
+class AppBench {
+public:
+    AppBench(const AppBenchOptions& options, const std::string& display, PressCounter& counter);
+
+    // The session, the window watcher and the keyboard; false when one cannot be set up.
+    bool open();
+
+    // Exec to the main window mapped and to its first frame, one fresh launch at a time.
+    std::vector<LaunchTimes> measureStartUp(double intervalMs);
+    // A run at this interval (and xdotool's beside it); nothing when the application did not start or click.
+    std::optional<IntervalFigures> measureInterval(double intervalMs);
+
+private:
+    bool remember(double intervalMs);
+    std::optional<LaunchTimes> launch(LaunchedProgram& app);
+    std::optional<Clock::time_point> waitForFirstPress(Clock::time_point deadline);
+    void runXdotool(double intervalMs, IntervalFigures& figures);
+    void printLogTail() const;
+
+    const AppBenchOptions& options_;
+    std::string display_;
+    PressCounter& counter_;
+    PrivateSession session_;
+    TopLevelWatcher watcher_;
+    KeyPresser keys_;
+    std::filesystem::path log_;
+};
+
+}  // namespace bench

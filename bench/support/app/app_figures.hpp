@@ -1,0 +1,45 @@
+#pragma once
+
+#include "engine/click_position_mode.hpp"
+#include "support/press_stats.hpp"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+// How the application bench runs.
+struct AppBenchOptions {
+    std::string app;
+    std::vector<double> intervals;
+    clicktrove::ClickPositionMode mode = clicktrove::ClickPositionMode::current;
+    double runSeconds = 3;
+    int launches = 5;
+    double idleSeconds = 10;
+    bool peer = true;
+};
+
+// One launch, from the exec.
+struct LaunchTimes {
+    double mappedMs = 0;
+    // 0 when no frame was seen.
+    double firstFrameMs = 0;
+    // The application's CPU time (all threads) up to its first frame: what it spent, whatever else ran.
+    double firstFrameCpuMs = 0;
+};
+
+// One run at one interval, and xdotool's at the same interval.
+struct IntervalFigures {
+    double intervalMs = 0;
+    PressStats app, xdotool;
+    // Shares of one core: the application during the run, idle afterwards with its window open, and xdotool.
+    double appCpu = 0, idleCpu = 0, xdotoolCpu = 0;
+    // The same by thread name, during the run and idle.
+    std::map<std::string, double> threadCpu, idleThreadCpu;
+    long rssAfterStartKb = 0, rssEndKb = 0, peakRssKb = 0;
+    EscapeAftermath escape;
+    bool stoppedByEscape = false;
+};
+
+}  // namespace bench

@@ -1,0 +1,87 @@
+#include "support/app/figures_report.hpp"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <utility>
+
+namespace bench {
+
+namespace {
+
+double median(std::vector<double> values) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+void printBusiestThreads(const char* when, const std::map<std::string, double>& shares) {
+    std::vector<std::pair<double, std::string>> threads;
+    for (const auto& [name, share] : shares) threads.emplace_back(share, name);
+    std::sort(threads.rbegin(), threads.rend());
+    std::printf("           busiest threads %s:", when);
+    for (std::size_t i = 0; i < threads.size() && i < 4; ++i) {
+        std::printf(" %s %.3f%%", threads[i].second.c_str(), threads[i].first * 100);
+    }
+    std::printf("\n");
+}
+
+}  // namespace
+
+void printStartUp(const std::vector<LaunchTimes>& launches) {
+    if (launches.empty()) {
+        std::printf("start-up: no launch showed its window\n");
+        return;
+    }
+    std::vector<double> mapped, framed, cpu;
+    for (const auto& l : launches) {
+        mapped.push_back(l.mappedMs);
+        if (l.firstFrameMs > 0) framed.push_back(l.firstFrameMs);
+        if (l.firstFrameCpuMs > 0) cpu.push_back(l.firstFrameCpuMs);
+    }
+    std::printf("start-up, exec to main window mapped: median %.0f ms (min %.0f, max %.0f) over %zu launches\n",
+                median(mapped), *std::min_element(mapped.begin(), mapped.end()),
+                *std::max_element(mapped.begin(), mapped.end()), mapped.size());
+    if (!framed.empty()) {
+        std::printf("start-up, exec to its first frame:    median %.0f ms (min %.0f, max %.0f)\n", median(framed),
+                    *std::min_element(framed.begin(), framed.end()), *std::max_element(framed.begin(), framed.end()));
+    }
+    if (!cpu.empty()) {
+        std::printf("start-up, CPU time to the first frame: median %.0f ms (min %.0f, max %.0f), all threads\n",
+                    median(cpu), *std::min_element(cpu.begin(), cpu.end()), *std::max_element(cpu.begin(), cpu.end()));
+    }
+}
+
+void printIntervalTable(const std::vector<IntervalFigures>& rows, bool peer) {
+    std::printf("\n%9s %10s %10s %10s %8s %8s %8s %8s %7s %7s %7s %s\n", "interval", "configured", "app", "xdotool",
+                "app/xdo", "app CPU", "xdo CPU", "idle CPU", "RSS st", "RSS run", "VmHWM", "escape");
+    for (const auto& r : rows) {
+        char escape[96];
+        if (!r.escape.keySeen) {
+            std::snprintf(escape, sizeof escape, "key not seen");
+        } else {
+            std::snprintf(escape, sizeof escape, "%s, %d presses after, last release %.2f ms",
+                          r.stoppedByEscape ? "stopped" : "NOT stopped", r.escape.presses, r.escape.lastReleaseMs);
+        }
+        const double ratio = peer && r.xdotool.rate > 0 ? r.app.rate / r.xdotool.rate : 0;
+        std::printf("%6.1f ms %8.1f/s %8.1f/s %8.1f/s %7.3fx %7.2f%% %7.2f%% %7.3f%% %5.1fMB %5.1fMB %5.1fMB %s\n",
+                    r.intervalMs, 1000.0 / r.intervalMs, r.app.rate, r.xdotool.rate, ratio, r.appCpu * 100,
+                    r.xdotoolCpu * 100, r.idleCpu * 100, r.rssAfterStartKb / 1024.0, r.rssEndKb / 1024.0,
+                    r.peakRssKb / 1024.0, escape);
+    }
+    std::printf("\n");
+    for (const auto& r : rows) {
+        std::printf("%6.1f ms  app gaps mean %.3f p50 %.3f p99 %.3f max %.3f ms", r.intervalMs, r.app.meanMs,
+                    r.app.p50Ms, r.app.p99Ms, r.app.maxMs);
+        if (peer) {
+            std::printf("; xdotool mean %.3f p99 %.3f max %.3f ms", r.xdotool.meanMs, r.xdotool.p99Ms,
+                        r.xdotool.maxMs);
+        }
+        std::printf("\n");
+        printBusiestThreads("during the run", r.threadCpu);
+        printBusiestThreads("idle afterwards", r.idleThreadCpu);
+    }
+}
+
+}  // namespace bench

@@ -46,6 +46,15 @@ Scan scan(std::string_view text, std::size_t maxDepth, std::size_t maxValues) {
     return Scan::within;
 }
 
+// The reason ends up in a notice the user reads, so it says where the text went wrong in plain words rather
+// than in the parser's own diagnostics. `byte` is the parser's 1-based position of the last character it read;
+// one past the end means the text stopped in the middle of a value, as a file cut short by a full disk does.
+std::string notJsonReason(std::size_t size, std::size_t byte) {
+    if (size == 0) return "not valid JSON: empty";
+    if (byte > size) return "not valid JSON: it ends too early";
+    return "not valid JSON: unexpected text at byte " + std::to_string(byte);
+}
+
 template <class Json>
 std::optional<Json> parse(std::string_view text, std::string* error) {
     if (auto problem = jsonLimitProblem(text)) {
@@ -54,6 +63,9 @@ std::optional<Json> parse(std::string_view text, std::string* error) {
     }
     try {
         return Json::parse(text.begin(), text.end());
+    } catch (const nlohmann::json::parse_error& e) {
+        if (error) *error = notJsonReason(text.size(), e.byte);
+        return std::nullopt;
     } catch (const std::exception& e) {
         if (error) *error = std::string("not valid JSON: ") + e.what();
         return std::nullopt;

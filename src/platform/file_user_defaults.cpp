@@ -142,8 +142,9 @@ bool FileUserDefaults::writeLocked() {
     }
     const bool first = !writeProblem_;
     writeProblem_ = FileProblem{FileProblem::Kind::notSaved, path(), {}, reason};
-    // Once per run of failures, not at every change (a slider drag saves many times).
-    if (first) warn("cannot save " + path().string() + ": " + reason);
+    // Once per run of failures, not at every change (a slider drag saves many times); a file held since the
+    // first read was already warned about, with "changes are not saved".
+    if (first && !file_.held()) warn("cannot save " + path().string() + ": " + reason);
     return false;
 }
 

@@ -96,6 +96,10 @@ void SettingsManager::save() {
     // Told once when saving starts to fail, not at every change while it keeps failing.
     if (saveFailing_) return;
     saveFailing_ = true;
+    // A suite file that could neither be read nor kept aside was reported at load as "changes are not saved";
+    // the failing save is that very consequence, not news.
+    const auto readProblem = services_.defaults.readProblem();
+    if (readProblem && readProblem->kind == platform::FileProblem::Kind::notKept) return;
     auto problem = services_.defaults.writeProblem().value_or(platform::FileProblem{});
     problem.kind = platform::FileProblem::Kind::notSaved;
     report(problem);

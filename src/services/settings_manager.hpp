@@ -55,7 +55,8 @@ public:
         std::shared_ptr<platform::LogSink> log;
         const platform::Clock& clock;
         // Told when the settings could not be read (the suite's file or the record was kept aside, or the file
-        // could not be kept and nothing is saved) and when saving starts to fail. May be empty.
+        // could not be kept and nothing is saved) and when saving starts to fail for another reason. May be
+        // empty.
         platform::FileProblemReport reportProblem = {};
     };
 

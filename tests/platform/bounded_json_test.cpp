@@ -47,12 +47,25 @@ TEST(BoundedJson, NestingUpToTheLimitParsesAndOneLevelMoreIsRefused) {
     }
 }
 
-TEST(BoundedJson, TextThatIsNotJsonGivesNothingWithTheReason) {
-    for (const std::string text : {"", "{", "[1,]", "{\"a\" 1}", "\xff"}) {
-        SCOPED_TRACE(text);
+TEST(BoundedJson, TextThatIsNotJsonGivesNothingWithAReasonFitForANotice) {
+    const struct {
+        std::string text;
+        const char* reason;
+    } cases[] = {
+        {"", "not valid JSON: empty"},
+        {"{", "not valid JSON: it ends too early"},
+        {"{\"theme\": \"Da", "not valid JSON: it ends too early"},
+        {"nul", "not valid JSON: it ends too early"},
+        {"[1,]", "not valid JSON: unexpected text at byte 4"},
+        {"{\"a\" 1}", "not valid JSON: unexpected text at byte 6"},
+        {"\xff", "not valid JSON: unexpected text at byte 1"},
+        {"[1] x", "not valid JSON: unexpected text at byte 5"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
         std::string error;
-        EXPECT_FALSE(parseBoundedJson(text, &error).has_value());
-        EXPECT_EQ(error.rfind("not valid JSON", 0), 0u) << error;
+        EXPECT_FALSE(parseBoundedJson(c.text, &error).has_value());
+        EXPECT_EQ(error, c.reason);
     }
     // Far beyond any stack: refused in one pass, never handed to anything recursive.
     EXPECT_FALSE(parseBoundedJson(nested(1'000'000, '{', '}')).has_value());

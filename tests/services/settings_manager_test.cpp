@@ -288,6 +288,20 @@ TEST_F(SettingsManagerTest, ASuiteFileThatCouldNotBeReadIsReportedAtLoad) {
     EXPECT_EQ(problems[0].keptAs, "Clicktrove.json.unreadable-X");
 }
 
+TEST_F(SettingsManagerTest, AFileThatCouldNotBeKeptAsideIsToldOnceNotAgainAtEverySave) {
+    using Kind = clicktrove::platform::FileProblem::Kind;
+    // The store refuses every write while the file it could not keep aside stands there.
+    defaults.readProblemToGive =
+        clicktrove::platform::FileProblem{Kind::notKept, "Clicktrove.json", {}, "not valid JSON: it ends too early"};
+    defaults.store.failWrites("it holds data that could not be read and could not be kept aside");
+    auto& s = settings();
+    s.setPlaySound(true);
+    s.setTheme(AppTheme::dark);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].kind, Kind::notKept);
+    EXPECT_TRUE(s.playSound()) << "the settings go on in memory";
+}
+
 TEST_F(SettingsManagerTest, SavesThatFailAreReportedOnceUntilOneSucceeds) {
     auto& s = settings();
     defaults.store.failWrites("No space left on device");

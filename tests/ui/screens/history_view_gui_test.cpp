@@ -12,7 +12,9 @@
 
 #include <gtest/gtest.h>
 #include <QLabel>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <sstream>
@@ -154,6 +156,16 @@ TEST_F(HistoryViewTest, ExportCsvWritesTheListInItsOrder) {
     EXPECT_NE(lines[1].find(",1234,125.9"), std::string::npos) << lines[1];
     EXPECT_NE(lines[1].find("\"Hold Middle Button\""), std::string::npos) << lines[1];
     EXPECT_NE(lines[3].find("\"Left Click\""), std::string::npos) << lines[3];
+}
+
+TEST_F(HistoryViewTest, AnExportThatFailsIsToldAsAFailure) {
+    useRecords();
+    rig.chooser.answer(rig.home.root() / "missing" / "history.csv");
+    view->exportButton()->click();
+    rig.drain();
+    EXPECT_EQ(vm->toastText(),
+              QStringLiteral("Could not export to 'history.csv': ") + QString::fromUtf8(std::strerror(ENOENT)));
+    EXPECT_TRUE(vm->toastIsFailure());
 }
 
 TEST_F(HistoryViewTest, FollowsTheAccentColour) {

@@ -11,6 +11,7 @@
 #include "ui/widgets/themed_label.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
@@ -18,6 +19,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 namespace clicktrove::testing {
@@ -316,6 +319,26 @@ TEST_F(PresetsViewTest, ImportReplacesTheCurrentConfigurationOnlyAndExportWrites
     ASSERT_TRUE(written.has_value());
     EXPECT_EQ(*written, imported);
     EXPECT_TRUE(toasts.empty());
+}
+
+TEST_F(PresetsViewTest, AnImportOrExportThatFailsIsToldAsAFailure) {
+    const ClickConfig before = vm->config();
+    const auto fifo = rig.home.root() / "fifo.json";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    rig.chooser.answer(fifo);
+    view->importButton()->click();
+    rig.drain();
+    EXPECT_EQ(vm->config(), before);
+    EXPECT_EQ(vm->toastText(), QStringLiteral("Could not import 'fifo.json': not a regular file"))
+        << "and without waiting for a writer";
+    EXPECT_TRUE(vm->toastIsFailure());
+
+    rig.chooser.answer(rig.home.root() / "missing" / "out.json");
+    view->exportButton()->click();
+    rig.drain();
+    EXPECT_EQ(vm->toastText(),
+              QStringLiteral("Could not export to 'out.json': ") + QString::fromUtf8(std::strerror(ENOENT)));
+    EXPECT_TRUE(vm->toastIsFailure());
 }
 
 }  // namespace

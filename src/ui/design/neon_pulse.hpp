@@ -3,10 +3,11 @@
 #include "ui/design/adaptive_color.hpp"
 #include "ui/design/shadow_underlay.hpp"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 
-class QVariantAnimation;
+class QTimer;
 class QWidget;
 
 namespace clicktrove {
@@ -36,6 +37,11 @@ public:
         qreal radius;
     };
     static Glow glowAt(qreal phase);
+    // The animation phase (0 at rest, 1 at full glow) a pulse has reached after elapsedMs, in its steps.
+    static qreal phaseAt(qint64 elapsedMs);
+    // Shows the glow of the breath elapsedMs after it began, while it runs (its step timer calls it with the
+    // clock).
+    void showMoment(qint64 elapsedMs);
     // What is drawn now: opacity 0 while inactive.
     Glow currentGlow() const;
     // The glow's colour as drawn now, its alpha scaled by the glow's opacity (transparent while inactive).
@@ -51,6 +57,7 @@ private:
     void startPulse();
     void stopPulse();
     void applyGlow();
+    void step();
 
     QWidget* target_;
     AdaptiveColor color_;
@@ -59,7 +66,8 @@ private:
     bool onScreen_;
     bool animating_ = false;
     qreal phase_ = 0.0;
-    QVariantAnimation* animation_ = nullptr;
+    QTimer* stepTimer_ = nullptr;
+    QElapsedTimer sinceStart_;
     // A sibling, so its parent may delete it first.
     QPointer<ShadowUnderlay> underlay_;
 };

@@ -27,9 +27,11 @@
 #include <QShowEvent>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <QTimer>
 #include <QVariantAnimation>
 #include <functional>
 #include <memory>
+#include <set>
 
 namespace clicktrove {
 namespace {
@@ -448,6 +450,21 @@ TEST_F(DesignTest, ShadowedAndGlowingComponentsNestInsideACardAndStillPaint) {
     for (const QWidget* widget : card.findChildren<QWidget*>()) EXPECT_EQ(widget->graphicsEffect(), nullptr);
 }
 
+TEST(NeonPulsePhase, BreathesOutAndBackOnceASecondEachWayInAFewSteps) {
+    struct Case {
+        qint64 ms;
+        qreal phase;
+    };
+    const Case cases[] = {{0, 0.0}, {500, 0.5}, {1000, 1.0}, {1500, 0.5}, {2000, 0.0}, {3000, 1.0}, {60'000, 0.0}};
+    for (const Case& c : cases) EXPECT_DOUBLE_EQ(NeonPulse::phaseAt(c.ms), c.phase) << c.ms << " ms";
+    // Eased: slow at both ends, and only a handful of distinct glows per swing, so a step is a visible change.
+    EXPECT_LT(NeonPulse::phaseAt(100), 0.1);
+    std::set<qreal> steps;
+    for (qint64 ms = 0; ms <= 1000; ++ms) steps.insert(NeonPulse::phaseAt(ms));
+    EXPECT_LE(steps.size(), 9u);
+    EXPECT_GE(steps.size(), 6u);
+}
+
 TEST_F(DesignTest, NeonPulseGlowsOnlyWhileActiveAndStartsOnShowOrActivation) {
     const auto rest = NeonPulse::glowAt(0.0);
     const auto full = NeonPulse::glowAt(1.0);
@@ -463,7 +480,7 @@ TEST_F(DesignTest, NeonPulseGlowsOnlyWhileActiveAndStartsOnShowOrActivation) {
     inactiveDot.setGeometry(25, 15, 10, 10);
     auto* idle = NeonPulse::apply(&inactiveDot, ThemeColors::green(), false);
     const auto running = [](NeonPulse* pulse) {
-        return pulse->findChild<QVariantAnimation*>()->state() == QAbstractAnimation::Running;
+        return pulse->findChild<QTimer*>()->isActive();
     };
     row.show();
     EXPECT_FALSE(idle->isAnimating());
@@ -513,14 +530,14 @@ TEST_F(DesignTest, NeonPulseGlowsOnlyWhileActiveAndStartsOnShowOrActivation) {
     EXPECT_TRUE(running(pulse));
 
     // One second out to the full glow, one second back.
-    finishAnimation(pulse, 1000);
+    pulse->showMoment(1000);
     EXPECT_NEAR(pulse->currentGlow().opacity, 0.8, 0.02);
     EXPECT_NEAR(pulse->currentColor().alphaF(), 0.8, 0.02);
     EXPECT_NEAR(pulse->currentGlow().radius, 8.0, 0.2);
     EXPECT_NEAR(pulse->underlay()->shadow().radius, 8.0, 0.2);
-    finishAnimation(pulse, 1999);
+    pulse->showMoment(1999);
     EXPECT_NEAR(pulse->currentGlow().opacity, 0.3, 0.02);
-    finishAnimation(pulse, 500);
+    pulse->showMoment(500);
     EXPECT_GT(pulse->currentGlow().opacity, 0.4);
     EXPECT_LT(pulse->currentGlow().opacity, 0.7);
     // Off at the peak: the glow goes at once, not at the end of a swing.

@@ -3,6 +3,7 @@
 #include "session/auto_clicker_view_model.hpp"
 #include "ui/dashboard/run_status_color.hpp"
 #include "ui/design/design_font.hpp"
+#include "ui/design/disc_painter.hpp"
 #include "ui/design/neon_pulse.hpp"
 #include "ui/design/theme_appearance.hpp"
 #include "ui/design/theme_colors.hpp"
@@ -35,10 +36,7 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(Qt::NoPen);
-        p.setBrush(withOpacity(color_.current(), opacity_));
-        p.drawEllipse(QRectF(rect()));
+        paintDisc(p, QRectF(rect()), withOpacity(color_.current(), opacity_));
     }
 
 private:

@@ -6,6 +6,7 @@
 #include "ui/dashboard/position_option_button.hpp"
 #include "ui/design/design_control_style.hpp"
 #include "ui/design/design_font.hpp"
+#include "ui/design/disc_painter.hpp"
 #include "ui/design/neon_pulse.hpp"
 #include "ui/design/theme_appearance.hpp"
 #include "ui/design/theme_colors.hpp"
@@ -40,10 +41,7 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(Qt::NoPen);
-        p.setBrush(ThemeColors::red());
-        p.drawEllipse(QRectF(rect()));
+        paintDisc(p, QRectF(rect()), ThemeColors::red());
     }
 };
 

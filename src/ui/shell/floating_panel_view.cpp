@@ -3,6 +3,7 @@
 #include "services/accent_colors.hpp"
 #include "session/auto_clicker_view_model.hpp"
 #include "ui/design/design_font.hpp"
+#include "ui/design/disc_painter.hpp"
 #include "ui/design/live_text.hpp"
 #include "ui/design/symbol_icons.hpp"
 #include "ui/design/view_fonts.hpp"
@@ -68,10 +69,7 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(Qt::NoPen);
-        p.setBrush(color_);
-        p.drawEllipse(QRectF(rect()));
+        paintDisc(p, QRectF(rect()), color_);
     }
 
 private:

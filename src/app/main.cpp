@@ -5,6 +5,7 @@
 #include "app/single_instance_step.hpp"
 #include "build_config.hpp"
 #include "crash/sentry_sdk.hpp"
+#include "platform/qt/x11_keyboard_state_events.hpp"
 #include "services/analytics_manager.hpp"
 
 #include <QApplication>
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
     // Before the application object: it takes the launch's startup identifier out of the environment.
     auto instance = clicktrove::makeSingleInstance();
     QApplication application(argc, argv);
+    clicktrove::platform::narrowKeyboardStateEvents();
     clicktrove::applyDesktopIdentity();
     // A later launch hands over before it loads or saves anything.
     if (const auto exitStatus = clicktrove::claimSingleInstance(*instance, std::cerr)) return *exitStatus;

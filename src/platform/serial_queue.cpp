@@ -115,7 +115,7 @@ void SerialQueue::run() {
         const auto deadline = *next->deadline;
         const auto now = std::chrono::steady_clock::now();
         if (now < deadline) {
-            const auto wakeAt = deadline - wakeLatency_.margin();
+            const auto wakeAt = deadline - wakeLatency_.marginFor(deadline - now);
             if (now < wakeAt) {
                 if (cv_.wait_until(lock, wakeAt) == std::cv_status::timeout) learnWakeLatency(wakeAt);
             } else {

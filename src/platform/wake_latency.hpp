@@ -16,10 +16,17 @@ public:
     // The 60th of 64 recent samples, about the 94th percentile.
     static constexpr std::size_t kRank = 60;
     static constexpr std::chrono::nanoseconds kCap = std::chrono::microseconds(250);
+    // Waits up to this long may spend the whole cap waiting on the CPU; longer ones less and less, down to
+    // kLongWaitCap from ten times this on. A 1 ms cadence needs every microsecond; at 100 ms a quarter of a
+    // millisecond early or late is nothing, and spinning it out on every tick was most of the thread's time.
+    static constexpr std::chrono::nanoseconds kShortWait = std::chrono::milliseconds(2);
+    static constexpr std::chrono::nanoseconds kLongWaitCap = std::chrono::microseconds(50);
 
     void record(std::chrono::nanoseconds late);
     // The margin to wake early by: 0 until the first sample.
     std::chrono::nanoseconds margin() const { return margin_; }
+    // The margin for a wait of this length: the learned one, within what such a wait may spend on the CPU.
+    std::chrono::nanoseconds marginFor(std::chrono::nanoseconds wait) const;
 
 private:
     std::array<std::chrono::nanoseconds, kSamples> samples_{};

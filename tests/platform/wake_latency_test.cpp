@@ -47,5 +47,30 @@ TEST(WakeLatency, AHeavyLoadCostsNoMoreThanTheCapAndPassesWithIt) {
     EXPECT_EQ(latency.margin(), 0us);
 }
 
+// Long waits spin less: at 1 ms the whole learned margin counts, at 100 ms a fraction of a millisecond does not.
+TEST(WakeLatency, LongWaitsSpendLessOfTheMarginOnTheCpu) {
+    WakeLatency heavy;
+    record(heavy, 64, 5ms);
+    WakeLatency light;
+    record(light, 64, 30us);
+    const struct {
+        std::chrono::nanoseconds wait;
+        std::chrono::nanoseconds heavyMargin;
+        std::chrono::nanoseconds lightMargin;
+    } cases[] = {
+        {1ms, WakeLatency::kCap, 30us},
+        {2ms, WakeLatency::kCap, 30us},
+        {5ms, 100us, 30us},
+        {10ms, 50us, 30us},
+        {100ms, 50us, 30us},
+        {1h, 50us, 30us},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.wait.count());
+        EXPECT_EQ(heavy.marginFor(c.wait), c.heavyMargin);
+        EXPECT_EQ(light.marginFor(c.wait), c.lightMargin);
+    }
+}
+
 }  // namespace
 }  // namespace clicktrove::platform

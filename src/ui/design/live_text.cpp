@@ -17,8 +17,18 @@ void LiveText::setText(const QString& text) {
     // What a screen reader reads, as it would a label's text.
     setAccessibleName(text_);
     // Only a text wider than the place it has needs the layouts; a narrower one is drawn where the old one was.
-    if (sizeHint().width() > width()) updateGeometry();
+    // Measuring a text shapes it, as drawing it does once more; a counter whose characters could not fill the
+    // width even at their plain advances is not measured at all.
+    if (mightOutgrow(text_) && sizeHint().width() > width()) updateGeometry();
     update();
+}
+
+bool LiveText::mightOutgrow(const QString& text) const {
+    const QFontMetrics metrics(font());
+    int bound = 0;
+    // A pixel per character above the plain advances covers what kerning and rounding could add.
+    for (const QChar c : text) bound += metrics.horizontalAdvance(c) + 1;
+    return bound > width();
 }
 
 void LiveText::setAlignment(Qt::Alignment alignment) {

@@ -28,6 +28,9 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // Whether a text could be wider than the widget: never false for a text that is.
+    bool mightOutgrow(const QString& text) const;
+
     QString text_;
     Qt::Alignment alignment_ = Qt::AlignLeft | Qt::AlignVCenter;
 };

@@ -3,8 +3,8 @@
 // with the global shortcut Ctrl+Shift+S after the 2 s countdown, with the presses counted by a full-screen
 // window of the bench's own X connection, the application's CPU (all threads) and memory during the run, the
 // Escape stop (presses that still reached the server after the key, and when the last button release came),
-// the idle CPU with the window open afterwards, and xdotool's repeated click at the same interval on the same
-// server for a side-by-side ratio.
+// the CPU right after the run and the idle CPU with the window open once it has settled, and xdotool's repeated
+// click at the same interval on the same server for a side-by-side ratio.
 //
 //   app_click_rate [--app PATH] [--interval-ms N]... [--mode current|fixed] [--seconds S] [--launches N]
 //                  [--idle-seconds S] [--no-peer]

@@ -17,6 +17,8 @@ using namespace std::chrono_literals;
 
 // The class part of the main window's WM_CLASS.
 constexpr const char* kWmClass = "Clicktrove";
+// The live chart's thirty one-second samples.
+constexpr auto kChartSpan = 30s;
 
 double ms(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
@@ -86,9 +88,17 @@ std::optional<IntervalFigures> AppBench::measureInterval(double intervalMs) {
     std::this_thread::sleep_for(300ms);
     f.stoppedByEscape = f.escape.keySeen && counter_.presses().empty();
 
-    // The window in sight again, and the run's end behind it.
+    // The window in sight again, and the run's end behind it. The chart falls back one sample a second for its
+    // thirty seconds after a run, so the first seconds after the stop are not yet idle: they are measured on their
+    // own, and the idle figure is taken once the chart lies flat and the window has nothing left to do.
     counter_.lower();
+    const auto stoppedAt = Clock::now();
     std::this_thread::sleep_for(2s);
+    const auto afterStart = sampleProcess(app.pid());
+    std::this_thread::sleep_for(8s);
+    const auto afterEnd = sampleProcess(app.pid());
+    f.afterRunCpu = cpuShare(afterStart, afterEnd);
+    std::this_thread::sleep_until(stoppedAt + kChartSpan + 2s);
     const auto idleStart = sampleProcess(app.pid());
     std::this_thread::sleep_for(seconds(options_.idleSeconds));
     const auto idleEnd = sampleProcess(app.pid());

@@ -33,8 +33,9 @@ struct LaunchTimes {
 struct IntervalFigures {
     double intervalMs = 0;
     PressStats app, xdotool;
-    // Shares of one core: the application during the run, idle afterwards with its window open, and xdotool.
-    double appCpu = 0, idleCpu = 0, xdotoolCpu = 0;
+    // Shares of one core: the application during the run, in the seconds right after it (the chart still falling
+    // back), idle with its window open once the chart lies flat, and xdotool.
+    double appCpu = 0, afterRunCpu = 0, idleCpu = 0, xdotoolCpu = 0;
     // The same by thread name, during the run and idle.
     std::map<std::string, double> threadCpu, idleThreadCpu;
     long rssAfterStartKb = 0, rssEndKb = 0, peakRssKb = 0;

@@ -54,8 +54,9 @@ void printStartUp(const std::vector<LaunchTimes>& launches) {
 }
 
 void printIntervalTable(const std::vector<IntervalFigures>& rows, bool peer) {
-    std::printf("\n%9s %10s %10s %10s %8s %8s %8s %8s %7s %7s %7s %s\n", "interval", "configured", "app", "xdotool",
-                "app/xdo", "app CPU", "xdo CPU", "idle CPU", "RSS st", "RSS run", "VmHWM", "escape");
+    std::printf("\n%9s %10s %10s %10s %8s %8s %8s %8s %8s %7s %7s %7s %s\n", "interval", "configured", "app",
+                "xdotool", "app/xdo", "app CPU", "xdo CPU", "post-run", "idle CPU", "RSS st", "RSS run", "VmHWM",
+                "escape");
     for (const auto& r : rows) {
         char escape[96];
         if (!r.escape.keySeen) {
@@ -65,10 +66,11 @@ void printIntervalTable(const std::vector<IntervalFigures>& rows, bool peer) {
                           r.stoppedByEscape ? "stopped" : "NOT stopped", r.escape.presses, r.escape.lastReleaseMs);
         }
         const double ratio = peer && r.xdotool.rate > 0 ? r.app.rate / r.xdotool.rate : 0;
-        std::printf("%6.1f ms %8.1f/s %8.1f/s %8.1f/s %7.3fx %7.2f%% %7.2f%% %7.3f%% %5.1fMB %5.1fMB %5.1fMB %s\n",
-                    r.intervalMs, 1000.0 / r.intervalMs, r.app.rate, r.xdotool.rate, ratio, r.appCpu * 100,
-                    r.xdotoolCpu * 100, r.idleCpu * 100, r.rssAfterStartKb / 1024.0, r.rssEndKb / 1024.0,
-                    r.peakRssKb / 1024.0, escape);
+        std::printf(
+            "%6.1f ms %8.1f/s %8.1f/s %8.1f/s %7.3fx %7.2f%% %7.2f%% %7.3f%% %7.3f%% %5.1fMB %5.1fMB %5.1fMB %s\n",
+            r.intervalMs, 1000.0 / r.intervalMs, r.app.rate, r.xdotool.rate, ratio, r.appCpu * 100, r.xdotoolCpu * 100,
+            r.afterRunCpu * 100, r.idleCpu * 100, r.rssAfterStartKb / 1024.0, r.rssEndKb / 1024.0,
+            r.peakRssKb / 1024.0, escape);
     }
     std::printf("\n");
     for (const auto& r : rows) {
@@ -80,7 +82,7 @@ void printIntervalTable(const std::vector<IntervalFigures>& rows, bool peer) {
         }
         std::printf("\n");
         printBusiestThreads("during the run", r.threadCpu);
-        printBusiestThreads("idle afterwards", r.idleThreadCpu);
+        printBusiestThreads("idle once settled", r.idleThreadCpu);
     }
 }
 

@@ -13,7 +13,7 @@ public:
     struct Notification {
         std::string title;
         std::string body;
-        std::string soundName;  // a sound-theme event id
+        std::string soundName;  // a sound-theme event id; empty for a silent one
     };
     using ServerHandler = std::function<void(bool serverPresent)>;
     // Receives the failure's description, or none when the service took the notification.

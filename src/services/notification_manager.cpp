@@ -76,6 +76,15 @@ void NotificationManager::sendCompletionNotification(std::int64_t totalClicks, d
     if (isAuthorized_) post(notification);
 }
 
+void NotificationManager::sendNotice(const std::string& text) {
+    platform::NotificationTransport::Notification notification{kNoticeTitle, text, std::string()};
+    if (!answered_) {
+        waiting_.push_back(std::move(notification));
+        return;
+    }
+    if (isAuthorized_) post(notification);
+}
+
 void NotificationManager::post(const platform::NotificationTransport::Notification& notification) {
     transport_->send(notification, [log = log_](std::optional<std::string> error) {
         if (error && log) log->write(kFailurePrefix + *error);

@@ -37,11 +37,15 @@ public:
     // Posts "Clicktrove Complete" with the clicks and the duration (seconds) while authorised; else nothing.
     // Called before the first server check has answered, it waits for that answer.
     void sendCompletionNotification(std::int64_t totalClicks, double duration);
+    // Posts a notice of the program's own ("Clicktrove" and the text, no sound) on the same terms, for what the
+    // user must learn while the main window is out of sight.
+    void sendNotice(const std::string& text);
     // Nothing to grant on this desktop: both ask again whether a notification server is there.
     void requestAuthorization();
     void checkAuthorizationStatus();
 
     static constexpr const char* kTitle = "Clicktrove Complete";
+    static constexpr const char* kNoticeTitle = "Clicktrove";
     static constexpr const char* kSoundName = "message-new-instant";
     static constexpr const char* kFailurePrefix = "Clicktrove: Failed to send notification: ";
 

@@ -101,6 +101,7 @@ public:
     SettingsManager& settingsManager() const { return *settingsManager_; }
     ProfileManager& profileManager() const { return *profileManager_; }
     HistoryManager& historyManager() const { return *historyManager_; }
+    NotificationManager& notificationManager() const { return services_.notifications(); }
     CoordinateRecorder& coordinateRecorder() const { return *coordinateRecorder_; }
     // The tray item; the window content hands over a new one each time it is shown and only the newest is kept.
     // It shows the current run state from the moment it is stored.
@@ -172,6 +173,8 @@ signals:
     void activePresetIdChanged();
     void activePresetNameChanged();
     void isConfigModifiedChanged();
+    // A start was refused, with the notice that says why (also shown as the toast).
+    void startRefused(const QString& notice);
 
 private:
     friend class RunController;

@@ -46,6 +46,7 @@ void RunController::startClicking() {
     // (A drag has its own end points and needs none.)
     if (config.positionMode == ClickPositionMode::fixed && config.fixedCoordinates.empty() && !config.isDragEnabled) {
         viewModel_.showToast(noPointsNotice());
+        emit viewModel_.startRefused(noPointsNotice());
         return;
     }
 

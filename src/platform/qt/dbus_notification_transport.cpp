@@ -64,7 +64,7 @@ void DBusNotificationTransport::checkServer(ServerHandler onAnswer) {
 void DBusNotificationTransport::send(const Notification& notification, SendHandler onDone) {
     auto notify = QDBusMessage::createMethodCall(kService, kPath, kService, "Notify");
     QVariantMap hints;
-    hints.insert(QStringLiteral("sound-name"), toQString(notification.soundName));
+    if (!notification.soundName.empty()) hints.insert(QStringLiteral("sound-name"), toQString(notification.soundName));
     notify << QStringLiteral("Clicktrove")   // app_name
            << 0u                             // replaces_id: a new notification
            << QString()                      // app_icon

@@ -2,6 +2,7 @@
 
 #include "engine/permission_manager.hpp"
 #include "services/accent_colors.hpp"
+#include "services/notification_manager.hpp"
 #include "services/settings_manager.hpp"
 #include "session/auto_clicker_view_model.hpp"
 #include "ui/dashboard/dashboard_view.hpp"
@@ -48,6 +49,11 @@ MainView::MainView(AutoClickerViewModel& viewModel, ScreenFactory screens, QWidg
     connect(sidebar_, &SidebarView::tabClicked, this, &MainView::selectTab);
     connect(&viewModel_, &AutoClickerViewModel::changed, this, &MainView::refresh);
     connect(&viewModel_, &AutoClickerViewModel::toastMessageChanged, this, &MainView::refreshToast);
+    // The toast lives in this window: a start refused from the tray, a shortcut or the floating panel while the
+    // window is hidden or minimised would otherwise say nothing at all.
+    connect(&viewModel_, &AutoClickerViewModel::startRefused, this, [this](const QString& notice) {
+        if (!isVisible() || isMinimized()) viewModel_.notificationManager().sendNotice(notice.toStdString());
+    });
     // A new accent shows at once, not only at the view model's next publication.
     connect(&viewModel_.settingsManager(), &SettingsManager::accentColorChanged, this, &MainView::refreshAccent);
     connect(&viewModel_.permissionManager(), &PermissionManager::hasAccessibilityPermissionChanged, this,

@@ -3,6 +3,7 @@
 #include "engine/permission_manager.hpp"
 #include "services/profile_manager.hpp"
 #include "services/settings_manager.hpp"
+#include "session/run_controller.hpp"
 #include "session/view_model_rig.hpp"
 #include "ui/dashboard/dashboard_view.hpp"
 #include "ui/dashboard/preset_header_card.hpp"
@@ -244,6 +245,32 @@ TEST_F(MainViewTest, AFailureNoticeShowsTheFailureSymbolAndASuccessTheCheckmark)
     vm->showToast("Deleted 'Mine'");
     EXPECT_FALSE(toast.isFailure());
     EXPECT_EQ(toast.symbol(), "checkmark.circle.fill");
+}
+
+TEST_F(MainViewTest, ARefusedStartReachesTheDesktopWhileTheWindowIsOutOfSight) {
+    const auto window = makeWindow();
+    vm->editConfig([](ClickConfig& c) {
+        c.positionMode = ClickPositionMode::fixed;
+        c.fixedCoordinates.clear();
+    });
+    const auto& sent = rig.notificationTransport->sent();
+    // On screen, the toast says it.
+    vm->startClicking();
+    EXPECT_EQ(window->toast()->message(), RunController::noPointsNotice());
+    EXPECT_TRUE(sent.empty());
+    // Hidden to the tray or minimised, a desktop notification says it instead of a toast nobody sees.
+    window->hide();
+    vm->startClicking();
+    window->show();
+    window->showMinimized();
+    vm->startClicking();
+    ASSERT_EQ(sent.size(), 2u);
+    for (const auto& notice : sent) {
+        EXPECT_EQ(notice.title, "Clicktrove");
+        EXPECT_EQ(notice.body, RunController::noPointsNotice().toStdString());
+        EXPECT_EQ(notice.soundName, "");
+    }
+    EXPECT_FALSE(vm->isRunning());
 }
 
 TEST_F(MainViewTest, LongToastWrapsWithinTheWindow) {

@@ -62,8 +62,8 @@ bool parseStack(std::string_view rest, std::optional<CrashReport::Stack>& stack)
     std::uint64_t address = 0;
     if (!parseHex(takeField(rest), address) || rest.empty() || rest.size() % 2 != 0) return false;
     if (!stack) {
-        stack.emplace();
-        stack->start = address;
+        // Assigned whole: clang cannot default-construct a nested struct with member initialisers in place here.
+        stack = CrashReport::Stack{address, std::string()};
     } else if (address != stack->start + stack->bytes.size()) {
         return false;
     }

@@ -38,14 +38,15 @@ test-asan: deps
 	ASAN_OPTIONS="detect_leaks=1" UBSAN_OPTIONS="print_stacktrace=1 halt_on_error=1" \
 	  ctest --test-dir build-asan --output-on-failure -j $(JOBS) -L 'unit|x11|dbus|gui'
 
-# The engine, platform and analytics tests again under ThreadSanitizer (no Qt in this build). No Objective-C
+# The engine, platform and analytics tests again under ThreadSanitizer (no Qt in this build), the real X11 key
+# watcher, pointer and engine runs on Xvfb among them. No Objective-C
 # bridge: GNUstep Base is not built for ThreadSanitizer, which reports a lock-order inversion inside it at start.
 test-tsan: deps
 	cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCLICKTROVE_SANITIZE=thread \
 	  -DCLICKTROVE_WITH_QT=OFF -DCLICKTROVE_BUILD_BENCH=OFF -DCLICKTROVE_OBJC_BRIDGE=OFF
 	cmake --build build-tsan -j $(JOBS)
 	TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
-	  ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -L unit
+	  ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -L 'unit|x11'
 
 # A short bounded run of each decoder fuzzer (clang, libFuzzer, AddressSanitizer and UBSan).
 test-fuzz: deps

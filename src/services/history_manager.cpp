@@ -3,19 +3,26 @@
 namespace clicktrove {
 
 HistoryManager::HistoryManager(StorageManager& storage, const platform::Clock& clock,
-                               const platform::FileProblemReport& onLoadProblem, QObject* parent)
-    : QObject(parent), storage_(storage), clock_(clock) {
+                               platform::FileProblemReport onProblem, QObject* parent)
+    : QObject(parent), storage_(storage), clock_(clock), onProblem_(std::move(onProblem)) {
     // Written back at once: a missing file is created and an undecodable one (already moved aside by the
     // storage) replaced by an empty list.
     std::optional<platform::FileProblem> problem;
-    setHistoryRecords(storage_.loadHistory(&problem));
-    if (problem && onLoadProblem) onLoadProblem(*problem);
+    auto loaded = storage_.loadHistory(&problem);
+    if (problem && onProblem_) onProblem_(*problem);
+    setHistoryRecords(std::move(loaded));
 }
 
 void HistoryManager::setHistoryRecords(std::vector<HistoryRecord> records) {
     historyRecords_ = std::move(records);
     emit historyRecordsChanged();
-    storage_.saveHistory(historyRecords_);
+    std::optional<platform::FileProblem> problem;
+    if (storage_.saveHistory(historyRecords_, &problem)) {
+        saveFailing_ = false;
+    } else if (problem && !saveFailing_) {
+        saveFailing_ = true;
+        if (onProblem_) onProblem_(*problem);
+    }
 }
 
 void HistoryManager::addRecord(std::int64_t totalClicks, ClickType clickType, double duration,

@@ -24,10 +24,11 @@ public:
     static constexpr std::size_t kMaxRecords = 100;
 
     // A history file that could not be read (kept aside, or left alone so that nothing is saved over it) is
-    // reported to onLoadProblem before the constructor returns.
+    // reported to onProblem before the constructor returns; a save that fails later is reported there too, once
+    // until a save succeeds again (a run's record would otherwise be lost without a word).
     explicit HistoryManager(StorageManager& storage = StorageManager::shared(),
                             const platform::Clock& clock = platform::SystemClock::instance(),
-                            const platform::FileProblemReport& onLoadProblem = {}, QObject* parent = nullptr);
+                            platform::FileProblemReport onProblem = {}, QObject* parent = nullptr);
 
     const std::vector<HistoryRecord>& historyRecords() const { return historyRecords_; }
     // Stores and publishes the list, then saves it.
@@ -50,7 +51,9 @@ signals:
 private:
     StorageManager& storage_;
     const platform::Clock& clock_;
+    platform::FileProblemReport onProblem_;
     std::vector<HistoryRecord> historyRecords_;
+    bool saveFailing_ = false;
 };
 
 }  // namespace clicktrove

@@ -78,9 +78,13 @@ bool StorageManager::savePresets(const std::vector<ClickPreset>& presets) {
     return text && presetsFile_.replace(*text);
 }
 
-bool StorageManager::saveHistory(const std::vector<HistoryRecord>& records) {
-    const auto text = toCompactJsonText(records);
-    return text && historyFile_.replace(*text);
+bool StorageManager::saveHistory(const std::vector<HistoryRecord>& records, std::optional<FileProblem>* problem) {
+    if (problem) problem->reset();
+    std::string reason;
+    const auto text = toCompactJsonText(records, &reason);
+    if (text && historyFile_.replace(*text, &reason)) return true;
+    if (problem && !historyFile_.held()) *problem = FileProblem{FileProblem::Kind::notSaved, historyFile_.path(), {}, reason};
+    return false;
 }
 
 std::vector<ClickPreset> StorageManager::loadPresets(std::optional<FileProblem>* problem) {

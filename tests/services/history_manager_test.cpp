@@ -152,6 +152,26 @@ TEST_F(HistoryManagerTest, ClearLogLeavesAnEmptyListAndAnEmptyArrayOnDisk) {
     EXPECT_EQ(changed, 1);
 }
 
+// A record that does not reach the file is lost at the next start: the user hears of it, once per failing spell.
+TEST_F(HistoryManagerTest, ASaveThatFailsIsToldOnceUntilASaveSucceedsAgain) {
+    const auto history = start();
+    ASSERT_TRUE(problems.empty());
+    const double unwritable = std::numeric_limits<double>::quiet_NaN();
+    history->addRecord(5, ClickType::left, unwritable, 10.0);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].kind, platform::FileProblem::Kind::notSaved);
+    EXPECT_EQ(problems[0].file, historyFile());
+    EXPECT_FALSE(problems[0].reason.empty());
+    history->addRecord(6, ClickType::left, 1.0, 10.0);
+    EXPECT_EQ(problems.size(), 1u) << "still failing: told already";
+    EXPECT_TRUE(onDisk().empty());
+
+    history->clearHistory();
+    EXPECT_EQ(problems.size(), 1u);
+    history->addRecord(7, ClickType::left, unwritable, 10.0);
+    EXPECT_EQ(problems.size(), 2u) << "a new spell after a save that worked";
+}
+
 TEST_F(HistoryManagerTest, ExportHandsTheCurrentListToTheCsvExport) {
     writeFile(historyFile(), *toCompactJsonText(stored(3)));
     const auto manager = start();

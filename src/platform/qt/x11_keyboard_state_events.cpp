@@ -6,6 +6,7 @@
 #define explicit xkb_explicit
 #include <xcb/xkb.h>
 #undef explicit
+#include <cstdint>
 #include <cstdlib>
 
 namespace clicktrove::platform {

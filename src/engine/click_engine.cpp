@@ -96,7 +96,6 @@ ClickEngine::ClickEngine(platform::MouseInput& input, platform::MainQueue& mainQ
       pacer_(mainQueue_, queue_, clock_, kReportPace, [this](const ClickProgress& p) { deliverProgress(p); }) {}
 
 ClickEngine::~ClickEngine() {
-    lifeToken_.reset();
     std::unique_ptr<platform::OneShotTimer> timer;
     {
         std::lock_guard lock(stateLock_);
@@ -104,11 +103,16 @@ ClickEngine::~ClickEngine() {
         // A drag under way must not hold the destructor for its whole duration.
         dragAbort_.request_stop();
     }
+    // The timers belong to the queue's timer table: both must be gone before the queue is (a run still going when
+    // the engine goes, as at a quit during a run, left the tick timer to cancel itself in a freed table).
     if (timer) timer->cancel();
-    // Its timer must go before the queue does.
+    timer.reset();
     pacer_.shutdown();
     // Joins the queue's thread: a tick under way finishes before the members it uses go away.
     ownedQueue_.reset();
+    // Only now: a tick under way reads the token for its report. Reports already queued on the main thread (which
+    // is this one, so none runs meanwhile) find it gone and do nothing.
+    lifeToken_.reset();
 }
 
 std::weak_ptr<ClickEngineDelegate> ClickEngine::delegate() const {

@@ -172,21 +172,23 @@ TEST(ClickEngineStress, AnEscapeThatArrivedStopsTheRunFromInsideATickWhileTickin
         config.fixedCoordinates = {{100, 100}};
         config.edgeStopEnabled = false;
         config.scheduledStartEnabled = true;
-        config.scheduledStartTime = std::chrono::system_clock::now() + 1ms;
+        // Far enough ahead that a slow start (a sanitizer build) still finds it ahead: a start time already passed
+        // means the ordinary first-tick delay, longer than this test waits.
+        config.scheduledStartTime = std::chrono::system_clock::now() + 50ms;
         input.clear();
         escapes = 0;
         ASSERT_TRUE(engine.start(config));
         std::size_t postedAtArrival = 0;
         std::thread watcher([&] {
-            std::this_thread::sleep_for(std::chrono::microseconds(2000 + 397 * round));
+            std::this_thread::sleep_until(config.scheduledStartTime + std::chrono::microseconds(2000 + 397 * round));
             postedAtArrival = input.events().size();
             keys.arrive({9, 0, true});  // Escape
             if (round % 2) keys.deliverPending();
         });
         watcher.join();
-        for (int i = 0; i < 200 && engine.isRunning(); ++i) std::this_thread::sleep_for(1ms);
+        for (int i = 0; i < 2000 && engine.isRunning(); ++i) std::this_thread::sleep_for(1ms);
         mainQueue.drain();
-        EXPECT_FALSE(engine.isRunning()) << "round " << round;
+        ASSERT_FALSE(engine.isRunning()) << "round " << round;
         EXPECT_EQ(escapes, 1) << "round " << round << ": the press goes out once, whoever asks";
         // At most the click that was already past its look at the presses, then the releases.
         std::size_t presses = 0;
@@ -201,4 +203,31 @@ TEST(ClickEngineStress, AnEscapeThatArrivedStopsTheRunFromInsideATickWhileTickin
     mainQueue.drain();
     EXPECT_EQ(delegate->stops().size(), 30u);
     keys.removeMonitor(*token);
+}
+
+// Quitting during a run destroys an engine whose tick timer is armed: everything of its queue must go in order
+// (the sanitizer builds catch a timer cancelled in a freed table).
+TEST(ClickEngineStress, AnEngineDestroyedWhileTickingStopsCleanly) {
+    clicktrove::platform::FakeMouseInput input;
+    clicktrove::platform::FakeClock reportClock;
+    clicktrove::platform::ManualMainQueue mainQueue(reportClock);
+    for (const int intervalMs : {1, 60}) {
+        auto engine = std::make_unique<ClickEngine>(input, mainQueue);
+        ClickConfig config;
+        config.intervalSeconds = 0;
+        config.intervalMilliseconds = intervalMs;
+        config.edgeStopEnabled = false;
+        config.scheduledStartEnabled = true;
+        config.scheduledStartTime = std::chrono::system_clock::now();
+        input.clear();
+        ASSERT_TRUE(engine->start(config));
+        for (int i = 0; i < 2000 && input.events().empty(); ++i) std::this_thread::sleep_for(1ms);
+        ASSERT_FALSE(input.events().empty()) << intervalMs << " ms";
+        ASSERT_TRUE(engine->isRunning());
+        engine.reset();
+        const auto posted = input.events().size();
+        std::this_thread::sleep_for(5ms);
+        EXPECT_EQ(input.events().size(), posted) << "nothing ticks after the engine is gone";
+        mainQueue.drain();
+    }
 }

@@ -67,6 +67,8 @@ private:
     bool animating_ = false;
     qreal phase_ = 0.0;
     QTimer* stepTimer_ = nullptr;
+    // The window whose repaints the glow rides on while it pulses.
+    QPointer<QWidget> window_;
     QElapsedTimer sinceStart_;
     // A sibling, so its parent may delete it first.
     QPointer<ShadowUnderlay> underlay_;

@@ -32,6 +32,7 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <thread>
 
 namespace clicktrove {
 namespace {
@@ -545,6 +546,34 @@ TEST_F(DesignTest, NeonPulseGlowsOnlyWhileActiveAndStartsOnShowOrActivation) {
     EXPECT_EQ(pulse->currentGlow().opacity, 0.0);
     EXPECT_EQ(pulse->currentColor().alpha(), 0);
     EXPECT_FALSE(running(pulse));
+}
+
+// A frame is what costs: the glow takes its steps in the window's own repaints (the counters of a run repaint ten
+// times a second at 100 ms), and its timer makes frames only while nothing else does.
+TEST_F(DesignTest, NeonPulseStepsInTheWindowsRepaintsAndItsTimerWaitsForThem) {
+    QWidget window;
+    window.resize(60, 40);
+    QWidget dot(&window);
+    dot.setGeometry(25, 15, 10, 10);
+    auto* pulse = NeonPulse::apply(&dot, ThemeColors::green(), true);
+    window.show();
+    ASSERT_TRUE(pulse->isAnimating());
+    auto* timer = pulse->findChild<QTimer*>();
+    ASSERT_NE(timer, nullptr);
+    // Half a swing passes without the event loop, so the timer cannot have stepped the glow.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_DOUBLE_EQ(pulse->currentGlow().opacity, NeonPulse::glowAt(0.0).opacity);
+    QEvent frame(QEvent::UpdateRequest);
+    QCoreApplication::sendEvent(&window, &frame);
+    EXPECT_NEAR(pulse->currentGlow().opacity, NeonPulse::glowAt(0.5).opacity, 0.1) << "stepped in the frame";
+    EXPECT_EQ(pulse->underlay()->shadow().color, pulse->currentColor());
+    EXPECT_GT(timer->remainingTime(), timer->interval() - 50) << "the timer starts over after a frame";
+    // Stopped, it no longer listens to the window.
+    pulse->setActive(false);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    QCoreApplication::sendEvent(&window, &frame);
+    EXPECT_EQ(pulse->currentGlow().opacity, 0.0);
+    EXPECT_FALSE(timer->isActive());
 }
 
 TEST_F(DesignTest, LiveTextAsksTheLayoutForRoomOnlyWhenANewTextOutgrowsIt) {

@@ -32,9 +32,15 @@ std::optional<std::vector<StoredSession>> StoredSession::decodeList(const std::s
         // The clock counts nanoseconds in 64 bits: anything beyond about 292 years from 1970 cannot be a start
         // time and would overflow the conversion below.
         if (!std::isfinite(seconds) || std::fabs(seconds) > 9e9) return std::nullopt;
+        // Whole seconds and the fraction are converted apart: a double holds only 53 bits, so converting the
+        // full count of nanoseconds at once can land below a whole second this file itself wrote, and the next
+        // save would then store one second less.
+        const double whole = std::floor(seconds);
+        const auto wholeSeconds = std::chrono::seconds(static_cast<std::int64_t>(whole));
+        const auto fraction = std::chrono::nanoseconds(std::llround((seconds - whole) * 1e9));
         StoredSession s;
         s.startedAt = std::chrono::system_clock::time_point(
-            std::chrono::duration_cast<std::chrono::system_clock::duration>(std::chrono::duration<double>(seconds)));
+            std::chrono::duration_cast<std::chrono::system_clock::duration>(wholeSeconds + fraction));
         s.durationInSeconds = dn->get<std::int64_t>();
         sessions.push_back(s);
     }

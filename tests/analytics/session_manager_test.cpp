@@ -216,5 +216,30 @@ TEST_F(SessionManagerTest, StatisticsFollowTheSwitch) {
     EXPECT_EQ(on[1]["payload"]["Tallywire.Acquisition.firstSessionDate"], "2026-01-01");
 }
 
+// A start time this file wrote must read back as the same second, however far from 1970: a second lost on each save
+// would drift the stored sessions out of their window.
+TEST(StoredSessionList, StartTimesReadBackToTheSecondTheyWereStoredAs) {
+    struct Case {
+        const char* stored;
+        std::int64_t expectedSeconds;
+    };
+    const Case cases[] = {
+        {R"([{"st":1767225600,"dn":3}])", 1767225600},
+        {R"([{"st":8803614601,"dn":3}])", 8803614601},
+        {R"([{"st":8803614601.75,"dn":3}])", 8803614601},
+        {R"([{"st":-1.5,"dn":3}])", -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        const auto first = StoredSession::decodeList(c.stored);
+        ASSERT_TRUE(first.has_value());
+        const auto written = StoredSession::encodeList(*first);
+        EXPECT_EQ(written, R"([{"st":)" + std::to_string(c.expectedSeconds) + R"(,"dn":3}])");
+        const auto again = StoredSession::decodeList(written);
+        ASSERT_TRUE(again.has_value());
+        EXPECT_EQ(StoredSession::encodeList(*again), written);
+    }
+}
+
 }  // namespace
 }  // namespace clicktrove::analytics

@@ -20,7 +20,6 @@ public:
     // The program's output goes to the file `output`, when one is named.
     bool start(const std::string& path, const std::vector<std::string>& environment, const std::string& output = {});
     void stop();
-    bool running() const;
 
     pid_t pid() const { return pid_; }
     Clock::time_point startedAt() const { return startedAt_; }

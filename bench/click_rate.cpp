@@ -16,11 +16,10 @@
 #include "platform/x11/x11_key_press_monitor.hpp"
 #include "platform/x11/x11_mouse_input.hpp"
 #include "support/child.hpp"
+#include "support/key_presser.hpp"
 #include "support/press_counter.hpp"
 #include "support/press_stats.hpp"
 
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
 #include <dirent.h>
 #include <sys/wait.h>
 #include <algorithm>
@@ -193,15 +192,11 @@ Stats runXdotool(PressCounter& counter, double intervalMs, double runSeconds) {
 // engine's just before a click) calls the engine's emergency stop at the press. Counted in the order the server handled
 // things: presses after the key, and how long after the key the last button release came.
 void runEscapeTrials(PressCounter& counter, ClickPositionMode mode, const std::string& display, int trials) {
-    Display* keyboard = XOpenDisplay(display.c_str());
-    if (!keyboard) return;
+    bench::KeyPresser keyboard;
+    if (!keyboard.open(display)) return;
     KeyedEngine keyed;
     clicktrove::ClickEngine& engine = keyed.engine;
-    if (!keyed.token) {
-        XCloseDisplay(keyboard);
-        return;
-    }
-    const KeyCode escape = XKeysymToKeycode(keyboard, XStringToKeysym("Escape"));
+    if (!keyed.token) return;
     int worstPresses = 0, trialsWithPresses = 0, completed = 0;
     std::vector<double> lastRelease;
     for (int trial = 0; trial < trials; ++trial) {
@@ -210,9 +205,7 @@ void runEscapeTrials(PressCounter& counter, ClickPositionMode mode, const std::s
         // 300 ms before the first tick, then somewhere inside a tick's millisecond.
         std::this_thread::sleep_for(300ms + 200ms + std::chrono::microseconds(137 * trial % 1000));
         counter.reset();
-        XTestFakeKeyEvent(keyboard, escape, True, CurrentTime);
-        XTestFakeKeyEvent(keyboard, escape, False, CurrentTime);
-        XFlush(keyboard);
+        keyboard.press({"Escape"});
         std::this_thread::sleep_for(60ms);
         const bool stopped = !engine.isRunning();
         engine.stop(false);
@@ -223,7 +216,6 @@ void runEscapeTrials(PressCounter& counter, ClickPositionMode mode, const std::s
         trialsWithPresses += aftermath.presses > 0 ? 1 : 0;
         lastRelease.push_back(aftermath.lastReleaseMs);
     }
-    XCloseDisplay(keyboard);
     if (lastRelease.empty()) {
         std::printf("escape   no trial saw its key arrive\n");
         return;

@@ -19,16 +19,16 @@
 #include "support/key_presser.hpp"
 #include "support/press_counter.hpp"
 #include "support/press_stats.hpp"
+#include "support/proc_sampler.hpp"
 
-#include <dirent.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <new>
 #include <optional>
 #include <string>
@@ -97,30 +97,16 @@ void print(const char* who, double intervalMs, const Stats& s) {
         who, intervalMs, 1000.0 / intervalMs, s.rate, s.presses, s.meanMs, s.p50Ms, s.p99Ms, s.maxMs);
 }
 
-// CPU time of this process's thread with the given name (the engine queue's), in seconds.
-double threadCpuSeconds(const std::string& name) {
-    double total = 0;
-    DIR* dir = ::opendir("/proc/self/task");
-    if (!dir) return 0;
-    while (dirent* entry = ::readdir(dir)) {
-        if (entry->d_name[0] == '.') continue;
-        const std::string base = std::string("/proc/self/task/") + entry->d_name;
-        std::ifstream comm(base + "/comm");
-        std::string threadName;
-        std::getline(comm, threadName);
-        if (threadName != name) continue;
-        std::ifstream sched(base + "/schedstat");
-        double ns = 0;
-        sched >> ns;
-        total += ns / 1e9;
-    }
-    ::closedir(dir);
-    return total;
-}
-
 std::string engineThreadName() {
     const std::string label = clicktrove::ClickEngine::kQueueLabel;
     return label.size() > 15 ? label.substr(label.size() - 15) : label;
+}
+
+// CPU time of this process's engine queue thread, in seconds.
+double engineThreadCpuSeconds() {
+    const auto threads = bench::sampleProcess(::getpid()).threadCpuSeconds;
+    const auto it = threads.find(engineThreadName());
+    return it == threads.end() ? 0 : it->second;
 }
 
 Clock::duration seconds(double s) {
@@ -147,7 +133,7 @@ Stats runEngine(PressCounter& counter, ClickPositionMode mode, double intervalMs
     clicktrove::ClickEngine& engine = keyed.engine;
     counter.centrePointer();
     counter.reset();
-    const double cpuBefore = threadCpuSeconds(engineThreadName());
+    const double cpuBefore = engineThreadCpuSeconds();
     const auto started = Clock::now();
     engine.start(benchConfig(counter, mode, intervalMs));
     // Allocations counted while ticking only; the counter's growing vector adds a handful in all.
@@ -159,7 +145,7 @@ Stats runEngine(PressCounter& counter, ClickPositionMode mode, double intervalMs
     const auto allocAfter = gAllocations.load();
     engine.stop(false);
     const auto stopped = Clock::now();
-    const double cpu = threadCpuSeconds(engineThreadName()) - cpuBefore;
+    const double cpu = engineThreadCpuSeconds() - cpuBefore;
     cpuShare = cpu / std::chrono::duration<double>(stopped - started - 300ms).count();
     const auto ticks = pressesAfter - pressesBefore;
     allocsPerTick = ticks ? static_cast<double>(allocAfter - allocBefore) / static_cast<double>(ticks) : 0;

@@ -20,8 +20,8 @@
 #include "support/press_counter.hpp"
 #include "support/press_stats.hpp"
 #include "support/proc_sampler.hpp"
+#include "support/xdotool_run.hpp"
 
-#include <sys/wait.h>
 #include <unistd.h>
 #include <algorithm>
 #include <atomic>
@@ -153,27 +153,6 @@ Stats runEngine(PressCounter& counter, ClickPositionMode mode, double intervalMs
     return bench::pressStats(counter.presses(), runSeconds);
 }
 
-Stats runXdotool(PressCounter& counter, double intervalMs, double runSeconds) {
-    counter.centrePointer();
-    counter.reset();
-    const long repeat = static_cast<long>(runSeconds * 1000.0 / intervalMs) + 50;
-    const pid_t pid = bench::spawn({"xdotool", "click", "--repeat", std::to_string(repeat), "--delay",
-                                    std::to_string(static_cast<long>(intervalMs)), "1"});
-    if (pid <= 0) return {};
-    // xdotool's own end, or a generous cap for a slow machine.
-    const auto cap = Clock::now() + seconds(runSeconds * 4 + 5);
-    int status = 0;
-    while (::waitpid(pid, &status, WNOHANG) == 0) {
-        if (Clock::now() > cap) {
-            bench::reap(pid, true);
-            break;
-        }
-        std::this_thread::sleep_for(20ms);
-    }
-    std::this_thread::sleep_for(100ms);
-    return bench::pressStats(counter.presses(), runSeconds);
-}
-
 // Escape during a 1 ms run, as the application handles it: the key watcher (on its own thread, or on the
 // engine's just before a click) calls the engine's emergency stop at the press. Counted in the order the server handled
 // things: presses after the key, and how long after the key the last button release came.
@@ -269,7 +248,7 @@ int main(int argc, char** argv) {
         print("engine", interval, engine);
         std::printf("         engine thread CPU %.2f %% of one core, %.2f allocations per tick\n", cpu * 100.0, allocs);
         if (peer) {
-            const Stats xdotool = runXdotool(counter, interval, runSeconds);
+            const Stats xdotool = bench::runXdotool(counter, interval, runSeconds).presses;
             print("xdotool", interval, xdotool);
             if (xdotool.rate > 0) std::printf("         engine / xdotool %.2fx\n", engine.rate / xdotool.rate);
         }

@@ -1,9 +1,9 @@
 #include "support/app/app_bench.hpp"
 
 #include "support/app/remembered_config.hpp"
-#include "support/child.hpp"
 #include "support/launched_program.hpp"
 #include "support/proc_sampler.hpp"
+#include "support/xdotool_run.hpp"
 
 #include <cstdio>
 #include <fstream>
@@ -147,19 +147,9 @@ std::optional<Clock::time_point> AppBench::waitForFirstPress(Clock::time_point d
 
 void AppBench::runXdotool(double intervalMs, IntervalFigures& f) {
     counter_.raise();
-    counter_.centrePointer();
-    counter_.reset();
-    const long repeat = static_cast<long>(options_.runSeconds * 1000.0 / intervalMs) + 50;
-    const auto started = Clock::now();
-    const pid_t pid = spawn({"xdotool", "click", "--repeat", std::to_string(repeat), "--delay",
-                                    std::to_string(static_cast<long>(intervalMs)), "1"});
-    if (pid <= 0) return;
-    const auto cap = std::chrono::duration_cast<std::chrono::milliseconds>(seconds(options_.runSeconds * 4 + 5));
-    const double cpu = waitForCpuSeconds(pid, cap);
-    const double wall = std::chrono::duration<double>(Clock::now() - started).count();
-    std::this_thread::sleep_for(100ms);
-    f.xdotool = pressStats(counter_.presses(), options_.runSeconds);
-    f.xdotoolCpu = wall > 0 ? cpu / wall : 0;
+    const auto run = bench::runXdotool(counter_, intervalMs, options_.runSeconds);
+    f.xdotool = run.presses;
+    f.xdotoolCpu = run.cpuShare;
     counter_.lower();
 }
 

@@ -27,6 +27,13 @@ void printBusiestThreads(const char* when, const std::map<std::string, double>& 
     std::printf("\n");
 }
 
+// Nothing when there are no values.
+void printSpread(const char* what, const std::string& after, const std::vector<double>& values) {
+    if (values.empty()) return;
+    const auto [least, most] = std::minmax_element(values.begin(), values.end());
+    std::printf("%s median %.0f ms (min %.0f, max %.0f)%s\n", what, median(values), *least, *most, after.c_str());
+}
+
 }  // namespace
 
 void printStartUp(const std::vector<LaunchTimes>& launches) {
@@ -40,17 +47,10 @@ void printStartUp(const std::vector<LaunchTimes>& launches) {
         if (l.firstFrameMs > 0) framed.push_back(l.firstFrameMs);
         if (l.firstFrameCpuMs > 0) cpu.push_back(l.firstFrameCpuMs);
     }
-    std::printf("start-up, exec to main window mapped: median %.0f ms (min %.0f, max %.0f) over %zu launches\n",
-                median(mapped), *std::min_element(mapped.begin(), mapped.end()),
-                *std::max_element(mapped.begin(), mapped.end()), mapped.size());
-    if (!framed.empty()) {
-        std::printf("start-up, exec to its first frame:    median %.0f ms (min %.0f, max %.0f)\n", median(framed),
-                    *std::min_element(framed.begin(), framed.end()), *std::max_element(framed.begin(), framed.end()));
-    }
-    if (!cpu.empty()) {
-        std::printf("start-up, CPU time to the first frame: median %.0f ms (min %.0f, max %.0f), all threads\n",
-                    median(cpu), *std::min_element(cpu.begin(), cpu.end()), *std::max_element(cpu.begin(), cpu.end()));
-    }
+    printSpread("start-up, exec to main window mapped:",
+                " over " + std::to_string(mapped.size()) + " launches", mapped);
+    printSpread("start-up, exec to its first frame:   ", "", framed);
+    printSpread("start-up, CPU time to the first frame:", ", all threads", cpu);
 }
 
 void printIntervalTable(const std::vector<IntervalFigures>& rows, bool peer) {

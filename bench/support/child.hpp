@@ -1,6 +1,5 @@
 #pragma once
 
-#include <sys/resource.h>
 #include <sys/types.h>
 #include <chrono>
 #include <string>

@@ -21,7 +21,6 @@ public:
 
     const std::filesystem::path& root() const { return root_; }
     std::filesystem::path configHome() const { return root_ / "config"; }
-    std::filesystem::path stateHome() const { return root_ / "state"; }
 
     // This process's environment with the session's HOME, XDG folders, bus and display in place, and what would
     // reach outside it (the user's session manager, a Wayland display, a startup notification) left out.

@@ -21,7 +21,6 @@ int main(int argc, char** argv) {
     // Before the application object: it takes the launch's startup identifier out of the environment.
     auto instance = clicktrove::makeSingleInstance();
     QApplication application(argc, argv);
-    clicktrove::platform::narrowKeyboardStateEvents();
     clicktrove::applyDesktopIdentity();
     // A later launch hands over before it loads or saves anything.
     if (const auto exitStatus = clicktrove::claimSingleInstance(*instance, std::cerr)) return *exitStatus;
@@ -41,6 +40,8 @@ int main(int argc, char** argv) {
         // The window is on screen: the start-up span ends here, before the rest of the put-off work.
         clicktrove::crash::SentrySDK::appStartFinished();
         clicktrove::applyWindowIcon();
+        // A round trip to the X server; until it is done, clicks anywhere merely wake the program needlessly.
+        clicktrove::platform::narrowKeyboardStateEvents();
     };
     clicktrove::ClicktroveApp app(clicktrove::ViewModelServices::makeReal(), clicktrove::AnalyticsManager::shared(),
                                   std::move(options));

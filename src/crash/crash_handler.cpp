@@ -26,7 +26,6 @@ namespace {
 constexpr int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 // The stack saved for the walk at the next start: enough for the frames of a deep Qt event dispatch.
 constexpr std::size_t kMaxStackBytes = 256 * 1024;
-constexpr std::size_t kStackLineBytes = 1024;
 #if defined(__x86_64__)
 // What a leaf function may keep below its stack pointer (the System V red zone).
 constexpr std::uintptr_t kRedZone = 128;
@@ -137,15 +136,13 @@ void writeModule(const MappedModule& m, void* context) {
     const std::uintptr_t below = sp - mapping.start > kRedZone ? sp - kRedZone : mapping.start;
     const std::uintptr_t from = sp >= mapping.start && sp < mapping.end ? below : mapping.start;
     const std::uintptr_t to = mapping.end - from > kMaxStackBytes ? from + kMaxStackBytes : mapping.end;
-    static const char kDigits[] = "0123456789abcdef";
+    // Each line's bytes are copied here first, so that only this function reads the stack.
+    std::uint8_t line[kStackLineBytes];
     for (std::uintptr_t address = from; address < to && !out.failed();) {
-        out.text(kStackKey).hex(address).character(' ');
-        const std::uintptr_t lineEnd = to - address > kStackLineBytes ? address + kStackLineBytes : to;
-        for (; address < lineEnd; ++address) {
-            const std::uint8_t byte = *reinterpret_cast<const volatile std::uint8_t*>(address);
-            out.character(kDigits[byte >> 4]).character(kDigits[byte & 0xf]);
-        }
-        out.character('\n');
+        const std::size_t count = to - address > kStackLineBytes ? kStackLineBytes : to - address;
+        for (std::size_t i = 0; i < count; ++i) line[i] = *reinterpret_cast<const volatile std::uint8_t*>(address + i);
+        out.text(kStackKey).hex(address).character(' ').hexBytes(line, count).character('\n');
+        address += count;
     }
 }
 

@@ -232,9 +232,8 @@ std::string CrashReport::serialize() const {
         out << '\n';
     }
     if (stack) {
-        constexpr std::size_t kLineBytes = 1024;
-        for (std::size_t at = 0; at < stack->bytes.size(); at += kLineBytes) {
-            const std::size_t count = std::min(kLineBytes, stack->bytes.size() - at);
+        for (std::size_t at = 0; at < stack->bytes.size(); at += kStackLineBytes) {
+            const std::size_t count = std::min(kStackLineBytes, stack->bytes.size() - at);
             out << kStackKey << hexAddress(stack->start + at) << ' '
                 << hexBytes(reinterpret_cast<const unsigned char*>(stack->bytes.data() + at), count) << '\n';
         }

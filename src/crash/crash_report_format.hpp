@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 namespace clicktrove::crash {
 
 // The text form of a crash report, which the signal handler writes and CrashReport reads back: one "key: value"
@@ -48,6 +50,8 @@ inline constexpr char kModuleKey[] = "module: ";
 inline constexpr char kRegistersKey[] = "registers: ";
 inline constexpr char kFrameKey[] = "frame: ";
 inline constexpr char kStackKey[] = "stack: ";
+// The stack's bytes a "stack" line holds at most.
+inline constexpr std::size_t kStackLineBytes = 1024;
 inline constexpr char kSymbolizedKey[] = "symbolized: ";
 
 }  // namespace clicktrove::crash

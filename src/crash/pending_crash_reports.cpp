@@ -82,7 +82,8 @@ PendingCrashReports::Summary PendingCrashReports::process(const std::atomic<bool
 
 PendingCrashReports::Outcome PendingCrashReports::handle(const fs::path& path) {
     platform::DataFile file(path);
-    // A report is a few kilobytes; the cap only keeps a file of garbage from filling memory.
+    // A report is about half a megabyte until its saved stack is walked, a few kilobytes after; the cap only keeps
+    // a file of garbage from filling memory.
     const platform::FileRead read = file.read(kMaxReportBytes);
     std::optional<CrashReport> report;
     if (read.ok()) report = CrashReport::parse(read.contents);

@@ -3,6 +3,7 @@
 #include <elfutils/libdw.h>
 
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 namespace clicktrove::crash {
@@ -11,6 +12,9 @@ namespace {
 
 // More than any real stack holds; a damaged stack that loops ends here.
 constexpr std::size_t kMaxFrames = 256;
+
+// The saved registers go to the unwinder as they are.
+static_assert(std::is_same_v<Dwarf_Word, std::uint64_t>);
 
 // The one thread there is: the one that crashed, as the report saved it.
 struct SavedThread {
@@ -43,8 +47,8 @@ bool readMemory(Dwfl*, Dwarf_Addr address, Dwarf_Word* result, void* saved) {
 
 bool setInitialRegisters(Dwfl_Thread* thread, void* saved) {
     const CrashReport& report = *static_cast<SavedThread*>(saved)->report;
-    const std::vector<Dwarf_Word> registers(report.registers.begin(), report.registers.end());
-    if (!dwfl_thread_state_registers(thread, 0, static_cast<unsigned>(registers.size()), registers.data())) {
+    if (!dwfl_thread_state_registers(thread, 0, static_cast<unsigned>(report.registers.size()),
+                                     report.registers.data())) {
         return false;
     }
     dwfl_thread_state_register_pc(thread, report.frames.front().address);

@@ -67,17 +67,14 @@ std::string NotificationManager::completionBody(std::int64_t totalClicks, double
 }
 
 void NotificationManager::sendCompletionNotification(std::int64_t totalClicks, double duration) {
-    platform::NotificationTransport::Notification notification{kTitle, completionBody(totalClicks, duration),
-                                                               kSoundName};
-    if (!answered_) {
-        waiting_.push_back(std::move(notification));
-        return;
-    }
-    if (isAuthorized_) post(notification);
+    send({kTitle, completionBody(totalClicks, duration), kSoundName});
 }
 
 void NotificationManager::sendNotice(const std::string& text) {
-    platform::NotificationTransport::Notification notification{kNoticeTitle, text, std::string()};
+    send({kNoticeTitle, text, std::string()});
+}
+
+void NotificationManager::send(platform::NotificationTransport::Notification notification) {
     if (!answered_) {
         waiting_.push_back(std::move(notification));
         return;

@@ -58,6 +58,8 @@ signals:
 
 private:
     void setAuthorized(bool authorized);
+    // Posts while authorised, else drops; before the first server check has answered, waits for the answer.
+    void send(platform::NotificationTransport::Notification notification);
     void post(const platform::NotificationTransport::Notification& notification);
 
     std::unique_ptr<platform::NotificationTransport> transport_;

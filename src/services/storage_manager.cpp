@@ -83,7 +83,9 @@ bool StorageManager::saveHistory(const std::vector<HistoryRecord>& records, std:
     std::string reason;
     const auto text = toCompactJsonText(records, &reason);
     if (text && historyFile_.replace(*text, &reason)) return true;
-    if (problem && !historyFile_.held()) *problem = FileProblem{FileProblem::Kind::notSaved, historyFile_.path(), {}, reason};
+    if (problem && !historyFile_.held()) {
+        *problem = FileProblem{FileProblem::Kind::notSaved, historyFile_.path(), {}, reason};
+    }
     return false;
 }
 

@@ -60,7 +60,8 @@ public:
     bool savePresets(const std::vector<ClickPreset>& presets);
     // False when the file was not written; problem then says why, unless the file is held (it could not be read
     // nor kept aside at load, which was told then).
-    bool saveHistory(const std::vector<HistoryRecord>& records, std::optional<platform::FileProblem>* problem = nullptr);
+    bool saveHistory(const std::vector<HistoryRecord>& records,
+                     std::optional<platform::FileProblem>* problem = nullptr);
     // A file that exists but cannot be read or decoded (see platform::DataFile: only regular files of at most
     // 64 MiB, JSON nested at most 256 levels deep) is moved aside first, as "<name>.unreadable-<UTC time>"
     // beside it, because the callers replace it with defaults or an empty list straight away. When that

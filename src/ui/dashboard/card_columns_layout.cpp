@@ -53,7 +53,7 @@ bool CardColumnsLayout::isSplitAt(int width) const {
     for (const QLayoutItem* item : items_) {
         if (!item->isEmpty()) needed = std::max(needed, neededWidth(*item));
     }
-    return needed > 0 && (inner - spacing()) / 2 >= needed;
+    return needed > 0 && columnWidth(inner, true) >= needed;
 }
 
 int CardColumnsLayout::columnWidth(int innerWidth, bool split) const {

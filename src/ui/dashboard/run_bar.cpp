@@ -125,8 +125,7 @@ void RunBar::refresh() {
     const bool running = viewModel_.isRunning();
     const bool paused = viewModel_.isPaused();
     statusColor_ = runStatusColor(viewModel_.status());
-    // Progress reports republish the same status many times a second; only a new text is laid out and drawn.
-    if (status_->text() != viewModel_.status()) status_->setText(viewModel_.status());
+    status_->setText(viewModel_.status());
     status_->setColor(statusColor_);
     static_cast<Disc*>(indicator_)->setColor(statusColor_);
     static_cast<Disc*>(dot_)->setColor(statusColor_);

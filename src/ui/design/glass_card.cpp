@@ -2,6 +2,7 @@
 
 #include "ui/design/rounded_shape.hpp"
 #include "ui/design/shadow_underlay.hpp"
+#include "ui/design/straight_strip_painter.hpp"
 #include "ui/design/theme_appearance.hpp"
 #include "ui/design/theme_colors.hpp"
 
@@ -98,17 +99,8 @@ void GlassCard::paintEvent(QPaintEvent* event) {
     const Look look = lookFor(ThemeAppearance::instance().isDark());
     const QRectF bounds(rect());
     const QLinearGradient border = borderGradient(look);
-    // A child that changes (a live chart, a pulsing dot) repaints the card under it, mostly far from the corners:
-    // there the card is its surface between two border columns, drawn without rasterising the outline again.
-    const int reach = continuousCornerReach(cornerRadius);
-    if (rect().adjusted(0, reach, 0, -reach).contains(event->rect())) {
-        const QRect strip = event->rect();
-        painter.fillRect(strip, look.surface);
-        if (look.tint.alpha() > 0) painter.fillRect(strip, look.tint);
-        painter.fillRect(QRect(0, strip.top(), 1, strip.height()) & strip, border);
-        painter.fillRect(QRect(width() - 1, strip.top(), 1, strip.height()) & strip, border);
-        return;
-    }
+    // A child that changes (a live chart, a pulsing dot) repaints the card under it, mostly far from the corners.
+    if (paintStraightStrip(painter, rect(), cornerRadius, event->rect(), {look.surface, look.tint}, border)) return;
     const QPainterPath shape = continuousRoundedRect(bounds, cornerRadius);
     painter.fillPath(shape, look.surface);
     if (look.tint.alpha() > 0) painter.fillPath(shape, look.tint);

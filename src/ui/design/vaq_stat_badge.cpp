@@ -3,6 +3,7 @@
 #include "ui/design/design_font.hpp"
 #include "ui/design/live_text.hpp"
 #include "ui/design/rounded_shape.hpp"
+#include "ui/design/straight_strip_painter.hpp"
 #include "ui/design/symbol_icon_label.hpp"
 #include "ui/design/theme_appearance.hpp"
 #include "ui/design/theme_colors.hpp"
@@ -93,14 +94,9 @@ void VaqStatBadge::applyColors() {
 
 void VaqStatBadge::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    // A new value repaints the tile under its line, away from the corners: there the tile is its surface
-    // between two border columns, drawn without rasterising the outline again.
-    const int reach = continuousCornerReach(kCornerRadius);
-    if (rect().adjusted(0, reach, 0, -reach).contains(event->rect())) {
-        const QRect strip = event->rect();
-        painter.fillRect(strip, ThemeColors::surfaceRaised());
-        painter.fillRect(QRect(0, strip.top(), 1, strip.height()) & strip, ThemeColors::border());
-        painter.fillRect(QRect(width() - 1, strip.top(), 1, strip.height()) & strip, ThemeColors::border());
+    // A new value repaints the tile under its line, away from the corners.
+    if (paintStraightStrip(painter, rect(), kCornerRadius, event->rect(), {ThemeColors::surfaceRaised()},
+                           ThemeColors::border())) {
         return;
     }
     painter.setRenderHint(QPainter::Antialiasing);

@@ -98,11 +98,9 @@ void LiveCPSChartView::refresh() {
     const auto& samples = plot_->history();
     currentValue_->setVisible(!samples.empty());
     currentValue_->setText(currentValueText(samples));
-    if (currentValue_->palette().color(QPalette::WindowText) != plot_->accentColor()) {
-        QPalette valuePalette = currentValue_->palette();
-        valuePalette.setColor(QPalette::WindowText, plot_->accentColor());
-        currentValue_->setPalette(valuePalette);
-    }
+    QPalette valuePalette = currentValue_->palette();
+    valuePalette.setColor(QPalette::WindowText, plot_->accentColor());
+    currentValue_->setPalette(valuePalette);
 }
 
 void LiveCPSChartView::paintEvent(QPaintEvent*) {

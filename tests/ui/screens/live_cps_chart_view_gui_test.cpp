@@ -1,19 +1,21 @@
 #include "ui/design/live_text.hpp"
 #include "ui/screens/cps_chart_plot.hpp"
 #include "ui/screens/live_cps_chart_view.hpp"
+#include "ui/support/paint_count.hpp"
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QImage>
 #include <QLabel>
 #include <cmath>
 #include <limits>
-#include <utility>
 #include <vector>
 
 namespace clicktrove {
 namespace {
+
+using testing::PaintCount;
+using testing::paintPending;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
@@ -124,29 +126,6 @@ TEST_F(ChartRender, NoLineBelowTwoSamples) {
     EXPECT_FALSE(isAccent({}, middle));
     EXPECT_FALSE(isAccent({2.5}, middle));
     EXPECT_TRUE(isAccent({2.5, 2.5}, middle));
-}
-
-// Counts the paint events a widget receives.
-class PaintCount final : public QObject {
-public:
-    explicit PaintCount(QWidget* widget) { widget->installEventFilter(this); }
-    int take() { return std::exchange(count_, 0); }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) ++count_;
-        return false;
-    }
-
-private:
-    int count_ = 0;
-};
-
-void paintPending() {
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
-    }
 }
 
 TEST(LiveCPSChartView, RepaintsOnlyForSamplesOrAColourThatDiffer) {

@@ -14,31 +14,15 @@ using clicktrove::platform::MouseEvent;
 using clicktrove::platform::ScreenRect;
 using clicktrove::platform::X11MouseInput;
 using clicktrove::testing::X11EventWindow;
-using Type = X11EventWindow::Received::Type;
+using Received = X11EventWindow::Received;
+using Type = Received::Type;
 
 namespace {
-
-struct Expected {
-    Type type;
-    unsigned int button;
-    int x;
-    int y;
-};
-
-void expectButtons(const std::vector<X11EventWindow::Received>& got, const std::vector<Expected>& want) {
-    ASSERT_EQ(got.size(), want.size());
-    for (std::size_t i = 0; i < want.size(); ++i) {
-        EXPECT_EQ(got[i].type, want[i].type) << "event " << i;
-        EXPECT_EQ(got[i].button, want[i].button) << "event " << i;
-        EXPECT_EQ(got[i].rootX, want[i].x) << "event " << i;
-        EXPECT_EQ(got[i].rootY, want[i].y) << "event " << i;
-    }
-}
 
 struct PostCase {
     const char* name;
     std::vector<MouseEvent> events;
-    std::vector<Expected> received;
+    std::vector<Received> received;
 };
 
 void PrintTo(const PostCase& c, std::ostream* os) {
@@ -55,7 +39,7 @@ TEST_P(X11Posting, TheWindowReceivesTheButtonsAtThePoints) {
     input.post(GetParam().events);
     const auto& want = GetParam().received;
     window.waitForButtonEvents(want.size());
-    expectButtons(window.buttonEvents(), want);
+    EXPECT_EQ(window.buttonEvents(), want);
 }
 
 constexpr GlobalPoint kP{300, 250};
@@ -295,10 +279,10 @@ TEST_F(X11MouseInputServer, ButtonsArriveAsTheButtonsAskedForUnderAnyPointerMapp
     input.post(std::vector{MouseEvent::down(MouseButton::left, kP), MouseEvent::up(MouseButton::left, kP),
                            MouseEvent::downAtPointer(MouseButton::right), MouseEvent::upAtPointer(MouseButton::right)});
     window.waitForButtonEvents(4);
-    expectButtons(window.buttonEvents(), {{Type::press, 1, 300, 250},
-                                          {Type::release, 1, 300, 250},
-                                          {Type::press, 3, 300, 250},
-                                          {Type::release, 3, 300, 250}});
+    EXPECT_EQ(window.buttonEvents(), (std::vector<Received>{{Type::press, 1, 300, 250},
+                                                            {Type::release, 1, 300, 250},
+                                                            {Type::press, 3, 300, 250},
+                                                            {Type::release, 3, 300, 250}}));
 
     // The mapping changed back while the input was connected: seen within half a second.
     setLeftHanded(false);

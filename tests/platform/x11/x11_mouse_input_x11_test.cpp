@@ -19,6 +19,14 @@ using Type = Received::Type;
 
 namespace {
 
+// The pointer in root coordinates as the window's own connection reads it, another client than the input's.
+void expectPointerSeenAt(X11EventWindow& window, int x, int y) {
+    int rootX = 0, rootY = 0;
+    ASSERT_TRUE(window.queryPointer(rootX, rootY));
+    EXPECT_EQ(rootX, x);
+    EXPECT_EQ(rootY, y);
+}
+
 struct PostCase {
     const char* name;
     std::vector<MouseEvent> events;
@@ -90,10 +98,7 @@ TEST(X11MouseInput, CursorAndScreensAreInGlobalCoordinates) {
     // A round trip on the input's own connection: the server has handled the motion before the window's
     // connection asks.
     EXPECT_EQ(input.cursorPosition(), (GlobalPoint{123, 456}));
-    int rootX = 0, rootY = 0;
-    ASSERT_TRUE(window.queryPointer(rootX, rootY));
-    EXPECT_EQ(rootX, 123);
-    EXPECT_EQ(rootY, 456);
+    expectPointerSeenAt(window, 123, 456);
     EXPECT_EQ(input.screens(), (std::vector<ScreenRect>{{0, 0, 1920, 1080}}));
 }
 
@@ -103,10 +108,7 @@ TEST(X11MouseInput, DragEventsMoveThePointer) {
     input.move({10, 10});
     input.drag(MouseButton::left, {200, 100});
     EXPECT_EQ(input.cursorPosition(), (GlobalPoint{200, 100}));
-    int rootX = 0, rootY = 0;
-    ASSERT_TRUE(window.queryPointer(rootX, rootY));
-    EXPECT_EQ(rootX, 200);
-    EXPECT_EQ(rootY, 100);
+    expectPointerSeenAt(window, 200, 100);
 }
 
 // Ticks post from the engine's queue while stop and pause post from the main thread, on one connection.
@@ -235,10 +237,7 @@ TEST_F(X11MouseInputServer, GlobalOriginIsThePrimaryMonitorsTopLeftCorner) {
     EXPECT_EQ(input.screens(), (std::vector<ScreenRect>{{0, 0, 960, 1080}, {-960, 0, 1920, 1080}}));
     input.move({10, 20});
     EXPECT_EQ(input.cursorPosition(), (GlobalPoint{10, 20}));
-    int rootX = 0, rootY = 0;
-    ASSERT_TRUE(window.queryPointer(rootX, rootY));
-    EXPECT_EQ(rootX, 970);
-    EXPECT_EQ(rootY, 20);
+    expectPointerSeenAt(window, 970, 20);
 }
 
 TEST_F(X11MouseInputServer, ANewMonitorLayoutIsSeenWithinHalfASecond) {

@@ -67,6 +67,17 @@ protected:
         return clicktrove::testing::runCommandForWaitStatus(argv);
     }
 
+    // The one report the crash left, read back; nothing (and the test failed) when there is not exactly one or
+    // it does not read.
+    std::optional<CrashReport> onlyReport() const {
+        const auto reports = reportsIn(folder);
+        EXPECT_EQ(reports.size(), 1u);
+        if (reports.size() != 1) return std::nullopt;
+        auto report = CrashReport::parse(readFile(reports[0]));
+        EXPECT_TRUE(report) << readFile(reports[0]);
+        return report;
+    }
+
     fs::path folder = tempHome.stateHome() / "Clicktrove" / "crashes";
 };
 
@@ -114,9 +125,7 @@ TEST_F(CrashCaptureTest, EachKindOfCrashLeavesOneReportThatNamesTheCrashingFunct
 
 TEST_F(CrashCaptureTest, AFaultReportsItsAddressAndTheFaultingFrameFirst) {
     ASSERT_TRUE(WIFSIGNALED(run("null-write")));
-    const auto reports = reportsIn(folder);
-    ASSERT_EQ(reports.size(), 1u);
-    auto report = CrashReport::parse(readFile(reports[0]));
+    auto report = onlyReport();
     ASSERT_TRUE(report);
     EXPECT_EQ(report->faultAddress, 0u);
     EXPECT_EQ(report->code, SEGV_MAPERR);
@@ -127,9 +136,7 @@ TEST_F(CrashCaptureTest, AFaultReportsItsAddressAndTheFaultingFrameFirst) {
 
 TEST_F(CrashCaptureTest, TheHandlerSavesTheStackAndTheNextStartWalksItFromThere) {
     ASSERT_TRUE(WIFSIGNALED(run("null-write")));
-    const auto reports = reportsIn(folder);
-    ASSERT_EQ(reports.size(), 1u);
-    auto report = CrashReport::parse(readFile(reports[0]));
+    auto report = onlyReport();
     ASSERT_TRUE(report);
     // The handler names the crashing instruction only and keeps what the walk needs.
     EXPECT_EQ(report->frames.size(), 1u);
@@ -158,9 +165,7 @@ TEST_F(CrashCaptureTest, ACrashWhileAnotherThreadHoldsTheLoaderLockStillLeavesIt
     ASSERT_TRUE(child.start({CLICKTROVE_CRASH_CHILD, folder.string(), "loader-locked"}));
     // Killed by a signal (-1) within the time, not still hanging.
     ASSERT_EQ(child.waitForExit(30000), std::optional<int>(-1));
-    const auto reports = reportsIn(folder);
-    ASSERT_EQ(reports.size(), 1u);
-    auto report = CrashReport::parse(readFile(reports[0]));
+    auto report = onlyReport();
     ASSERT_TRUE(report);
     EXPECT_EQ(report->signal, SIGSEGV);
     ReportSymbolizer::symbolize(*report);
@@ -169,9 +174,7 @@ TEST_F(CrashCaptureTest, ACrashWhileAnotherThreadHoldsTheLoaderLockStillLeavesIt
 
 TEST_F(CrashCaptureTest, AnExceptionOutOfAThreadNamesItsTypeAndMessage) {
     ASSERT_TRUE(WIFSIGNALED(run("thread-throw")));
-    const auto reports = reportsIn(folder);
-    ASSERT_EQ(reports.size(), 1u);
-    const auto report = CrashReport::parse(readFile(reports[0]));
+    const auto report = onlyReport();
     ASSERT_TRUE(report);
     ASSERT_TRUE(report->terminate);
     EXPECT_EQ(report->terminate->exceptionType, "St13runtime_error");
@@ -199,9 +202,7 @@ TEST_F(CrashCaptureTest, TheNextStartSendsTheReportOnceWithItsStartUpTraceAndDel
 TEST_F(CrashCaptureTest, WithoutADsnTheNextStartKeepsTheReportWithItsNames) {
     ASSERT_TRUE(WIFSIGNALED(run("abort")));
     ASSERT_EQ(run("start"), 0);
-    const auto reports = reportsIn(folder);
-    ASSERT_EQ(reports.size(), 1u);
-    const auto report = CrashReport::parse(readFile(reports[0]));
+    const auto report = onlyReport();
     ASSERT_TRUE(report);
     EXPECT_TRUE(report->symbolized);
     EXPECT_NE(firstFrameNamed(*report, "crashByAbort"), nullptr) << report->serialize();

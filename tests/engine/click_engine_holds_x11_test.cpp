@@ -13,7 +13,6 @@
 
 #include <memory>
 #include <string>
-#include <tuple>
 #include <vector>
 
 namespace {
@@ -26,8 +25,8 @@ using clicktrove::ClickType;
 using clicktrove::testing::RecordingDelegate;
 using clicktrove::testing::waitUntil;
 using clicktrove::testing::X11EventWindow;
-using Type = X11EventWindow::Received::Type;
-using Event = std::tuple<Type, unsigned int, int, int>;  // (type, button, x, y)
+using Received = X11EventWindow::Received;
+using Type = Received::Type;
 
 // The buttons the server holds down for the pointer, as any client would read them.
 unsigned int buttonsDown() {
@@ -39,12 +38,6 @@ unsigned int buttonsDown() {
     XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &winX, &winY, &mask);
     XCloseDisplay(display);
     return mask & (Button1Mask | Button2Mask | Button3Mask);
-}
-
-std::vector<Event> buttonEventsOf(const X11EventWindow& window) {
-    std::vector<Event> out;
-    for (const auto& e : window.buttonEvents()) out.emplace_back(e.type, e.button, e.rootX, e.rootY);
-    return out;
 }
 
 // An engine posting through XTest into a window that covers both target points.
@@ -80,10 +73,10 @@ protected:
             30s, 5ms);
     }
     // Waits until the window has had `count` presses and releases, then a little longer for any beyond them.
-    std::vector<Event> received(std::size_t count) {
+    std::vector<Received> received(std::size_t count) {
         window.waitForButtonEvents(count);
         window.waitForButtonEvents(count + 1, 200ms);
-        return buttonEventsOf(window);
+        return window.buttonEvents();
     }
 
     X11EventWindow window{100, 100, 800, 600};
@@ -112,7 +105,8 @@ TEST_F(HeldButtonsOnX11, AHoldRunPressesOnceAndReleasesAtTheLastPointWhenItEnds)
         EXPECT_EQ(delegate->stops(), std::vector<bool>{true});
         auto events = received(before + 2);
         events.erase(events.begin(), events.begin() + static_cast<std::ptrdiff_t>(before));
-        EXPECT_EQ(events, (std::vector<Event>{{Type::press, c.button, 300, 250}, {Type::release, c.button, 500, 450}}));
+        EXPECT_EQ(events,
+                  (std::vector<Received>{{Type::press, c.button, 300, 250}, {Type::release, c.button, 500, 450}}));
         EXPECT_EQ(buttonsDown(), 0u);
     }
 }
@@ -121,39 +115,39 @@ TEST_F(HeldButtonsOnX11, PauseLetsTheHeldButtonGoAndResumePressesItAgainWhereItW
     // A second between ticks: the pause, resume and stop below never meet a tick under way.
     engine.start(config(ClickType::holdRight, 0, 1000));
     window.waitForButtonEvents(1);
-    ASSERT_EQ(buttonEventsOf(window), (std::vector<Event>{{Type::press, 3, 300, 250}}));
+    ASSERT_EQ(window.buttonEvents(), (std::vector<Received>{{Type::press, 3, 300, 250}}));
     EXPECT_EQ(buttonsDown(), static_cast<unsigned int>(Button3Mask));
 
     engine.pause();
     const auto paused = received(2);
     ASSERT_EQ(paused.size(), 2u);
-    EXPECT_EQ(std::get<0>(paused[1]), Type::release);
-    EXPECT_EQ(std::get<1>(paused[1]), 3u);
+    EXPECT_EQ(paused[1].type, Type::release);
+    EXPECT_EQ(paused[1].button, 3u);
     EXPECT_EQ(buttonsDown(), 0u) << "nothing stays pressed while the run is paused";
 
-    const int x = std::get<2>(paused[1]), y = std::get<3>(paused[1]);
+    const int x = paused[1].rootX, y = paused[1].rootY;
     engine.resume();
     window.waitForButtonEvents(3);
-    const auto resumed = buttonEventsOf(window);
+    const auto resumed = window.buttonEvents();
     ASSERT_GE(resumed.size(), 3u);
-    EXPECT_EQ(resumed[2], (Event{Type::press, 3, x, y})) << "pressed again at the point it was let go";
+    EXPECT_EQ(resumed[2], (Received{Type::press, 3, x, y})) << "pressed again at the point it was let go";
 
     engine.stop(false);
     const auto stopped = received(4);
     ASSERT_EQ(stopped.size(), 4u);
-    EXPECT_EQ(std::get<0>(stopped[3]), Type::release);
-    EXPECT_EQ(std::get<1>(stopped[3]), 3u);
+    EXPECT_EQ(stopped[3].type, Type::release);
+    EXPECT_EQ(stopped[3].button, 3u);
 }
 
 TEST_F(HeldButtonsOnX11, AMiddleClickRunClicksTheMiddleButtonAtEachPoint) {
     engine.start(config(ClickType::middle, 3));
     ASSERT_TRUE(runUntilStopped());
-    EXPECT_EQ(received(6), (std::vector<Event>{{Type::press, 2, 300, 250},
-                                               {Type::release, 2, 300, 250},
-                                               {Type::press, 2, 500, 450},
-                                               {Type::release, 2, 500, 450},
-                                               {Type::press, 2, 300, 250},
-                                               {Type::release, 2, 300, 250}}));
+    EXPECT_EQ(received(6), (std::vector<Received>{{Type::press, 2, 300, 250},
+                                                  {Type::release, 2, 300, 250},
+                                                  {Type::press, 2, 500, 450},
+                                                  {Type::release, 2, 500, 450},
+                                                  {Type::press, 2, 300, 250},
+                                                  {Type::release, 2, 300, 250}}));
 }
 
 }  // namespace

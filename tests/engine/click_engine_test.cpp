@@ -434,13 +434,9 @@ TEST_F(Lifecycle, RunsWithoutADelegateAndDropsReportsOfAGoneDelegate) {
     EXPECT_TRUE(engine.isRunning());
 }
 
-TEST(ClickEngineLifetime, ReportsQueuedBeforeTheEngineWasDestroyedAreDropped) {
-    clicktrove::platform::FakeClock clock;
-    clicktrove::platform::ManualMainQueue mainQueue{clock};
-    clicktrove::platform::ManualWorkQueue queue{clock};
-    clicktrove::platform::FakeMouseInput input{clock};
-    clicktrove::testing::ScriptedRandom random;
-    auto delegate = std::make_shared<RecordingDelegate>();
+using ClickEngineLifetime = clicktrove::testing::EngineSurroundings;
+
+TEST_F(ClickEngineLifetime, ReportsQueuedBeforeTheEngineWasDestroyedAreDropped) {
     {
         ClickEngine engine(input, mainQueue, queue, clock, random);
         engine.setDelegate(delegate);
@@ -454,6 +450,28 @@ TEST(ClickEngineLifetime, ReportsQueuedBeforeTheEngineWasDestroyedAreDropped) {
     EXPECT_TRUE(delegate->updates().empty());
     EXPECT_TRUE(delegate->stops().empty());
     EXPECT_EQ(queue.liveTimers(), 0u);
+}
+
+// Held-back totals wait in the engine and its pacing timer lives on the engine's queue: neither may outlast
+// the engine.
+TEST_F(ClickEngineLifetime, AFastRunsQueuedDeliveryAndPacingTimerGoWithTheEngine) {
+    {
+        ClickEngine engine(input, mainQueue, queue, clock, random);
+        engine.setDelegate(delegate);
+        ClickConfig config(clock.now());
+        config.edgeStopEnabled = false;
+        config.intervalSeconds = 0;
+        config.intervalMilliseconds = 1;
+        engine.start(config);
+        queue.advance(300ms);
+        mainQueue.drain();
+        queue.advance(ClickEngine::kReportPace + 10ms);
+        ASSERT_EQ(mainQueue.pendingPosted(), 1u) << "the held-back totals, waiting for the main thread";
+        ASSERT_EQ(queue.liveTimers(), 2u) << "the run's timer and the pacing timer";
+    }
+    EXPECT_EQ(queue.liveTimers(), 0u);
+    EXPECT_EQ(mainQueue.drain(), 1);
+    EXPECT_EQ(delegate->updates().size(), 1u);
 }
 
 }  // namespace

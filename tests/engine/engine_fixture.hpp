@@ -70,9 +70,21 @@ private:
     std::vector<std::size_t> updatesAtStops_;
 };
 
-// An engine on the manual queues and the fake pointer, all on one FakeClock: a test steps ticks by moving
-// time, and the cursor stays where the test puts it (clicks do not drag it into a corner).
-class EngineTest : public ::testing::Test {
+// What an engine runs on, without the engine: the manual queues and the fake pointer, all on one FakeClock. For
+// tests that make and destroy engines of their own.
+class EngineSurroundings : public ::testing::Test {
+protected:
+    platform::FakeClock clock;
+    platform::ManualMainQueue mainQueue{clock};
+    platform::ManualWorkQueue queue{clock};
+    platform::FakeMouseInput input{clock};
+    ScriptedRandom random;
+    std::shared_ptr<RecordingDelegate> delegate = std::make_shared<RecordingDelegate>();
+};
+
+// An engine on those surroundings: a test steps ticks by moving time, and the cursor stays where the test puts
+// it (clicks do not drag it into a corner).
+class EngineTest : public EngineSurroundings {
 protected:
     EngineTest();
 
@@ -88,12 +100,6 @@ protected:
     // Monotonic time of each recorded event, relative to the moment the fixture was made.
     std::vector<std::chrono::nanoseconds> eventTimes() const;
 
-    platform::FakeClock clock;
-    platform::ManualMainQueue mainQueue{clock};
-    platform::ManualWorkQueue queue{clock};
-    platform::FakeMouseInput input{clock};
-    ScriptedRandom random;
-    std::shared_ptr<RecordingDelegate> delegate = std::make_shared<RecordingDelegate>();
     ClickEngine engine{input, mainQueue, queue, clock, random};
     const std::chrono::steady_clock::time_point origin = clock.monotonicNow();
 };

@@ -3,6 +3,8 @@
 #include <X11/Xlib.h>
 #include <poll.h>
 
+#include <ostream>
+
 namespace clicktrove::testing {
 
 namespace {
@@ -10,6 +12,12 @@ Display* dpy(void* d) {
     return static_cast<Display*>(d);
 }
 }  // namespace
+
+void PrintTo(const X11EventWindow::Received& received, std::ostream* os) {
+    static const char* const types[] = {"press", "release", "motion"};
+    *os << types[static_cast<int>(received.type)] << ' ' << received.button << " at (" << received.rootX << ", "
+        << received.rootY << ")";
+}
 
 X11EventWindow::X11EventWindow(int x, int y, int width, int height) {
     Display* d = XOpenDisplay(nullptr);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,9 @@ public:
         unsigned int button = 0;  // 0 for motion
         int rootX = 0;
         int rootY = 0;
+        friend bool operator==(const Received&, const Received&) = default;
+        // Readable failures: "press 1 at (300, 250)".
+        friend void PrintTo(const Received& received, std::ostream* os);
     };
 
     X11EventWindow(int x, int y, int width, int height);

@@ -14,31 +14,23 @@ using clicktrove::platform::MouseEvent;
 using clicktrove::platform::ScreenRect;
 using clicktrove::platform::X11MouseInput;
 using clicktrove::testing::X11EventWindow;
-using Type = X11EventWindow::Received::Type;
+using Received = X11EventWindow::Received;
+using Type = Received::Type;
 
 namespace {
 
-struct Expected {
-    Type type;
-    unsigned int button;
-    int x;
-    int y;
-};
-
-void expectButtons(const std::vector<X11EventWindow::Received>& got, const std::vector<Expected>& want) {
-    ASSERT_EQ(got.size(), want.size());
-    for (std::size_t i = 0; i < want.size(); ++i) {
-        EXPECT_EQ(got[i].type, want[i].type) << "event " << i;
-        EXPECT_EQ(got[i].button, want[i].button) << "event " << i;
-        EXPECT_EQ(got[i].rootX, want[i].x) << "event " << i;
-        EXPECT_EQ(got[i].rootY, want[i].y) << "event " << i;
-    }
+// The pointer in root coordinates as the window's own connection reads it, another client than the input's.
+void expectPointerSeenAt(X11EventWindow& window, int x, int y) {
+    int rootX = 0, rootY = 0;
+    ASSERT_TRUE(window.queryPointer(rootX, rootY));
+    EXPECT_EQ(rootX, x);
+    EXPECT_EQ(rootY, y);
 }
 
 struct PostCase {
     const char* name;
     std::vector<MouseEvent> events;
-    std::vector<Expected> received;
+    std::vector<Received> received;
 };
 
 void PrintTo(const PostCase& c, std::ostream* os) {
@@ -55,7 +47,7 @@ TEST_P(X11Posting, TheWindowReceivesTheButtonsAtThePoints) {
     input.post(GetParam().events);
     const auto& want = GetParam().received;
     window.waitForButtonEvents(want.size());
-    expectButtons(window.buttonEvents(), want);
+    EXPECT_EQ(window.buttonEvents(), want);
 }
 
 constexpr GlobalPoint kP{300, 250};
@@ -106,10 +98,7 @@ TEST(X11MouseInput, CursorAndScreensAreInGlobalCoordinates) {
     // A round trip on the input's own connection: the server has handled the motion before the window's
     // connection asks.
     EXPECT_EQ(input.cursorPosition(), (GlobalPoint{123, 456}));
-    int rootX = 0, rootY = 0;
-    ASSERT_TRUE(window.queryPointer(rootX, rootY));
-    EXPECT_EQ(rootX, 123);
-    EXPECT_EQ(rootY, 456);
+    expectPointerSeenAt(window, 123, 456);
     EXPECT_EQ(input.screens(), (std::vector<ScreenRect>{{0, 0, 1920, 1080}}));
 }
 
@@ -119,10 +108,7 @@ TEST(X11MouseInput, DragEventsMoveThePointer) {
     input.move({10, 10});
     input.drag(MouseButton::left, {200, 100});
     EXPECT_EQ(input.cursorPosition(), (GlobalPoint{200, 100}));
-    int rootX = 0, rootY = 0;
-    ASSERT_TRUE(window.queryPointer(rootX, rootY));
-    EXPECT_EQ(rootX, 200);
-    EXPECT_EQ(rootY, 100);
+    expectPointerSeenAt(window, 200, 100);
 }
 
 // Ticks post from the engine's queue while stop and pause post from the main thread, on one connection.
@@ -251,10 +237,7 @@ TEST_F(X11MouseInputServer, GlobalOriginIsThePrimaryMonitorsTopLeftCorner) {
     EXPECT_EQ(input.screens(), (std::vector<ScreenRect>{{0, 0, 960, 1080}, {-960, 0, 1920, 1080}}));
     input.move({10, 20});
     EXPECT_EQ(input.cursorPosition(), (GlobalPoint{10, 20}));
-    int rootX = 0, rootY = 0;
-    ASSERT_TRUE(window.queryPointer(rootX, rootY));
-    EXPECT_EQ(rootX, 970);
-    EXPECT_EQ(rootY, 20);
+    expectPointerSeenAt(window, 970, 20);
 }
 
 TEST_F(X11MouseInputServer, ANewMonitorLayoutIsSeenWithinHalfASecond) {
@@ -295,10 +278,10 @@ TEST_F(X11MouseInputServer, ButtonsArriveAsTheButtonsAskedForUnderAnyPointerMapp
     input.post(std::vector{MouseEvent::down(MouseButton::left, kP), MouseEvent::up(MouseButton::left, kP),
                            MouseEvent::downAtPointer(MouseButton::right), MouseEvent::upAtPointer(MouseButton::right)});
     window.waitForButtonEvents(4);
-    expectButtons(window.buttonEvents(), {{Type::press, 1, 300, 250},
-                                          {Type::release, 1, 300, 250},
-                                          {Type::press, 3, 300, 250},
-                                          {Type::release, 3, 300, 250}});
+    EXPECT_EQ(window.buttonEvents(), (std::vector<Received>{{Type::press, 1, 300, 250},
+                                                            {Type::release, 1, 300, 250},
+                                                            {Type::press, 3, 300, 250},
+                                                            {Type::release, 3, 300, 250}}));
 
     // The mapping changed back while the input was connected: seen within half a second.
     setLeftHanded(false);

@@ -46,9 +46,12 @@ TEST(ClickEngineStress, ControlsFromTheMainThreadWhileTickingAtOneMillisecond) {
             config.scheduledStartTime = std::chrono::system_clock::now() + 1ms;
             engine.start(config);
             ++runs;
+            // A resumed run waits 300 ms before its next tick, longer than a round: in half the rounds the run is
+            // never paused, so that its stop meets ticks under way.
+            const bool pauses = round % 4 >= 2;
             for (int i = 0; i < 20; ++i) {
                 std::this_thread::sleep_for(std::chrono::microseconds(300 + 100 * (i % 7)));
-                switch ((round + i) % 4) {
+                switch (pauses ? (round + i) % 4 : 2 + i % 2) {
                     case 0:
                         engine.pause();
                         break;

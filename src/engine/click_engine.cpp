@@ -193,8 +193,8 @@ std::optional<ClickRunId> ClickEngine::start(const ClickConfig& config) {
 
 void ClickEngine::armTowardsScheduledStartLocked(Date wallNow, std::chrono::nanoseconds atLeast) {
     const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(config_->scheduledStartTime - wallNow);
-    deadline_ = deadlineAfter(clock_.monotonicNow(), std::min<std::chrono::nanoseconds>(std::max(left, atLeast),
-                                                                                        kWallClockCheck));
+    deadline_ = deadlineAfter(clock_.monotonicNow(),
+                              std::min<std::chrono::nanoseconds>(std::max(left, atLeast), kWallClockCheck));
     timer_->schedule(deadline_);
 }
 
@@ -275,8 +275,8 @@ void ClickEngine::pause() {
                 leftAtPause_ = std::max(deadline_ - now, Deadline::duration::zero());
             } else if (servedDeadline_ == deadline_) {
                 // Its tick is under way, and would have laid the next deadline about an interval after its own.
-                leftAtPause_ = std::max(deadlineAfter(deadline_, nominalInterval(*config_)) - now,
-                                        Deadline::duration::zero());
+                leftAtPause_ =
+                    std::max(deadlineAfter(deadline_, nominalInterval(*config_)) - now, Deadline::duration::zero());
             } else {
                 // Taken by the queue, its tick not begun: that tick finds the run paused and clicks nothing.
                 leftAtPause_ = Deadline::duration::zero();
@@ -305,7 +305,8 @@ void ClickEngine::resume() {
     if (awaitingScheduledStart_) {
         armTowardsScheduledStartLocked(clock_.now(), kFirstTickDelay);
     } else {
-        deadline_ = deadlineAfter(clock_.monotonicNow(), std::max<std::chrono::nanoseconds>(leftAtPause_, kFirstTickDelay));
+        deadline_ =
+            deadlineAfter(clock_.monotonicNow(), std::max<std::chrono::nanoseconds>(leftAtPause_, kFirstTickDelay));
         timer_->schedule(deadline_);
     }
     ++resumes_;
@@ -340,7 +341,7 @@ void ClickEngine::tick() {
         if (!isRunningInternal_ || isPausedInternal_) return;
         // The queue took a deadline just before a pause, and the resume has laid a new one since: that one is
         // the run's next tick.
-        if (firedAt < deadline_) return;
+        if (firedAt < deadline_ && timer_ && timer_->isPending()) return;
         if (awaitingScheduledStart_) {
             const Date wallNow = clock_.now();
             if (wallNow < config_->scheduledStartTime) {

@@ -281,8 +281,9 @@ TEST_F(ClicktroveAppTest, QuittingEndsARunUnderWayAndReleasesItsButtons) {
         std::vector<MouseEvent> events;
     } cases[] = {
         {"holding the left button", 2300ms, {held, releases[0], releases[1], releases[2], releases[3]}},
-        {"paused with the button let go", 2300ms, {held, MouseEvent::up(MouseButton::left, {500, 400}),
-                                                   releases[0], releases[1], releases[2], releases[3]}},
+        {"paused with the button let go",
+         2300ms,
+         {held, MouseEvent::up(MouseButton::left, {500, 400}), releases[0], releases[1], releases[2], releases[3]}},
         {"during the countdown", 1000ms, {}},
         {"idle", 0ms, {}},
     };

@@ -64,7 +64,7 @@ class Desk {
 public:
     struct Event {
         enum class Kind { press, release, key } kind;
-        unsigned long time = 0;  // server milliseconds
+        unsigned long time = 0;   // server milliseconds
         unsigned int detail = 0;  // button or keycode
         unsigned int state = 0;   // modifiers and buttons down, for button events
     };
@@ -179,7 +179,9 @@ private:
             XClassHint hint{};
             XWindowAttributes attributes{};
             if (pidOf(children[i]) != static_cast<unsigned long>(pid)) continue;
-            if (!XGetWindowAttributes(display_, children[i], &attributes) || attributes.map_state != IsViewable) continue;
+            if (!XGetWindowAttributes(display_, children[i], &attributes) || attributes.map_state != IsViewable) {
+                continue;
+            }
             if (XGetClassHint(display_, children[i], &hint)) {
                 found = children[i];
                 XFree(hint.res_name);
@@ -237,8 +239,8 @@ TEST(ProgramOnX11, QuittingWhileAButtonIsHeldLeavesNoButtonDownAtTheServer) {
         bool drag;
         Quit quit;
     } cases[] = {
-        {"hold, kill", false, Quit::sigterm},       {"hold, Ctrl+C", false, Quit::sigint},
-        {"hold, logout", false, Quit::sighup},      {"hold, window closed", false, Quit::closeWindow},
+        {"hold, kill", false, Quit::sigterm},          {"hold, Ctrl+C", false, Quit::sigint},
+        {"hold, logout", false, Quit::sighup},         {"hold, window closed", false, Quit::closeWindow},
         {"drag under way, kill", true, Quit::sigterm},
     };
     for (const auto& c : cases) {

@@ -119,7 +119,8 @@ std::optional<IntervalFigures> AppBench::measureInterval(double intervalMs) {
 std::vector<double> AppBench::measureResumes(double intervalMs) {
     std::vector<double> delays;
     const unsigned int r = keys_.keycodeOf("r");
-    const auto wait = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double, std::milli>(intervalMs));
+    const auto wait =
+        std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double, std::milli>(intervalMs));
     for (int i = 0; i < options_.resumeTrials; ++i) {
         keys_.press({"Control_L", "Shift_L", "p"});
         // Paused for certain: the shortcut's own trip to the program, and a tick that was under way.

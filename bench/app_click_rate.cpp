@@ -4,10 +4,12 @@
 // window of the bench's own X connection, the application's CPU (all threads) and memory during the run, the
 // Escape stop (presses that still reached the server after the key, and when the last button release came),
 // the CPU right after the run and the idle CPU with the window open once it has settled, and xdotool's repeated
-// click at the same interval on the same server for a side-by-side ratio.
+// click at the same interval on the same server for a side-by-side ratio. During each run it also pauses and
+// resumes with Ctrl+Shift+P and Ctrl+Shift+R and times the first press after the R; at the end it quits the
+// program with SIGTERM while a hold run, then a drag, holds the left button, and reads the server's buttons after.
 //
 //   app_click_rate [--app PATH] [--interval-ms N]... [--mode current|fixed] [--seconds S] [--launches N]
-//                  [--idle-seconds S] [--no-peer]
+//                  [--idle-seconds S] [--resume-trials N] [--no-quit-checks] [--no-peer]
 //
 // The application is started with a remembered configuration (written into its settings file beforehand)
 // that is the default one but for the interval and the position mode. --mode current (the application's
@@ -55,6 +57,10 @@ std::optional<bench::AppBenchOptions> parse(int argc, char** argv) {
             o.launches = std::atoi(argv[++i]);
         } else if (a == "--idle-seconds" && hasValue) {
             o.idleSeconds = std::atof(argv[++i]);
+        } else if (a == "--resume-trials" && hasValue) {
+            o.resumeTrials = std::max(std::atoi(argv[++i]), 0);
+        } else if (a == "--no-quit-checks") {
+            o.quitChecks = false;
         } else if (a == "--no-peer") {
             o.peer = false;
         } else if (a == "--mode" && hasValue &&
@@ -79,7 +85,7 @@ int main(int argc, char** argv) {
     if (!options) {
         std::fprintf(stderr,
                      "usage: app_click_rate [--app PATH] [--interval-ms N]... [--mode current|fixed] [--seconds S] "
-                     "[--launches N] [--idle-seconds S] [--no-peer]\n");
+                     "[--launches N] [--idle-seconds S] [--resume-trials N] [--no-quit-checks] [--no-peer]\n");
         return 2;
     }
     if (::access(options->app.c_str(), X_OK) != 0) {
@@ -116,5 +122,9 @@ int main(int argc, char** argv) {
         if (auto figures = bench.measureInterval(interval)) rows.push_back(*figures);
     }
     bench::printIntervalTable(rows, options->peer);
+    if (options->quitChecks) {
+        std::printf("\n");
+        bench::printQuitChecks(bench.measureQuitsWhileHolding());
+    }
     return rows.size() == options->intervals.size() ? 0 : 1;
 }

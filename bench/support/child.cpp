@@ -62,12 +62,13 @@ void reap(pid_t pid, bool kill) {
     }
 }
 
-void terminate(pid_t pid, std::chrono::milliseconds grace) {
-    if (pid <= 0) return;
+bool terminate(pid_t pid, std::chrono::milliseconds grace) {
+    if (pid <= 0) return false;
     ::kill(pid, SIGTERM);
-    if (waitUntil(pid, Clock::now() + grace, nullptr)) return;
+    if (waitUntil(pid, Clock::now() + grace, nullptr)) return true;
     ::kill(pid, SIGKILL);
     reap(pid, false);
+    return false;
 }
 
 double waitForCpuSeconds(pid_t pid, std::chrono::milliseconds timeout) {

@@ -14,8 +14,9 @@ pid_t spawn(const std::vector<std::string>& argv, int keepFd = -1,
             const std::vector<std::string>* environment = nullptr, const std::string& output = {});
 // Waits for the child (after SIGTERM when kill is set).
 void reap(pid_t pid, bool kill);
-// SIGTERM, then SIGKILL when the child has not ended within grace; waits for it either way.
-void terminate(pid_t pid, std::chrono::milliseconds grace);
+// SIGTERM, then SIGKILL when the child has not ended within grace; waits for it either way. Whether it ended
+// within grace.
+bool terminate(pid_t pid, std::chrono::milliseconds grace);
 // Waits for the child to end by itself, at most timeout (then ends it); its CPU time, user and system, in seconds.
 double waitForCpuSeconds(pid_t pid, std::chrono::milliseconds timeout);
 

@@ -28,4 +28,9 @@ bool KeyPresser::press(const std::vector<std::string>& keysyms) {
     return true;
 }
 
+unsigned int KeyPresser::keycodeOf(const std::string& keysym) {
+    const KeySym sym = XStringToKeysym(keysym.c_str());
+    return sym == NoSymbol ? 0 : XKeysymToKeycode(display_, sym);
+}
+
 }  // namespace bench

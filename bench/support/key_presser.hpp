@@ -20,6 +20,8 @@ public:
     // Presses the keys in order (keysym names: "Control_L", "Shift_L", "s"), then releases them in reverse, and
     // sends it all at once. False when a name has no key on this keyboard.
     bool press(const std::vector<std::string>& keysyms);
+    // The keycode of a keysym name on this keyboard; 0 when it has none.
+    unsigned int keycodeOf(const std::string& keysym);
 
 private:
     Display* display_ = nullptr;

@@ -12,10 +12,11 @@ bool LaunchedProgram::start(const std::string& path, const std::vector<std::stri
     return pid_ > 0;
 }
 
-void LaunchedProgram::stop() {
-    if (pid_ <= 0) return;
-    terminate(pid_, std::chrono::milliseconds(5000));
+bool LaunchedProgram::stop() {
+    if (pid_ <= 0) return false;
+    const bool ended = terminate(pid_, std::chrono::milliseconds(5000));
     pid_ = -1;
+    return ended;
 }
 
 }  // namespace bench

@@ -19,7 +19,8 @@ public:
 
     // The program's output goes to the file `output`, when one is named.
     bool start(const std::string& path, const std::vector<std::string>& environment, const std::string& output = {});
-    void stop();
+    // Whether it ended at the SIGTERM (false when it had to be killed, or was not running).
+    bool stop();
 
     pid_t pid() const { return pid_; }
     Clock::time_point startedAt() const { return startedAt_; }

@@ -83,6 +83,15 @@ std::vector<Clock::time_point> PressCounter::presses() {
     return out;
 }
 
+unsigned int PressCounter::buttonsDown() {
+    std::lock_guard lock(mutex_);
+    Window root = 0, child = 0;
+    int rootX = 0, rootY = 0, x = 0, y = 0;
+    unsigned int mask = 0;
+    XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &rootX, &rootY, &x, &y, &mask);
+    return mask & (Button1Mask | Button2Mask | Button3Mask);
+}
+
 void PressCounter::run() {
     const int fd = ConnectionNumber(display_);
     while (!stop_) {
@@ -99,8 +108,10 @@ void PressCounter::run() {
                 } else if (e.type == GenericEvent && e.xcookie.extension == xiOpcode_ &&
                            XGetEventData(display_, &e.xcookie)) {
                     const auto* raw = static_cast<const XIRawEvent*>(e.xcookie.data);
-                    if (e.xcookie.evtype == XI_RawKeyPress && raw->detail == kEscapeKeycode) {
-                        arrivals_.push_back({Arrival::Kind::escape, now});
+                    if (e.xcookie.evtype == XI_RawKeyPress) {
+                        const auto keycode = static_cast<unsigned int>(raw->detail);
+                        arrivals_.push_back(
+                            {keycode == kEscapeKeycode ? Arrival::Kind::escape : Arrival::Kind::key, now, keycode});
                     }
                     XFreeEventData(display_, &e.xcookie);
                 }

@@ -14,14 +14,16 @@ namespace bench {
 using Clock = std::chrono::steady_clock;
 
 // A full-screen window on an X connection of its own that time-stamps, as they arrive, the button presses and
-// releases it receives and every Escape key press of the session (XInput2 raw events on the root window).
+// releases it receives and every key press of the session (XInput2 raw events on the root window).
 // One connection carries them all, so their order is the order the server handled them in: a press listed
 // after the Escape reached the server after the Escape did.
 class PressCounter {
 public:
     struct Arrival {
-        enum class Kind { press, release, escape } kind;
+        // escape: the Escape key; key: any other.
+        enum class Kind { press, release, escape, key } kind;
         Clock::time_point time;
+        unsigned int keycode = 0;
     };
 
     PressCounter() = default;
@@ -42,6 +44,8 @@ public:
     std::vector<Arrival> arrivals();
     // Arrival times of the left-button presses.
     std::vector<Clock::time_point> presses();
+    // The buttons the server holds down for the pointer now (the X button masks).
+    unsigned int buttonsDown();
 
 private:
     void run();

@@ -52,4 +52,15 @@ EscapeAftermath escapeAftermath(const std::vector<PressCounter::Arrival>& arriva
     return result;
 }
 
+std::optional<double> firstPressAfterKeyMs(const std::vector<PressCounter::Arrival>& arrivals, unsigned int keycode) {
+    const auto key = std::find_if(arrivals.begin(), arrivals.end(), [&](const auto& a) {
+        return a.kind == PressCounter::Arrival::Kind::key && a.keycode == keycode;
+    });
+    if (key == arrivals.end()) return std::nullopt;
+    const auto press =
+        std::find_if(key, arrivals.end(), [](const auto& a) { return a.kind == PressCounter::Arrival::Kind::press; });
+    if (press == arrivals.end()) return std::nullopt;
+    return std::chrono::duration<double, std::milli>(press->time - key->time).count();
+}
+
 }  // namespace bench

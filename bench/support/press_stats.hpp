@@ -2,6 +2,7 @@
 
 #include "support/press_counter.hpp"
 
+#include <optional>
 #include <vector>
 
 namespace bench {
@@ -25,5 +26,9 @@ struct EscapeAftermath {
 };
 
 EscapeAftermath escapeAftermath(const std::vector<PressCounter::Arrival>& arrivals);
+
+// Milliseconds from the first press of the key with this keycode to the first button press after it; nothing
+// when either is missing.
+std::optional<double> firstPressAfterKeyMs(const std::vector<PressCounter::Arrival>& arrivals, unsigned int keycode);
 
 }  // namespace bench

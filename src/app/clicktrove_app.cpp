@@ -9,6 +9,7 @@
 #include "services/settings_manager.hpp"
 #include "session/auto_clicker_view_model.hpp"
 #include "ui/design/theme_appearance.hpp"
+#include "ui/shell/main_view.hpp"
 
 #include <QApplication>
 #include <QEvent>
@@ -121,7 +122,7 @@ void ClicktroveApp::connectMenuBar() {
     manager->onPause = [vm] { vm->pauseClicking(); };
     manager->onResume = [vm] { vm->resumeClicking(); };
     manager->onShowWindow = [this] { showMainWindow(); };
-    manager->onShowSettings = [this] { showMainWindow(); };
+    manager->onShowSettings = [this] { showSettings(); };
     viewModel_->setMenuBarManager(std::move(manager));
 }
 
@@ -131,6 +132,11 @@ void ClicktroveApp::showMainWindow() {
     window_->show();
     window_->raise();
     window_->activateWindow();
+}
+
+void ClicktroveApp::showSettings() {
+    showMainWindow();
+    if (auto* view = qobject_cast<MainView*>(window_.data())) view->selectTab(MainViewTab::settings);
 }
 
 void ClicktroveApp::reportDisplayFacts() {
@@ -153,6 +159,9 @@ void ClicktroveApp::watchLifecycle() {
     termination_ = std::make_unique<TerminationSignalWatcher>();
     connect(termination_.get(), &TerminationSignalWatcher::terminationRequested, qApp, &QCoreApplication::quit);
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        // Every way out comes here (the tray's Quit, the last window closed, a termination signal, a logout):
+        // a run holding a button must let it go while the process can still tell the X server.
+        if (viewModel_) viewModel_->applicationWillTerminate();
         if (terminated_) return;
         terminated_ = true;
         analytics_.applicationWillTerminate();

@@ -57,8 +57,10 @@ public:
     QWidget* mainWindow() const { return window_; }
 
     // Brings the application and its main window to the front, also out of the tray or the minimised state
-    // (the tray's "Show Control Panel" and "Settings...", a later launch of the program).
+    // (the tray's "Show Control Panel", a later launch of the program).
     void showMainWindow();
+    // The same, on the Settings tab (the tray's "Settings...").
+    void showSettings();
     // Creates a new tray menu wired to the view model and hands it to the view model (replacing any earlier one).
     void connectMenuBar();
 

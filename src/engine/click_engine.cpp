@@ -17,6 +17,9 @@ using platform::MouseEvent;
 using Deadline = platform::OneShotTimer::Deadline;
 
 constexpr auto kFirstTickDelay = std::chrono::milliseconds(300);
+// The monotonic clock stands still while the machine is suspended; a wait for a scheduled start looks at the
+// wall clock at least this often, so a suspend (or a change of the clock) moves the start by no more than this.
+constexpr auto kWallClockCheck = std::chrono::seconds(1);
 constexpr double kCornerDistance = 3.0;
 constexpr int kDragSteps = 10;
 constexpr int kScrollLines = 5;
@@ -52,6 +55,10 @@ bool reportsPaced(const ClickConfig& config) {
 // A double click counts two; everything else, a drag included, one.
 std::int64_t clicksPerTick(const ClickConfig& config) {
     return !config.isDragEnabled && config.clickType == ClickType::doubleClick ? 2 : 1;
+}
+
+std::chrono::nanoseconds nominalInterval(const ClickConfig& config) {
+    return std::chrono::nanoseconds(static_cast<std::int64_t>(config.totalIntervalNanoseconds()));
 }
 
 bool hasRadiusJitter(const ClickConfig& config) {
@@ -96,20 +103,27 @@ ClickEngine::ClickEngine(platform::MouseInput& input, platform::MainQueue& mainQ
       pacer_(mainQueue_, queue_, clock_, kReportPace, [this](const ClickProgress& p) { deliverProgress(p); }) {}
 
 ClickEngine::~ClickEngine() {
+    std::optional<EndedRun> ended;
     std::unique_ptr<platform::OneShotTimer> timer;
     {
         std::lock_guard lock(stateLock_);
+        // A run still going (a quit during a run) ends here, so that what it holds is let go below.
+        ended = endRunLocked(std::nullopt);
         timer = std::move(timer_);
-        // A drag under way must not hold the destructor for its whole duration.
+        // A drag under way must not hold the destructor for its whole duration; cut short, it releases its button.
         dragAbort_.request_stop();
     }
     // The timers belong to the queue's timer table: both must be gone before the queue is (a run still going when
-    // the engine goes, as at a quit during a run, left the tick timer to cancel itself in a freed table).
+    // the engine goes left the tick timer to cancel itself in a freed table).
+    if (ended) ended->timer.reset();
     if (timer) timer->cancel();
     timer.reset();
     pacer_.shutdown();
     // Joins the queue's thread: a tick under way finishes before the members it uses go away.
     ownedQueue_.reset();
+    // A tick posting on a queue of the caller's finishes first, so that the release comes after its press.
+    { std::lock_guard gate(postGate_); }
+    if (ended && ended->heldType) postHoldEvent(*ended->heldType, false, ended->heldPoint);
     // Only now: a tick under way reads the token for its report. Reports already queued on the main thread (which
     // is this one, so none runs meanwhile) find it gone and do nothing.
     lifeToken_.reset();
@@ -165,16 +179,23 @@ std::optional<ClickRunId> ClickEngine::start(const ClickConfig& config) {
     });
 
     const auto wallNow = clock_.now();
-    const auto monoNow = clock_.monotonicNow();
-    deadline_ = monoNow + kFirstTickDelay;
-    if (config_->scheduledStartEnabled && config_->scheduledStartTime > wallNow) {
-        deadline_ = deadlineAfter(
-            monoNow, std::chrono::duration_cast<std::chrono::nanoseconds>(config_->scheduledStartTime - wallNow));
-    }
+    awaitingScheduledStart_ = config_->scheduledStartEnabled && config_->scheduledStartTime > wallNow;
     // Scheduled while still holding the lock, unlike a timer handed out first: a stop arriving in between
     // would otherwise destroy the timer under our feet.
-    timer_->schedule(deadline_);
+    if (awaitingScheduledStart_) {
+        armTowardsScheduledStartLocked(wallNow, std::chrono::nanoseconds(0));
+    } else {
+        deadline_ = clock_.monotonicNow() + kFirstTickDelay;
+        timer_->schedule(deadline_);
+    }
     return runId_;
+}
+
+void ClickEngine::armTowardsScheduledStartLocked(Date wallNow, std::chrono::nanoseconds atLeast) {
+    const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(config_->scheduledStartTime - wallNow);
+    deadline_ = deadlineAfter(clock_.monotonicNow(),
+                              std::min<std::chrono::nanoseconds>(std::max(left, atLeast), kWallClockCheck));
+    timer_->schedule(deadline_);
 }
 
 void ClickEngine::stop(bool completed) {
@@ -210,6 +231,9 @@ std::optional<ClickEngine::EndedRun> ClickEngine::endRunLocked(std::optional<Run
 
 void ClickEngine::finishStop(EndedRun ended, bool completed) {
     ended.timer.reset();
+    // A tick that was posting when the run ended finishes first: a hold's press that was on its way then comes
+    // before this release instead of after it, and no click follows the stop.
+    { std::lock_guard gate(postGate_); }
     if (ended.heldType) postHoldEvent(*ended.heldType, false, ended.heldPoint);
     // Totals the pace still held back ride with the stopped report, taken now: a new run's ticks may
     // overwrite the pacer's slot before the report is delivered.
@@ -243,34 +267,50 @@ void ClickEngine::pause() {
         if (!isRunningInternal_ || isPausedInternal_) return;
         isPausedInternal_ = true;
         pauseStart_ = clock_.now();
-        if (timer_) timer_->suspend();
+        if (timer_) {
+            // Suspended first, so that the queue cannot take the deadline while it is looked at.
+            timer_->suspend();
+            const Deadline now = clock_.monotonicNow();
+            if (timer_->isPending()) {
+                leftAtPause_ = std::max(deadline_ - now, Deadline::duration::zero());
+            } else if (servedDeadline_ == deadline_) {
+                // Its tick is under way, and would have laid the next deadline about an interval after its own.
+                leftAtPause_ =
+                    std::max(deadlineAfter(deadline_, nominalInterval(*config_)) - now, Deadline::duration::zero());
+            } else {
+                // Taken by the queue, its tick not begun: that tick finds the run paused and clicks nothing.
+                leftAtPause_ = Deadline::duration::zero();
+            }
+        }
         heldType = lastHeldType_;
         heldPoint = lastHeldPoint_;
     }
     if (heldType) postHoldEvent(*heldType, false, heldPoint);
 }
 
+// The next click comes after what was left of the wait when the run was paused, and never sooner than a new
+// run's first click: the pointer may still be on the button that resumed (now Pause), in the tray's menu or on
+// the floating panel, and the keys of the resume shortcut may still be down. A held button goes down again with
+// that click, for the same reasons. The grid is laid afresh from it.
 void ClickEngine::resume() {
-    std::optional<ClickType> heldType;
-    std::optional<ScreenPoint> heldPoint;
-    {
-        std::lock_guard lock(stateLock_);
-        if (!isRunningInternal_ || !isPausedInternal_) return;
-        isPausedInternal_ = false;
-        if (pauseStart_) {
-            pausedTimeAccumulated_ += std::chrono::duration<double>(clock_.now() - *pauseStart_).count();
-            pauseStart_.reset();
-        }
-        heldType = lastHeldType_;
-        heldPoint = lastHeldPoint_;
-        if (timer_) {
-            timer_->resume();
-            // A pause that came while a tick was under way kept that tick from re-arming, so nothing is
-            // pending and resuming alone would end the run's ticking for good. The grid starts again here.
-            if (!timer_->isPending()) armNextTickLocked(*config_, clock_.monotonicNow());
-        }
+    std::lock_guard lock(stateLock_);
+    if (!isRunningInternal_ || !isPausedInternal_) return;
+    isPausedInternal_ = false;
+    if (pauseStart_) {
+        pausedTimeAccumulated_ += std::chrono::duration<double>(clock_.now() - *pauseStart_).count();
+        pauseStart_.reset();
     }
-    if (heldType) postHoldEvent(*heldType, true, heldPoint);
+    if (!timer_) return;
+    // Laid before the timer resumes, so that a deadline that passed during the pause is replaced, never fired.
+    if (awaitingScheduledStart_) {
+        armTowardsScheduledStartLocked(clock_.now(), kFirstTickDelay);
+    } else {
+        deadline_ =
+            deadlineAfter(clock_.monotonicNow(), std::max<std::chrono::nanoseconds>(leftAtPause_, kFirstTickDelay));
+        timer_->schedule(deadline_);
+    }
+    ++resumes_;
+    timer_->resume();
 }
 
 void ClickEngine::emergencyStop() {
@@ -294,17 +334,31 @@ void ClickEngine::tick() {
     RunId run = 0;
     std::stop_token abort;
     Deadline deadline;
+    std::uint64_t resumes = 0;
+    const Deadline firedAt = clock_.monotonicNow();
     {
         std::lock_guard lock(stateLock_);
         if (!isRunningInternal_ || isPausedInternal_) return;
+        // The queue took a deadline just before a pause, and the resume has laid a new one since: that one is
+        // the run's next tick.
+        if (firedAt < deadline_ && timer_ && timer_->isPending()) return;
+        if (awaitingScheduledStart_) {
+            const Date wallNow = clock_.now();
+            if (wallNow < config_->scheduledStartTime) {
+                armTowardsScheduledStartLocked(wallNow, std::chrono::nanoseconds(0));
+                return;
+            }
+            awaitingScheduledStart_ = false;
+        }
         config = config_;
         beforeClick = beforeClick_;
         total = totalClicks_;
         run = runId_;
         abort = dragAbort_.get_token();
         deadline = deadline_;
+        servedDeadline_ = deadline_;
+        resumes = resumes_;
     }
-    const Deadline firedAt = clock_.monotonicNow();
     const std::int64_t perTick = clicksPerTick(*config);
 
     // Clicks at the cursor go out as button events at the pointer, which need no reading at all; the corner
@@ -371,12 +425,16 @@ void ClickEngine::tick() {
         reachedMax = config->maxClicks >= 1 && newTotal + perTick > config->maxClicks;
         stillRunning = isRunningInternal_;
         // A tick that came more than an interval late starts the grid again from now instead of catching up
-        // with a burst of clicks; one less late keeps its place, so the lost time is made up by the next one.
+        // with a burst of clicks; one less late keeps its place, so the lost time is made up by the next one. A
+        // drag's duration adds to the period: the next one comes an interval after it ended, not at once.
         if (!reachedMax && isRunningInternal_ && !isPausedInternal_ && timer_) {
             const auto late = firedAt - deadline;
-            const auto nominal =
-                std::chrono::nanoseconds(static_cast<std::int64_t>(config->totalIntervalNanoseconds()));
-            armNextTickLocked(*config, late > nominal ? firedAt : deadline);
+            Deadline base = late > nominalInterval(*config) ? firedAt : deadline;
+            if (config->isDragEnabled) base = clock_.monotonicNow();
+            // Paused and resumed while this tick worked: the resume laid a deadline already, and the later of
+            // the two holds.
+            const auto laidByResume = resumes != resumes_ ? std::optional<Deadline>(deadline_) : std::nullopt;
+            armNextTickLocked(*config, base, laidByResume);
         }
     }
     const std::int64_t remaining = config->maxClicks >= 1 ? std::max<std::int64_t>(config->maxClicks - newTotal, 0) : 0;
@@ -395,13 +453,14 @@ void ClickEngine::tick() {
     if (reachedMax) stopRun(run, true);
 }
 
-void ClickEngine::armNextTickLocked(const ClickConfig& config, Deadline base) {
+void ClickEngine::armNextTickLocked(const ClickConfig& config, Deadline base, std::optional<Deadline> notBefore) {
     auto interval = static_cast<std::int64_t>(config.totalIntervalNanoseconds());
     if (config.randomizeInterval) {
         const double range = config.effectiveIntervalRandomRangeMs();
         interval = config.jitteredIntervalNanoseconds(random_.uniformReal(-range, range));
     }
     deadline_ = deadlineAfter(base, std::chrono::nanoseconds(interval));
+    if (notBefore) deadline_ = std::max(deadline_, *notBefore);
     timer_->schedule(deadline_);
 }
 

@@ -27,9 +27,11 @@ namespace clicktrove {
 
 // Executes one clicking run at a time on a serial queue of its own, driven by a strict one-shot timer that
 // is re-armed after every tick on a fixed grid: each deadline lies one interval (jitter drawn per tick) after
-// the previous one, so neither a tick's own work nor a late wake-up stretches the period. Each tick tests the
-// stop conditions, posts one click, hold, scroll or drag through the input layer, counts and reports to the
-// delegate on the main queue.
+// the previous one, so neither a tick's own work nor a late wake-up stretches the period; only a drag's
+// duration adds to it (the next tick comes an interval after the drag ended). Each tick tests the stop
+// conditions, posts one click, hold, scroll or drag through the input layer, counts and reports to the
+// delegate on the main queue. After a resume the next tick comes after what was left of the wait at the
+// pause, and never sooner than a new run's first tick (300 ms); the grid starts again from it.
 //
 // Reports: a run whose configured interval is at least kReportPace reports every tick that clicked. A faster
 // run still counts every click, but its reports reach the main queue at most once per kReportPace, each
@@ -40,8 +42,8 @@ namespace clicktrove {
 // Public operations may be called from any thread (the program calls them from the main thread, and the
 // emergency stop and the stop shortcut also from the thread that watches the keyboard). Once stop() or
 // emergencyStop() has returned, no tick of that run posts anything more. The engine must be destroyed on the
-// main thread; destroying it neither stops a run nor releases a held button, but no tick or report runs after
-// the destructor returns.
+// main thread; destroying it ends a run still going without reporting it and lets go of the button that run
+// holds (a hold's, or a drag's under way), and no tick or report runs after the destructor returns.
 class ClickEngine {
 public:
     static constexpr const char* kQueueLabel = "com.vaq.autoclicker.engine";
@@ -70,9 +72,11 @@ public:
     // (none) while a run is active, paused included.
     std::optional<ClickRunId> start(const ClickConfig& config);
     // Ends the active run, cuts a drag under way short (its button is released at once), releases a held
-    // button and reports; ignored without an active run.
+    // button and reports; ignored without an active run. A click on its way out goes first.
     void stop(bool completed);
+    // Lets a held button go; nothing is reported.
     void pause();
+    // The held button goes down again with the next tick, not at once.
     void resume();
     // Releases every button at the cursor and stops with completed false; also without an active run.
     void emergencyStop();
@@ -100,8 +104,11 @@ private:
     // Main thread: hands a report to the delegate unless its run's stopped report has gone out already.
     void deliverProgress(const ClickProgress& progress);
     void deliverStop(RunId run, bool completed, std::optional<ClickProgress> last);
-    // Arms the timer one interval (with jitter) after base. The lock must be held.
-    void armNextTickLocked(const ClickConfig& config, Deadline base);
+    // Arms the timer one interval (with jitter) after base, and not before notBefore. The lock must be held.
+    void armNextTickLocked(const ClickConfig& config, Deadline base, std::optional<Deadline> notBefore = {});
+    // Arms the timer for the scheduled start, or atLeast from now when that is later, but no further ahead than
+    // the next look at the wall clock. The lock must be held.
+    void armTowardsScheduledStartLocked(Date wallNow, std::chrono::nanoseconds atLeast);
     double elapsedTimeLocked(Date now) const;
 
     // The point this tick clicks at; none: wherever the pointer is. cursor: this tick's reading, when the
@@ -134,7 +141,8 @@ private:
 
     // Held by a tick from its last look at the run's state to the end of its posting, and taken by every stop
     // once it has ended the run: a stop thus waits for a click already on its way (a few microseconds), and
-    // no click can follow the stop's releases. Taken before stateLock_, never while holding it.
+    // no click can follow the stop's releases. Taken before stateLock_, never while holding it; and so no stop
+    // may be made from inside a posting on the thread that posts.
     std::mutex postGate_;
     mutable std::mutex stateLock_;
     std::unique_ptr<platform::OneShotTimer> timer_;
@@ -154,6 +162,15 @@ private:
     std::optional<ScreenPoint> lastHeldPoint_;
     // The deadline the timer is armed for, the grid the next one is laid on.
     Deadline deadline_{};
+    // The deadline whose tick got past its first look at the run's state: while it equals deadline_ and nothing
+    // is pending, that tick is under way.
+    Deadline servedDeadline_{};
+    // What was left of the wait for the next tick when the run was paused.
+    std::chrono::nanoseconds leftAtPause_{0};
+    // Counts resumes: a tick during which one came leaves the deadline it laid in place.
+    std::uint64_t resumes_ = 0;
+    // No tick has clicked yet and the scheduled start lies ahead on the wall clock.
+    bool awaitingScheduledStart_ = false;
     // Requested by every stop: ends a drag under way and wakes it from its sleep between steps.
     std::stop_source dragAbort_;
     std::weak_ptr<ClickEngineDelegate> delegate_;

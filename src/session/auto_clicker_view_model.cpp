@@ -84,6 +84,11 @@ double AutoClickerViewModel::averageIntervalMs() const {
     return run_->averageIntervalMs();
 }
 
+std::int64_t AutoClickerViewModel::statisticsMaxClicks() const {
+    const ClickConfig* running = run_->shownRunConfig();
+    return running ? running->maxClicks : config_.maxClicks;
+}
+
 void AutoClickerViewModel::setMenuBarManager(std::unique_ptr<MenuBarManager> manager) {
     // The hand-over may come from one of the old menu's own items ("Show Control Panel" shows the window, which
     // wires a new menu): that menu and its action are still at work, so it goes at the next turn of the queue.
@@ -239,6 +244,9 @@ void AutoClickerViewModel::handleShortcutAction(ShortcutManager::Action action) 
 }
 void AutoClickerViewModel::emergencyStop() {
     run_->emergencyStop();
+}
+void AutoClickerViewModel::applicationWillTerminate() {
+    run_->applicationWillTerminate();
 }
 void AutoClickerViewModel::clickEngineDidUpdate(std::int64_t totalClicks, std::int64_t cps,
                                                 std::int64_t remainingClicks, double elapsedTime) {

@@ -94,6 +94,9 @@ public:
     const std::optional<ClickConfig>& loadedConfig() const { return loadedConfig_; }
     // Milliseconds per click of the current run, pauses excluded.
     double averageIntervalMs() const;
+    // The maximum of the run the statistics describe: while an engine run's figures are on show, the one it
+    // started with (edits made since do not reach it); otherwise that of the configuration being edited.
+    std::int64_t statisticsMaxClicks() const;
 
     // --- services the screens bind to directly ---
     PermissionManager& permissionManager() const { return *permissionManager_; }
@@ -135,6 +138,9 @@ public:
     void resetStats();
     void handleShortcutAction(ShortcutManager::Action action);
     void emergencyStop();
+    // The program is quitting (the tray's Quit, the last window closed, a termination signal, a logout): a run
+    // under way ends as the emergency stop ends it, so that no button stays down at the server.
+    void applicationWillTerminate();
     // Reports of the run under way, handled at once as the engine's delegate handles them; without a run
     // under way they stand for one of the current configuration.
     void clickEngineDidUpdate(std::int64_t totalClicks, std::int64_t cps, std::int64_t remainingClicks,

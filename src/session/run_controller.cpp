@@ -24,6 +24,24 @@ QString RunController::noPointsNotice() {
     return QStringLiteral("Record at least one coordinate for Fixed Position, or switch to Current Mouse Position");
 }
 
+QString RunController::doubleClickOverMaximumNotice() {
+    return QStringLiteral("A Double Click makes 2 clicks, more than Max Clicks allows: set Max Clicks to 2 or more, "
+                          "or to 0 for no limit");
+}
+
+std::optional<QString> RunController::refusalOf(const ClickConfig& config) {
+    // A fixed-position run without a point would click the corner of the primary monitor, over and over.
+    // (A drag has its own end points and needs none.)
+    if (config.positionMode == ClickPositionMode::fixed && config.fixedCoordinates.empty() && !config.isDragEnabled) {
+        return noPointsNotice();
+    }
+    // Not even the first double click would fit: the run would complete at once, having clicked nothing.
+    if (config.clickType == ClickType::doubleClick && !config.isDragEnabled && config.maxClicks == 1) {
+        return doubleClickOverMaximumNotice();
+    }
+    return std::nullopt;
+}
+
 RunController::RunController(AutoClickerViewModel& viewModel, ClickEngine& engine)
     : viewModel_(viewModel), engine_(engine), mainQueue_(*viewModel.services_.mainQueue) {}
 
@@ -41,12 +59,9 @@ void RunController::startClicking() {
         return;
     }
     if (viewModel_.isRunning_) return;
-    const ClickConfig& config = viewModel_.config_;
-    // A fixed-position run without a point would click the corner of the primary monitor, over and over.
-    // (A drag has its own end points and needs none.)
-    if (config.positionMode == ClickPositionMode::fixed && config.fixedCoordinates.empty() && !config.isDragEnabled) {
-        viewModel_.showToast(noPointsNotice());
-        emit viewModel_.startRefused(noPointsNotice());
+    if (const auto refusal = refusalOf(viewModel_.config_)) {
+        viewModel_.showFailureToast(*refusal);
+        emit viewModel_.startRefused(*refusal);
         return;
     }
 
@@ -181,6 +196,12 @@ void RunController::emergencyStop() {
     finishEmergencyStop();
 }
 
+void RunController::applicationWillTerminate() {
+    cancelCountdown();
+    // Idle, nothing of ours is down, and a button the user holds is not ours to let go.
+    if (engine_.isRunning()) engine_.emergencyStop();
+}
+
 void RunController::emergencyStopAfterKey() {
     cancelCountdown();
     // The key's own thread stopped the engine and released the buttons at the press already; only a run that
@@ -306,6 +327,9 @@ void RunController::applyStop(ClickRunId run, bool completed) {
     // Stopped after a newer start was accepted: that start owns the screens now, and this report only
     // completes the run's own record.
     if (ended.shown) {
+        // Nothing remains of a run that completed, whether a double click that would have overshot the maximum
+        // was left out or the scheduled stop came first.
+        if (completed) viewModel_.setRemainingClicks(0);
         viewModel_.setIsRunning(false);
         viewModel_.setIsPaused(false);
         viewModel_.setStatus(QStringLiteral("Stopped"));
@@ -314,7 +338,8 @@ void RunController::applyStop(ClickRunId run, bool completed) {
     // The run's own totals (a Reset only cleared what the screens show) and the configuration it started with.
     viewModel_.historyManager().addRecord(ended.totalClicks, ended.config.clickType, ended.elapsedTime,
                                           ended.averageIntervalMs);
-    if (completed && ended.config.notifyOnComplete) {
+    // A run that made no click (a scheduled stop already past at its first tick) finished nothing to tell of.
+    if (completed && ended.totalClicks >= 1 && ended.config.notifyOnComplete) {
         viewModel_.services_.notifications().sendCompletionNotification(ended.totalClicks, ended.elapsedTime);
     }
 }

@@ -41,8 +41,15 @@ public:
     void resetStats();
     void handleShortcutAction(ShortcutManager::Action action);
     void emergencyStop();
-    // Published in a notice when a start is refused because Fixed Position has no point to click.
+    // Published in a failure notice when a start is refused because Fixed Position has no point to click.
     static QString noPointsNotice();
+    // The same when a Double Click run's maximum is 1, which not even one double click fits.
+    static QString doubleClickOverMaximumNotice();
+    // Why a run of this configuration must not start, if it must not.
+    static std::optional<QString> refusalOf(const ClickConfig& config);
+    // The program is quitting: a run under way (countdown, running or paused) ends here as the emergency stop
+    // ends it, releasing every button, so that none stays down at the server once the process is gone.
+    void applicationWillTerminate();
     // Binds the shortcut callbacks, then starts the key monitor.
     void setupShortcuts();
     // The one-second chart timer: each second the chart takes the clicks of that second as its newest sample
@@ -62,6 +69,10 @@ public:
     ClickRunId reportedRun() const { return engineRun_ ? engineRun_->id : kNoRun; }
 
     double averageIntervalMs() const { return averageIntervalMs_; }
+    // The configuration of the engine run whose figures are on show; null when none is (idle, countdown).
+    const ClickConfig* shownRunConfig() const {
+        return engineRun_ && engineRun_->shown ? &engineRun_->config : nullptr;
+    }
     int startCountdown() const { return startCountdown_; }
     // The countdown before the engine starts is under way.
     bool isCountingDown() const { return startDelayTimer_.has_value(); }

@@ -3,6 +3,7 @@
 #include "services/settings_manager.hpp"
 #include "session/view_model_rig.hpp"
 #include "ui/design/theme_appearance.hpp"
+#include "ui/shell/main_view.hpp"
 
 #include <gtest/gtest.h>
 #include <QAction>
@@ -263,6 +264,80 @@ TEST_F(ClicktroveAppTest, TerminationSignalsQuitThroughTheEventLoopAndTellAnalyt
         ASSERT_EQ(::sigaction(sig, nullptr, &restored), 0);
         EXPECT_EQ(restored.sa_handler, SIG_DFL);
     }
+}
+
+// However the program quits (the tray's Quit, the last window closed, a signal, a logout: each ends the event
+// loop), a run under way ends first and lets go of every button, as Escape does; an idle program posts nothing.
+TEST_F(ClicktroveAppTest, QuittingEndsARunUnderWayAndReleasesItsButtons) {
+    using clicktrove::platform::MouseButton;
+    using clicktrove::platform::MouseEvent;
+    const MouseEvent held = MouseEvent::down(MouseButton::left, {500, 400});
+    const std::vector<MouseEvent> releases{
+        MouseEvent::upAtPointer(MouseButton::left), MouseEvent::upAtPointer(MouseButton::right),
+        MouseEvent::upAtPointer(MouseButton::middle), MouseEvent::up(MouseButton::left, {500, 400})};
+    const struct {
+        const char* name;
+        std::chrono::milliseconds runFor;  // from the start; none: no run
+        std::vector<MouseEvent> events;
+    } cases[] = {
+        {"holding the left button", 2300ms, {held, releases[0], releases[1], releases[2], releases[3]}},
+        {"paused with the button let go",
+         2300ms,
+         {held, MouseEvent::up(MouseButton::left, {500, 400}), releases[0], releases[1], releases[2], releases[3]}},
+        {"during the countdown", 1000ms, {}},
+        {"idle", 0ms, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        rig.mouse.clear();
+        auto app = makeApp(false);
+        AutoClickerViewModel& vm = *app->viewModel();
+        vm.editConfig([&](clicktrove::ClickConfig& config) {
+            config.clickType = clicktrove::ClickType::holdLeft;
+            config.positionMode = clicktrove::ClickPositionMode::fixed;
+            config.fixedCoordinates = {{500, 400}};
+            config.edgeStopEnabled = false;
+        });
+        if (c.runFor > 0ms) {
+            vm.startClicking();
+            rig.advance(c.runFor);
+        }
+        if (std::string(c.name).starts_with("paused")) vm.pauseClicking();
+
+        QTimer::singleShot(0, [] { QCoreApplication::quit(); });
+        QTimer::singleShot(10000, [] { QCoreApplication::exit(1); });
+        EXPECT_EQ(QApplication::exec(), 0);
+        EXPECT_EQ(rig.mouse.events(), c.events);
+        rig.advance(5s);
+        EXPECT_EQ(rig.mouse.events(), c.events) << "nothing after the quit";
+    }
+}
+
+// "Settings..." brings the window forward on the Settings tab; "Show Control Panel" as it was.
+TEST_F(ClicktroveAppTest, TheTraysSettingsItemOpensTheSettingsTab) {
+    ClicktroveApp::Options options;
+    options.makeWindow = [](AutoClickerViewModel& vm) { return new clicktrove::MainView(vm, {}); };
+    options.installBuildAnalyticsClient = false;
+    ClicktroveApp app(rig.services(), analytics, options);
+    app.start();
+    ASSERT_TRUE(showFirstFrame(app));
+    auto* window = qobject_cast<clicktrove::MainView*>(app.mainWindow());
+    ASSERT_NE(window, nullptr);
+    const auto choose = [&](const char* title) {
+        for (QAction* action : app.viewModel()->menuBarManager()->menu()->actions()) {
+            if (action->text() == QString::fromUtf8(title)) action->trigger();
+        }
+        rig.drain();
+    };
+    window->selectTab(clicktrove::MainViewTab::history);
+    window->hide();
+    choose("Show Control Panel");
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->selectedTab(), clicktrove::MainViewTab::history);
+    window->hide();
+    choose("Settings...");
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->selectedTab(), clicktrove::MainViewTab::settings);
 }
 
 // The desktop's activation of the application reaches analytics as will-become-active and did-resign-active,

@@ -1,4 +1,6 @@
 #include "engine/click_config.hpp"
+#include "engine/date.hpp"
+#include "engine/model_json.hpp"
 
 #include <gtest/gtest.h>
 #include <cmath>
@@ -36,36 +38,28 @@ ClickConfig withInterval(std::int64_t h, std::int64_t m, std::int64_t s, std::in
 }
 }  // namespace
 
+// The defaults as documented for a new run, in the form presets, settings and exported files carry them: every
+// key with its value (the dates are the moment of construction and an hour later, in seconds since 2001).
 TEST(ClickConfig, DefaultsMatchANewRun) {
-    const ClickConfig c{kNow};
-    EXPECT_EQ(c.intervalHours, 0);
-    EXPECT_EQ(c.intervalMinutes, 0);
-    EXPECT_EQ(c.intervalSeconds, 1);
-    EXPECT_EQ(c.intervalMilliseconds, 0);
-    EXPECT_EQ(c.intervalMicroseconds, 0);
-    EXPECT_EQ(c.maxClicks, 0);
-    EXPECT_EQ(c.clickType, ClickType::left);
-    EXPECT_EQ(c.positionMode, ClickPositionMode::current);
-    EXPECT_TRUE(c.fixedCoordinates.empty());
-    EXPECT_EQ(c.coordinatesOrder, CoordinatesOrder::sequential);
-    EXPECT_FALSE(c.randomizeInterval);
-    EXPECT_EQ(c.intervalRandomRangeMs, 50.0);
-    EXPECT_FALSE(c.randomizeRadius);
-    EXPECT_EQ(c.randomRadius, 5.0);
-    EXPECT_FALSE(c.isDragEnabled);
-    EXPECT_EQ(c.dragStartPoint, (ScreenPoint{0, 0}));
-    EXPECT_EQ(c.dragEndPoint, (ScreenPoint{0, 0}));
-    EXPECT_EQ(c.dragDuration, 0.5);
-    EXPECT_FALSE(c.scheduledStartEnabled);
-    EXPECT_EQ(c.scheduledStartTime, kNow);
-    EXPECT_FALSE(c.scheduledStopEnabled);
-    EXPECT_EQ(c.scheduledStopTime, kNow + std::chrono::seconds(3600));
-    EXPECT_TRUE(c.edgeStopEnabled);
-    EXPECT_FALSE(c.playClickSound);
-    EXPECT_EQ(c.clickSoundName, "Tink");
-    EXPECT_EQ(c.soundVolume, 0.5);
-    EXPECT_TRUE(c.notifyOnComplete);
-    EXPECT_EQ(c.totalIntervalNanoseconds(), 1'000'000'000u);
+    const double now = clicktrove::secondsSinceReferenceDate(kNow);
+    const auto documented = nlohmann::ordered_json::parse(R"({
+        "intervalHours": 0, "intervalMinutes": 0, "intervalSeconds": 1, "intervalMilliseconds": 0,
+        "intervalMicroseconds": 0, "maxClicks": 0, "clickType": "Left Click", "positionMode": "Current Mouse Position",
+        "fixedCoordinates": [], "coordinatesOrder": "Sequential Order", "randomizeInterval": false,
+        "intervalRandomRangeMs": 50.0, "randomizeRadius": false, "randomRadius": 5.0, "isDragEnabled": false,
+        "dragStartPoint": [0, 0], "dragEndPoint": [0, 0], "dragDuration": 0.5, "scheduledStartEnabled": false,
+        "scheduledStopEnabled": false, "edgeStopEnabled": true, "playClickSound": false, "clickSoundName": "Tink",
+        "soundVolume": 0.5, "notifyOnComplete": true})");
+    const auto encoded = clicktrove::toJson(ClickConfig{kNow});
+    ASSERT_TRUE(encoded.has_value());
+    ASSERT_EQ(encoded->size(), 27u);
+    for (const auto& [key, value] : documented.items()) {
+        ASSERT_TRUE(encoded->contains(key)) << key;
+        EXPECT_EQ((*encoded)[key], value) << key;
+    }
+    EXPECT_DOUBLE_EQ((*encoded)["scheduledStartTime"].get<double>(), now);
+    EXPECT_DOUBLE_EQ((*encoded)["scheduledStopTime"].get<double>(), now + 3600);
+    EXPECT_EQ(ClickConfig{kNow}.totalIntervalNanoseconds(), 1'000'000'000u) << "one second";
 }
 
 TEST(ClickConfig, DefaultConstructionTakesTheWallClock) {

@@ -1,10 +1,16 @@
 // What one tick posts, where it goes, holds, drags and the screen-corner stop.
 #include "engine_fixture.hpp"
+#include "support/wait_until.hpp"
 
 #include <cmath>
+#include <functional>
+#include <optional>
+#include <span>
+#include <thread>
 
 using namespace std::chrono_literals;
 using clicktrove::ClickConfig;
+using clicktrove::ClickEngine;
 using clicktrove::ClickPositionMode;
 using clicktrove::ClickType;
 using clicktrove::CoordinatesOrder;
@@ -19,6 +25,7 @@ using Kind = MouseEvent::Kind;
 namespace {
 
 constexpr GlobalPoint kAt{500, 400};
+constexpr ScreenPoint kAtPoint{500, 400};
 
 struct TickCase {
     ClickType type;
@@ -154,7 +161,6 @@ TEST_F(Targeting, CurrentModeScrollsAndHoldsWhereThePointerIs) {
     engine.stop(false);
     EXPECT_EQ(events(), (std::vector<MouseEvent>{MouseEvent::scroll(-5), MouseEvent::downAtPointer(MouseButton::middle),
                                                  MouseEvent::upAtPointer(MouseButton::middle),
-                                                 MouseEvent::downAtPointer(MouseButton::middle),
                                                  MouseEvent::upAtPointer(MouseButton::middle)}));
     EXPECT_EQ(input.cursorQueries(), 0);
 }
@@ -229,7 +235,9 @@ TEST_F(Targeting, RadiusThatIsNotPositiveAndFiniteLeavesTheTargetExact) {
 
 using Holds = EngineTest;
 
-TEST_F(Holds, PressEachTickAndReleaseAtTheLastPointOnPauseAndStop) {
+// The button goes down again with the first tick after a resume, not at the resume: at the cursor that press
+// would land on the button that resumed, or come while the resume shortcut's keys are still down.
+TEST_F(Holds, PressEachTickReleaseAtTheLastPointOnPauseAndStopAndPressAgainWithTheTickAfterAResume) {
     auto config = baseConfig();
     config.clickType = ClickType::holdRight;
     config.fixedCoordinates = {{10, 10}, {20, 20}};
@@ -237,14 +245,17 @@ TEST_F(Holds, PressEachTickAndReleaseAtTheLastPointOnPauseAndStop) {
     advance(300ms + 100ms);
     engine.pause();
     engine.resume();
+    EXPECT_EQ(events().back(), MouseEvent::up(MouseButton::right, {20, 20})) << "nothing at the resume";
+    advance(300ms);
     engine.stop(false);
     EXPECT_EQ(events(),
               (std::vector<MouseEvent>{
                   MouseEvent::down(MouseButton::right, {10, 10}), MouseEvent::down(MouseButton::right, {20, 20}),
                   MouseEvent::up(MouseButton::right, {20, 20}),    // pause
-                  MouseEvent::down(MouseButton::right, {20, 20}),  // resume
-                  MouseEvent::up(MouseButton::right, {20, 20}),    // stop
+                  MouseEvent::down(MouseButton::right, {10, 10}),  // the tick 300 ms after the resume
+                  MouseEvent::up(MouseButton::right, {10, 10}),    // stop
               }));
+    EXPECT_EQ(eventTimes()[3], 700ms);
 }
 
 TEST_F(Holds, NothingIsReleasedForClickTypesThatDoNotHold) {
@@ -319,11 +330,11 @@ INSTANTIATE_TEST_SUITE_P(
         HoldRaceCase{"Stop",
                      HoldRaceCase::Control::stop,
                      {MouseEvent::down(MouseButton::right, {10, 10}), MouseEvent::up(MouseButton::right, {10, 10})}},
-        // The paused tick presses nothing; resume presses again where the button was held, stop releases there.
+        // The paused tick presses nothing and the resume neither; stop releases where the button was held.
         HoldRaceCase{"PauseThenResumeAndStop",
                      HoldRaceCase::Control::pause,
                      {MouseEvent::down(MouseButton::right, {10, 10}), MouseEvent::up(MouseButton::right, {10, 10}),
-                      MouseEvent::down(MouseButton::right, {10, 10}), MouseEvent::up(MouseButton::right, {10, 10})}},
+                      MouseEvent::up(MouseButton::right, {10, 10})}},
         HoldRaceCase{"EmergencyStop",
                      HoldRaceCase::Control::emergencyStop,
                      {MouseEvent::down(MouseButton::right, {10, 10}), MouseEvent::upAtPointer(MouseButton::left),
@@ -336,6 +347,62 @@ INSTANTIATE_TEST_SUITE_P(
                      {MouseEvent::down(MouseButton::right, {10, 10}), MouseEvent::up(MouseButton::right, {10, 10}),
                       MouseEvent::down(MouseButton::left, kAt), MouseEvent::up(MouseButton::left, kAt)}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Forwards to the fake pointer, running a hook first on the posting thread: lets a test act once a tick has made
+// up its mind to post and before its events reach the pointer.
+class BeforePostInput final : public clicktrove::platform::MouseInput {
+public:
+    explicit BeforePostInput(clicktrove::platform::FakeMouseInput& inner) : inner_(inner) {}
+    void post(std::span<const MouseEvent> events) override {
+        if (beforePost) beforePost(events);
+        inner_.post(events);
+    }
+    std::optional<GlobalPoint> cursorPosition() override { return inner_.cursorPosition(); }
+    std::optional<GlobalPoint> recentCursorPosition(std::chrono::nanoseconds maxAge) override {
+        return inner_.recentCursorPosition(maxAge);
+    }
+    void readScreens(std::vector<ScreenRect>& out) override { inner_.readScreens(out); }
+    bool canPost() override { return inner_.canPost(); }
+
+    // Set before the run starts.
+    std::function<void(std::span<const MouseEvent>)> beforePost;
+
+private:
+    clicktrove::platform::FakeMouseInput& inner_;
+};
+
+using StopDuringAHold = clicktrove::testing::EngineSurroundings;
+
+// The user's Stop comes from the main thread after a hold tick has recorded its hold and before its press has
+// reached the pointer: the release must wait for that press, or the button stays down after the run.
+TEST_F(StopDuringAHold, AStopBetweenAHoldsRecordAndItsPressReleasesAfterThePress) {
+    BeforePostInput hooked(input);
+    ClickEngine engine(hooked, mainQueue, queue, clock, random);
+    input.setCursorFollowsEvents(false);
+    ClickConfig config(clock.now());
+    config.intervalSeconds = 0;
+    config.intervalMilliseconds = 100;
+    config.clickType = ClickType::holdLeft;
+    config.positionMode = ClickPositionMode::fixed;
+    config.fixedCoordinates = {kAtPoint};
+    config.edgeStopEnabled = false;
+    std::thread mainThread;
+    int presses = 0;
+    hooked.beforePost = [&](std::span<const MouseEvent> events) {
+        if (events.size() != 1 || events[0].kind != Kind::buttonDown || ++presses != 2) return;
+        mainThread = std::thread([&] { engine.stop(false); });
+        ASSERT_TRUE(clicktrove::testing::waitUntil([&] { return !engine.isRunning(); }, 10s)) << "the run has ended";
+        // Time enough for a release that would not wait for this press to get out ahead of it.
+        clicktrove::testing::waitUntil([&] { return input.events().size() > 1; }, 200ms);
+    };
+    engine.start(config);
+    queue.advance(300ms + 100ms);
+    if (mainThread.joinable()) mainThread.join();
+    EXPECT_EQ(input.events(), (std::vector<MouseEvent>{MouseEvent::down(MouseButton::left, kAt),
+                                                       MouseEvent::down(MouseButton::left, kAt),
+                                                       MouseEvent::up(MouseButton::left, kAt)}));
+    EXPECT_FALSE(engine.isRunning());
+}
 
 class Drags : public EngineTest {
 protected:
@@ -366,9 +433,38 @@ TEST_F(Drags, DownTenDraggedStepsAtExactTenthsAndUpOverTheDuration) {
     EXPECT_EQ(times.back(), 1300ms);
     ASSERT_EQ(delegate->updates().size(), 1u);
     EXPECT_EQ(delegate->updates()[0].totalClicks, 1);
-    // The drag filled its interval; the next one keeps to the grid, one interval after this one began.
-    advance(2s);
-    EXPECT_EQ(eventTimes()[recorded.size()], 1300ms);
+}
+
+// A drag's duration adds to the period: the next drag comes an interval after the last one ended, never back
+// to back with it, however long the drag against the interval.
+TEST_F(Drags, EachDragBeginsAnIntervalAfterThePreviousOneEnded) {
+    const struct {
+        double duration;
+        std::chrono::milliseconds interval;
+        std::vector<std::chrono::nanoseconds> presses;
+    } cases[] = {
+        {0.5, 1000ms, {300ms, 1800ms, 3300ms}},
+        {1.0, 100ms, {300ms, 1400ms, 2500ms}},
+        {0.0, 100ms, {300ms, 400ms, 500ms}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.duration);
+        input.clear();
+        const auto begun = clock.monotonicNow();
+        auto config = dragConfig();
+        config.dragDuration = c.duration;
+        config.intervalSeconds = 0;
+        config.intervalMilliseconds = c.interval.count();
+        engine.start(config);
+        advance(c.presses.back() + 1ms);
+        std::vector<std::chrono::nanoseconds> presses;
+        for (const auto& r : input.recorded()) {
+            if (r.event.kind == Kind::buttonDown) presses.push_back(r.time - begun);
+        }
+        EXPECT_EQ(presses, c.presses);
+        engine.stop(false);
+        mainQueue.drain();
+    }
 }
 
 TEST_F(Drags, UserStopEndsTheDragAtOnceAndReleasesTheButtonAtTheCursor) {

@@ -111,7 +111,7 @@ TEST_F(HeldButtonsOnX11, AHoldRunPressesOnceAndReleasesAtTheLastPointWhenItEnds)
     }
 }
 
-TEST_F(HeldButtonsOnX11, PauseLetsTheHeldButtonGoAndResumePressesItAgainWhereItWas) {
+TEST_F(HeldButtonsOnX11, PauseLetsTheHeldButtonGoAndTheTickAfterTheResumePressesItAgain) {
     // A second between ticks: the pause, resume and stop below never meet a tick under way.
     engine.start(config(ClickType::holdRight, 0, 1000));
     window.waitForButtonEvents(1);
@@ -125,12 +125,15 @@ TEST_F(HeldButtonsOnX11, PauseLetsTheHeldButtonGoAndResumePressesItAgainWhereItW
     EXPECT_EQ(paused[1].button, 3u);
     EXPECT_EQ(buttonsDown(), 0u) << "nothing stays pressed while the run is paused";
 
-    const int x = paused[1].rootX, y = paused[1].rootY;
     engine.resume();
+    window.waitForButtonEvents(3, 150ms);
+    EXPECT_EQ(window.buttonEvents(), paused) << "nothing at the resume itself";
+    EXPECT_EQ(buttonsDown(), 0u);
     window.waitForButtonEvents(3);
     const auto resumed = window.buttonEvents();
     ASSERT_GE(resumed.size(), 3u);
-    EXPECT_EQ(resumed[2], (Received{Type::press, 3, x, y})) << "pressed again at the point it was let go";
+    EXPECT_EQ(resumed[2], (Received{Type::press, 3, 500, 450})) << "pressed again by the next tick, at its point";
+    EXPECT_EQ(buttonsDown(), static_cast<unsigned int>(Button3Mask));
 
     engine.stop(false);
     const auto stopped = received(4);

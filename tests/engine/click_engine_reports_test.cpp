@@ -1,6 +1,9 @@
 // How a run's reports reach the main thread: every tick of a slow run, a fast run's newest totals at a bounded
 // pace, and a run's last totals always just ahead of its stopped report.
 #include "engine_fixture.hpp"
+#include "support/wait_until.hpp"
+
+#include <thread>
 
 using namespace std::chrono_literals;
 using clicktrove::ClickConfig;
@@ -115,20 +118,26 @@ TEST_F(Reports, AStoppedRunsLastTotalsPrecedeItsStoppedReportEvenWhenANewRunFoll
     EXPECT_EQ(queue.liveTimers(), 0u) << "an idle engine keeps no timer";
 }
 
-// A stop that lands while a tick posts its click: that click went out, so the run's last totals count it and
-// come before the stopped report, at any pace.
+// A stop that lands from the main thread while a tick posts its click: that click went out, so the run's last
+// totals count it and come before the stopped report, at any pace.
 TEST_F(Reports, AClickUnderWayWhenTheRunStopsIsInTheTotalsBeforeTheStoppedReport) {
     for (const auto interval : {1ms, 100ms}) {
         SCOPED_TRACE(interval.count());
         auto config = baseConfig();
         config.intervalMilliseconds = interval.count();
         int posts = 0;
+        std::thread mainThread;
         input.setOnPost([&](auto) {
-            if (++posts == 3) engine.stop(false);
+            if (++posts != 3) return;
+            // The stop waits for the posting under way, which is this one: it must not be made on this thread.
+            mainThread = std::thread([&] { engine.stop(false); });
+            ASSERT_TRUE(clicktrove::testing::waitUntil([&] { return !engine.isRunning(); }, 10s));
         });
         const std::size_t before = delegate->updates().size();
         engine.start(config);
         advanceDelivering(300ms + 2 * interval);
+        if (mainThread.joinable()) mainThread.join();
+        mainQueue.drain();
         input.setOnPost({});
         const auto updates = delegate->updates();
         ASSERT_GT(updates.size(), before);

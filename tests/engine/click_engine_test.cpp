@@ -1,6 +1,8 @@
 // The run lifecycle: timing of ticks, stop conditions and their order, pause and resume, reports.
 #include "engine_fixture.hpp"
 
+#include <utility>
+
 using namespace std::chrono_literals;
 using clicktrove::ClickConfig;
 using clicktrove::ClickEngine;
@@ -115,6 +117,41 @@ TEST_F(Timing, ScheduledStartInThePastStartsAfter300Ms) {
     advance(300ms);
     EXPECT_EQ(clickTimes(input.recorded(), origin), std::vector<std::chrono::nanoseconds>{300ms});
 }
+
+// The monotonic clock stands still while the machine sleeps, so the wall clock moves on without it: the start
+// keeps to the time the user gave on the wall clock.
+struct SuspendCase {
+    const char* name;
+    std::chrono::nanoseconds suspended;  // the wall clock moves on this far, 10 minutes into a wait of an hour
+    std::chrono::nanoseconds firstClick;  // monotonic, from the start
+};
+
+void PrintTo(const SuspendCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ScheduledStartAcrossASuspend : public EngineTest, public ::testing::WithParamInterface<SuspendCase> {};
+
+TEST_P(ScheduledStartAcrossASuspend, KeepsTheWallClockTime) {
+    auto config = baseConfig();
+    config.scheduledStartEnabled = true;
+    config.scheduledStartTime = clock.now() + 1h;
+    engine.start(config);
+    advance(10min);
+    clock.setNow(clock.now() + GetParam().suspended);
+    advance(GetParam().firstClick - 10min - 1ms);
+    EXPECT_TRUE(input.events().empty());
+    advance(1ms);
+    EXPECT_EQ(clickTimes(input.recorded(), origin), std::vector<std::chrono::nanoseconds>{GetParam().firstClick});
+}
+
+INSTANTIATE_TEST_SUITE_P(Suspends, ScheduledStartAcrossASuspend,
+                         ::testing::Values(SuspendCase{"EndingBeforeTheStart", 40min, 20min},
+                                           // Woken after the start time: it starts within a second of waking.
+                                           SuspendCase{"Overnight", 8h, 10min + 1s},
+                                           // The clock set back: the start waits for the wall clock to get there.
+                                           SuspendCase{"ClockSetBack", -30min, 90min}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Timing, ClicksPerSecondCountsTheTicksOfTheLastSecond) {
     auto config = baseConfig();
@@ -239,7 +276,9 @@ TEST_F(StopTests, ScheduledStopThatPassesDuringAPauseEndsTheRunAtTheFirstTickAft
     EXPECT_TRUE(engine.isRunning());
     EXPECT_TRUE(delegate->stops().empty());
     engine.resume();
-    advance(0ms);
+    advance(299ms);
+    EXPECT_TRUE(delegate->stops().empty());
+    advance(1ms);
     EXPECT_EQ(delegate->stops(), std::vector<bool>{true});
     EXPECT_EQ(input.events().size(), 2u);
 }
@@ -257,7 +296,7 @@ TEST_F(Lifecycle, StartWhileActiveOrPausedKeepsTheFirstConfiguration) {
     engine.start(other);
     EXPECT_TRUE(engine.isPaused());
     engine.resume();
-    advance(100ms);
+    advance(300ms);
     for (const auto& e : input.events()) EXPECT_EQ(e.point, (GlobalPoint{500, 400}));
     EXPECT_EQ(input.events().size(), 4u);
 }
@@ -298,12 +337,12 @@ TEST_F(Lifecycle, PauseIsExcludedFromTheElapsedTime) {
     advance(500ms);  // tick at 0.3 s
     engine.pause();
     advance(5s);
-    engine.resume();  // the 1.3 s deadline passed during the pause: fires at once
-    advance(0ms);
+    engine.resume();  // 0.8 s were left of the wait: the next tick at 6.3 s
+    advance(800ms);
     const auto updates = delegate->updates();
     ASSERT_EQ(updates.size(), 2u);
     EXPECT_DOUBLE_EQ(updates[0].elapsedTime, 0.3);
-    EXPECT_DOUBLE_EQ(updates[1].elapsedTime, 0.5);
+    EXPECT_DOUBLE_EQ(updates[1].elapsedTime, 1.3);
     // Then on at the interval.
     advance(1s);
     EXPECT_EQ(delegate->updates().size(), 3u);
@@ -326,49 +365,147 @@ TEST_F(Lifecycle, ATickFinishingDuringAPauseReportsTheElapsedTimeWithoutThePause
     EXPECT_TRUE(engine.isPaused());
 }
 
-TEST_F(Lifecycle, PauseWhileWaitingForTheFirstTickKeepsTheWait) {
-    engine.start(baseConfig());
-    advance(100ms);
-    engine.pause();
-    advance(100ms);
-    engine.resume();
-    advance(99ms);
-    EXPECT_TRUE(input.events().empty());
-    advance(1ms);
-    EXPECT_EQ(clickTimes(input.recorded(), origin), std::vector<std::chrono::nanoseconds>{300ms});
+// A resume never clicks at once: the pointer may still be on the button that resumed (now Pause), and the keys
+// of the resume shortcut may still be down. The next click comes after what was left of the wait at the pause,
+// and no sooner than a new run's first click (300 ms); the grid starts again from it, so no second click follows
+// a few milliseconds later.
+struct ResumeCase {
+    const char* name;
+    std::chrono::milliseconds interval;
+    enum class Pause { betweenTicks, duringTheFirstTick, pausedAndResumedDuringTheFirstTick } pause;
+    std::chrono::milliseconds pauseAt;   // betweenTicks only
+    std::chrono::milliseconds resumeAt;  // not for pausedAndResumedDuringTheFirstTick
+    std::chrono::milliseconds until;
+    std::vector<std::chrono::nanoseconds> clicks;
+};
+
+void PrintTo(const ResumeCase& c, std::ostream* os) {
+    *os << c.name;
 }
 
-TEST_F(Lifecycle, RunPausedDuringATickGoesOnAtItsIntervalAfterResume) {
-    // The pause lands between the tick's first test and its re-arm, so the tick leaves nothing pending.
+class ResumeSpacing : public EngineTest, public ::testing::WithParamInterface<ResumeCase> {};
+
+TEST_P(ResumeSpacing, TheNextClickComesAfterWhatWasLeftAndNeverSoonerThanAFirstClick) {
+    const auto& param = GetParam();
+    using Pause = ResumeCase::Pause;
+    auto config = baseConfig();
+    config.intervalMilliseconds = param.interval.count();
     bool paused = false;
-    input.setOnPost([&](auto) {
-        if (!paused) {
+    if (param.pause != Pause::betweenTicks) {
+        input.setOnPost([&](auto) {
+            if (paused) return;
             paused = true;
             engine.pause();
-        }
-    });
-    engine.start(baseConfig());
-    advance(300ms);
-    EXPECT_FALSE(queue.nextDeadline().has_value());
-    advance(1s);
-    engine.resume();
-    advance(300ms);
-    EXPECT_EQ(clickTimes(input.recorded(), origin),
-              (std::vector<std::chrono::nanoseconds>{300ms, 1400ms, 1500ms, 1600ms}));
+            if (param.pause == Pause::pausedAndResumedDuringTheFirstTick) engine.resume();
+        });
+    }
+    engine.start(config);
+    if (param.pause == Pause::betweenTicks) {
+        advance(param.pauseAt);
+        engine.pause();
+    }
+    if (param.pause != Pause::pausedAndResumedDuringTheFirstTick) {
+        advance(param.resumeAt - (clock.monotonicNow() - origin));
+        engine.resume();
+    }
+    advance(param.until - (clock.monotonicNow() - origin));
+    EXPECT_EQ(clickTimes(input.recorded(), origin), param.clicks);
 }
 
-TEST_F(Lifecycle, ResumeDuringTheTickThatWasPausedLeavesOneDeadline) {
-    int posts = 0;
-    input.setOnPost([&](auto) {
-        if (++posts == 1) {
-            engine.pause();
-            engine.resume();
-        }
-    });
-    engine.start(baseConfig());
-    advance(300ms + 300ms);
-    EXPECT_EQ(clickTimes(input.recorded(), origin),
-              (std::vector<std::chrono::nanoseconds>{300ms, 400ms, 500ms, 600ms}));
+using Pause = ResumeCase::Pause;
+INSTANTIATE_TEST_SUITE_P(
+    States, ResumeSpacing,
+    ::testing::Values(
+        ResumeCase{"WaitingForTheFirstClick", 100ms, Pause::betweenTicks, 100ms, 1100ms, 1600ms,
+                   {1400ms, 1500ms, 1600ms}},
+        ResumeCase{"MoreLeftThanAFirstClickWaits", 2000ms, Pause::betweenTicks, 800ms, 10800ms, 14300ms,
+                   {300ms, 12300ms, 14300ms}},
+        ResumeCase{"AShortPauseMovesTheRestOfTheWait", 1000ms, Pause::betweenTicks, 500ms, 600ms, 2400ms,
+                   {300ms, 1400ms, 2400ms}},
+        // The deadline passed 990 ms before the resume: neither a click at once nor one 10 ms after it.
+        ResumeCase{"DeadlinePassedDuringThePause", 1000ms, Pause::betweenTicks, 1290ms, 2290ms, 3590ms,
+                   {300ms, 2590ms, 3590ms}},
+        // The tick under way would have laid the next deadline 100 ms on.
+        ResumeCase{"PausedWhileATickPosted", 100ms, Pause::duringTheFirstTick, 0ms, 1300ms, 1700ms,
+                   {300ms, 1600ms, 1700ms}},
+        ResumeCase{"PausedAndResumedWhileATickPosted", 100ms, Pause::pausedAndResumedDuringTheFirstTick, 0ms, 0ms,
+                   700ms, {300ms, 600ms, 700ms}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Paused while waiting for a scheduled start, the run keeps to that start; resumed after it, it waits as any
+// resume does.
+TEST_F(Lifecycle, APauseBeforeAScheduledStartKeepsTheStartTime) {
+    const struct {
+        std::chrono::milliseconds resumeAt;
+        std::chrono::milliseconds firstClick;
+    } cases[] = {{5000ms, 10000ms}, {9900ms, 10200ms}, {20000ms, 20300ms}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.resumeAt.count());
+        input.clear();
+        const auto begun = clock.monotonicNow();
+        auto config = baseConfig();
+        config.scheduledStartEnabled = true;
+        config.scheduledStartTime = clock.now() + 10s;
+        engine.start(config);
+        advance(2s);
+        engine.pause();
+        advance(c.resumeAt - 2s);
+        engine.resume();
+        advance(c.firstClick - c.resumeAt);
+        ASSERT_EQ(clickTimes(input.recorded(), begun), std::vector<std::chrono::nanoseconds>{c.firstClick});
+        engine.stop(false);
+        mainQueue.drain();
+    }
+}
+
+// A work queue that lets a test act when a timer has fired, before its handler runs: as the engine's thread does
+// when it has taken a deadline and not yet begun the tick.
+class TimerTakenQueue final : public clicktrove::platform::WorkQueue {
+public:
+    explicit TimerTakenQueue(clicktrove::platform::ManualWorkQueue& inner) : inner_(inner) {}
+    void async(Task task) override { inner_.async(std::move(task)); }
+    std::unique_ptr<clicktrove::platform::OneShotTimer> createTimer(Task handler) override {
+        return inner_.createTimer([this, handler = std::move(handler)] {
+            if (auto hook = std::exchange(onTaken, {})) hook();
+            handler();
+        });
+    }
+    void sleepFor(std::chrono::nanoseconds duration, std::stop_token stop) override {
+        inner_.sleepFor(duration, stop);
+    }
+    // Runs once, at the next firing.
+    std::function<void()> onTaken;
+
+private:
+    clicktrove::platform::ManualWorkQueue& inner_;
+};
+
+using ResumeRace = clicktrove::testing::EngineSurroundings;
+
+// The engine's thread has taken the 400 ms deadline when the pause comes, and the resume comes before that tick
+// looks at the run: the tick must leave the click to the deadline the resume laid.
+TEST_F(ResumeRace, ADeadlineTakenJustBeforeThePauseDoesNotClickAtTheResume) {
+    TimerTakenQueue taken(queue);
+    ClickEngine engine(input, mainQueue, taken, clock, random);
+    input.setCursorFollowsEvents(false);
+    ClickConfig config(clock.now());
+    config.intervalSeconds = 0;
+    config.intervalMilliseconds = 100;
+    config.edgeStopEnabled = false;
+    const auto origin = clock.monotonicNow();
+    engine.start(config);
+    queue.advance(300ms);
+    taken.onTaken = [&] {
+        engine.pause();
+        clock.advance(5s);
+        engine.resume();
+    };
+    queue.advance(100ms);
+    EXPECT_EQ(clickTimes(input.recorded(), origin), std::vector<std::chrono::nanoseconds>{300ms});
+    queue.advance(300ms);
+    EXPECT_EQ(clickTimes(input.recorded(), origin), (std::vector<std::chrono::nanoseconds>{300ms, 5700ms}));
+    queue.advance(100ms);
+    EXPECT_EQ(clickTimes(input.recorded(), origin).size(), 3u) << "and on at the interval";
 }
 
 TEST_F(Lifecycle, ATickUnderWayWhenANewRunStartsDoesNotCountOrStopInIt) {
@@ -435,6 +572,45 @@ TEST_F(Lifecycle, RunsWithoutADelegateAndDropsReportsOfAGoneDelegate) {
 }
 
 using ClickEngineLifetime = clicktrove::testing::EngineSurroundings;
+
+// At a quit during a hold run the engine goes with the button down: it lets it go, wherever the run held it.
+TEST_F(ClickEngineLifetime, AnEngineDestroyedDuringAHoldRunReleasesTheHeldButton) {
+    using clicktrove::platform::MouseButton;
+    const struct {
+        ClickType type;
+        bool paused;
+        std::vector<MouseEvent> events;
+    } cases[] = {
+        {ClickType::holdRight, false,
+         {MouseEvent::down(MouseButton::right, {500, 400}), MouseEvent::up(MouseButton::right, {500, 400})}},
+        // Let go at the pause already; the second release changes nothing at the server.
+        {ClickType::holdMiddle, true,
+         {MouseEvent::down(MouseButton::middle, {500, 400}), MouseEvent::up(MouseButton::middle, {500, 400}),
+          MouseEvent::up(MouseButton::middle, {500, 400})}},
+        {ClickType::left, false,
+         {MouseEvent::down(MouseButton::left, {500, 400}), MouseEvent::up(MouseButton::left, {500, 400})}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(clicktrove::displayText(c.type));
+        input.clear();
+        {
+            ClickEngine engine(input, mainQueue, queue, clock, random);
+            engine.setDelegate(delegate);
+            ClickConfig config(clock.now());
+            config.clickType = c.type;
+            config.positionMode = clicktrove::ClickPositionMode::fixed;
+            config.fixedCoordinates = {{500, 400}};
+            config.edgeStopEnabled = false;
+            engine.start(config);
+            queue.advance(300ms);
+            if (c.paused) engine.pause();
+        }
+        EXPECT_EQ(input.events(), c.events);
+        EXPECT_EQ(queue.liveTimers(), 0u);
+    }
+    mainQueue.drain();
+    EXPECT_TRUE(delegate->stops().empty()) << "a run ended by the engine's end is not reported";
+}
 
 TEST_F(ClickEngineLifetime, ReportsQueuedBeforeTheEngineWasDestroyedAreDropped) {
     {

@@ -74,7 +74,7 @@ TEST_F(ResetShortcutTest, WhilePausedTheRunStaysPausedAndItsTotalsReturnOnResume
     EXPECT_EQ(vm->status(), "Paused");
 
     vm->resumeClicking();
-    rig.advance(100ms);
+    rig.advance(300ms);
     EXPECT_GE(vm->totalClicks(), 4) << "the engine's own count was never reset";
     vm->stopClicking();
     rig.advance(100ms);

@@ -34,14 +34,32 @@ protected:
     }
 };
 
-// Fixed Position without a point would click the primary monitor's corner over and over.
-TEST_F(RunIntegrityTest, FixedPositionWithoutPointsRefusesEveryStartWithANotice) {
-    vm->editConfig([](ClickConfig& c) { c.fixedCoordinates.clear(); });
+// Fixed Position without a point would click the primary monitor's corner over and over; a Double Click run whose
+// maximum is 1 would complete at once having clicked nothing. Both refuse every start, with a failure notice
+// that says why.
+TEST_F(RunIntegrityTest, AStartThatCouldNotClickIsRefusedFromEveryControlWithANotice) {
+    const struct {
+        const char* name;
+        std::function<void(ClickConfig&)> edit;
+        QString notice;
+        // An edit that makes the run possible.
+        std::function<void(ClickConfig&)> mend;
+    } cases[] = {
+        {"fixed position without a point", [](ClickConfig& c) { c.fixedCoordinates.clear(); },
+         RunController::noPointsNotice(),
+         // A drag has its own end points and needs none.
+         [](ClickConfig& c) { c.isDragEnabled = true; }},
+        {"a double click over a maximum of 1",
+         [](ClickConfig& c) {
+             c.clickType = ClickType::doubleClick;
+             c.maxClicks = 1;
+         },
+         RunController::doubleClickOverMaximumNotice(), [](ClickConfig& c) { c.maxClicks = 2; }},
+    };
     auto menu = std::make_unique<MenuBarManager>([] {});
     menu->onStart = [this] { vm->startClicking(); };
     MenuBarManager* tray = menu.get();
     vm->setMenuBarManager(std::move(menu));
-
     const struct {
         const char* from;
         std::function<void()> start;
@@ -50,22 +68,34 @@ TEST_F(RunIntegrityTest, FixedPositionWithoutPointsRefusesEveryStartWithANotice)
         {"the start shortcut", [this] { rig.keys.press(kS, kCtrlShift); }},
         {"the tray menu", [tray] { tray->startItem()->trigger(); }},
     };
-    for (const auto& s : starts) {
-        SCOPED_TRACE(s.from);
-        s.start();
-        rig.drain();
-        EXPECT_FALSE(vm->isRunning());
-        EXPECT_EQ(vm->status(), "Stopped");
-        EXPECT_EQ(vm->toastMessage(), RunController::noPointsNotice());
-        rig.advance(3s);
-    }
-    EXPECT_TRUE(rig.presses().empty());
-    EXPECT_TRUE(rig.analyticsClient->sentNamed(AnalyticsManager::kStartClicking).empty());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        vm->setConfig(quickConfig());
+        vm->editConfig(c.edit);
+        const std::size_t startSignals = rig.analyticsClient->sentNamed(AnalyticsManager::kStartClicking).size();
+        for (const auto& s : starts) {
+            SCOPED_TRACE(s.from);
+            QStringList refusals;
+            const auto connection = QObject::connect(vm.get(), &AutoClickerViewModel::startRefused,
+                                                     [&](const QString& notice) { refusals.append(notice); });
+            s.start();
+            rig.drain();
+            QObject::disconnect(connection);
+            EXPECT_FALSE(vm->isRunning());
+            EXPECT_EQ(vm->status(), "Stopped");
+            EXPECT_EQ(vm->toastMessage(), c.notice);
+            EXPECT_TRUE(vm->toastIsFailure()) << "drawn with the failure mark, not the success check";
+            EXPECT_EQ(refusals, QStringList{c.notice}) << "for a notification while the window is out of sight";
+            rig.advance(3s);
+        }
+        EXPECT_TRUE(rig.presses().empty());
+        EXPECT_EQ(rig.analyticsClient->sentNamed(AnalyticsManager::kStartClicking).size(), startSignals);
 
-    // A drag has its own end points and needs none.
-    vm->editConfig([](ClickConfig& c) { c.isDragEnabled = true; });
-    vm->startClicking();
-    EXPECT_TRUE(vm->isRunning());
+        vm->editConfig(c.mend);
+        vm->startClicking();
+        EXPECT_TRUE(vm->isRunning());
+        vm->stopClicking();
+    }
 }
 
 // Escape and at once the start shortcut: the start lands between the emergency stop and the engine's
@@ -112,7 +142,7 @@ TEST_F(RunIntegrityTest, TheRecordTakesTheRunsOwnTotalsAndTheConfigurationItStar
         c.notifyOnComplete = false;
     });
     vm->resumeClicking();
-    rig.advance(100ms);
+    rig.advance(300ms);
     EXPECT_EQ(vm->status(), "Stopped");
     ASSERT_EQ(history().size(), 1u);
     EXPECT_EQ(history()[0].totalClicks, 3);

@@ -5,6 +5,8 @@
 #include "support/proc_sampler.hpp"
 #include "support/xdotool_run.hpp"
 
+#include <X11/X.h>
+
 #include <cstdio>
 #include <fstream>
 #include <thread>
@@ -14,6 +16,8 @@ namespace bench {
 namespace {
 
 using namespace std::chrono_literals;
+using clicktrove::ClickPositionMode;
+using clicktrove::ClickType;
 
 // The class part of the main window's WM_CLASS.
 constexpr const char* kWmClass = "Clicktrove";
@@ -78,6 +82,7 @@ std::optional<IntervalFigures> AppBench::measureInterval(double intervalMs) {
     f.appCpu = cpuShare(runStart, runEnd);
     f.threadCpu = threadCpuShares(runStart, runEnd);
     f.rssEndKb = runEnd.rssKb;
+    f.resumeToFirstPressMs = measureResumes(intervalMs);
 
     counter_.reset();
     keys_.press({"Escape"});
@@ -111,8 +116,56 @@ std::optional<IntervalFigures> AppBench::measureInterval(double intervalMs) {
     return f;
 }
 
+std::vector<double> AppBench::measureResumes(double intervalMs) {
+    std::vector<double> delays;
+    const unsigned int r = keys_.keycodeOf("r");
+    const auto wait =
+        std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double, std::milli>(intervalMs));
+    for (int i = 0; i < options_.resumeTrials; ++i) {
+        keys_.press({"Control_L", "Shift_L", "p"});
+        // Paused for certain: the shortcut's own trip to the program, and a tick that was under way.
+        std::this_thread::sleep_for(300ms + wait);
+        counter_.reset();
+        keys_.press({"Control_L", "Shift_L", "r"});
+        if (!waitForFirstPress(Clock::now() + 3s + 2 * wait)) {
+            std::fprintf(stderr, "app_click_rate: no click after Ctrl+Shift+R\n");
+            break;
+        }
+        if (const auto ms = firstPressAfterKeyMs(counter_.arrivals(), r)) delays.push_back(*ms);
+    }
+    return delays;
+}
+
+std::vector<QuitCheck> AppBench::measureQuitsWhileHolding() {
+    std::vector<QuitCheck> checks;
+    for (const bool drag : {false, true}) {
+        QuitCheck check;
+        check.run = drag ? "a drag under way" : "Hold Left Button";
+        RememberedRun run{100, ClickPositionMode::current, counter_.width() / 2.0, counter_.height() / 2.0};
+        run.clickType = ClickType::holdLeft;
+        run.drag = drag;
+        LaunchedProgram app;
+        if (!remember(run) || !launch(app)) return checks;
+        std::this_thread::sleep_for(1500ms);
+        counter_.raise();
+        counter_.centrePointer();
+        keys_.press({"Control_L", "Shift_L", "s"});
+        const auto deadline = Clock::now() + 6s;
+        while (Clock::now() < deadline && !(counter_.buttonsDown() & Button1Mask)) std::this_thread::sleep_for(5ms);
+        check.heldBefore = (counter_.buttonsDown() & Button1Mask) != 0;
+        check.exited = app.stop();
+        check.downAfter = counter_.buttonsDown();
+        counter_.lower();
+        checks.push_back(check);
+    }
+    return checks;
+}
+
 bool AppBench::remember(double intervalMs) {
-    RememberedRun run{intervalMs, options_.mode, counter_.width() / 2.0, counter_.height() / 2.0};
+    return remember(RememberedRun{intervalMs, options_.mode, counter_.width() / 2.0, counter_.height() / 2.0});
+}
+
+bool AppBench::remember(const RememberedRun& run) {
     if (writeRememberedRun(session_.configHome(), run)) return true;
     std::fprintf(stderr, "app_click_rate: cannot write the settings under %s\n", session_.configHome().c_str());
     return false;

@@ -13,6 +13,7 @@
 namespace bench {
 
 class LaunchedProgram;
+struct RememberedRun;
 
 // Runs the application binary as a user would, in a private session on the bench's display: launches it with a
 // remembered run configuration, waits for its main window, starts the run with the global shortcut, counts
@@ -28,9 +29,15 @@ public:
     std::vector<LaunchTimes> measureStartUp(double intervalMs);
     // A run at this interval (and xdotool's beside it); nothing when the application did not start or click.
     std::optional<IntervalFigures> measureInterval(double intervalMs);
+    // Quits the program with SIGTERM while a hold run, then a drag, holds the left button, and reads the
+    // server's buttons once it has gone.
+    std::vector<QuitCheck> measureQuitsWhileHolding();
 
 private:
     bool remember(double intervalMs);
+    bool remember(const RememberedRun& run);
+    // Pauses and resumes the run under way with the shortcuts; the run is clicking again when it returns.
+    std::vector<double> measureResumes(double intervalMs);
     std::optional<LaunchTimes> launch(LaunchedProgram& app);
     std::optional<Clock::time_point> waitForFirstPress(Clock::time_point deadline);
     void runXdotool(double intervalMs, IntervalFigures& figures);

@@ -18,6 +18,9 @@ struct AppBenchOptions {
     int launches = 5;
     double idleSeconds = 10;
     bool peer = true;
+    // Pause and resume with the shortcuts this many times during each run.
+    int resumeTrials = 5;
+    bool quitChecks = true;
 };
 
 // One launch, from the exec.
@@ -41,6 +44,18 @@ struct IntervalFigures {
     long rssAfterStartKb = 0, rssEndKb = 0, peakRssKb = 0;
     EscapeAftermath escape;
     bool stoppedByEscape = false;
+    // For each Ctrl+Shift+R after a Ctrl+Shift+P: milliseconds from the R to the first press that reached the
+    // counter.
+    std::vector<double> resumeToFirstPressMs;
+};
+
+// A quit (SIGTERM, as at a logout) while a run holds the left button down: a hold, or a drag under way.
+struct QuitCheck {
+    std::string run;
+    bool heldBefore = false;
+    // The X button masks still down once the program has gone.
+    unsigned int downAfter = 0;
+    bool exited = false;
 };
 
 }  // namespace bench

@@ -83,6 +83,16 @@ void printIntervalTable(const std::vector<IntervalFigures>& rows, bool peer) {
         std::printf("\n");
         printBusiestThreads("during the run", r.threadCpu);
         printBusiestThreads("idle once settled", r.idleThreadCpu);
+        printSpread("           first press after Ctrl+Shift+R:",
+                    " over " + std::to_string(r.resumeToFirstPressMs.size()) + " resumes", r.resumeToFirstPressMs);
+    }
+}
+
+void printQuitChecks(const std::vector<QuitCheck>& checks) {
+    for (const auto& c : checks) {
+        std::printf("quit (SIGTERM) during %s: left button %s before, %s, buttons down after: %s\n", c.run.c_str(),
+                    c.heldBefore ? "down" : "NOT down", c.exited ? "exited" : "had to be killed",
+                    c.downAfter == 0 ? "none" : "SOME");
     }
 }
 

@@ -21,6 +21,13 @@ bool writeRememberedRun(const std::filesystem::path& configHome, const Remembere
     config.intervalMicroseconds = micros % 1000;
     config.positionMode = run.mode;
     config.fixedCoordinates = {{run.x, run.y}};
+    config.clickType = run.clickType;
+    if (run.drag) {
+        config.isDragEnabled = true;
+        config.dragStartPoint = {run.x - 100, run.y - 100};
+        config.dragEndPoint = {run.x + 100, run.y + 100};
+        config.dragDuration = 60;
+    }
     const auto record = settings.encode();
     if (!record) return false;
     clicktrove::platform::FileUserDefaults suite(clicktrove::platform::FileUserDefaults::standardSuiteName,

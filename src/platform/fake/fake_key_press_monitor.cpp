@@ -13,6 +13,7 @@ void FakeKeyPressMonitor::arrive(KeyPressEvent press) {
 }
 
 void FakeKeyPressMonitor::deliverPending() {
+    std::lock_guard delivering(delivering_);
     std::vector<KeyPressEvent> presses;
     {
         std::lock_guard lock(mutex_);

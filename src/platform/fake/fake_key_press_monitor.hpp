@@ -31,6 +31,9 @@ public:
 
 private:
     MonitorRegistry<KeyPressEvent> handlers_;
+    // Held while arrived presses are handed out: like the real monitor, a caller that finds none waits for those
+    // another thread is handing out.
+    std::mutex delivering_;
     std::mutex mutex_;
     std::vector<KeyPressEvent> arrived_;
     bool available_ = true;

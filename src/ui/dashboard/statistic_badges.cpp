@@ -37,7 +37,7 @@ StatisticBadges::StatisticBadges(AutoClickerViewModel& viewModel, QWidget* paren
 
     for (const auto signal : {&AutoClickerViewModel::elapsedTimeChanged, &AutoClickerViewModel::totalClicksChanged,
                               &AutoClickerViewModel::cpsChanged, &AutoClickerViewModel::remainingClicksChanged,
-                              &AutoClickerViewModel::configChanged}) {
+                              &AutoClickerViewModel::configChanged, &AutoClickerViewModel::statusChanged}) {
         connect(&viewModel_, signal, this, &StatisticBadges::refresh);
     }
     refresh();
@@ -47,8 +47,9 @@ void StatisticBadges::refresh() {
     badges_[0]->setValue(elapsedText(viewModel_.elapsedTime()));
     badges_[1]->setValue(plainInteger(viewModel_.totalClicks()));
     badges_[2]->setValue(plainInteger(viewModel_.cps()) + QStringLiteral(" CPS"));
-    // The fourth tile follows the configuration being edited, not the one the engine runs.
-    if (viewModel_.config().maxClicks >= 1) {
+    // The fourth tile describes the run whose figures it shows: a maximum set during an unlimited run is for
+    // the next run, and must not read "Remaining 0" while the clicking goes on.
+    if (viewModel_.statisticsMaxClicks() >= 1) {
         badges_[3]->setLabel(tr("Remaining"));
         badges_[3]->setValue(plainInteger(viewModel_.remainingClicks()));
         badges_[3]->setValueColor(ThemeColors::amber());

@@ -9,7 +9,7 @@ class AutoClickerViewModel;
 class VaqStatBadge;
 
 // The four tiles under the run bar, two per row: elapsed time, total clicks, speed, and the clicks remaining
-// (or the unlimited mode) of the configuration being edited.
+// (or the unlimited mode) of the run on show, or of the configuration being edited when none is.
 class StatisticBadges final : public QWidget {
     Q_OBJECT
 public:

@@ -187,6 +187,39 @@ TEST_F(DashboardTest, MaxClicksFieldAndTheFourthTile) {
     EXPECT_EQ(fourth.label(), "Mode");
 }
 
+// The fourth tile describes the run whose figures it shows: a maximum set or cleared during a run is for the next
+// one, and takes over once the run has ended.
+TEST_F(DashboardTest, TheFourthTileKeepsToTheRunsOwnMaximumWhileItClicks) {
+    VaqStatBadge& fourth = *dashboard->statistics()->badges()[3];
+    const struct {
+        const char* name;
+        std::int64_t atStart;
+        std::int64_t setDuringTheRun;
+        const char* duringTheRun;
+        const char* afterIt;
+    } cases[] = {
+        {"a maximum set during an unlimited run", 0, 100, "Mode", "Remaining"},
+        {"the maximum cleared during a limited run", 100, 0, "Remaining", "Mode"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        vm->setConfig(quickConfig());
+        vm->editConfig([&](ClickConfig& config) { config.maxClicks = c.atStart; });
+        startAndPassCountdown();
+        rig.advance(300ms + 200ms);
+        vm->editConfig([&](ClickConfig& config) { config.maxClicks = c.setDuringTheRun; });
+        rig.advance(200ms);
+        EXPECT_EQ(fourth.label(), c.duringTheRun);
+        if (c.atStart > 0) {
+            EXPECT_EQ(fourth.value(), QString::number(c.atStart - vm->totalClicks()));
+        }
+        EXPECT_NE(fourth.value(), "0") << "clicking goes on";
+        vm->stopClicking();
+        rig.drain();
+        EXPECT_EQ(fourth.label(), c.afterIt);
+    }
+}
+
 TEST_F(DashboardTest, StatisticTilesShowTheRunTotals) {
     const auto& badges = dashboard->statistics()->badges();
     EXPECT_EQ(badges[0]->label(), "Elapsed Time");

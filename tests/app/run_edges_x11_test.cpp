@@ -1,0 +1,334 @@
+// The real program on a private X server, driven as a user drives it: a run started and resumed with the global
+// shortcuts, and the program quit while a button is held or a drag is under way; what happened is read back
+// from the server.
+#include "engine/click_config.hpp"
+#include "platform/fake/fake_activation_policy.hpp"
+#include "platform/fake/fake_clock.hpp"
+#include "platform/fake/fake_login_item.hpp"
+#include "platform/fake/recording_log_sink.hpp"
+#include "platform/file_user_defaults.hpp"
+#include "services/analytics_manager.hpp"
+#include "services/settings_manager.hpp"
+#include "support/child_process.hpp"
+#include "support/temp_home.hpp"
+#include "support/wait_until.hpp"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XInput2.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+#include <gtest/gtest.h>
+#include <csignal>
+#include <cstring>
+#include <functional>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace std::chrono_literals;
+using clicktrove::ClickConfig;
+using clicktrove::ClickType;
+using clicktrove::testing::ChildProcess;
+using clicktrove::testing::TempHome;
+using clicktrove::testing::waitUntil;
+
+namespace {
+
+class SilentClient final : public clicktrove::AnalyticsClient {
+public:
+    void initialize(const Configuration&) override {}
+    void signal(const std::string&, const Parameters&) override {}
+};
+
+// The program's settings with the run it is to start remembered, as a user leaves them.
+void rememberRun(const TempHome& home, const ClickConfig& config) {
+    clicktrove::platform::FileUserDefaults defaults(clicktrove::platform::FileUserDefaults::standardSuiteName,
+                                                    home.configHome() / "Clicktrove");
+    clicktrove::platform::FakeLoginItem loginItem;
+    clicktrove::platform::FakeActivationPolicy policy;
+    clicktrove::AnalyticsManager analytics{std::make_shared<SilentClient>()};
+    clicktrove::platform::FakeClock clock;
+    clicktrove::SettingsManager settings(
+        {defaults, loginItem, policy, analytics, std::make_shared<clicktrove::platform::RecordingLogSink>(), clock});
+    settings.setRememberLastConfig(true);
+    settings.setLastConfig(config);
+}
+
+// The test's own client of the server: a window over the whole screen, above the program's, that receives the
+// clicks made at the pointer; the session's key presses (XInput2 raw events on the root window); and a keyboard
+// of its own. One connection carries the keys and the clicks, so their server times compare.
+class Desk {
+public:
+    struct Event {
+        enum class Kind { press, release, key } kind;
+        unsigned long time = 0;   // server milliseconds
+        unsigned int detail = 0;  // button or keycode
+        unsigned int state = 0;   // modifiers and buttons down, for button events
+    };
+
+    Desk() : display_(XOpenDisplay(nullptr)) {
+        if (!display_) return;
+        int event = 0, error = 0, major = 2, minor = 0;
+        if (!XQueryExtension(display_, "XInputExtension", &xiOpcode_, &event, &error) ||
+            XIQueryVersion(display_, &major, &minor) != Success) {
+            XCloseDisplay(display_);
+            display_ = nullptr;
+            return;
+        }
+        unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+        XISetMask(bits, XI_RawKeyPress);
+        XIEventMask mask{XIAllMasterDevices, sizeof bits, bits};
+        XISelectEvents(display_, DefaultRootWindow(display_), &mask, 1);
+        const int screen = DefaultScreen(display_);
+        width_ = DisplayWidth(display_, screen);
+        height_ = DisplayHeight(display_, screen);
+        XSetWindowAttributes attributes{};
+        attributes.override_redirect = True;
+        attributes.event_mask = ButtonPressMask | ButtonReleaseMask;
+        window_ = XCreateWindow(display_, DefaultRootWindow(display_), 0, 0, static_cast<unsigned>(width_),
+                                static_cast<unsigned>(height_), 0, CopyFromParent, InputOutput, CopyFromParent,
+                                CWOverrideRedirect | CWEventMask, &attributes);
+        XSync(display_, False);
+    }
+    ~Desk() {
+        if (display_) XCloseDisplay(display_);
+    }
+    Desk(const Desk&) = delete;
+    Desk& operator=(const Desk&) = delete;
+
+    bool isOpen() const { return display_ != nullptr; }
+
+    // Above every window, the program's included, with the pointer in its middle.
+    void cover() {
+        XMapRaised(display_, window_);
+        XRaiseWindow(display_, window_);
+        XWarpPointer(display_, None, window_, 0, 0, 0, 0, width_ / 2, height_ / 2);
+        XSync(display_, False);
+    }
+
+    // The program's main window: its top-level window with a class hint, mapped.
+    bool mainWindowMapped(pid_t pid) { return mainWindowOf(pid).has_value(); }
+    void askToClose(pid_t pid) {
+        const auto window = mainWindowOf(pid);
+        if (!window) return;
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = *window;
+        event.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
+        event.xclient.data.l[1] = CurrentTime;
+        XSendEvent(display_, *window, False, NoEventMask, &event);
+        XFlush(display_);
+    }
+
+    // Presses the keys in order and releases them in reverse, as a keyboard would; the keys before the last (the
+    // modifiers) stay down for `held` after the last one comes up, as a person's fingers do.
+    void pressKeys(const std::vector<KeySym>& keys, std::chrono::milliseconds held = 0ms) {
+        for (const KeySym key : keys) XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, key), True, CurrentTime);
+        for (auto it = keys.rbegin(); it != keys.rend(); ++it) {
+            XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, *it), False, CurrentTime);
+            if (it == keys.rbegin()) {
+                XSync(display_, False);
+                std::this_thread::sleep_for(held);
+            }
+        }
+        XSync(display_, False);
+    }
+    unsigned int keycodeOf(KeySym key) { return XKeysymToKeycode(display_, key); }
+
+    unsigned int buttonsDown() {
+        Window root = 0, child = 0;
+        int rootX = 0, rootY = 0, x = 0, y = 0;
+        unsigned int mask = 0;
+        XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &rootX, &rootY, &x, &y, &mask);
+        return mask & (Button1Mask | Button2Mask | Button3Mask | Button4Mask | Button5Mask);
+    }
+
+    // Everything received so far, in the order the server sent it.
+    const std::vector<Event>& events() {
+        while (XPending(display_) > 0) {
+            XEvent e;
+            XNextEvent(display_, &e);
+            if (e.type == ButtonPress || e.type == ButtonRelease) {
+                events_.push_back({e.type == ButtonPress ? Event::Kind::press : Event::Kind::release, e.xbutton.time,
+                                   e.xbutton.button, e.xbutton.state});
+            } else if (e.type == GenericEvent && e.xcookie.extension == xiOpcode_ &&
+                       XGetEventData(display_, &e.xcookie)) {
+                const auto* raw = static_cast<const XIRawEvent*>(e.xcookie.data);
+                if (e.xcookie.evtype == XI_RawKeyPress) {
+                    events_.push_back({Event::Kind::key, raw->time, static_cast<unsigned int>(raw->detail), 0});
+                }
+                XFreeEventData(display_, &e.xcookie);
+            }
+        }
+        return events_;
+    }
+
+private:
+    std::optional<Window> mainWindowOf(pid_t pid) {
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count)) return {};
+        std::optional<Window> found;
+        for (unsigned int i = 0; i < count && !found; ++i) {
+            XClassHint hint{};
+            XWindowAttributes attributes{};
+            if (pidOf(children[i]) != static_cast<unsigned long>(pid)) continue;
+            if (!XGetWindowAttributes(display_, children[i], &attributes) || attributes.map_state != IsViewable) {
+                continue;
+            }
+            if (XGetClassHint(display_, children[i], &hint)) {
+                found = children[i];
+                XFree(hint.res_name);
+                XFree(hint.res_class);
+            }
+        }
+        if (children) XFree(children);
+        return found;
+    }
+
+    unsigned long pidOf(Window window) {
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char* data = nullptr;
+        unsigned long value = 0;
+        if (XGetWindowProperty(display_, window, XInternAtom(display_, "_NET_WM_PID", False), 0, 1, False, XA_CARDINAL,
+                               &type, &format, &items, &after, &data) == Success &&
+            data && items == 1 && format == 32) {
+            value = *reinterpret_cast<unsigned long*>(data);
+        }
+        if (data) XFree(data);
+        return value;
+    }
+
+    Display* display_ = nullptr;
+    Window window_ = 0;
+    int xiOpcode_ = -1;
+    int width_ = 0, height_ = 0;
+    std::vector<Event> events_;
+};
+
+const std::vector<KeySym> kStart{XK_Control_L, XK_Shift_L, XK_s};
+const std::vector<KeySym> kPause{XK_Control_L, XK_Shift_L, XK_p};
+const std::vector<KeySym> kResume{XK_Control_L, XK_Shift_L, XK_r};
+
+// Launches the program with the run remembered, puts the desk over its window and starts the run with the
+// shortcut, until `started` holds (the key watcher may not be listening yet at the first press).
+bool launchAndStart(ChildProcess& program, Desk& desk, const std::function<bool()>& started) {
+    if (!program.start({CLICKTROVE_BINARY})) return false;
+    if (!waitUntil([&] { return desk.mainWindowMapped(program.pid()); }, 30s, 20ms)) return false;
+    desk.cover();
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        desk.pressKeys(kStart);
+        // The two-second countdown, the first tick's 300 ms, and room for a busy machine.
+        if (waitUntil(started, 6s, 5ms)) return true;
+    }
+    return false;
+}
+
+TEST(ProgramOnX11, QuittingWhileAButtonIsHeldLeavesNoButtonDownAtTheServer) {
+    enum class Quit { sigterm, sigint, sighup, closeWindow };
+    const struct {
+        const char* name;
+        bool drag;
+        Quit quit;
+    } cases[] = {
+        {"hold, kill", false, Quit::sigterm},          {"hold, Ctrl+C", false, Quit::sigint},
+        {"hold, logout", false, Quit::sighup},         {"hold, window closed", false, Quit::closeWindow},
+        {"drag under way, kill", true, Quit::sigterm},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempHome home;
+        ClickConfig config;
+        config.edgeStopEnabled = false;
+        if (c.drag) {
+            config.isDragEnabled = true;
+            config.dragStartPoint = {200, 200};
+            config.dragEndPoint = {800, 600};
+            config.dragDuration = 120;
+        } else {
+            config.clickType = ClickType::holdLeft;
+        }
+        rememberRun(home, config);
+        Desk desk;
+        ASSERT_TRUE(desk.isOpen());
+        ChildProcess program;
+        ASSERT_TRUE(launchAndStart(program, desk, [&] { return desk.buttonsDown() == Button1Mask; }))
+            << "the run holds the left button";
+
+        switch (c.quit) {
+            case Quit::sigterm:
+                ::kill(program.pid(), SIGTERM);
+                break;
+            case Quit::sigint:
+                ::kill(program.pid(), SIGINT);
+                break;
+            case Quit::sighup:
+                ::kill(program.pid(), SIGHUP);
+                break;
+            case Quit::closeWindow:
+                desk.askToClose(program.pid());
+                break;
+        }
+        EXPECT_EQ(program.waitForExit(20000), 0);
+        EXPECT_EQ(desk.buttonsDown(), 0u) << "every later pointer move would be a drag";
+    }
+}
+
+// Ctrl and Shift are still down when the resume shortcut's R arrives: a click at once would reach the window
+// under the pointer as a Ctrl+Shift+click. The first press waits a first click's 300 ms, by the server's clock.
+TEST(ProgramOnX11, TheFirstPressAfterTheResumeShortcutWaitsAndCarriesNoModifier) {
+    TempHome home;
+    ClickConfig config;
+    config.intervalSeconds = 0;
+    config.intervalMilliseconds = 100;
+    config.edgeStopEnabled = false;
+    rememberRun(home, config);
+    Desk desk;
+    ASSERT_TRUE(desk.isOpen());
+    const auto pressesSince = [&](std::size_t from) {
+        std::vector<Desk::Event> presses;
+        const auto& events = desk.events();
+        for (std::size_t i = from; i < events.size(); ++i) {
+            if (events[i].kind == Desk::Event::Kind::press) presses.push_back(events[i]);
+        }
+        return presses;
+    };
+    ChildProcess program;
+    ASSERT_TRUE(launchAndStart(program, desk, [&] { return !pressesSince(0).empty(); }));
+
+    const unsigned int r = desk.keycodeOf(XK_r);
+    for (int resume = 0; resume < 3; ++resume) {
+        SCOPED_TRACE(resume);
+        desk.pressKeys(kPause);
+        std::this_thread::sleep_for(400ms);
+        const std::size_t paused = desk.events().size();
+        std::this_thread::sleep_for(300ms);
+        ASSERT_TRUE(pressesSince(paused).empty()) << "paused";
+
+        desk.pressKeys(kResume, 100ms);
+        ASSERT_TRUE(waitUntil([&] { return !pressesSince(paused).empty(); }, 10s, 5ms));
+        std::optional<unsigned long> keyAt;
+        for (std::size_t i = paused; i < desk.events().size() && !keyAt; ++i) {
+            const auto& e = desk.events()[i];
+            if (e.kind == Desk::Event::Kind::key && e.detail == r) keyAt = e.time;
+        }
+        ASSERT_TRUE(keyAt.has_value()) << "the R of the shortcut";
+        const Desk::Event first = pressesSince(paused).front();
+        // Server times are whole milliseconds.
+        EXPECT_GE(first.time, *keyAt + 299) << "pressed " << first.time - *keyAt << " ms after the R";
+        EXPECT_EQ(first.state & (ControlMask | ShiftMask), 0u) << "a plain click, not a Ctrl+Shift+click";
+    }
+    desk.pressKeys({XK_Escape});
+    EXPECT_EQ(program.stop(), 0);
+    EXPECT_EQ(desk.buttonsDown(), 0u);
+}
+
+}  // namespace

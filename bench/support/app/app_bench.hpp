@@ -5,6 +5,7 @@
 #include "support/private_session.hpp"
 #include "support/top_level_watcher.hpp"
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -26,8 +27,10 @@ public:
 
     // Exec to the main window mapped and to its first frame, one fresh launch at a time.
     std::vector<LaunchTimes> measureStartUp(double intervalMs);
-    // A run at this interval (and xdotool's beside it); nothing when the application did not start or click.
-    std::optional<IntervalFigures> measureInterval(double intervalMs);
+    // A run at this interval (and xdotool's beside it), with `load` busy threads running meanwhile; nothing when
+    // the application did not start or click. A loaded run skips the minutes after it (post-run and idle CPU),
+    // which the quiet one measures.
+    std::optional<IntervalFigures> measureInterval(double intervalMs, int load = 0);
 
 private:
     bool remember(double intervalMs);
@@ -35,6 +38,8 @@ private:
     std::optional<Clock::time_point> waitForFirstPress(Clock::time_point deadline);
     void runXdotool(double intervalMs, IntervalFigures& figures);
     void printLogTail() const;
+    // The program's own line about its threads' priority, from its output.
+    std::string prioritySaid() const;
 
     const AppBenchOptions& options_;
     std::string display_;
@@ -43,6 +48,8 @@ private:
     TopLevelWatcher watcher_;
     KeyPresser keys_;
     std::filesystem::path log_;
+    // Where the latest launch's output begins in the log.
+    std::uintmax_t logOffset_ = 0;
 };
 
 }  // namespace bench

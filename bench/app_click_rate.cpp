@@ -33,8 +33,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <optional>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>

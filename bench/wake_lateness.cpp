@@ -43,7 +43,8 @@ Lateness measure(double intervalMs, int samples, bool raise) {
         long long deadline = monotonicNs() + period;
         result.ns.reserve(static_cast<std::size_t>(samples));
         for (int i = 0; i < samples; ++i) {
-            const timespec at{static_cast<time_t>(deadline / 1'000'000'000LL), static_cast<long>(deadline % 1'000'000'000LL)};
+            const timespec at{static_cast<time_t>(deadline / 1'000'000'000LL),
+                              static_cast<long>(deadline % 1'000'000'000LL)};
             while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) != 0) {
             }
             result.ns.push_back(monotonicNs() - deadline);
@@ -56,7 +57,9 @@ Lateness measure(double intervalMs, int samples, bool raise) {
 
 void print(double intervalMs, int load, const Lateness& l) {
     auto pct = [&](double q) {
-        return static_cast<double>(l.ns[std::min(l.ns.size() - 1, static_cast<std::size_t>(q * static_cast<double>(l.ns.size())))]) / 1000.0;
+        return static_cast<double>(
+                   l.ns[std::min(l.ns.size() - 1, static_cast<std::size_t>(q * static_cast<double>(l.ns.size())))]) /
+               1000.0;
     };
     auto later = [&](long long us) {
         const auto n = l.ns.end() - std::upper_bound(l.ns.begin(), l.ns.end(), us * 1000);

@@ -87,7 +87,8 @@ ThreadPriority raiseThreadPriority(SchedulingSystem& system, RealtimeKit& realti
 }
 
 std::string describe(const ThreadPriority& priority) {
-    const std::string kit = priority.realtimeKitRefusal.empty() ? "" : " (RealtimeKit: " + priority.realtimeKitRefusal + ")";
+    const std::string kit =
+        priority.realtimeKitRefusal.empty() ? "" : " (RealtimeKit: " + priority.realtimeKitRefusal + ")";
     const std::string level = std::to_string(priority.level);
     switch (priority.step) {
         case Step::realTime:

@@ -139,8 +139,8 @@ bool nameHasOwner(const char* name) {
     if (sd_bus_open_system(&bus) < 0) return false;
     sd_bus_message* reply = nullptr;
     int owned = 0;
-    if (sd_bus_call_method(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-                           "NameHasOwner", nullptr, &reply, "s", name) >= 0) {
+    if (sd_bus_call_method(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
+                           nullptr, &reply, "s", name) >= 0) {
         sd_bus_message_read(reply, "b", &owned);
     }
     sd_bus_message_unref(reply);

@@ -63,8 +63,8 @@ std::vector<RealtimeKitStandIn::Request> RealtimeKitStandIn::requests() {
     return requests_;
 }
 
-int RealtimeKitStandIn::property(sd_bus*, const char*, const char*, const char* name, sd_bus_message* reply,
-                                 void* self, sd_bus_error*) {
+int RealtimeKitStandIn::property(sd_bus*, const char*, const char*, const char* name, sd_bus_message* reply, void* self,
+                                 sd_bus_error*) {
     const Options& o = static_cast<RealtimeKitStandIn*>(self)->options_;
     if (std::strcmp(name, "RTTimeUSecMax") == 0) return sd_bus_message_append(reply, "x", o.rtTimeUSecMax);
     return sd_bus_message_append(reply, "i",
@@ -102,12 +102,11 @@ int RealtimeKitStandIn::answer(sd_bus_message* message, bool realTime, sd_bus_er
         requests_.push_back(request);
     }
 
-    const bool ownThread = std::filesystem::exists("/proc/" + std::to_string(request.caller) + "/task/" +
-                                                   std::to_string(request.thread));
+    const bool ownThread =
+        std::filesystem::exists("/proc/" + std::to_string(request.caller) + "/task/" + std::to_string(request.thread));
     bool granted = ownThread;
     if (realTime) {
-        const bool budgetSet =
-            request.budget && *request.budget <= static_cast<std::uint64_t>(options_.rtTimeUSecMax);
+        const bool budgetSet = request.budget && *request.budget <= static_cast<std::uint64_t>(options_.rtTimeUSecMax);
         granted = granted && options_.grantsRealTime && budgetSet && request.level >= 1 &&
                   request.level <= options_.maxRealtimePriority;
     } else {

@@ -47,8 +47,8 @@ public:
 private:
     static int onRealtime(sd_bus_message* message, void* self, sd_bus_error* error);
     static int onHighPriority(sd_bus_message* message, void* self, sd_bus_error* error);
-    static int property(sd_bus* bus, const char* path, const char* interface, const char* name,
-                        sd_bus_message* reply, void* self, sd_bus_error* error);
+    static int property(sd_bus* bus, const char* path, const char* interface, const char* name, sd_bus_message* reply,
+                        void* self, sd_bus_error* error);
     int answer(sd_bus_message* message, bool realTime, sd_bus_error* error);
 
     const Options options_;

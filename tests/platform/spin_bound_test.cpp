@@ -1,9 +1,9 @@
 // The bound on how long a timing thread goes without sleeping: the budget a real-time limit leaves, and a
 // real-time queue whose timer never leaves it time to sleep, run in a child under a small RLIMIT_RTTIME (the
 // kernel kills a real-time thread that runs past it without blocking).
+#include "platform/spin_bound.hpp"
 #include "platform/linux_scheduling_system.hpp"
 #include "platform/serial_queue.hpp"
-#include "platform/spin_bound.hpp"
 
 #include <gtest/gtest.h>
 #include <sched.h>

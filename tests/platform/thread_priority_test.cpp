@@ -1,8 +1,8 @@
 // Which scheduling a timing thread ends up with, for each combination of limits, capability and RealtimeKit's
 // answer, on stand-ins for the system calls and the service.
+#include "platform/thread_priority.hpp"
 #include "platform/fake/fake_realtime_kit.hpp"
 #include "platform/fake/fake_scheduling_system.hpp"
-#include "platform/thread_priority.hpp"
 
 #include <gtest/gtest.h>
 #include <functional>
@@ -33,89 +33,150 @@ struct Case {
 
 const Case kCases[] = {
     {"CapabilityAloneGivesRealTimeDirectly",
-     [](auto& system, auto&) { system.capSysNice = true; }, Step::realTime, 10, {}, kUnlimited},
+     [](auto& system, auto&) { system.capSysNice = true; },
+     Step::realTime,
+     10,
+     {},
+     kUnlimited},
     {"RealTimeLimitCapsThePriority",
-     [](auto& system, auto&) { system.realTimePriority = {5, 5}; }, Step::realTime, 5, {}, kUnlimited},
+     [](auto& system, auto&) {
+         system.realTimePriority = {5, 5};
+     },
+     Step::realTime,
+     5,
+     {},
+     kUnlimited},
     {"AGenerousRealTimeLimitStillTakesALowPriority",
-     [](auto& system, auto&) { system.realTimePriority = {99, 99}; }, Step::realTime, 10, {}, kUnlimited},
+     [](auto& system, auto&) {
+         system.realTimePriority = {99, 99};
+     },
+     Step::realTime,
+     10,
+     {},
+     kUnlimited},
     {"AnUnlimitedRealTimeLimitTakesALowPriority",
-     [](auto& system, auto&) { system.realTimePriority = kUnlimited; }, Step::realTime, 10, {}, kUnlimited},
+     [](auto& system, auto&) { system.realTimePriority = kUnlimited; },
+     Step::realTime,
+     10,
+     {},
+     kUnlimited},
     {"NothingAllowedAsksRealtimeKitAfterSettingItsBudget",
-     [](auto& system, auto&) { system.realTimeBudget = kUnlimited; }, Step::realTimeThroughRealtimeKit, 10,
-     {{Request::Kind::realTime, kThread, 10}}, kServiceBudget},
+     [](auto& system, auto&) { system.realTimeBudget = kUnlimited; },
+     Step::realTimeThroughRealtimeKit,
+     10,
+     {{Request::Kind::realTime, kThread, 10}},
+     kServiceBudget},
     {"AKernelThatRefusesDespiteTheCapabilityFallsToRealtimeKit",
      [](auto& system, auto&) {
          system.capSysNice = true;
          system.kernelRefusesRealTime = true;
      },
-     Step::realTimeThroughRealtimeKit, 10, {{Request::Kind::realTime, kThread, 10}}, kServiceBudget},
+     Step::realTimeThroughRealtimeKit,
+     10,
+     {{Request::Kind::realTime, kThread, 10}},
+     kServiceBudget},
     {"RealtimeKitsOwnMaximumCapsThePriority",
      [](auto& system, auto& kit) {
          system.realTimeBudget = kUnlimited;
          kit.offered.maxRealtimePriority = 4;
      },
-     Step::realTimeThroughRealtimeKit, 4, {{Request::Kind::realTime, kThread, 4}}, kServiceBudget},
+     Step::realTimeThroughRealtimeKit,
+     4,
+     {{Request::Kind::realTime, kThread, 4}},
+     kServiceBudget},
     {"ABudgetAlreadyWithinTheServicesMaximumIsKept",
-     [](auto& system, auto&) { system.realTimeBudget = {50'000, 100'000}; }, Step::realTimeThroughRealtimeKit, 10,
-     {{Request::Kind::realTime, kThread, 10}}, Limit{50'000, 100'000}},
+     [](auto& system, auto&) {
+         system.realTimeBudget = {50'000, 100'000};
+     },
+     Step::realTimeThroughRealtimeKit,
+     10,
+     {{Request::Kind::realTime, kThread, 10}},
+     Limit{50'000, 100'000}},
     {"ALowerSoftBudgetIsKeptUnderTheNewHardOne",
-     [](auto& system, auto&) { system.realTimeBudget = {50'000, std::nullopt}; }, Step::realTimeThroughRealtimeKit,
-     10, {{Request::Kind::realTime, kThread, 10}}, Limit{50'000, 200'000}},
+     [](auto& system, auto&) {
+         system.realTimeBudget = {50'000, std::nullopt};
+     },
+     Step::realTimeThroughRealtimeKit,
+     10,
+     {{Request::Kind::realTime, kThread, 10}},
+     Limit{50'000, 200'000}},
     {"RealTimeRefusedAsksForAHighPriorityInstead",
      [](auto& system, auto& kit) {
          system.realTimeBudget = kUnlimited;
          kit.grantsRealTime = false;
      },
-     Step::niceThroughRealtimeKit, -10,
-     {{Request::Kind::realTime, kThread, 10}, {Request::Kind::highPriority, kThread, -10}}, kServiceBudget},
+     Step::niceThroughRealtimeKit,
+     -10,
+     {{Request::Kind::realTime, kThread, 10}, {Request::Kind::highPriority, kThread, -10}},
+     kServiceBudget},
     {"ANarrowNiceRangeOfRealtimeKitIsRespected",
      [](auto& system, auto& kit) {
          kit.grantsRealTime = false;
          kit.offered.minNiceLevel = -5;
          system.realTimeBudget = kServiceBudget;
      },
-     Step::niceThroughRealtimeKit, -5,
-     {{Request::Kind::realTime, kThread, 10}, {Request::Kind::highPriority, kThread, -5}}, kServiceBudget},
+     Step::niceThroughRealtimeKit,
+     -5,
+     {{Request::Kind::realTime, kThread, 10}, {Request::Kind::highPriority, kThread, -5}},
+     kServiceBudget},
     {"ARealtimeKitWithoutRealTimeIsAskedOnlyForAHighPriority",
      [](auto& system, auto& kit) {
          system.realTimeBudget = kUnlimited;
          kit.offered.maxRealtimePriority = 0;
      },
-     Step::niceThroughRealtimeKit, -10, {{Request::Kind::highPriority, kThread, -10}}, kUnlimited},
+     Step::niceThroughRealtimeKit,
+     -10,
+     {{Request::Kind::highPriority, kThread, -10}},
+     kUnlimited},
     {"BothRefusedFallsToTheNiceLimit",
      [](auto& system, auto& kit) {
          system.nice = {25, 25};
          kit.grantsRealTime = kit.grantsHighPriority = false;
      },
-     Step::nice, -5,
-     {{Request::Kind::realTime, kThread, 10}, {Request::Kind::highPriority, kThread, -10}}, kServiceBudget},
+     Step::nice,
+     -5,
+     {{Request::Kind::realTime, kThread, 10}, {Request::Kind::highPriority, kThread, -10}},
+     kServiceBudget},
     {"NoRealtimeKitFallsToTheNiceLimitWithinTheBestValue",
      [](auto& system, auto& kit) {
          system.nice = {40, 40};
          kit.running = false;
      },
-     Step::nice, -10, {}, Limit{}},
+     Step::nice,
+     -10,
+     {},
+     Limit{}},
     {"NoRealtimeKitWithTheCapabilityButARefusingKernelTakesANiceValue",
      [](auto& system, auto& kit) {
          system.capSysNice = true;
          system.kernelRefusesRealTime = true;
          kit.running = false;
      },
-     Step::nice, -10, {}, Limit{}},
+     Step::nice,
+     -10,
+     {},
+     Limit{}},
     {"NothingGrantedKeepsTheThreadAsItIs",
-     [](auto&, auto& kit) {
-         kit.grantsRealTime = kit.grantsHighPriority = false;
-     },
-     Step::none, 0,
-     {{Request::Kind::realTime, kThread, 10}, {Request::Kind::highPriority, kThread, -10}}, kServiceBudget},
+     [](auto&, auto& kit) { kit.grantsRealTime = kit.grantsHighPriority = false; },
+     Step::none,
+     0,
+     {{Request::Kind::realTime, kThread, 10}, {Request::Kind::highPriority, kThread, -10}},
+     kServiceBudget},
     {"NothingThereAtAllKeepsTheThreadAsItIs",
-     [](auto&, auto& kit) { kit.running = false; }, Step::none, 0, {}, Limit{}},
+     [](auto&, auto& kit) { kit.running = false; },
+     Step::none,
+     0,
+     {},
+     Limit{}},
     {"ANiceLimitThatAllowsNoRaiseChangesNothing",
      [](auto& system, auto& kit) {
          system.nice = {20, 20};
          kit.running = false;
      },
-     Step::none, 0, {}, Limit{}},
+     Step::none,
+     0,
+     {},
+     Limit{}},
 };
 
 class ThreadPrioritySelection : public ::testing::TestWithParam<Case> {};

@@ -9,8 +9,7 @@ namespace clicktrove::testing {
 bool SystemBus::start() {
     stop();
     static std::atomic<int> count{0};
-    const std::string name =
-        "clicktrove-test-system-bus-" + std::to_string(::getpid()) + "-" + std::to_string(count++);
+    const std::string name = "clicktrove-test-system-bus-" + std::to_string(::getpid()) + "-" + std::to_string(count++);
     config_ = std::filesystem::temp_directory_path() / (name + ".conf");
     {
         std::ofstream out(config_);
@@ -33,8 +32,9 @@ bool SystemBus::start() {
     }
     std::string line;
     const bool started = startWithReadyLine(
-        process_, {"dbus-daemon", "--config-file=" + config_.string(), "--nofork", "--nopidfile", "--print-address={fd}"},
-        line, 15000);
+        process_,
+        {"dbus-daemon", "--config-file=" + config_.string(), "--nofork", "--nopidfile", "--print-address={fd}"}, line,
+        15000);
     // The daemon has read it.
     std::error_code ignored;
     std::filesystem::remove(config_, ignored);

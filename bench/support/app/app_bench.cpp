@@ -71,7 +71,8 @@ std::optional<IntervalFigures> AppBench::measureInterval(double intervalMs, int 
     f.rssAfterStartKb = sampleProcess(app.pid()).rssKb;
     f.prioritySaid = prioritySaid();
     const auto scheduling = threadScheduling(app.pid());
-    if (const auto it = scheduling.find(kEngineThread); it != scheduling.end()) f.engineScheduling = describe(it->second);
+    if (const auto it = scheduling.find(kEngineThread); it != scheduling.end())
+        f.engineScheduling = describe(it->second);
     if (const auto it = scheduling.find(kKeysThread); it != scheduling.end()) f.keysScheduling = describe(it->second);
     // From before the start: the countdown and the run's first ticks meet the load too.
     BusyLoad busy;

@@ -47,8 +47,8 @@ void printStartUp(const std::vector<LaunchTimes>& launches) {
         if (l.firstFrameMs > 0) framed.push_back(l.firstFrameMs);
         if (l.firstFrameCpuMs > 0) cpu.push_back(l.firstFrameCpuMs);
     }
-    printSpread("start-up, exec to main window mapped:",
-                " over " + std::to_string(mapped.size()) + " launches", mapped);
+    printSpread("start-up, exec to main window mapped:", " over " + std::to_string(mapped.size()) + " launches",
+                mapped);
     printSpread("start-up, exec to its first frame:   ", "", framed);
     printSpread("start-up, CPU time to the first frame:", ", all threads", cpu);
 }
@@ -83,8 +83,7 @@ void printIntervalTable(const std::vector<IntervalFigures>& rows, bool peer) {
         std::printf("%6.1f ms, load %d: app gaps mean %.3f p50 %.3f p99 %.3f max %.3f ms", r.intervalMs, r.load,
                     r.app.meanMs, r.app.p50Ms, r.app.p99Ms, r.app.maxMs);
         if (peer) {
-            std::printf("; xdotool mean %.3f p99 %.3f max %.3f ms", r.xdotool.meanMs, r.xdotool.p99Ms,
-                        r.xdotool.maxMs);
+            std::printf("; xdotool mean %.3f p99 %.3f max %.3f ms", r.xdotool.meanMs, r.xdotool.p99Ms, r.xdotool.maxMs);
         }
         std::printf("\n");
         std::printf("           priority: engine %s, key watcher %s; the program said: %s\n",

@@ -84,10 +84,9 @@ public:
         details.affectState = 0x3fff;
         details.stateDetails = 0x3fff;
         xcb_connection_t* connection = qtConnection();
-        std::free(xcb_request_check(connection,
-                                    xcb_xkb_select_events_aux_checked(connection, XCB_XKB_ID_USE_CORE_KBD,
-                                                                      XCB_XKB_EVENT_TYPE_STATE_NOTIFY, 0, 0, 0, 0,
-                                                                      &details)));
+        std::free(xcb_request_check(
+            connection, xcb_xkb_select_events_aux_checked(connection, XCB_XKB_ID_USE_CORE_KBD,
+                                                          XCB_XKB_EVENT_TYPE_STATE_NOTIFY, 0, 0, 0, 0, &details)));
     }
 };
 

@@ -9,7 +9,14 @@
 // program with SIGTERM while a hold run, then a drag, holds the left button, and reads the server's buttons after.
 //
 //   app_click_rate [--app PATH] [--interval-ms N]... [--mode current|fixed] [--seconds S] [--launches N]
-//                  [--idle-seconds S] [--resume-trials N] [--no-quit-checks] [--no-peer]
+//                  [--idle-seconds S] [--resume-trials N] [--no-quit-checks] [--no-peer] [--load N] [--no-priority]
+//
+// --load N measures each interval twice: quiet, then with N busy threads at normal priority beside the program and
+// xdotool (a game's stand-in). --no-priority starts the program with no way to raise its threads (CAP_SYS_NICE
+// dropped, RLIMIT_RTPRIO and RLIMIT_NICE 0, no system bus), as a desktop user without RealtimeKit. Each row says
+// how the program's engine and key-watcher threads ran and what the program said about it. The measuring
+// apparatus (Xvfb and the counting thread) runs at real-time priority where the bench may set it, so that under
+// load it times the program and not its own wait for a CPU.
 //
 // The application is started with a remembered configuration (written into its settings file beforehand)
 // that is the default one but for the interval and the position mode. --mode current (the application's
@@ -20,6 +27,7 @@
 #include "support/app/figures_report.hpp"
 #include "support/child.hpp"
 #include "support/press_counter.hpp"
+#include "support/thread_scheduling.hpp"
 
 #include <unistd.h>
 #include <algorithm>
@@ -27,8 +35,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 using clicktrove::ClickPositionMode;
@@ -40,6 +50,14 @@ std::string besideThisBench(const std::string& relative) {
     const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error) return relative;
     return (self.parent_path() / relative).lexically_normal().string();
+}
+
+// The three load averages of /proc/loadavg: how busy the shared machine was around the figures.
+std::string loadAverage() {
+    std::ifstream in("/proc/loadavg");
+    std::string one, five, fifteen;
+    in >> one >> five >> fifteen;
+    return one + " " + five + " " + fifteen;
 }
 
 std::optional<bench::AppBenchOptions> parse(int argc, char** argv) {
@@ -63,6 +81,10 @@ std::optional<bench::AppBenchOptions> parse(int argc, char** argv) {
             o.quitChecks = false;
         } else if (a == "--no-peer") {
             o.peer = false;
+        } else if (a == "--load" && hasValue) {
+            o.load = std::max(std::atoi(argv[++i]), 0);
+        } else if (a == "--no-priority") {
+            o.noPriority = true;
         } else if (a == "--mode" && hasValue &&
                    (std::strcmp(argv[i + 1], "current") == 0 || std::strcmp(argv[i + 1], "fixed") == 0)) {
             o.mode = std::strcmp(argv[++i], "fixed") == 0 ? ClickPositionMode::fixed : ClickPositionMode::current;
@@ -85,7 +107,7 @@ int main(int argc, char** argv) {
     if (!options) {
         std::fprintf(stderr,
                      "usage: app_click_rate [--app PATH] [--interval-ms N]... [--mode current|fixed] [--seconds S] "
-                     "[--launches N] [--idle-seconds S] [--resume-trials N] [--no-quit-checks] [--no-peer]\n");
+                     "[--launches N] [--idle-seconds S] [--resume-trials N] [--no-quit-checks] [--no-peer] [--load N] [--no-priority]\n");
         return 2;
     }
     if (::access(options->app.c_str(), X_OK) != 0) {
@@ -105,26 +127,40 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "app_click_rate: cannot open display %s\n", xvfb.display().c_str());
         return 1;
     }
+    // Above the program's own real-time threads (priority 10).
+    constexpr int kApparatusPriority = 20;
+    const bool apparatusRaised = bench::raiseProcessToRealTime(xvfb.pid(), kApparatusPriority) &&
+                                 bench::raiseThreadToRealTime(counter.threadId(), kApparatusPriority);
     bench::AppBench bench(*options, xvfb.display(), counter);
     if (!bench.open()) {
         std::fprintf(stderr, "app_click_rate: cannot set up a private session (temporary folder, dbus-daemon)\n");
         return 1;
     }
-    std::printf("app_click_rate: %s on %s, mode %s, %.1f s per run, idle %.1f s\n", options->app.c_str(),
-                xvfb.display().c_str(), options->mode == ClickPositionMode::fixed ? "fixed" : "current",
-                options->runSeconds, options->idleSeconds);
+    std::printf("app_click_rate: %s on %s, mode %s, %.1f s per run, idle %.1f s, load %d busy threads on %u cores%s\n",
+                options->app.c_str(), xvfb.display().c_str(),
+                options->mode == ClickPositionMode::fixed ? "fixed" : "current", options->runSeconds,
+                options->idleSeconds, options->load, std::thread::hardware_concurrency(),
+                options->noPriority ? ", the program without any way to raise its priority" : "");
+    std::printf("apparatus (Xvfb, counter): %s; machine load average at start: %s\n",
+                apparatusRaised ? "real-time priority 20" : "normal priority (the bench may not raise it)",
+                loadAverage().c_str());
     std::fflush(stdout);
     bench::printStartUp(bench.measureStartUp(options->intervals.front()));
     std::fflush(stdout);
 
     std::vector<bench::IntervalFigures> rows;
+    std::size_t wanted = 0;
     for (const double interval : options->intervals) {
-        if (auto figures = bench.measureInterval(interval)) rows.push_back(*figures);
+        for (const int load : options->load > 0 ? std::vector<int>{0, options->load} : std::vector<int>{0}) {
+            ++wanted;
+            if (auto figures = bench.measureInterval(interval, load)) rows.push_back(*figures);
+        }
     }
     bench::printIntervalTable(rows, options->peer);
     if (options->quitChecks) {
         std::printf("\n");
         bench::printQuitChecks(bench.measureQuitsWhileHolding());
     }
-    return rows.size() == options->intervals.size() ? 0 : 1;
+    std::printf("machine load average at the end: %s\n", loadAverage().c_str());
+    return rows.size() == wanted ? 0 : 1;
 }

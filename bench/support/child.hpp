@@ -36,6 +36,7 @@ public:
 
     bool start();
     const std::string& display() const { return display_; }
+    pid_t pid() const { return pid_; }
 
 private:
     pid_t pid_ = -1;

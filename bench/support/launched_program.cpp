@@ -4,11 +4,11 @@
 
 namespace bench {
 
-bool LaunchedProgram::start(const std::string& path, const std::vector<std::string>& environment,
+bool LaunchedProgram::start(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
                             const std::string& output) {
     stop();
     startedAt_ = Clock::now();
-    pid_ = spawn({path}, -1, &environment, output);
+    pid_ = spawn(argv, -1, &environment, output);
     return pid_ > 0;
 }
 

@@ -17,8 +17,11 @@ public:
     // Ends the program as the desktop would at logout: SIGTERM, SIGKILL when it does not end within 5 s.
     ~LaunchedProgram() { stop(); }
 
-    // The program's output goes to the file `output`, when one is named.
-    bool start(const std::string& path, const std::vector<std::string>& environment, const std::string& output = {});
+    // The program's output goes to the file `output`, when one is named. `argv` is the program and its arguments;
+    // the program may be a wrapper that ends by executing the real one in its own place (setpriv, prlimit), so
+    // that pid() is the real one's.
+    bool start(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
+               const std::string& output = {});
     // Whether it ended at the SIGTERM (false when it had to be killed, or was not running).
     bool stop();
 

@@ -3,6 +3,8 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
 #include <poll.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace bench {
 
@@ -92,7 +94,13 @@ unsigned int PressCounter::buttonsDown() {
     return mask & (Button1Mask | Button2Mask | Button3Mask);
 }
 
+pid_t PressCounter::threadId() const {
+    while (threadId_ == 0) std::this_thread::yield();
+    return threadId_;
+}
+
 void PressCounter::run() {
+    threadId_ = static_cast<pid_t>(::syscall(SYS_gettid));
     const int fd = ConnectionNumber(display_);
     while (!stop_) {
         {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <sys/types.h>
 #include <atomic>
 #include <chrono>
 #include <mutex>
@@ -46,6 +47,8 @@ public:
     std::vector<Clock::time_point> presses();
     // The buttons the server holds down for the pointer now (the X button masks).
     unsigned int buttonsDown();
+    // The kernel's id of the thread that time-stamps the arrivals.
+    pid_t threadId() const;
 
 private:
     void run();
@@ -56,6 +59,7 @@ private:
     int width_ = 0;
     int height_ = 0;
     std::atomic<bool> stop_{false};
+    std::atomic<pid_t> threadId_{0};
     std::thread thread_;
     std::mutex mutex_;
     std::vector<Arrival> arrivals_;

@@ -1,10 +1,13 @@
 #include "platform/serial_queue.hpp"
 
 #include "platform/alternate_signal_stack.hpp"
+#include "platform/linux_scheduling_system.hpp"
+#include "platform/spin_bound.hpp"
 #include "platform/thread_priority.hpp"
 
 #include <pthread.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <algorithm>
 #include <cerrno>
 #include <condition_variable>
@@ -13,6 +16,20 @@
 namespace clicktrove::platform {
 
 namespace {
+
+using Steady = std::chrono::steady_clock;
+
+// Long enough that the thread really leaves the CPU (a shorter sleep may end before it is descheduled).
+constexpr auto kBreather = std::chrono::microseconds(50);
+
+// Voluntary context switches of the calling thread: each is a sleep the kernel counts as one, which restarts
+// its RLIMIT_RTTIME count. A timed wait that ends before the thread is descheduled (a short one often does)
+// is none.
+long sleepsSoFar() {
+    rusage usage{};
+    ::getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_nvcsw;
+}
 
 inline void cpuRelax() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -95,10 +112,28 @@ void SerialQueue::run() {
     const std::string name = label_.size() > 15 ? label_.substr(label_.size() - 15) : label_;
     ::pthread_setname_np(::pthread_self(), name.c_str());
     if (priority_ == Priority::timeCritical) raiseCurrentThreadPriority();
+    // Read after the priority step, which may have lowered the limit.
+    SpinBound bound(SpinBound::budgetFor(LinuxSchedulingSystem().realTimeBudgetLimit()));
+    long sleeps = sleepsSoFar();
+    auto noteWait = [&] {
+        const long now = sleepsSoFar();
+        if (now != sleeps) bound.slept(Steady::now());
+        sleeps = now;
+    };
+    // Work that has kept the thread on the CPU for the whole budget waits for a short real sleep first.
+    auto breatheIfDue = [&](std::unique_lock<std::mutex>& lock) {
+        if (!bound.mustSleep(Steady::now())) return false;
+        lock.unlock();
+        std::this_thread::sleep_for(kBreather);
+        lock.lock();
+        noteWait();
+        return true;
+    };
 
     std::unique_lock lock(mutex_);
     while (!stopping_) {
         if (!tasks_.empty()) {
+            if (breatheIfDue(lock)) continue;
             Task task = std::move(tasks_.front());
             tasks_.pop_front();
             lock.unlock();
@@ -110,23 +145,28 @@ void SerialQueue::run() {
         auto next = timers_.nextDueLocked();
         if (!next) {
             cv_.wait(lock);
+            noteWait();
             continue;
         }
         const auto deadline = *next->deadline;
-        const auto now = std::chrono::steady_clock::now();
+        const auto now = Steady::now();
         if (now < deadline) {
             const auto wakeAt = deadline - wakeLatency_.marginFor(deadline - now);
-            if (now < wakeAt) {
-                if (cv_.wait_until(lock, wakeAt) == std::cv_status::timeout) learnWakeLatency(wakeAt);
+            // Inside the window the kernel's wake-up latency would overshoot, the rest is waited out on the CPU,
+            // unless that would keep the thread from sleeping for longer than the bound allows.
+            if (now < wakeAt || !bound.maySpinUntil(deadline)) {
+                const auto asked = now < wakeAt ? wakeAt : deadline;
+                if (cv_.wait_until(lock, asked) == std::cv_status::timeout) learnWakeLatency(asked);
+                noteWait();
             } else {
-                // Inside the window the kernel's wake-up latency would overshoot: wait the rest on the CPU,
-                // without the lock so that callers are never held up by it.
+                // Without the lock, so that callers are never held up by it.
                 lock.unlock();
-                while (std::chrono::steady_clock::now() < deadline) cpuRelax();
+                while (Steady::now() < deadline) cpuRelax();
                 lock.lock();
             }
             continue;
         }
+        if (breatheIfDue(lock)) continue;
         next->deadline.reset();
         lock.unlock();
         next->handler();

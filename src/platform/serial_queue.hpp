@@ -18,7 +18,8 @@ namespace clicktrove::platform {
 // slack the kernel allows (the default 50 us would stretch every 1 ms interval). Even then a wake-up arrives
 // late, by some 20-60 us on an idle virtual machine and by much more on a loaded one, so the thread asks to
 // be woken early by a high percentile of the lateness it has recently observed (capped, which bounds the CPU
-// it spends) and waits out the rest on the CPU.
+// it spends) and waits out the rest on the CPU, but never so long that the thread goes without a real sleep
+// for more than its bound (spin_bound.hpp): a real-time thread that did would be killed by RLIMIT_RTTIME.
 class SerialQueue final : public WorkQueue {
 public:
     enum class Priority {

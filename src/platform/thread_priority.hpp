@@ -1,11 +1,53 @@
 #pragma once
 
+#include "platform/realtime_kit.hpp"
+#include "platform/scheduling_system.hpp"
+
+#include <string>
+
 namespace clicktrove::platform {
 
-// Asks for a better scheduling class for the calling thread, as far as the process's resource limits allow
-// without privileges: real-time round-robin when RLIMIT_RTPRIO grants a priority, otherwise the lowest nice
-// value RLIMIT_NICE grants. Keeps the thread as it is, silently, when neither does (the usual desktop
-// default). Children forked later start with the normal class again. Returns whether anything changed.
-bool raiseCurrentThreadPriority();
+// The scheduling a thread ended up with.
+struct ThreadPriority {
+    enum class Step {
+        // Round-robin real time, set by the thread itself: RLIMIT_RTPRIO or CAP_SYS_NICE allowed it.
+        realTime,
+        // Round-robin real time, granted by RealtimeKit.
+        realTimeThroughRealtimeKit,
+        // A raised nice value, granted by RealtimeKit where it refused real time.
+        niceThroughRealtimeKit,
+        // A raised nice value, set by the thread itself: RLIMIT_NICE or CAP_SYS_NICE allowed it.
+        nice,
+        // Nothing was granted: the normal class at the nice value it had.
+        none,
+    };
+
+    Step step = Step::none;
+    // The real-time priority of the real-time steps, the nice value of the others (0 for none).
+    int level = 0;
+    // Why RealtimeKit granted nothing, when it was asked and refused or could not be reached; for the user.
+    std::string realtimeKitRefusal;
+
+    bool operator==(const ThreadPriority&) const = default;
+};
+
+// The real-time priority asked for: above every normal thread, below the kernel's own and audio servers'.
+inline constexpr int kTimingRealTimePriority = 10;
+// No lower nice value than this, even where more is allowed: enough to win against a parallel build.
+inline constexpr int kTimingBestNice = -10;
+
+// Raises the calling thread as far as the process may, in this order: round-robin real time directly (the
+// limits or the capability allow it); else RealtimeKit's real time, with RLIMIT_RTTIME lowered to what the
+// service demands first; else RealtimeKit's raised nice value; else a nice value the limits allow. Keeps the
+// thread as it is when none works (a desktop user's default on Debian without RealtimeKit).
+ThreadPriority raiseThreadPriority(SchedulingSystem& system, RealtimeKit& realtimeKit);
+
+// raiseThreadPriority for the calling thread with the real system calls and the system bus. Says on the
+// standard error which step took effect, once per process for each different outcome. Children forked later
+// start with the normal class again.
+ThreadPriority raiseCurrentThreadPriority();
+
+// One line for the user about the outcome.
+std::string describe(const ThreadPriority& priority);
 
 }  // namespace clicktrove::platform

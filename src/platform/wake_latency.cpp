@@ -18,10 +18,7 @@ void WakeLatency::record(std::chrono::nanoseconds late) {
 }
 
 std::chrono::nanoseconds WakeLatency::marginFor(std::chrono::nanoseconds wait) const {
-    if (wait <= kShortWait) return margin_;
-    // The cap shrinks in proportion to the wait beyond the short ones, never below the long waits' cap.
-    const auto scaled = std::chrono::nanoseconds(kCap.count() * kShortWait.count() / wait.count());
-    return std::min(margin_, std::max(scaled, kLongWaitCap));
+    return std::max(std::chrono::nanoseconds(0), margin_ - wait / kToleratedShare);
 }
 
 }  // namespace clicktrove::platform

@@ -16,16 +16,16 @@ public:
     // The 60th of 64 recent samples, about the 94th percentile.
     static constexpr std::size_t kRank = 60;
     static constexpr std::chrono::nanoseconds kCap = std::chrono::microseconds(250);
-    // Waits up to this long may spend the whole cap waiting on the CPU; longer ones less and less, down to
-    // kLongWaitCap from ten times this on. A 1 ms cadence needs every microsecond; at 100 ms a quarter of a
-    // millisecond early or late is nothing, and spinning it out on every tick was most of the thread's time.
-    static constexpr std::chrono::nanoseconds kShortWait = std::chrono::milliseconds(2);
-    static constexpr std::chrono::nanoseconds kLongWaitCap = std::chrono::microseconds(50);
+    // The lateness a wake-up may keep without any waiting on the CPU: a twentieth of the wait. On a fixed grid
+    // a late tick delays only its own click, and 50 us at 1 ms (half a millisecond at 10 ms) is far inside the
+    // jitter anyone can see; spinning it out on every tick cost more than the rest of the thread's work. At
+    // real-time priority the learned lateness mostly stays below it, and the thread does not spin at all.
+    static constexpr int kToleratedShare = 20;
 
     void record(std::chrono::nanoseconds late);
     // The margin to wake early by: 0 until the first sample.
     std::chrono::nanoseconds margin() const { return margin_; }
-    // The margin for a wait of this length: the learned one, within what such a wait may spend on the CPU.
+    // The margin for a wait of this length: the learned one less the lateness such a wait tolerates.
     std::chrono::nanoseconds marginFor(std::chrono::nanoseconds wait) const;
 
 private:

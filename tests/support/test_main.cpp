@@ -48,6 +48,8 @@ int runTests(int argc, char** argv, const clicktrove::testing::ProcessSandbox& s
     // No test may reach the developer's own session bus.
     ::setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/clicktrove-test-bus", 1);
 #endif
+    // Nor the machine's system bus: its RealtimeKit would raise the test's threads.
+    ::setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/clicktrove-test-system-bus", 1);
 
 #ifdef CLICKTROVE_TEST_WITH_QT
     // Qt reads the settings folder once per process, so a file dialog would save its state at exit into the
@@ -69,11 +71,15 @@ int runTests(int argc, char** argv, const clicktrove::testing::ProcessSandbox& s
 
 int main(int argc, char** argv) {
     bool listing = false;
+    // The child a death test starts runs inside its parent's sandbox, servers and environment, and ends without
+    // returning here: a sandbox of its own would be left behind in the parent's.
+    bool deathTestChild = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--gtest_list_tests", 18) == 0) listing = true;
+        if (std::strncmp(argv[i], "--gtest_internal_run_death_test", 31) == 0) deathTestChild = true;
     }
     ::testing::InitGoogleTest(&argc, argv);
-    if (listing) return RUN_ALL_TESTS();
+    if (listing || deathTestChild) return RUN_ALL_TESTS();
 
     clicktrove::testing::ProcessSandbox sandbox;
     if (!sandbox.isReady()) {

@@ -1,13 +1,17 @@
 #include "support/app/app_bench.hpp"
 
 #include "support/app/remembered_config.hpp"
+#include "support/busy_load.hpp"
 #include "support/launched_program.hpp"
 #include "support/proc_sampler.hpp"
+#include "support/thread_scheduling.hpp"
 #include "support/xdotool_run.hpp"
 
 #include <X11/X.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
@@ -23,6 +27,11 @@ using clicktrove::ClickType;
 constexpr const char* kWmClass = "Clicktrove";
 // The live chart's thirty one-second samples.
 constexpr auto kChartSpan = 30s;
+// Thread names as the program sets them: the engine's queue (the end of its label) and the key watcher.
+constexpr const char* kEngineThread = "oclicker.engine";
+constexpr const char* kKeysThread = "clicktrove-keys";
+// What the program says, once, about its threads' priority.
+constexpr const char* kPriorityLine = "Clicktrove: the click and shortcut threads run at";
 
 double ms(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
@@ -54,15 +63,24 @@ std::vector<LaunchTimes> AppBench::measureStartUp(double intervalMs) {
     return launches;
 }
 
-std::optional<IntervalFigures> AppBench::measureInterval(double intervalMs) {
+std::optional<IntervalFigures> AppBench::measureInterval(double intervalMs, int load) {
     IntervalFigures f;
     f.intervalMs = intervalMs;
+    f.load = load;
     if (!remember(intervalMs)) return std::nullopt;
     LaunchedProgram app;
     if (!launch(app)) return std::nullopt;
     // The work put off until after the first frame, and the first turns of the window's timers.
     std::this_thread::sleep_for(1500ms);
     f.rssAfterStartKb = sampleProcess(app.pid()).rssKb;
+    f.prioritySaid = prioritySaid();
+    const auto scheduling = threadScheduling(app.pid());
+    if (const auto it = scheduling.find(kEngineThread); it != scheduling.end())
+        f.engineScheduling = describe(it->second);
+    if (const auto it = scheduling.find(kKeysThread); it != scheduling.end()) f.keysScheduling = describe(it->second);
+    // From before the start: the countdown and the run's first ticks meet the load too.
+    BusyLoad busy;
+    busy.start(load);
 
     counter_.raise();
     counter_.centrePointer();
@@ -92,6 +110,12 @@ std::optional<IntervalFigures> AppBench::measureInterval(double intervalMs) {
     counter_.reset();
     std::this_thread::sleep_for(300ms);
     f.stoppedByEscape = f.escape.keySeen && counter_.presses().empty();
+    if (load > 0) {
+        f.peakRssKb = sampleProcess(app.pid()).peakRssKb;
+        app.stop();
+        if (options_.peer) runXdotool(intervalMs, f);
+        return f;
+    }
 
     // The window in sight again, and the run's end behind it. The chart falls back one sample a second for its
     // thirty seconds after a run, so the first seconds after the stop are not yet idle: they are measured on their
@@ -173,7 +197,19 @@ bool AppBench::remember(const RememberedRun& run) {
 
 std::optional<LaunchTimes> AppBench::launch(LaunchedProgram& app) {
     counter_.lower();
-    if (!app.start(options_.app, session_.environment(), log_.string())) {
+    std::vector<std::string> argv;
+    auto environment = session_.environment();
+    if (options_.noPriority) {
+        // Only a process that may change capabilities can drop one from the bounding set; one that may not has
+        // no CAP_SYS_NICE to drop anyway.
+        if (::geteuid() == 0) argv = {"setpriv", "--bounding-set=-sys_nice", "--inh-caps=-sys_nice", "--"};
+        argv.insert(argv.end(), {"prlimit", "--rtprio=0", "--nice=0", "--"});
+        environment.push_back("DBUS_SYSTEM_BUS_ADDRESS=unix:path=/nonexistent/clicktrove-bench-no-system-bus");
+    }
+    argv.push_back(options_.app);
+    std::error_code ignored;
+    logOffset_ = std::filesystem::exists(log_) ? std::filesystem::file_size(log_, ignored) : 0;
+    if (!app.start(argv, environment, log_.string())) {
         std::fprintf(stderr, "app_click_rate: cannot start %s\n", options_.app.c_str());
         return std::nullopt;
     }
@@ -204,6 +240,18 @@ void AppBench::runXdotool(double intervalMs, IntervalFigures& f) {
     f.xdotool = run.presses;
     f.xdotoolCpu = run.cpuShare;
     counter_.lower();
+}
+
+std::string AppBench::prioritySaid() const {
+    std::ifstream in(log_);
+    in.seekg(static_cast<std::streamoff>(logOffset_));
+    std::string said;
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind(kPriorityLine, 0) != 0) continue;
+        if (!said.empty()) said += " / ";
+        said += line.substr(std::string(kPriorityLine).size() + 1);
+    }
+    return said.empty() ? "(nothing said)" : said;
 }
 
 void AppBench::printLogTail() const {

@@ -5,6 +5,7 @@
 #include "support/private_session.hpp"
 #include "support/top_level_watcher.hpp"
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -27,8 +28,10 @@ public:
 
     // Exec to the main window mapped and to its first frame, one fresh launch at a time.
     std::vector<LaunchTimes> measureStartUp(double intervalMs);
-    // A run at this interval (and xdotool's beside it); nothing when the application did not start or click.
-    std::optional<IntervalFigures> measureInterval(double intervalMs);
+    // A run at this interval (and xdotool's beside it), with `load` busy threads running meanwhile; nothing when
+    // the application did not start or click. A loaded run skips the minutes after it (post-run and idle CPU),
+    // which the quiet one measures.
+    std::optional<IntervalFigures> measureInterval(double intervalMs, int load = 0);
     // Quits the program with SIGTERM while a hold run, then a drag, holds the left button, and reads the
     // server's buttons once it has gone.
     std::vector<QuitCheck> measureQuitsWhileHolding();
@@ -42,6 +45,8 @@ private:
     std::optional<Clock::time_point> waitForFirstPress(Clock::time_point deadline);
     void runXdotool(double intervalMs, IntervalFigures& figures);
     void printLogTail() const;
+    // The program's own line about its threads' priority, from its output.
+    std::string prioritySaid() const;
 
     const AppBenchOptions& options_;
     std::string display_;
@@ -50,6 +55,8 @@ private:
     TopLevelWatcher watcher_;
     KeyPresser keys_;
     std::filesystem::path log_;
+    // Where the latest launch's output begins in the log.
+    std::uintmax_t logOffset_ = 0;
 };
 
 }  // namespace bench

@@ -21,6 +21,11 @@ struct AppBenchOptions {
     // Pause and resume with the shortcuts this many times during each run.
     int resumeTrials = 5;
     bool quitChecks = true;
+    // Busy threads beside the program (a game's stand-in); 0 measures quiet only.
+    int load = 0;
+    // Starts the program without any way to raise its threads: CAP_SYS_NICE dropped, RLIMIT_RTPRIO and
+    // RLIMIT_NICE 0, no system bus (so no RealtimeKit), as a desktop user without them.
+    bool noPriority = false;
 };
 
 // One launch, from the exec.
@@ -35,6 +40,11 @@ struct LaunchTimes {
 // One run at one interval, and xdotool's at the same interval.
 struct IntervalFigures {
     double intervalMs = 0;
+    // Busy threads beside the program and xdotool during the run.
+    int load = 0;
+    // What the program said about its threads' priority, and how its engine and key-watcher threads ran.
+    std::string prioritySaid;
+    std::string engineScheduling, keysScheduling;
     PressStats app, xdotool;
     // Shares of one core: the application during the run, in the seconds right after it (the chart still falling
     // back), idle with its window open once the chart lies flat, and xdotool.

@@ -35,18 +35,31 @@ StatisticBadges::StatisticBadges(AutoClickerViewModel& viewModel, QWidget* paren
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 1);
 
-    for (const auto signal : {&AutoClickerViewModel::elapsedTimeChanged, &AutoClickerViewModel::totalClicksChanged,
-                              &AutoClickerViewModel::cpsChanged, &AutoClickerViewModel::remainingClicksChanged,
-                              &AutoClickerViewModel::configChanged, &AutoClickerViewModel::statusChanged}) {
-        connect(&viewModel_, signal, this, &StatisticBadges::refresh);
-    }
-    refresh();
+    connect(&viewModel_, &AutoClickerViewModel::elapsedTimeChanged, this, &StatisticBadges::refreshElapsed);
+    connect(&viewModel_, &AutoClickerViewModel::totalClicksChanged, this, &StatisticBadges::refreshTotal);
+    connect(&viewModel_, &AutoClickerViewModel::cpsChanged, this, &StatisticBadges::refreshSpeed);
+    connect(&viewModel_, &AutoClickerViewModel::remainingClicksChanged, this, &StatisticBadges::refreshFourth);
+    connect(&viewModel_, &AutoClickerViewModel::configChanged, this, &StatisticBadges::refreshFourth);
+    connect(&viewModel_, &AutoClickerViewModel::statusChanged, this, &StatisticBadges::refreshFourth);
+    refreshElapsed();
+    refreshTotal();
+    refreshSpeed();
+    refreshFourth();
 }
 
-void StatisticBadges::refresh() {
+void StatisticBadges::refreshElapsed() {
     badges_[0]->setValue(elapsedText(viewModel_.elapsedTime()));
+}
+
+void StatisticBadges::refreshTotal() {
     badges_[1]->setValue(plainInteger(viewModel_.totalClicks()));
+}
+
+void StatisticBadges::refreshSpeed() {
     badges_[2]->setValue(plainInteger(viewModel_.cps()) + QStringLiteral(" CPS"));
+}
+
+void StatisticBadges::refreshFourth() {
     // The fourth tile describes the run whose figures it shows: a maximum set during an unlimited run is for
     // the next run, and must not read "Remaining 0" while the clicking goes on.
     if (viewModel_.statisticsMaxClicks() >= 1) {

@@ -19,7 +19,11 @@ public:
     const std::array<VaqStatBadge*, 4>& badges() const { return badges_; }
 
 private:
-    void refresh();
+    // One tile each: a progress report changes four values, and each change refreshes its own tile only.
+    void refreshElapsed();
+    void refreshTotal();
+    void refreshSpeed();
+    void refreshFourth();
 
     AutoClickerViewModel& viewModel_;
     std::array<VaqStatBadge*, 4> badges_{};

@@ -1,0 +1,97 @@
+// The bound on how long a timing thread goes without sleeping: the budget a real-time limit leaves, and a
+// real-time queue whose timer never leaves it time to sleep, run in a child under a small RLIMIT_RTTIME (the
+// kernel kills a real-time thread that runs past it without blocking).
+#include "platform/spin_bound.hpp"
+#include "platform/linux_scheduling_system.hpp"
+#include "platform/serial_queue.hpp"
+
+#include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/resource.h>
+#include <atomic>
+#include <cstdlib>
+#include <future>
+#include <thread>
+
+using namespace std::chrono_literals;
+using clicktrove::platform::LinuxSchedulingSystem;
+using clicktrove::platform::SerialQueue;
+using clicktrove::platform::SpinBound;
+using Limit = clicktrove::platform::SchedulingSystem::Limit;
+
+namespace {
+
+TEST(SpinBound, BudgetIsAQuarterOfTheLowerRealTimeLimitAndNeverMoreThanTheMaximum) {
+    const struct {
+        Limit limit;
+        std::chrono::nanoseconds budget;
+    } cases[] = {
+        {{std::nullopt, std::nullopt}, SpinBound::kMaxRun},
+        {{200'000, 200'000}, SpinBound::kMaxRun},
+        {{20'000, std::nullopt}, 5ms},
+        {{std::nullopt, 8'000}, 2ms},
+        {{40'000, 12'000}, 3ms},
+        {{0, 0}, 0ns},
+        {{UINT64_MAX, UINT64_MAX}, SpinBound::kMaxRun},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SpinBound::budgetFor(c.limit), c.budget)
+            << "soft " << c.limit.soft.value_or(0) << " hard " << c.limit.hard.value_or(0);
+    }
+}
+
+TEST(SpinBound, ASpinMayLastOnlyTillTheBudgetSinceTheLastSleepRunsOut) {
+    SpinBound bound(5ms);
+    const auto slept = std::chrono::steady_clock::now();
+    bound.slept(slept);
+    EXPECT_TRUE(bound.maySpinUntil(slept + 5ms));
+    EXPECT_FALSE(bound.maySpinUntil(slept + 5ms + 1ns));
+    EXPECT_FALSE(bound.mustSleep(slept + 4ms));
+    EXPECT_TRUE(bound.mustSleep(slept + 5ms));
+    bound.slept(slept + 6ms);
+    EXPECT_TRUE(bound.maySpinUntil(slept + 10ms));
+    EXPECT_FALSE(bound.mustSleep(slept + 10ms));
+}
+
+// Whether a new thread of this process may take round-robin real time by itself.
+bool threadsMayRunRealTime() {
+    bool may = false;
+    std::thread([&] { may = LinuxSchedulingSystem().setRealTime(1); }).join();
+    return may;
+}
+
+// Deadlines 5 us apart, each set by the handler of the one before: closer than any wake-up lateness the queue
+// learns, so without the bound it would wait every one out on the CPU and never sleep again.
+int runTimerThatLeavesNoTimeToSleep() {
+    rlimit budget{20'000, 20'000};
+    if (::setrlimit(RLIMIT_RTTIME, &budget) != 0) return 2;
+    std::atomic<bool> realTime{false};
+    std::promise<void> done;
+    {
+        SerialQueue queue("test.spin", SerialQueue::Priority::timeCritical);
+        const auto until = std::chrono::steady_clock::now() + 400ms;
+        std::unique_ptr<clicktrove::platform::OneShotTimer> timer;
+        timer = queue.createTimer([&] {
+            realTime = (::sched_getscheduler(0) & ~SCHED_RESET_ON_FORK) == SCHED_RR;
+            const auto now = std::chrono::steady_clock::now();
+            if (now >= until) {
+                done.set_value();
+                return;
+            }
+            timer->schedule(now + 5us);
+        });
+        queue.async([&] { timer->schedule(std::chrono::steady_clock::now() + 1ms); });
+        done.get_future().wait();
+        timer.reset();
+    }
+    return realTime ? 0 : 3;
+}
+
+TEST(SpinBound, ARealTimeQueueThatIsNeverLeftTimeToSleepStaysClearOfTheRealTimeLimit) {
+    if (!threadsMayRunRealTime()) GTEST_SKIP() << "this process may not run threads at real-time priority";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // Killed by SIGKILL (or SIGXCPU) when the queue spins past the limit.
+    EXPECT_EXIT(std::exit(runTimerThatLeavesNoTimeToSleep()), ::testing::ExitedWithCode(0), "");
+}
+
+}  // namespace

@@ -46,7 +46,8 @@ AutoClickerViewModel::AutoClickerViewModel(ViewModelServices services, QObject* 
     };
     settingsManager_ = std::make_unique<SettingsManager>(SettingsManager::Services{
         *services_.standardDefaults, *services_.loginItem, *services_.activationPolicy, *services_.analytics,
-        services_.log, *services_.clock, problemsOf(FileNoticeSubject::settings)});
+        services_.log, *services_.clock, problemsOf(FileNoticeSubject::settings),
+        [this](bool wanted, const std::string& reason) { tellFailure(loginItemNoticeText(wanted, reason)); }});
     profileManager_ =
         std::make_unique<ProfileManager>(*services_.storage, *services_.clock, problemsOf(FileNoticeSubject::presets));
     historyManager_ =
@@ -146,11 +147,22 @@ void AutoClickerViewModel::showFailureToast(const QString& message) {
 void AutoClickerViewModel::showFileProblem(FileNoticeSubject subject, const platform::FileProblem& problem) {
     const QString text = fileNoticeText(subject, problem);
     if (services_.log) services_.log->write("Clicktrove: " + text.toStdString());
+    tellFailure(text);
+}
+
+void AutoClickerViewModel::tellFailure(const QString& text) {
     if (startupProblems_) {
         startupProblems_->append(text);
     } else {
         showFailureToast(text);
     }
+}
+
+QString AutoClickerViewModel::loginItemNoticeText(bool wanted, const std::string& reason) {
+    QString text = wanted ? QStringLiteral("Launch at Login could not be turned on")
+                          : QStringLiteral("Launch at Login could not be turned off");
+    if (!reason.empty()) text += QStringLiteral(": ") + QString::fromStdString(reason);
+    return text;
 }
 
 platform::FileProblemReport AutoClickerViewModel::fileProblemReport(FileNoticeSubject subject) {

@@ -121,6 +121,8 @@ public:
     // The failure notice for a problem with one of the user's files. Problems met while the view model is
     // being created (its services load their files) are shown together, once it is.
     void showFileProblem(FileNoticeSubject subject, const platform::FileProblem& problem);
+    // "Launch at Login could not be turned on: <reason>" (or off), for a login item that refused the change.
+    static QString loginItemNoticeText(bool wanted, const std::string& reason);
     // A report that shows such notices for as long as this view model lives (for file work done later).
     platform::FileProblemReport fileProblemReport(FileNoticeSubject subject);
     void loadPreset(const ClickPreset& preset);
@@ -199,6 +201,8 @@ private:
     void setIsPlayingMacro(bool value);
     void setToastMessage(std::optional<QString> value);
     void showNotice(const QString& message, bool failure);
+    // A failure notice now, or, while the constructor runs, with the others of the start at its end.
+    void tellFailure(const QString& text);
     void setActivePreset(const Uuid& id, const std::string& name);
     void setIsConfigModified(bool value);
 

@@ -128,10 +128,12 @@ void AutoClickerViewModel::restoreLastActivePreset() {
     const auto it = std::find_if(presets.begin(), presets.end(), [&](const ClickPreset& p) { return p.id == *id; });
     if (it == presets.end()) return;
     const ClickPreset preset = *it;
-    setConfig(preset.config);
+    // Remembered, the configuration is the one the user left, edits made after loading the preset included: it
+    // stays, and the preset is what it is compared with. Otherwise the preset's configuration comes back.
+    if (!settingsManager_->rememberLastConfig()) setConfig(preset.config);
     setActivePreset(preset.id, preset.name);
     loadedConfig_ = preset.config;
-    setIsConfigModified(false);
+    updateConfigModified();
 }
 
 // --- notices and presets ---

@@ -66,7 +66,8 @@ public:
 
     // Creates the services in this order: permission monitor, engine, shortcuts, settings, presets, history,
     // coordinate recorder; then takes the remembered configuration, becomes the engine's delegate, starts the
-    // shortcuts and the chart timer and restores the last active preset.
+    // shortcuts and the chart timer and restores the last active preset (its configuration only when none is
+    // remembered; a remembered one that differs from it shows as modified).
     explicit AutoClickerViewModel(ViewModelServices services, QObject* parent = nullptr);
     ~AutoClickerViewModel() override;
 

@@ -67,6 +67,8 @@ protected:
             current = policy;
             journal_.push_back(policy == Policy::regular ? "policy regular" : "policy accessory");
         }
+        void setTrayIconShown(std::function<bool()>) override {}
+        void trayIconMayHaveChanged() override {}
         Policy current = Policy::regular;
 
     private:

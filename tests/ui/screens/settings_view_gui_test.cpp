@@ -90,6 +90,24 @@ TEST(SettingsViewLaunchAtLogin, ARefusedLaunchAtLoginShowsOffAndSaysWhy) {
     EXPECT_TRUE(vm.toastIsFailure());
 }
 
+// Without a tray icon on show the taskbar entry cannot go away, and the line under its switch says so; the tray
+// is asked again when the switch changes and when the screen is shown.
+TEST_F(SettingsViewTest, TheTaskbarSwitchSaysWhenNoTrayIconLetsTheEntryGo) {
+    const QString withTray = QStringLiteral("Hide to run exclusively from the tray.");
+    const QString withoutTray =
+        QStringLiteral("No tray icon on this desktop: the taskbar entry stays, and closing the window quits.");
+    EXPECT_EQ(view->taskbarEntryNote(), withTray) << "nothing known of a tray";
+    bool trayShown = false;
+    view->setTrayIconShown([&] { return trayShown; });
+    EXPECT_EQ(view->taskbarEntryNote(), withoutTray);
+    trayShown = true;
+    toggle(QStringLiteral("Show Taskbar Entry"))->click();
+    EXPECT_EQ(view->taskbarEntryNote(), withTray);
+    trayShown = false;
+    view->show();
+    EXPECT_EQ(view->taskbarEntryNote(), withoutTray);
+}
+
 TEST_F(SettingsViewTest, EachSwitchWritesItsSettingOnceAndFollowsOutsideChanges) {
     struct Case {
         const char* title;

@@ -12,6 +12,7 @@
 #include "ui/design/vaq_primary_button.hpp"
 #include "ui/screens/live_cps_chart_view.hpp"
 #include "ui/screens/permission_overlay_view.hpp"
+#include "ui/screens/settings_view.hpp"
 #include "ui/shell/floating_panel.hpp"
 #include "ui/shell/main_view.hpp"
 #include "ui/shell/screen_stage.hpp"
@@ -278,6 +279,16 @@ TEST_F(MainViewTest, LongToastWrapsWithinTheWindow) {
     vm->showToast(QString("A long notice ").repeated(40));
     EXPECT_LE(window->toast()->width(), window->width());
     EXPECT_GT(window->toast()->height(), 100) << "several lines";
+}
+
+// The offscreen platform has no tray: the Settings screen the window makes asks the tray menu, and says so.
+TEST_F(MainViewTest, TheSettingsScreenTellsWhetherTheTaskbarEntryCanGo) {
+    MainView window(*vm, ScreenFactory::standard());
+    window.show();
+    window.selectTab(MainViewTab::settings);
+    auto* settings = qobject_cast<SettingsView*>(window.content());
+    ASSERT_NE(settings, nullptr);
+    EXPECT_TRUE(settings->taskbarEntryNote().startsWith(QStringLiteral("No tray icon on this desktop")));
 }
 
 TEST_F(MainViewTest, ToastStaysClearOfTheScreenTitleAtEveryWidth) {

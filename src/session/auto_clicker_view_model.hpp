@@ -5,6 +5,7 @@
 #include "engine/click_record.hpp"
 #include "engine/uuid.hpp"
 #include "platform/file_problem.hpp"
+#include "platform/mouse_input.hpp"
 #include "services/shortcut_manager.hpp"
 #include "session/file_notice.hpp"
 #include "session/view_model_services.hpp"
@@ -151,6 +152,14 @@ public:
     void stopMacroPlayback();
     void exportMacro();
     void importMacro();
+    // Where the program's own recorder controls are on screen: a press there (the one on Stop Recording that
+    // ends a recording) drives the recorder and is no part of the macro. Replaced by each call; empty, every
+    // press counts.
+    using ScreenArea = std::function<bool(const platform::GlobalPoint&)>;
+    void setRecorderControls(ScreenArea controls) { recorderControls_ = std::move(controls); }
+    bool isOnRecorderControls(const platform::GlobalPoint& point) const {
+        return recorderControls_ && recorderControls_(point);
+    }
 
     QString toastText() const { return toastMessage_.value_or(QString()); }
     QString activePresetNameText() const {
@@ -239,6 +248,8 @@ private:
     std::optional<std::string> activePresetName_;
     bool isConfigModified_ = false;
     std::optional<ClickConfig> loadedConfig_;
+
+    ScreenArea recorderControls_;
 
     // Shared so that work they post to the main queue can hold them weakly.
     std::shared_ptr<RunController> run_;

@@ -9,11 +9,14 @@
 #include "ui/widgets/ringed_buttons.hpp"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
 #include <QPainter>
+#include <QPointer>
+#include <QScreen>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -201,6 +204,11 @@ RecordingView::RecordingView(AutoClickerViewModel& viewModel, QWidget* parent)
     });
     connect(export_, &QPushButton::clicked, this, [this] { viewModel_.exportMacro(); });
 
+    // The recorder hears every press of the desktop, its own buttons' too; those drive it and stay out of the macro.
+    viewModel_.setRecorderControls([self = QPointer<RecordingView>(this)](const platform::GlobalPoint& point) {
+        return self != nullptr && self->isOnControls(point);
+    });
+
     connect(&viewModel_, &AutoClickerViewModel::isRecordingMacroChanged, this, &RecordingView::refresh);
     connect(&viewModel_, &AutoClickerViewModel::isPlayingMacroChanged, this, &RecordingView::refresh);
     connect(&viewModel_, &AutoClickerViewModel::recordedClicksChanged, this, &RecordingView::refresh);
@@ -241,6 +249,26 @@ void RecordingView::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     onScreen_ = false;
     refreshPulse();
+}
+
+bool RecordingView::isOnControls(const platform::GlobalPoint& point) const {
+    if (!onScreen_ || window()->isMinimized()) return false;
+    // From the screen's pixels, with the origin at the primary monitor's corner, to Qt's device-independent
+    // global coordinates, which scale each screen about its own corner.
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary == nullptr) return false;
+    const QPointF pixel = QPointF(point.x, point.y) + primary->geometry().topLeft();
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QPointF corner = screen->geometry().topLeft();
+        const qreal ratio = screen->devicePixelRatio();
+        if (!QRectF(corner, QSizeF(screen->geometry().size()) * ratio).contains(pixel)) continue;
+        const QPoint logical = (corner + (pixel - corner) / ratio).toPoint();
+        for (const QPushButton* button : {record_, playback_, import_, export_}) {
+            if (button->isVisible() && button->rect().contains(button->mapFromGlobal(logical))) return true;
+        }
+        return false;
+    }
+    return false;
 }
 
 bool RecordingView::isShowingEmptyState() const {

@@ -24,7 +24,9 @@
 
 #include <gtest/gtest.h>
 #include <QCoreApplication>
+#include <QDateTimeEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QScrollArea>
 #include <QScrollBar>
 
@@ -109,6 +111,31 @@ TEST_F(DashboardLayoutTest, FractionalValuesShowWithTheirDecimals) {
     EXPECT_EQ(card.durationField()->text(), "1.5");
     EXPECT_EQ(card.startRow()->xField()->text(), "512.25");
     EXPECT_EQ(card.startRow()->yField()->text(), "-40");
+}
+
+// The pickers' text must fit the room the field gives it, not only the size the field asks for: every digit of
+// the date and of the hour and minute shows.
+TEST_F(DashboardLayoutTest, ScheduledTimesShowEveryCharacter) {
+    vm->editConfig([](ClickConfig& c) {
+        c.scheduledStartEnabled = true;
+        c.scheduledStopEnabled = true;
+    });
+    ScheduleCard& card = *dashboard->scheduleCard();
+    inEveryLook([&] {
+        for (QDateTimeEdit* picker : {card.startPicker(), card.stopPicker()}) {
+            SCOPED_TRACE(picker->objectName().toStdString());
+            const QLineEdit* edit = picker->findChild<QLineEdit*>();
+            ASSERT_NE(edit, nullptr);
+            const QString text = edit->text();
+            ASSERT_EQ(text.size(), 17) << text.toStdString();  // "2026-12-10  21:30"
+            // What QLineEdit keeps for its text: its contents less the text margins and its own 2 points a side.
+            const QMargins margins = edit->textMargins();
+            const int room = edit->contentsRect().width() - margins.left() - margins.right() - 2 * 2;
+            EXPECT_GE(room, edit->fontMetrics().horizontalAdvance(text)) << text.toStdString();
+            const QRect inPicker(edit->mapTo(picker, QPoint(0, 0)), edit->size());
+            EXPECT_TRUE(picker->rect().contains(inPicker));
+        }
+    });
 }
 
 TEST_F(DashboardLayoutTest, ModifiedBadgeStandsSixPointsAfterThePresetName) {

@@ -14,6 +14,7 @@
 #include "ui/dashboard/statistic_badges.hpp"
 #include "ui/dashboard/target_location_card.hpp"
 #include "ui/design/glass_card.hpp"
+#include "ui/design/vaq_primary_button.hpp"
 #include "ui/shell/main_view.hpp"
 #include "ui/shell/window_frame_placement.hpp"
 #include "ui/support/pinned_look.hpp"
@@ -25,6 +26,7 @@
 #include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QDateTimeEdit>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
@@ -259,6 +261,25 @@ TEST_F(DashboardLayoutTest, ANarrowWindowStacksTheCardsInOneColumnInTheirOrder) 
         }
         EXPECT_EQ(above.width(), header.width()) << "a full-width card fills the column";
     }
+}
+
+// The Start button fills the run bar's width and ends at its bottom: its purple shadow must still spread onto the
+// card around it rather than stop at the bar's edges.
+TEST_F(DashboardLayoutTest, TheStartButtonsShadowSpreadsBeyondTheRunBar) {
+    inEveryLook([&] {
+        GlassCard& card = *dashboard->runBarCard();
+        const QWidget& start = *dashboard->runBar()->startButton();
+        const QImage image = card.grab().toImage();
+        const QRect button(start.mapTo(&card, QPoint(0, 0)), start.size());
+        const QColor surface = image.pixelColor(card.width() / 2, 3);  // the card's own padding, far from it
+        const auto purpleTint = [&](QPoint at) {
+            const QColor c = image.pixelColor(at);
+            // The purple shadow moves the surface towards blue away from green, on a light card and a dark one.
+            return (c.blue() - c.green()) - (surface.blue() - surface.green()) >= 8;
+        };
+        EXPECT_TRUE(purpleTint({button.center().x(), button.bottom() + 5})) << "below the button";
+        EXPECT_TRUE(purpleTint({button.left() - 3, button.center().y() + 4})) << "beside the button";
+    });
 }
 
 TEST_F(DashboardLayoutTest, RunBarKeepsItsHeightWhenPauseBecomesResume) {

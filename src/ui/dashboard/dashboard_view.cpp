@@ -39,8 +39,10 @@ QScrollArea* makeColumnScroll(QWidget* parent, QWidget* content) {
     scroll->setWidgetResizable(true);
     scroll->setAutoFillBackground(false);
     scroll->viewport()->setAutoFillBackground(false);
-    content->setAutoFillBackground(false);
     scroll->setWidget(content);
+    // After setWidget, which turns the filling on: filled, the column would paint the desktop's window colour
+    // over the window's background under the "System" theme.
+    content->setAutoFillBackground(false);
     return scroll;
 }
 

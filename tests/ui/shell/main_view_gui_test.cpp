@@ -24,6 +24,8 @@
 
 #include <gtest/gtest.h>
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QImage>
 #include <QGraphicsOpacityEffect>
 #include <QLineEdit>
 #include <QVariantAnimation>
@@ -289,6 +291,41 @@ TEST_F(MainViewTest, TheSettingsScreenTellsWhetherTheTaskbarEntryCanGo) {
     auto* settings = qobject_cast<SettingsView*>(window.content());
     ASSERT_NE(settings, nullptr);
     EXPECT_TRUE(settings->taskbarEntryNote().startsWith(QStringLiteral("No tray icon on this desktop")));
+}
+
+// Under "System" the window draws with the palette of the desktop's appearance, not with the desktop's own
+// window colour: no part of the sidebar or of a screen drawn with the palette shows the desktop's grey.
+TEST_F(MainViewTest, UnderTheSystemThemeNoPartPaintsTheDesktopsWindowColour) {
+    PinnedFont font;
+    PinnedTheme system(AppTheme::system);
+    QPalette desktop;
+    const QColor desktopGrey(201, 183, 121);  // a grey no palette colour comes near, so every leak shows
+    desktop.setColor(QPalette::Window, desktopGrey);
+    desktop.setColor(QPalette::WindowText, QColor(20, 20, 20));
+    QGuiApplication::setPalette(desktop);
+    {
+        MainView window(*vm, ScreenFactory::standard());
+        window.resize(1100, 700);
+        window.show();
+        for (const MainViewTab tab :
+             {MainViewTab::dashboard, MainViewTab::presets, MainViewTab::history, MainViewTab::settings}) {
+            SCOPED_TRACE(static_cast<int>(tab));
+            window.selectTab(tab);
+            window.detailArea()->animation()->setCurrentTime(ScreenStage::kDurationMs);
+            QCoreApplication::sendPostedEvents();
+            const QImage image = window.grab().toImage();
+            int leaks = 0;
+            QPoint first;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    if (image.pixelColor(x, y) != desktopGrey) continue;
+                    if (leaks++ == 0) first = {x, y};
+                }
+            }
+            EXPECT_EQ(leaks, 0) << "first at " << first.x() << "," << first.y();
+        }
+    }
+    QGuiApplication::setPalette(QPalette());
 }
 
 TEST_F(MainViewTest, ToastStaysClearOfTheScreenTitleAtEveryWidth) {

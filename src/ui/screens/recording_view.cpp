@@ -6,6 +6,7 @@
 #include "ui/design/symbol_icons.hpp"
 #include "ui/screens/recorded_click_delegate.hpp"
 #include "ui/screens/recorded_clicks_model.hpp"
+#include "ui/screens/view_style.hpp"
 #include "ui/widgets/ringed_buttons.hpp"
 
 #include <QApplication>
@@ -169,6 +170,10 @@ RecordingView::RecordingView(AutoClickerViewModel& viewModel, QWidget* parent)
     // Reached with Tab, not taken by a click: a button that turns into another (Play Macro into Stop Playback)
     // must not carry a focus mark the user never asked for.
     for (QPushButton* button : {record_, playback_, import_, export_}) button->setFocusPolicy(Qt::TabFocus);
+    // The notices come in at the top centre, where these two stand: they go beside or below them instead, as
+    // they keep clear of the other screens' titles.
+    view_style::keepClearOfToast(record_);
+    view_style::keepClearOfToast(playback_);
 
     connect(record_, &QPushButton::clicked, this, [this] {
         if (viewModel_.isRecordingMacro()) {

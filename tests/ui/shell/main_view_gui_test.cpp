@@ -328,11 +328,17 @@ TEST_F(MainViewTest, UnderTheSystemThemeNoPartPaintsTheDesktopsWindowColour) {
     QGuiApplication::setPalette(QPalette());
 }
 
-TEST_F(MainViewTest, ToastStaysClearOfTheScreenTitleAtEveryWidth) {
+TEST_F(MainViewTest, ToastStaysClearOfTheScreenTitleAndTheRecorderButtonsAtEveryWidth) {
     PinnedFont font;
     MainView window(*vm, ScreenFactory::standard());
     window.show();
-    for (const MainViewTab tab : {MainViewTab::presets, MainViewTab::history, MainViewTab::settings}) {
+    const std::vector<std::pair<MainViewTab, QStringList>> screens = {
+        {MainViewTab::presets, {"screenTitle"}},
+        {MainViewTab::history, {"screenTitle"}},
+        {MainViewTab::settings, {"screenTitle"}},
+        {MainViewTab::recorder, {"recordButton", "playbackButton"}},
+    };
+    for (const auto& [tab, clearOf] : screens) {
         window.selectTab(tab);
         window.detailArea()->animation()->setCurrentTime(ScreenStage::kDurationMs);
         for (const char* message : {"Deleted 'Gaming Speed Clicker'", "Saved settings as new preset 'Evening raid'"}) {
@@ -341,11 +347,13 @@ TEST_F(MainViewTest, ToastStaysClearOfTheScreenTitleAtEveryWidth) {
                 SCOPED_TRACE(QStringLiteral("tab %1, %2, %3 wide").arg(int(tab)).arg(message).arg(width).toStdString());
                 window.resize(width, 700);
                 QCoreApplication::sendPostedEvents();
-                const QWidget* title = window.content()->findChild<QWidget*>(QStringLiteral("screenTitle"));
-                ASSERT_NE(title, nullptr);
-                const QRect titleRect(title->mapTo(&window, QPoint(0, 0)), title->size());
                 const QRect bubble = window.toast()->restingBubbleGeometry();
-                EXPECT_FALSE(bubble.intersects(titleRect));
+                for (const QString& name : clearOf) {
+                    const QWidget* widget = window.content()->findChild<QWidget*>(name);
+                    ASSERT_NE(widget, nullptr) << name.toStdString();
+                    const QRect rect(widget->mapTo(&window, QPoint(0, 0)), widget->size());
+                    EXPECT_FALSE(bubble.intersects(rect)) << name.toStdString();
+                }
                 EXPECT_TRUE(window.rect().contains(bubble));
                 if (width >= 1400) {
                     EXPECT_EQ(bubble.top(), ToastView::kTopSpace) << "at the top where there is room";

@@ -8,8 +8,11 @@
 #include "ui/dashboard/dashboard_view.hpp"
 #include "ui/dashboard/preset_header_card.hpp"
 #include "ui/dashboard/save_as_preset_sheet.hpp"
+#include "ui/dashboard/statistic_badges.hpp"
+#include "ui/design/live_text.hpp"
 #include "ui/design/vaq_ghost_button.hpp"
 #include "ui/design/vaq_primary_button.hpp"
+#include "ui/design/vaq_stat_badge.hpp"
 #include "ui/screens/live_cps_chart_view.hpp"
 #include "ui/screens/permission_overlay_view.hpp"
 #include "ui/screens/settings_view.hpp"
@@ -484,6 +487,32 @@ TEST_F(MainViewTest, StandardScreensAreTheProgramsOwn) {
     }
     setPermission(false);
     EXPECT_NE(qobject_cast<PermissionOverlayView*>(window.content()), nullptr);
+}
+
+// The chart's figure and the Speed tile tell one rate: during a run of double clicks (two clicks a tick, so the
+// per-second samples run at twice the tick rate) and in every moment after it stops, when both fall to 0 together.
+TEST_F(MainViewTest, TheLiveChartsFigureIsTheSpeedTilesDuringARunAndAfterIt) {
+    MainView window(*vm, ScreenFactory::standard());
+    window.show();
+    auto* chart = qobject_cast<LiveCPSChartView*>(window.dashboard()->liveChart());
+    ASSERT_NE(chart, nullptr);
+    const VaqStatBadge& speed = *window.dashboard()->statistics()->badges()[2];
+    ClickConfig config = quickConfig();
+    config.clickType = ClickType::doubleClick;
+    vm->setConfig(config);
+    startAndPassCountdown();
+    for (int step = 0; step < 30; ++step) {
+        rig.advance(50ms);
+        ASSERT_EQ(chart->currentValueLabel()->text(), speed.value()) << "at " << step * 50 << " ms of the run";
+    }
+    ASSERT_NE(speed.value(), "0 CPS");
+    EXPECT_GT(chart->history().back(), static_cast<double>(vm->cps())) << "the plot keeps its samples of clicks";
+    vm->stopClicking();
+    for (int step = 0; step < 60; ++step) {
+        rig.advance(50ms);
+        ASSERT_EQ(chart->currentValueLabel()->text(), speed.value()) << "at " << step * 50 << " ms after the stop";
+    }
+    EXPECT_EQ(speed.value(), "0 CPS");
 }
 
 }  // namespace

@@ -63,9 +63,8 @@ void ClicktroveApp::start() {
     // Before the settings apply the taskbar setting: it holds only while the tray icon is there to come back by.
     activationPolicy_ = services_.activationPolicy;
     if (activationPolicy_) {
-        activationPolicy_->setTrayIconShown([self = QPointer<ClicktroveApp>(this)] {
-            return self != nullptr && self->trayIconShown();
-        });
+        activationPolicy_->setTrayIconShown(
+            [self = QPointer<ClicktroveApp>(this)] { return self != nullptr && self->trayIconShown(); });
     }
     viewModel_ = std::make_unique<AutoClickerViewModel>(std::move(services_));
 

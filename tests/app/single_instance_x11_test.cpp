@@ -143,8 +143,8 @@ public:
         unsigned long items = 0, after = 0;
         unsigned char* data = nullptr;
         bool found = false;
-        if (XGetWindowProperty(display_, window, XInternAtom(display_, "_NET_WM_STATE", False), 0, 64, False,
-                               XA_ATOM, &type, &format, &items, &after, &data) == Success &&
+        if (XGetWindowProperty(display_, window, XInternAtom(display_, "_NET_WM_STATE", False), 0, 64, False, XA_ATOM,
+                               &type, &format, &items, &after, &data) == Success &&
             data && format == 32) {
             const auto* atoms = reinterpret_cast<const Atom*>(data);
             const Atom skip = XInternAtom(display_, "_NET_WM_STATE_SKIP_TASKBAR", False);

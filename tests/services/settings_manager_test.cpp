@@ -401,8 +401,8 @@ TEST_F(SettingsManagerTest, LaunchAtLoginRegistersAgainWhenAlreadyEnabledAndFoll
         loginItem.fake.clearCalls();
         loginProblems.clear();
         std::vector<bool> announced;
-        const auto watch = QObject::connect(&s, &SettingsManager::launchAtLoginChanged,
-                                            [&](bool on) { announced.push_back(on); });
+        const auto watch =
+            QObject::connect(&s, &SettingsManager::launchAtLoginChanged, [&](bool on) { announced.push_back(on); });
         s.setLaunchAtLogin(c.on);
         QObject::disconnect(watch);
         EXPECT_EQ(loginItem.fake.calls(), c.calls);

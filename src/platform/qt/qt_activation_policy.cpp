@@ -94,7 +94,9 @@ bool QtActivationPolicy::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::PlatformSurface:
             if (static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() ==
                 QPlatformSurfaceEvent::SurfaceCreated) {
-                if (auto* window = qobject_cast<QWindow*>(watched)) apply(window, effectivePolicy() == Policy::accessory);
+                if (auto* window = qobject_cast<QWindow*>(watched)) {
+                    apply(window, effectivePolicy() == Policy::accessory);
+                }
             }
             break;
         // The moments a window could be lost: asked again before the close decides whether to quit, and as a

@@ -25,8 +25,7 @@ struct DashboardHost {
                            QWidget* parent)>
         liveChart;
     // Hands new values to a chart made by liveChart; when empty, the Dashboard makes a new chart instead.
-    std::function<void(QWidget* chart, const std::vector<double>& history, std::int64_t cps,
-                       const QColor& accentColor)>
+    std::function<void(QWidget* chart, const std::vector<double>& history, std::int64_t cps, const QColor& accentColor)>
         updateLiveChart;
 };
 

@@ -181,8 +181,7 @@ PresetRow* PresetsView::makeRow(const ClickPreset& preset, bool active) {
     connect(row, &PresetRow::favoriteFromMenu, this, [this, &profiles, preset, name] {
         const bool wasFavorite = preset.isFavorite;
         profiles.toggleFavorite(preset.id);
-        tellSaved(wasFavorite ? tr("Removed from Favorites") : tr("Added to Favorites"),
-                  favoriteNotSaved(name));
+        tellSaved(wasFavorite ? tr("Removed from Favorites") : tr("Added to Favorites"), favoriteNotSaved(name));
     });
     connect(row, &PresetRow::renameRequested, this, [this, preset] { beginRename(preset); });
     connect(row, &PresetRow::duplicateRequested, this, [this, &profiles, preset, name] {

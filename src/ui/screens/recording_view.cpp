@@ -10,15 +10,15 @@
 #include "ui/widgets/ringed_buttons.hpp"
 
 #include <QApplication>
-#include <QGuiApplication>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
 #include <QPainter>
 #include <QPointer>
-#include <QScreen>
 #include <QPushButton>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 #include <QVariantAnimation>

@@ -43,8 +43,7 @@ ScreenFactory ScreenFactory::standard() {
         chart->setAccentColor(accent);
         return chart;
     };
-    f.updateLiveChart = [](QWidget* chart, const std::vector<double>& history, std::int64_t cps,
-                           const QColor& accent) {
+    f.updateLiveChart = [](QWidget* chart, const std::vector<double>& history, std::int64_t cps, const QColor& accent) {
         if (auto* live = qobject_cast<LiveCPSChartView*>(chart)) {
             live->setHistory(history);
             live->setCurrentCps(cps);

@@ -29,8 +29,7 @@ struct ScreenFactory {
                            QWidget* parent)>
         liveChart;
     // Hands new values to a chart made by liveChart; when empty, the Dashboard makes a new chart instead.
-    std::function<void(QWidget* chart, const std::vector<double>& history, std::int64_t cps,
-                       const QColor& accentColor)>
+    std::function<void(QWidget* chart, const std::vector<double>& history, std::int64_t cps, const QColor& accentColor)>
         updateLiveChart;
 
     // The program's own screens (the screens library), with the process-wide storage and audio services.

@@ -132,8 +132,10 @@ TEST_F(RecordingViewTest, PressesOnTheRecordersOwnButtonsStayOutOfTheMacro) {
     view->move(140, 90);
     view->show();
     const auto pressAt = [&](QPoint global) {
-        rig.buttons.press(platform::MouseButtonPress{platform::MouseButtonPress::Button::left, 1,
-                                                     {static_cast<double>(global.x()), static_cast<double>(global.y())}});
+        rig.buttons.press(
+            platform::MouseButtonPress{platform::MouseButtonPress::Button::left,
+                                       1,
+                                       {static_cast<double>(global.x()), static_cast<double>(global.y())}});
         rig.drain();
     };
     const auto centreOf = [](const QWidget* w) { return w->mapToGlobal(w->rect().center()); };

@@ -27,9 +27,9 @@
 
 #include <gtest/gtest.h>
 #include <QCoreApplication>
+#include <QGraphicsOpacityEffect>
 #include <QGuiApplication>
 #include <QImage>
-#include <QGraphicsOpacityEffect>
 #include <QLineEdit>
 #include <QVariantAnimation>
 #include <map>

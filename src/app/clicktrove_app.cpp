@@ -2,6 +2,7 @@
 
 #include "app/first_frame_watch.hpp"
 #include "app/termination_signal_watcher.hpp"
+#include "platform/activation_policy.hpp"
 #include "platform/main_queue.hpp"
 #include "platform/qt/x11_window_hints.hpp"
 #include "services/analytics_manager.hpp"
@@ -15,6 +16,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSystemTrayIcon>
 #include <QWidget>
 #include <QWindow>
 
@@ -46,6 +48,8 @@ ClicktroveApp::ClicktroveApp(ViewModelServices services, AnalyticsManager& analy
       options_(std::move(options)) {}
 
 ClicktroveApp::~ClicktroveApp() {
+    // The policy is the process's and outlives this shell.
+    if (activationPolicy_) activationPolicy_->setTrayIconShown({});
     if (window_) delete window_.data();
 }
 
@@ -57,6 +61,12 @@ void ClicktroveApp::start() {
     reportDisplayFacts();
     watchLifecycle();
 
+    // Before the settings apply the taskbar setting: it holds only while the tray icon is there to come back by.
+    activationPolicy_ = services_.activationPolicy;
+    if (activationPolicy_) {
+        activationPolicy_->setTrayIconShown(
+            [self = QPointer<ClicktroveApp>(this)] { return self != nullptr && self->trayIconShown(); });
+    }
     viewModel_ = std::make_unique<AutoClickerViewModel>(std::move(services_));
 
     if (options_.makeWindow) window_ = options_.makeWindow(*viewModel_);
@@ -110,7 +120,9 @@ void ClicktroveApp::startMinimised() {
 bool ClicktroveApp::trayIconShown() const {
     if (options_.trayIconShown) return options_.trayIconShown();
     const MenuBarManager* tray = viewModel_ ? viewModel_->menuBarManager() : nullptr;
-    return tray != nullptr && tray->isShownInTray();
+    // Before the first menu is wired (it waits for the first frame), its icon will be on show where a tray is.
+    if (tray == nullptr) return QSystemTrayIcon::isSystemTrayAvailable();
+    return tray->isShownInTray();
 }
 
 void ClicktroveApp::connectMenuBar() {
@@ -124,6 +136,7 @@ void ClicktroveApp::connectMenuBar() {
     manager->onShowWindow = [this] { showMainWindow(); };
     manager->onShowSettings = [this] { showSettings(); };
     viewModel_->setMenuBarManager(std::move(manager));
+    if (activationPolicy_) activationPolicy_->trayIconMayHaveChanged();
 }
 
 void ClicktroveApp::showMainWindow() {

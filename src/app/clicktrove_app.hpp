@@ -15,6 +15,10 @@ namespace clicktrove {
 
 class AnalyticsManager;
 class AutoClickerViewModel;
+
+namespace platform {
+class ActivationPolicy;
+}
 class TerminationSignalWatcher;
 
 // The program's shell: configures analytics and sends the launch signal, creates the one view model, shows the
@@ -34,7 +38,8 @@ public:
         std::chrono::milliseconds hideDelay{100};
         // The application installs the client of its build; tests keep the one they gave the manager.
         bool installBuildAnalyticsClient = true;
-        // Whether the tray icon is on show at this moment; unset asks the tray menu's item.
+        // Whether the tray icon is on show at this moment; unset asks the tray menu's item (before the first menu,
+        // whether the desktop has a tray). The taskbar setting and the start-minimised check both go by it.
         std::function<bool()> trayIconShown;
         // Start-up work the first frame does not need; runs once, after the main window's first frame is on
         // screen (see finishStartUp for the other occasions).
@@ -76,6 +81,8 @@ private:
 
     ViewModelServices services_;
     std::shared_ptr<platform::MainQueue> mainQueue_;
+    // Asked whether the tray icon is on show, so that a window without a taskbar entry is never lost.
+    std::shared_ptr<platform::ActivationPolicy> activationPolicy_;
     AnalyticsManager& analytics_;
     Options options_;
     std::unique_ptr<AutoClickerViewModel> viewModel_;

@@ -159,7 +159,15 @@ void SettingsManager::applyLaunchAtLogin() {
     } else {
         ok = item.unregisterItem(&error);
     }
-    if (!ok && services_.log) services_.log->write(kLoginItemFailurePrefix + error);
+    if (ok) return;
+    if (services_.log) services_.log->write(kLoginItemFailurePrefix + error);
+    // The switch and the stored record say what happens at the next login, not what was asked for: a switch left
+    // on over a failed registration promises a start that never comes.
+    const bool wanted = data_.launchAtLogin;
+    const bool actual = item.status() == platform::LoginItem::Status::enabled;
+    if (actual == wanted) return;
+    assign(data_.launchAtLogin, actual, &SettingsManager::launchAtLoginChanged);
+    if (services_.reportLoginItemProblem) services_.reportLoginItemProblem(wanted, error);
 }
 
 void SettingsManager::applyDockIcon() {

@@ -7,6 +7,7 @@
 #include "services/settings_data.hpp"
 
 #include <QObject>
+#include <functional>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -28,8 +29,9 @@ class UserDefaults;
 // "com.vaq.autoclicker.settings" in the standard user defaults. Every assignment saves the whole record at once
 // and runs its side effect, also when the value is unchanged: the theme and accent colour send their usage
 // signal, launch at login (un)registers the login item, the taskbar icon switches the activation policy. Each
-// change signal fires on every assignment, after the value is stored. Loading a stored record runs every
-// setter's side effect but saves the record once. Main thread only.
+// change signal fires on every assignment, after the value is stored. Launch at login that the login item
+// refuses goes back to the login item's real state (a second assignment) and is reported. Loading a stored
+// record runs every setter's side effect but saves the record once. Main thread only.
 class SettingsManager final : public QObject {
     Q_OBJECT
     Q_PROPERTY(AppTheme theme READ theme WRITE setTheme NOTIFY themeChanged)
@@ -58,6 +60,9 @@ public:
         // could not be kept and nothing is saved) and when saving starts to fail for another reason. May be
         // empty.
         platform::FileProblemReport reportProblem = {};
+        // Told when launch at login could not be switched as asked (`wanted`), with the reason; the setting has
+        // then gone back to what the desktop will really do at the next login. May be empty.
+        std::function<void(bool wanted, const std::string& reason)> reportLoginItemProblem = {};
     };
 
     // The process's own: the standard user defaults, XDG autostart, the Qt activation policy, the shared

@@ -46,7 +46,8 @@ AutoClickerViewModel::AutoClickerViewModel(ViewModelServices services, QObject* 
     };
     settingsManager_ = std::make_unique<SettingsManager>(SettingsManager::Services{
         *services_.standardDefaults, *services_.loginItem, *services_.activationPolicy, *services_.analytics,
-        services_.log, *services_.clock, problemsOf(FileNoticeSubject::settings)});
+        services_.log, *services_.clock, problemsOf(FileNoticeSubject::settings),
+        [this](bool wanted, const std::string& reason) { tellFailure(loginItemNoticeText(wanted, reason)); }});
     profileManager_ =
         std::make_unique<ProfileManager>(*services_.storage, *services_.clock, problemsOf(FileNoticeSubject::presets));
     historyManager_ =
@@ -132,10 +133,12 @@ void AutoClickerViewModel::restoreLastActivePreset() {
     const auto it = std::find_if(presets.begin(), presets.end(), [&](const ClickPreset& p) { return p.id == *id; });
     if (it == presets.end()) return;
     const ClickPreset preset = *it;
-    setConfig(preset.config);
+    // Remembered, the configuration is the one the user left, edits made after loading the preset included: it
+    // stays, and the preset is what it is compared with. Otherwise the preset's configuration comes back.
+    if (!settingsManager_->rememberLastConfig()) setConfig(preset.config);
     setActivePreset(preset.id, preset.name);
     loadedConfig_ = preset.config;
-    setIsConfigModified(false);
+    updateConfigModified();
 }
 
 // --- notices and presets ---
@@ -151,11 +154,22 @@ void AutoClickerViewModel::showFailureToast(const QString& message) {
 void AutoClickerViewModel::showFileProblem(FileNoticeSubject subject, const platform::FileProblem& problem) {
     const QString text = fileNoticeText(subject, problem);
     if (services_.log) services_.log->write("Clicktrove: " + text.toStdString());
+    tellFailure(text);
+}
+
+void AutoClickerViewModel::tellFailure(const QString& text) {
     if (startupProblems_) {
         startupProblems_->append(text);
     } else {
         showFailureToast(text);
     }
+}
+
+QString AutoClickerViewModel::loginItemNoticeText(bool wanted, const std::string& reason) {
+    QString text = wanted ? QStringLiteral("Launch at Login could not be turned on")
+                          : QStringLiteral("Launch at Login could not be turned off");
+    if (!reason.empty()) text += QStringLiteral(": ") + QString::fromStdString(reason);
+    return text;
 }
 
 platform::FileProblemReport AutoClickerViewModel::fileProblemReport(FileNoticeSubject subject) {

@@ -5,6 +5,7 @@
 #include "engine/click_record.hpp"
 #include "engine/uuid.hpp"
 #include "platform/file_problem.hpp"
+#include "platform/mouse_input.hpp"
 #include "services/shortcut_manager.hpp"
 #include "session/file_notice.hpp"
 #include "session/view_model_services.hpp"
@@ -66,7 +67,8 @@ public:
 
     // Creates the services in this order: permission monitor, engine, shortcuts, settings, presets, history,
     // coordinate recorder; then takes the remembered configuration, becomes the engine's delegate, starts the
-    // shortcuts and the chart timer and restores the last active preset.
+    // shortcuts and the chart timer and restores the last active preset (its configuration only when none is
+    // remembered; a remembered one that differs from it shows as modified).
     explicit AutoClickerViewModel(ViewModelServices services, QObject* parent = nullptr);
     ~AutoClickerViewModel() override;
 
@@ -124,6 +126,8 @@ public:
     // The failure notice for a problem with one of the user's files. Problems met while the view model is
     // being created (its services load their files) are shown together, once it is.
     void showFileProblem(FileNoticeSubject subject, const platform::FileProblem& problem);
+    // "Launch at Login could not be turned on: <reason>" (or off), for a login item that refused the change.
+    static QString loginItemNoticeText(bool wanted, const std::string& reason);
     // A report that shows such notices for as long as this view model lives (for file work done later).
     platform::FileProblemReport fileProblemReport(FileNoticeSubject subject);
     void loadPreset(const ClickPreset& preset);
@@ -154,6 +158,14 @@ public:
     void stopMacroPlayback();
     void exportMacro();
     void importMacro();
+    // Where the program's own recorder controls are on screen: a press there (the one on Stop Recording that
+    // ends a recording) drives the recorder and is no part of the macro. Replaced by each call; empty, every
+    // press counts.
+    using ScreenArea = std::function<bool(const platform::GlobalPoint&)>;
+    void setRecorderControls(ScreenArea controls) { recorderControls_ = std::move(controls); }
+    bool isOnRecorderControls(const platform::GlobalPoint& point) const {
+        return recorderControls_ && recorderControls_(point);
+    }
 
     QString toastText() const { return toastMessage_.value_or(QString()); }
     QString activePresetNameText() const {
@@ -205,6 +217,8 @@ private:
     void setIsPlayingMacro(bool value);
     void setToastMessage(std::optional<QString> value);
     void showNotice(const QString& message, bool failure);
+    // A failure notice now, or, while the constructor runs, with the others of the start at its end.
+    void tellFailure(const QString& text);
     void setActivePreset(const Uuid& id, const std::string& name);
     void setIsConfigModified(bool value);
 
@@ -240,6 +254,8 @@ private:
     std::optional<std::string> activePresetName_;
     bool isConfigModified_ = false;
     std::optional<ClickConfig> loadedConfig_;
+
+    ScreenArea recorderControls_;
 
     // Shared so that work they post to the main queue can hold them weakly.
     std::shared_ptr<RunController> run_;

@@ -94,8 +94,9 @@ void MacroController::stopMacroRecording() {
 
 void MacroController::recordMacroEvent(const platform::MouseButtonPress& press) {
     if (!macroStartTime_) return;
-    // A macro is the user's own clicks: those of a run clicking meanwhile, or of a macro playing, stay out.
-    if (press.postedByThisProgram) return;
+    // A macro is the user's own clicks: those of a run clicking meanwhile, or of a macro playing, stay out, and so
+    // do the presses that drive the recorder itself (the one on Stop Recording would otherwise end every macro).
+    if (press.postedByThisProgram || viewModel_.isOnRecorderControls(press.point)) return;
     const Date now = viewModel_.services_.clock->now();
     const double delay = std::chrono::duration<double>(now - *macroStartTime_).count();
     // The monitor reports global coordinates already (top-left origin, y down): nothing to flip.

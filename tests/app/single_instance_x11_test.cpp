@@ -39,7 +39,7 @@ public:
     void signal(const std::string&, const Parameters&) override {}
 };
 
-// The program keeps running with its window closed only without a taskbar entry (it lives in the tray then).
+// The program keeps running with its window closed only without a taskbar entry, while its tray icon is on show.
 void storeSettingsWithoutTaskbarEntry(const TempHome& home) {
     clicktrove::platform::FileUserDefaults defaults(clicktrove::platform::FileUserDefaults::standardSuiteName,
                                                     home.configHome() / "Clicktrove");
@@ -117,6 +117,43 @@ public:
         return result;
     }
 
+    // Owns the tray selection as a panel's tray does, so that the program's tray icon counts as on show (it is
+    // never embedded; nothing here draws it).
+    void actAsTray() {
+        const int screen = DefaultScreen(display_);
+        const std::string selection = "_NET_SYSTEM_TRAY_S" + std::to_string(screen);
+        tray_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 1, 1, 0, 0, 0);
+        const Atom atom = XInternAtom(display_, selection.c_str(), False);
+        XSetSelectionOwner(display_, atom, tray_, CurrentTime);
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = DefaultRootWindow(display_);
+        event.xclient.message_type = XInternAtom(display_, "MANAGER", False);
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = CurrentTime;
+        event.xclient.data.l[1] = static_cast<long>(atom);
+        event.xclient.data.l[2] = static_cast<long>(tray_);
+        XSendEvent(display_, DefaultRootWindow(display_), False, StructureNotifyMask, &event);
+        XSync(display_, False);
+    }
+
+    bool skipsTaskbar(Window window) const {
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char* data = nullptr;
+        bool found = false;
+        if (XGetWindowProperty(display_, window, XInternAtom(display_, "_NET_WM_STATE", False), 0, 64, False, XA_ATOM,
+                               &type, &format, &items, &after, &data) == Success &&
+            data && format == 32) {
+            const auto* atoms = reinterpret_cast<const Atom*>(data);
+            const Atom skip = XInternAtom(display_, "_NET_WM_STATE_SKIP_TASKBAR", False);
+            found = std::find(atoms, atoms + items, skip) != atoms + items;
+        }
+        if (data) XFree(data);
+        return found;
+    }
+
     void askToClose(Window window) const {
         XEvent event{};
         event.xclient.type = ClientMessage;
@@ -189,6 +226,7 @@ private:
     }
 
     Display* display_;
+    Window tray_ = 0;
     std::string pieces_;
     std::vector<std::string> messages_;
 };
@@ -210,6 +248,7 @@ TEST(SingleInstanceX11, ALaterLaunchBringsTheRunningInstanceForwardAndEnds) {
         storeSettingsWithoutTaskbarEntry(home);
         XView x;
         ASSERT_NE(x.display(), nullptr);
+        x.actAsTray();
 
         // The test main points the bus address nowhere; a case on the bus gets a private one.
         auto bus = std::make_unique<SessionBus>();
@@ -226,7 +265,8 @@ TEST(SingleInstanceX11, ALaterLaunchBringsTheRunningInstanceForwardAndEnds) {
         EXPECT_EQ(x.netWmName(*window), "Clicktrove");
         EXPECT_EQ(x.wmClass(*window), startupWmClass()) << "taskbars match the window to the desktop entry by it";
 
-        // Closed, it lives on without a window (the tray, where there is one); only a launch brings it back.
+        EXPECT_TRUE(x.skipsTaskbar(*window)) << "no taskbar entry while the tray icon is there";
+        // Closed, it lives on in the tray without a window; a launch brings it back.
         x.askToClose(*window);
         ASSERT_TRUE(waitUntil([&] { return !x.isMapped(*window); }, 10s, 20ms));
         ASSERT_FALSE(first.waitForExit(300).has_value()) << "it keeps running";
@@ -258,6 +298,23 @@ TEST(SingleInstanceX11, ALaterLaunchBringsTheRunningInstanceForwardAndEnds) {
             << "the instance ends the later launch's startup feedback";
         EXPECT_EQ(first.stop(), 0);
     }
+}
+
+// A desktop without a tray: with the taskbar entry off the window keeps it all the same, and closing the window
+// ends the program rather than leaving it running out of reach.
+TEST(SingleInstanceX11, WithoutATrayTheTaskbarEntryStaysAndClosingTheWindowEndsTheProgram) {
+    TempHome home;
+    storeSettingsWithoutTaskbarEntry(home);
+    XView x;
+    ASSERT_NE(x.display(), nullptr);
+    ChildProcess program;
+    ASSERT_TRUE(program.start({CLICKTROVE_BINARY}));
+    std::optional<Window> window;
+    ASSERT_TRUE(waitUntil([&] { return (window = x.mainWindowOf(program.pid())) && x.isMapped(*window); }, 30s, 20ms));
+    // Also past the first frame, when the tray menu is wired and the tray asked again.
+    EXPECT_FALSE(waitUntil([&] { return x.skipsTaskbar(*window); }, 1500ms, 20ms)) << "never skips the taskbar";
+    x.askToClose(*window);
+    EXPECT_EQ(program.waitForExit(20000), 0);
 }
 
 }  // namespace

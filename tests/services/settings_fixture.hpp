@@ -67,6 +67,8 @@ protected:
             current = policy;
             journal_.push_back(policy == Policy::regular ? "policy regular" : "policy accessory");
         }
+        void setTrayIconShown(std::function<bool()>) override {}
+        void trayIconMayHaveChanged() override {}
         Policy current = Policy::regular;
 
     private:
@@ -93,7 +95,8 @@ protected:
         if (!settings_) {
             settings_ = std::make_unique<SettingsManager>(SettingsManager::Services{
                 defaults, loginItem, policy, analytics, log, clock,
-                [this](const platform::FileProblem& problem) { problems.push_back(problem); }});
+                [this](const platform::FileProblem& problem) { problems.push_back(problem); },
+                [this](bool wanted, const std::string& reason) { loginProblems.emplace_back(wanted, reason); }});
         }
         return *settings_;
     }
@@ -102,6 +105,7 @@ protected:
         settings_.reset();
         journal.clear();
         problems.clear();
+        loginProblems.clear();
     }
 
     // The stored record, parsed; null when there is none.
@@ -116,6 +120,8 @@ protected:
     std::vector<std::string> journal;
     // What the settings reported to the user, in order.
     std::vector<platform::FileProblem> problems;
+    // Launch-at-login changes the login item refused: what was wanted, and why not.
+    std::vector<std::pair<bool, std::string>> loginProblems;
     JournalDefaults defaults{journal};
     JournalLoginItem loginItem{journal};
     JournalPolicy policy{journal};

@@ -335,7 +335,9 @@ TEST_F(SettingsManagerTest, ValuesThatCannotBeEncodedWriteNothing) {
     EXPECT_EQ(saves(), 1);
 }
 
-TEST_F(SettingsManagerTest, LaunchAtLoginRegistersAgainWhenAlreadyEnabledAndLogsFailures) {
+// A refused change leaves the setting at what the login item really does, so the switch never promises a start
+// at login that will not come, and the refusal is reported with its reason.
+TEST_F(SettingsManagerTest, LaunchAtLoginRegistersAgainWhenAlreadyEnabledAndFollowsARefusal) {
     auto& s = settings();
     struct Case {
         const char* name;
@@ -345,21 +347,50 @@ TEST_F(SettingsManagerTest, LaunchAtLoginRegistersAgainWhenAlreadyEnabledAndLogs
         std::optional<std::string> unregisterError;
         Strings calls;
         Strings logged;
+        bool settled;  // the setting afterwards
+        std::vector<std::pair<bool, std::string>> reported;
     };
     const std::string prefix = SettingsManager::kLoginItemFailurePrefix;
     const Case cases[] = {
-        {"on, not yet registered", Status::notRegistered, true, {}, {}, {"register"}, {}},
-        {"on, already enabled", Status::enabled, true, {}, {}, {"unregister", "register"}, {}},
-        {"on, its unregistration failing silently", Status::enabled, true, {}, "busy", {"unregister", "register"}, {}},
+        {"on, not yet registered", Status::notRegistered, true, {}, {}, {"register"}, {}, true, {}},
+        {"on, already enabled", Status::enabled, true, {}, {}, {"unregister", "register"}, {}, true, {}},
+        {"on, its unregistration failing silently",
+         Status::enabled,
+         true,
+         {},
+         "busy",
+         {"unregister", "register"},
+         {},
+         true,
+         {}},
         {"on, registration failing",
          Status::notRegistered,
          true,
          "no autostart folder",
          {},
          {"register"},
-         {prefix + "no autostart folder"}},
-        {"off", Status::enabled, false, {}, {}, {"unregister"}, {}},
-        {"off, failing", Status::enabled, false, {}, "read-only", {"unregister"}, {prefix + "read-only"}},
+         {prefix + "no autostart folder"},
+         false,
+         {{true, "no autostart folder"}}},
+        {"off", Status::enabled, false, {}, {}, {"unregister"}, {}, false, {}},
+        {"off, failing",
+         Status::enabled,
+         false,
+         {},
+         "read-only",
+         {"unregister"},
+         {prefix + "read-only"},
+         true,
+         {{false, "read-only"}}},
+        {"off, failing where nothing starts anyway",
+         Status::notRegistered,
+         false,
+         {},
+         "read-only",
+         {"unregister"},
+         {prefix + "read-only"},
+         false,
+         {}},
     };
     std::size_t logged = 0;
     for (const auto& c : cases) {
@@ -368,13 +399,20 @@ TEST_F(SettingsManagerTest, LaunchAtLoginRegistersAgainWhenAlreadyEnabledAndLogs
         loginItem.fake.failRegister(c.registerError);
         loginItem.fake.failUnregister(c.unregisterError);
         loginItem.fake.clearCalls();
+        loginProblems.clear();
+        std::vector<bool> announced;
+        const auto watch =
+            QObject::connect(&s, &SettingsManager::launchAtLoginChanged, [&](bool on) { announced.push_back(on); });
         s.setLaunchAtLogin(c.on);
+        QObject::disconnect(watch);
         EXPECT_EQ(loginItem.fake.calls(), c.calls);
         const auto lines = log->lines();
         EXPECT_EQ(Strings(lines.begin() + static_cast<long>(logged), lines.end()), c.logged);
         logged = lines.size();
-        EXPECT_EQ(s.launchAtLogin(), c.on) << "the setting keeps its new value either way";
-        EXPECT_EQ(record()["launchAtLogin"], c.on);
+        EXPECT_EQ(s.launchAtLogin(), c.settled);
+        EXPECT_EQ(record()["launchAtLogin"], c.settled);
+        EXPECT_EQ(announced.back(), c.settled) << "the switch follows the last announcement";
+        EXPECT_EQ(loginProblems, c.reported);
     }
 }
 
@@ -397,6 +435,33 @@ TEST_F(SettingsManagerTest, LaunchAtLoginTogglesTheAutostartEntry) {
     SettingsManager again({defaults, xdg, policy, analytics, log, clock});
     ASSERT_EQ(log->lines().size(), 1u);
     EXPECT_EQ(log->lines()[0].rfind(SettingsManager::kLoginItemFailurePrefix, 0), 0u);
+}
+
+// A file where the autostart folder goes: no entry can be written, so the setting cannot stay on, neither when
+// switched on nor when a stored record asks for it at start.
+TEST_F(SettingsManagerTest, LaunchAtLoginWithAnAutostartPathThatCannotBeAFolderStaysOff) {
+    clicktrove::platform::XdgLoginItem xdg("/usr/bin/clicktrove");
+    clicktrove::testing::writeFile(tempHome.configHome() / "autostart", "not a folder");
+    const auto report = [this](bool wanted, const std::string& reason) { loginProblems.emplace_back(wanted, reason); };
+    {
+        SettingsManager s({defaults, xdg, policy, analytics, log, clock, {}, report});
+        s.setLaunchAtLogin(true);
+        EXPECT_FALSE(s.launchAtLogin());
+        EXPECT_EQ(record()["launchAtLogin"], false);
+        ASSERT_EQ(loginProblems.size(), 1u);
+        EXPECT_TRUE(loginProblems[0].first);
+        EXPECT_NE(loginProblems[0].second.find(tempHome.configHome() / "autostart"), std::string::npos)
+            << loginProblems[0].second;
+    }
+
+    json stored = storedRecord();
+    storeRecord(asData(stored));
+    restart();
+    SettingsManager s({defaults, xdg, policy, analytics, log, clock, {}, report});
+    EXPECT_FALSE(s.launchAtLogin());
+    EXPECT_EQ(record()["launchAtLogin"], false) << "the record saved at start says so too";
+    ASSERT_EQ(loginProblems.size(), 1u);
+    EXPECT_TRUE(loginProblems[0].first);
 }
 
 TEST_F(SettingsManagerTest, TaskbarIconSwitchesTheActivationPolicyAtOnce) {

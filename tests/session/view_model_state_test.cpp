@@ -45,37 +45,58 @@ TEST(ViewModelStartUp, FreshInstallationStartsFromTheDefaults) {
     EXPECT_EQ(rig.keys.installedCount(), 1u);
 }
 
+// The remembered configuration is the user's latest, edits made after loading a preset included; the preset comes
+// back as the active one, compared with it.
 TEST(ViewModelStartUp, RestoresTheRememberedConfigurationAndTheLastActivePreset) {
     struct Case {
         const char* name;
+        bool remember;
+        bool editAfterLoading;
         bool deletePreset;
     };
-    for (const Case c : {Case{"preset still there", false}, Case{"preset deleted since", true}}) {
+    const Case cases[] = {
+        {"edited after loading", true, true, false},
+        {"loaded, not edited", true, false, false},
+        {"preset deleted since", true, true, true},
+        {"not remembering", false, true, false},
+    };
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ViewModelRig rig;
-        ClickPreset preset = [&] {
+        const ClickPreset preset = [&] {
             auto vm = rig.make();
             const ClickPreset chosen = vm->profileManager().presets()[2];
             vm->loadPreset(chosen);
-            vm->editConfig([](ClickConfig& config) { config.maxClicks = 77; });
+            if (c.editAfterLoading) vm->editConfig([](ClickConfig& config) { config.maxClicks = 77; });
             if (c.deletePreset) vm->profileManager().deletePreset(chosen.id);
+            vm->settingsManager().setRememberLastConfig(c.remember);
             return chosen;
         }();
+        const std::string storedSettings = rig.defaults.value(SettingsManager::userDefaultsKey)->get<std::string>();
 
         const int writesBefore = rig.settingsWrites();
         const auto vm = rig.make();
+        EXPECT_GT(rig.settingsWrites(), writesBefore);
         if (c.deletePreset) {
             EXPECT_EQ(vm->config().maxClicks, 77) << "the remembered configuration";
             EXPECT_FALSE(vm->activePresetId().has_value());
             EXPECT_EQ(rig.storage.lastActivePresetId(), preset.id) << "the stored key is left in place";
-        } else {
-            EXPECT_EQ(vm->config(), preset.config) << "the preset wins over the remembered configuration";
-            EXPECT_EQ(vm->activePresetId(), preset.id);
-            EXPECT_EQ(vm->activePresetName(), "Quality Testing Mode");
-            EXPECT_EQ(vm->settingsManager().lastConfig(), preset.config);
+            EXPECT_FALSE(vm->isConfigModified());
+            continue;
         }
-        EXPECT_FALSE(vm->isConfigModified());
-        EXPECT_GT(rig.settingsWrites(), writesBefore);
+        EXPECT_EQ(vm->activePresetId(), preset.id);
+        EXPECT_EQ(vm->activePresetName(), "Quality Testing Mode");
+        EXPECT_EQ(vm->loadedConfig(), preset.config);
+        if (c.remember && c.editAfterLoading) {
+            EXPECT_EQ(vm->config().maxClicks, 77) << "the edit made after loading stays";
+            EXPECT_TRUE(vm->isConfigModified());
+            EXPECT_EQ(rig.defaults.value(SettingsManager::userDefaultsKey)->get<std::string>(), storedSettings)
+                << "the remembered configuration is not written over with the preset's";
+        } else {
+            EXPECT_EQ(vm->config(), preset.config);
+            EXPECT_FALSE(vm->isConfigModified());
+        }
+        EXPECT_EQ(vm->settingsManager().lastConfig(), vm->config());
     }
 }
 

@@ -5,6 +5,8 @@
 #include <QtGui/qguiapplication_platform.h>
 #include <QGuiApplication>
 #include <QPlatformSurfaceEvent>
+#include <QSystemTrayIcon>
+#include <QWidget>
 #include <QWindow>
 #include <algorithm>
 #include <cstdlib>
@@ -16,6 +18,14 @@ namespace {
 // Only ordinary top-level windows appear in a taskbar; dialogs, tool windows and popups do not.
 bool isTaskbarWindow(const QWindow* window) {
     return window->parent() == nullptr && (window->flags() & Qt::WindowType_Mask) == Qt::Window;
+}
+
+// A close may reach the widget alone (QWidget::close()) or its native window first (the window manager's).
+bool isTaskbarWindowOrWidget(QObject* object) {
+    if (auto* window = qobject_cast<QWindow*>(object)) return isTaskbarWindow(window);
+    if (!object->isWidgetType()) return false;
+    const auto* widget = static_cast<QWidget*>(object);
+    return widget->isWindow() && (widget->windowFlags() & Qt::WindowType_Mask) == Qt::Window;
 }
 
 void setSkipTaskbar(xcb_connection_t* c, xcb_window_t window, bool skip, bool mapped) {
@@ -50,25 +60,64 @@ QtActivationPolicy::QtActivationPolicy(QObject* parent) : QObject(parent) {
 
 void QtActivationPolicy::setActivationPolicy(Policy policy) {
     policy_ = policy;
-    QGuiApplication::setQuitOnLastWindowClosed(policy == Policy::regular);
-    for (QWindow* window : QGuiApplication::topLevelWindows()) apply(window);
+    applyToAll();
+}
+
+void QtActivationPolicy::setTrayIconShown(std::function<bool()> shown) {
+    trayIconShown_ = std::move(shown);
+    applyToAll();
+}
+
+void QtActivationPolicy::trayIconMayHaveChanged() {
+    applyToAll();
+}
+
+bool QtActivationPolicy::trayIconShown() const {
+    return trayIconShown_ ? trayIconShown_() : QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+ActivationPolicy::Policy QtActivationPolicy::effectivePolicy() const {
+    return policy_ == Policy::accessory && trayIconShown() ? Policy::accessory : Policy::regular;
+}
+
+void QtActivationPolicy::applyToAll() {
+    const bool accessory = effectivePolicy() == Policy::accessory;
+    QGuiApplication::setQuitOnLastWindowClosed(!accessory);
+    // The windows keep the state once set; sent again unchanged, it would only make the window manager work.
+    if (skippingTaskbar_ == accessory) return;
+    skippingTaskbar_ = accessory;
+    for (QWindow* window : QGuiApplication::topLevelWindows()) apply(window, accessory);
 }
 
 bool QtActivationPolicy::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::PlatformSurface &&
-        static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() == QPlatformSurfaceEvent::SurfaceCreated) {
-        if (auto* window = qobject_cast<QWindow*>(watched)) apply(window);
+    switch (event->type()) {
+        case QEvent::PlatformSurface:
+            if (static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() ==
+                QPlatformSurfaceEvent::SurfaceCreated) {
+                if (auto* window = qobject_cast<QWindow*>(watched)) {
+                    apply(window, effectivePolicy() == Policy::accessory);
+                }
+            }
+            break;
+        // The moments a window could be lost: asked again before the close decides whether to quit, and as a
+        // window is shown or minimised, whether the tray has come or gone since.
+        case QEvent::Close:
+        case QEvent::Show:
+        case QEvent::WindowStateChange:
+            if (isTaskbarWindowOrWidget(watched)) applyToAll();
+            break;
+        default:
+            break;
     }
     return QObject::eventFilter(watched, event);
 }
 
-void QtActivationPolicy::apply(QWindow* window) const {
+void QtActivationPolicy::apply(QWindow* window, bool skipTaskbar) const {
     if (!isTaskbarWindow(window) || window->handle() == nullptr) return;
     // Only X11 has a standard skip-taskbar hint; elsewhere (Wayland) the tray and quit behaviour still apply.
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     if (x11 == nullptr || x11->connection() == nullptr) return;
-    setSkipTaskbar(x11->connection(), static_cast<xcb_window_t>(window->winId()), policy_ == Policy::accessory,
-                   window->isVisible());
+    setSkipTaskbar(x11->connection(), static_cast<xcb_window_t>(window->winId()), skipTaskbar, window->isVisible());
 }
 
 }  // namespace clicktrove::platform

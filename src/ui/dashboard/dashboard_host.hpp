@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -19,10 +20,13 @@ struct DashboardHost {
     std::function<bool()> isFloatingPanelOpen;
     std::function<void()> toggleFloatingPanel;
     std::function<void()> beginSaveAsPreset;
-    // The live chart card: 30 samples, oldest first, and the accent colour.
-    std::function<QWidget*(const std::vector<double>& history, const QColor& accentColor, QWidget* parent)> liveChart;
-    // Hands new samples to a chart made by liveChart; when empty, the Dashboard makes a new chart instead.
-    std::function<void(QWidget* chart, const std::vector<double>& history, const QColor& accentColor)> updateLiveChart;
+    // The live chart card: 30 samples, oldest first, the current rate (the Speed tile's) and the accent colour.
+    std::function<QWidget*(const std::vector<double>& history, std::int64_t cps, const QColor& accentColor,
+                           QWidget* parent)>
+        liveChart;
+    // Hands new values to a chart made by liveChart; when empty, the Dashboard makes a new chart instead.
+    std::function<void(QWidget* chart, const std::vector<double>& history, std::int64_t cps, const QColor& accentColor)>
+        updateLiveChart;
 };
 
 }  // namespace clicktrove

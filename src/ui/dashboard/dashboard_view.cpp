@@ -39,8 +39,10 @@ QScrollArea* makeColumnScroll(QWidget* parent, QWidget* content) {
     scroll->setWidgetResizable(true);
     scroll->setAutoFillBackground(false);
     scroll->viewport()->setAutoFillBackground(false);
-    content->setAutoFillBackground(false);
     scroll->setWidget(content);
+    // After setWidget, which turns the filling on: filled, the column would paint the desktop's window colour
+    // over the window's background under the "System" theme.
+    content->setAutoFillBackground(false);
     return scroll;
 }
 
@@ -64,6 +66,8 @@ DashboardView::DashboardView(DashboardHost host, QWidget* parent)
     connect(&viewModel_, &AutoClickerViewModel::isRunningChanged, this, &DashboardView::refreshGlows);
     connect(&viewModel_, &AutoClickerViewModel::statusChanged, this, &DashboardView::refreshGlows);
     connect(&viewModel_, &AutoClickerViewModel::cpsHistoryChanged, this, &DashboardView::refreshChart);
+    // The chart's figure is the Speed tile's: it changes with every report, the plot only once a second.
+    connect(&viewModel_, &AutoClickerViewModel::cpsChanged, this, &DashboardView::refreshChart);
     // The accent colour is read afresh at each publication of the view model, and once now: a Dashboard made
     // again on a tab switch shows the accent before the next publication.
     const auto applyAccent = [this] {
@@ -169,11 +173,11 @@ void DashboardView::refreshGlows() {
 void DashboardView::refreshChart() {
     const QColor accent = accentOf(viewModel_);
     if (chart_ && host_.updateLiveChart) {
-        host_.updateLiveChart(chart_, viewModel_.cpsHistory(), accent);
+        host_.updateLiveChart(chart_, viewModel_.cpsHistory(), viewModel_.cps(), accent);
         return;
     }
     // Without an updater the chart is made anew from the samples, as it is a function of them.
-    chart_ = host_.liveChart(viewModel_.cpsHistory(), accent, chartCard_);
+    chart_ = host_.liveChart(viewModel_.cpsHistory(), viewModel_.cps(), accent, chartCard_);
     chart_->setObjectName("LiveChart");
     chartCard_->setContent(chart_);
 }

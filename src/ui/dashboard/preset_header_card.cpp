@@ -151,8 +151,12 @@ void PresetHeaderCard::refresh() {
     setAccent(viewModel_.settingsManager().accentColor());
     title_->setText(active ? QString::fromStdString(*viewModel_.activePresetName()) : tr("Custom Configuration"));
     // A long preset name gives way (cut with an ellipsis, whole in the tooltip) rather than widening the column,
-    // and the window, past the screen; a short one keeps its full width.
-    title_->setMinimumWidth(std::min(title_->sizeHint().width(), kTitleMinimumWidth));
+    // and the window, past the screen; a short one keeps its full width. Measured from the text itself: a label's
+    // size hint grows to its minimum width, so an earlier, longer name's minimum would otherwise stay and hold the
+    // badge off a short name.
+    const QMargins margins = title_->contentsMargins();
+    const int textWidth = title_->fontMetrics().horizontalAdvance(title_->text()) + margins.left() + margins.right();
+    title_->setMinimumWidth(std::min(textWidth, kTitleMinimumWidth));
     subtitle_->setText(active ? tr("Preset Profile Active") : tr("Unsaved ad-hoc settings"));
     badge_->setVisible(modified);
     save_->setVisible(active);

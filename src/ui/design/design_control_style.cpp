@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTimeEdit>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadioButton>
@@ -25,6 +26,8 @@ constexpr qreal kOutline = 1.5;
 constexpr int kArrowWidth = 24;
 constexpr int kFieldPaddingX = 10;
 constexpr int kFieldPaddingY = 6;
+// QLineEdit's own margin on each side of its text.
+constexpr int kLineEditMargin = 2;
 constexpr int kTrackHeight = 4;
 constexpr int kKnob = 16;
 // The knob with room for its focus ring: the length the handle takes along the track.
@@ -184,6 +187,12 @@ void drawSlider(QPainter* painter, const QStyleOptionSlider* slider, const QRect
     strokeFocusRing(painter, slider, focus);
 }
 
+// A date-time edit with a calendar pop-up paints itself as a pop-up menu's field and lays out its text there.
+bool drawsAsField(const QWidget* widget) {
+    const auto* edit = qobject_cast<const QDateTimeEdit*>(widget);
+    return edit != nullptr && edit->calendarPopup();
+}
+
 bool isDesignControl(const QWidget* widget) {
     return qobject_cast<const QCheckBox*>(widget) || qobject_cast<const QRadioButton*>(widget) ||
            qobject_cast<const QComboBox*>(widget) || qobject_cast<const QAbstractSpinBox*>(widget) ||
@@ -315,6 +324,13 @@ QSize DesignControlStyle::sizeFromContents(ContentsType type, const QStyleOption
     if (type == CT_ComboBox) {
         const int textHeight = option != nullptr ? option->fontMetrics.height() : size.height();
         return {size.width() + kFieldPaddingX + kArrowWidth, std::max(size.height(), textHeight) + 2 * kFieldPaddingY};
+    }
+    if (type == CT_SpinBox && drawsAsField(widget)) {
+        // A date picker with a calendar asks for its size as a spin box but is laid out as the pop-up field here
+        // (padding and chevron, see SC_ComboBoxEditField): sized for spin buttons, its text lost its last digits.
+        // The line edit inside keeps two points a side of its own.
+        const QSize spinBox = QProxyStyle::sizeFromContents(type, option, size, widget);
+        return {size.width() + kFieldPaddingX + kArrowWidth + 2 * kLineEditMargin, spinBox.height()};
     }
     return QProxyStyle::sizeFromContents(type, option, size, widget);
 }

@@ -27,6 +27,8 @@ GlassCard::GlassCard(std::optional<AdaptiveColor> accentGlow, qreal padding, QWi
     const int m = margin(padding_);
     layout_->setContentsMargins(m, m, m, m);
 
+    // Its surface is opaque: the shadows of what it holds lie on it, within its edges.
+    ShadowUnderlay::markSurface(this);
     shadow_ = new ShadowUnderlay(this, {});
     shadow_->setTargetOpaque(true);
     applyShadow();

@@ -50,27 +50,87 @@ QRectF ShadowUnderlay::shapeRect() const {
     return {QPointF(std::round(centre.x() - whole.width() / 2), std::round(centre.y() - whole.height() / 2)), whole};
 }
 
+namespace {
+constexpr const char* kSurfaceProperty = "clicktroveShadowSurface";
+// The widget a scroll area shows its content in: what lies beyond it is scrolled away, not room for a shadow.
+bool isScrollViewport(const QWidget* widget) {
+    return widget->objectName() == QLatin1String("qt_scrollarea_viewport");
+}
+}  // namespace
+
+void ShadowUnderlay::markSurface(QWidget* widget) {
+    widget->setProperty(kSurfaceProperty, true);
+}
+
+bool ShadowUnderlay::isSurface(const QWidget* widget) {
+    return widget->property(kSurfaceProperty).toBool();
+}
+
+QList<QWidget*> ShadowUnderlay::ancestors() const {
+    QList<QWidget*> chain;
+    if (!target_) return chain;
+    for (QWidget* w = target_->parentWidget(); w != nullptr; w = w->parentWidget()) {
+        chain.push_back(w);
+        if (isSurface(w) || w->isWindow() || w->parentWidget() == nullptr || isScrollViewport(w->parentWidget())) {
+            break;
+        }
+    }
+    return chain;
+}
+
+QRect ShadowUnderlay::reachIn(const QWidget* host) const {
+    DropShadow widest = shadow_;
+    widest.radius = std::max(shadow_.radius, reservedRadius_);
+    return QRect(target_->mapTo(host, QPoint(0, 0)), target_->size()).marginsAdded(widest.reach());
+}
+
+QWidget* ShadowUnderlay::host() const {
+    const QList<QWidget*> chain = ancestors();
+    if (chain.isEmpty()) return target_.data();
+    for (QWidget* w : chain) {
+        if (w->rect().contains(reachIn(w))) return w;
+    }
+    return chain.back();
+}
+
+void ShadowUnderlay::watchAncestors() {
+    for (const auto& w : watched_) {
+        if (w) w->removeEventFilter(this);
+    }
+    watched_.clear();
+    for (QWidget* w : ancestors()) {
+        w->installEventFilter(this);
+        watched_.push_back(w);
+    }
+}
+
 void ShadowUnderlay::attach() {
-    QWidget* parent = target_->parentWidget() != nullptr ? target_->parentWidget() : target_.data();
-    if (parentWidget() != parent) setParent(parent);
-    if (parent != target_) stackUnder(target_);
+    if (!target_) return;
+    watchAncestors();
     follow();
 }
 
 void ShadowUnderlay::follow() {
-    if (!target_ || parentWidget() == target_) {
+    if (!target_) return;
+    QWidget* const parent = host();
+    if (parentWidget() != parent) setParent(parent);
+    if (parent == target_) {
         hide();
         return;
     }
+    // Under the branch that holds the widget, so that it paints on what lies behind that branch.
+    QWidget* branch = target_;
+    while (branch->parentWidget() != parent) branch = branch->parentWidget();
+    stackUnder(branch);
     DropShadow widest = shadow_;
     widest.radius = std::max(shadow_.radius, reservedRadius_);
     margins_ = widest.reach();
-    setGeometry(target_->geometry().marginsAdded(margins_));
-    setVisible(!target_->isHidden());
+    setGeometry(reachIn(parent));
+    setVisible(target_->isVisibleTo(parent));
 }
 
 bool ShadowUnderlay::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == target_) {
+    if (watched == target_ || watched_.contains(qobject_cast<QWidget*>(watched))) {
         switch (event->type()) {
             case QEvent::ParentChange:
                 attach();
@@ -79,10 +139,8 @@ bool ShadowUnderlay::eventFilter(QObject* watched, QEvent* event) {
             case QEvent::Resize:
             case QEvent::ShowToParent:
             case QEvent::HideToParent:
-                follow();
-                break;
             case QEvent::ZOrderChange:
-                if (parentWidget() == target_->parentWidget()) stackUnder(target_);
+                follow();
                 break;
             default:
                 break;

@@ -14,6 +14,11 @@ namespace clicktrove {
 // live chart, a counter, a pulsing dot); the underlay repaints only when the widget moves or resizes or the shadow
 // changes, and a child's update costs it at most a clipped copy of the cached pixmap. It lets the mouse through.
 // While the widget has no parent widget the underlay waits, hidden, inside it; it goes with the widget.
+//
+// A parent too tight for the shadow (a button in a row exactly its size) would clip it to a square box: the
+// underlay then sits further up, in the nearest ancestor with room for it, stacked under the branch that holds
+// the widget. It never goes above a surface (a widget marked with markSurface(), which paints an opaque body the
+// shadow must lie on, not under), a window, or the content of a scroll area; there, what does not fit is cut.
 class ShadowUnderlay final : public QWidget {
     Q_OBJECT
 public:
@@ -34,6 +39,10 @@ public:
     // The casting shape in this widget's coordinates.
     QRectF shapeRect() const;
 
+    // Marks widget as one that paints an opaque body: shadows of the widgets inside it are drawn on it.
+    static void markSurface(QWidget* widget);
+    static bool isSurface(const QWidget* widget);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -41,8 +50,17 @@ protected:
 private:
     void attach();
     void follow();
+    // The widget the underlay belongs in now: the target's parent, or an ancestor with room (see above).
+    QWidget* host() const;
+    // The ancestors whose moves, sizes and stacking decide where the underlay goes: from the target's parent up to
+    // the highest it may go.
+    QList<QWidget*> ancestors() const;
+    void watchAncestors();
+    // The target's rectangle, shadow included, in the coordinates of host.
+    QRect reachIn(const QWidget* host) const;
 
     QPointer<QWidget> target_;
+    QList<QPointer<QWidget>> watched_;
     DropShadow shadow_;
     qreal scale_ = 1.0;
     qreal reservedRadius_ = 0.0;

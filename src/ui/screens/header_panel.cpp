@@ -1,5 +1,6 @@
 #include "ui/screens/header_panel.hpp"
 
+#include "ui/design/shadow_underlay.hpp"
 #include "ui/design/theme_appearance.hpp"
 #include "ui/design/theme_colors.hpp"
 
@@ -9,6 +10,8 @@ namespace clicktrove {
 
 HeaderPanel::HeaderPanel(QWidget* parent) : QWidget(parent) {
     setContentsMargins(20, 20, 20, 20);
+    // An opaque panel: the shadow of its Add Current or Export button lies on it.
+    ShadowUnderlay::markSurface(this);
     connect(&ThemeAppearance::instance(), &ThemeAppearance::changed, this, [this] { update(); });
 }
 

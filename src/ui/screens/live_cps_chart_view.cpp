@@ -75,6 +75,12 @@ void LiveCPSChartView::setHistory(std::vector<double> history) {
     refresh();
 }
 
+void LiveCPSChartView::setCurrentCps(std::int64_t cps) {
+    if (currentCps_ == cps) return;
+    currentCps_ = cps;
+    refresh();
+}
+
 void LiveCPSChartView::setAccentColor(const QColor& color) {
     if (color == plot_->accentColor()) return;
     plot_->setAccentColor(color);
@@ -91,13 +97,17 @@ QColor LiveCPSChartView::accentColor() const {
 
 QString LiveCPSChartView::currentValueText(const std::vector<double>& history) {
     if (history.empty()) return {};
-    return QString::number(truncatedSample(history.back())) + QStringLiteral(" CPS");
+    return currentValueText(truncatedSample(history.back()));
+}
+
+QString LiveCPSChartView::currentValueText(std::int64_t cps) {
+    return QString::number(cps) + QStringLiteral(" CPS");
 }
 
 void LiveCPSChartView::refresh() {
     const auto& samples = plot_->history();
-    currentValue_->setVisible(!samples.empty());
-    currentValue_->setText(currentValueText(samples));
+    currentValue_->setVisible(currentCps_.has_value() || !samples.empty());
+    currentValue_->setText(currentCps_ ? currentValueText(*currentCps_) : currentValueText(samples));
     QPalette valuePalette = currentValue_->palette();
     valuePalette.setColor(QPalette::WindowText, plot_->accentColor());
     currentValue_->setPalette(valuePalette);

@@ -172,25 +172,43 @@ QWidget* PresetsView::sectionHeader(const QString& symbol, const QColor& colour,
 PresetRow* PresetsView::makeRow(const ClickPreset& preset, bool active) {
     auto* row = new PresetRow(preset, active, viewModel_.settingsManager().accentColor());
     ProfileManager& profiles = viewModel_.profileManager();
-    const Uuid id = preset.id;
-    connect(row, &PresetRow::favoriteClicked, this, [&profiles, id] { profiles.toggleFavorite(id); });
+    const QString name = QString::fromStdString(preset.name);
+    connect(row, &PresetRow::favoriteClicked, this, [this, &profiles, preset, name] {
+        profiles.toggleFavorite(preset.id);
+        tellSaved({}, favoriteNotSaved(name));
+    });
     connect(row, &PresetRow::loadClicked, this, [this, preset] { viewModel_.loadPreset(preset); });
-    connect(row, &PresetRow::favoriteFromMenu, this, [this, &profiles, preset] {
+    connect(row, &PresetRow::favoriteFromMenu, this, [this, &profiles, preset, name] {
         const bool wasFavorite = preset.isFavorite;
         profiles.toggleFavorite(preset.id);
-        viewModel_.showToast(wasFavorite ? tr("Removed from Favorites") : tr("Added to Favorites"));
+        tellSaved(wasFavorite ? tr("Removed from Favorites") : tr("Added to Favorites"), favoriteNotSaved(name));
     });
     connect(row, &PresetRow::renameRequested, this, [this, preset] { beginRename(preset); });
-    connect(row, &PresetRow::duplicateRequested, this, [this, &profiles, preset] {
+    connect(row, &PresetRow::duplicateRequested, this, [this, &profiles, preset, name] {
         profiles.duplicatePreset(preset);
-        viewModel_.showToast(QStringLiteral("Duplicated '") + QString::fromStdString(preset.name) +
-                             QStringLiteral("'"));
+        tellSaved(QStringLiteral("Duplicated '") + name + QStringLiteral("'"),
+                  QStringLiteral("Failed to save preset '") + name + QStringLiteral(" Copy'"));
     });
-    connect(row, &PresetRow::deleteRequested, this, [this, &profiles, preset] {
+    connect(row, &PresetRow::deleteRequested, this, [this, &profiles, preset, name] {
         profiles.deletePreset(preset.id);
-        viewModel_.showToast(QStringLiteral("Deleted '") + QString::fromStdString(preset.name) + QStringLiteral("'"));
+        tellSaved(QStringLiteral("Deleted '") + name + QStringLiteral("'"),
+                  QStringLiteral("Failed to save the deletion of '") + name +
+                      QStringLiteral("': it comes back at the next start"));
     });
     return row;
+}
+
+QString PresetsView::favoriteNotSaved(const QString& name) {
+    return QStringLiteral("Failed to save the favorite mark of '") + name + QStringLiteral("'");
+}
+
+void PresetsView::tellSaved(const QString& done, const QString& notSaved) {
+    // The list in memory shows the change either way; only the notice can tell that the file did not take it.
+    if (!viewModel_.profileManager().lastSaveSucceeded()) {
+        viewModel_.showFailureToast(notSaved);
+    } else if (!done.isEmpty()) {
+        viewModel_.showToast(done);
+    }
 }
 
 void PresetsView::rebuildList() {
@@ -278,7 +296,8 @@ void PresetsView::addCurrentPreset() {
     const QString name = newPresetName_->text().trimmed();
     if (name.isEmpty()) return;
     viewModel_.profileManager().addPreset(name.toStdString(), viewModel_.config());
-    viewModel_.showToast(QStringLiteral("Preset '") + name + QStringLiteral("' created"));
+    tellSaved(QStringLiteral("Preset '") + name + QStringLiteral("' created"),
+              QStringLiteral("Failed to save preset '") + name + QStringLiteral("'"));
     newPresetName_->clear();
 }
 
@@ -305,7 +324,8 @@ void PresetsView::cancelRename() {
 void PresetsView::saveRename() {
     if (presetToRename_ && !trimSpacesAndTabs(renameText_).isEmpty()) {
         viewModel_.profileManager().renamePreset(presetToRename_->id, renameText_.toStdString());
-        viewModel_.showToast(QStringLiteral("Renamed to '") + renameText_ + QStringLiteral("'"));
+        tellSaved(QStringLiteral("Renamed to '") + renameText_ + QStringLiteral("'"),
+                  QStringLiteral("Failed to save the new name '") + renameText_ + QStringLiteral("'"));
     }
     presetToRename_.reset();
     closeRenameSheet();

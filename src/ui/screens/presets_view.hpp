@@ -61,6 +61,10 @@ private:
     PresetRow* makeRow(const ClickPreset& preset, bool active);
     void restyle();
     void updateAddButton();
+    // After a change of the list: the notice of success (none when empty), or notSaved as a failure when the
+    // presets file did not take the change.
+    void tellSaved(const QString& done, const QString& notSaved);
+    static QString favoriteNotSaved(const QString& name);
 
     void importConfiguration();
     void exportConfiguration();

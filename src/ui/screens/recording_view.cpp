@@ -6,15 +6,19 @@
 #include "ui/design/symbol_icons.hpp"
 #include "ui/screens/recorded_click_delegate.hpp"
 #include "ui/screens/recorded_clicks_model.hpp"
+#include "ui/screens/view_style.hpp"
 #include "ui/widgets/ringed_buttons.hpp"
 
 #include <QApplication>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 #include <QVariantAnimation>
@@ -166,6 +170,10 @@ RecordingView::RecordingView(AutoClickerViewModel& viewModel, QWidget* parent)
     // Reached with Tab, not taken by a click: a button that turns into another (Play Macro into Stop Playback)
     // must not carry a focus mark the user never asked for.
     for (QPushButton* button : {record_, playback_, import_, export_}) button->setFocusPolicy(Qt::TabFocus);
+    // The notices come in at the top centre, where these two stand: they go beside or below them instead, as
+    // they keep clear of the other screens' titles.
+    view_style::keepClearOfToast(record_);
+    view_style::keepClearOfToast(playback_);
 
     connect(record_, &QPushButton::clicked, this, [this] {
         if (viewModel_.isRecordingMacro()) {
@@ -200,6 +208,11 @@ RecordingView::RecordingView(AutoClickerViewModel& viewModel, QWidget* parent)
         record_->setIcon(recordingDot(static_cast<qreal>(step) / kSteps));
     });
     connect(export_, &QPushButton::clicked, this, [this] { viewModel_.exportMacro(); });
+
+    // The recorder hears every press of the desktop, its own buttons' too; those drive it and stay out of the macro.
+    viewModel_.setRecorderControls([self = QPointer<RecordingView>(this)](const platform::GlobalPoint& point) {
+        return self != nullptr && self->isOnControls(point);
+    });
 
     connect(&viewModel_, &AutoClickerViewModel::isRecordingMacroChanged, this, &RecordingView::refresh);
     connect(&viewModel_, &AutoClickerViewModel::isPlayingMacroChanged, this, &RecordingView::refresh);
@@ -241,6 +254,26 @@ void RecordingView::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     onScreen_ = false;
     refreshPulse();
+}
+
+bool RecordingView::isOnControls(const platform::GlobalPoint& point) const {
+    if (!onScreen_ || window()->isMinimized()) return false;
+    // From the screen's pixels, with the origin at the primary monitor's corner, to Qt's device-independent
+    // global coordinates, which scale each screen about its own corner.
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary == nullptr) return false;
+    const QPointF pixel = QPointF(point.x, point.y) + primary->geometry().topLeft();
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QPointF corner = screen->geometry().topLeft();
+        const qreal ratio = screen->devicePixelRatio();
+        if (!QRectF(corner, QSizeF(screen->geometry().size()) * ratio).contains(pixel)) continue;
+        const QPoint logical = (corner + (pixel - corner) / ratio).toPoint();
+        for (const QPushButton* button : {record_, playback_, import_, export_}) {
+            if (button->isVisible() && button->rect().contains(button->mapFromGlobal(logical))) return true;
+        }
+        return false;
+    }
+    return false;
 }
 
 bool RecordingView::isShowingEmptyState() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/screen_point.hpp"
+#include "platform/mouse_input.hpp"
 
 #include <QString>
 #include <QWidget>
@@ -35,6 +36,9 @@ public:
     QPushButton* importButton() const { return import_; }
     QPushButton* exportButton() const { return export_; }
     QListView* clicksList() const { return list_; }
+    // Whether a press at this point (global coordinates, in the screen's pixels) lands on one of the screen's
+    // buttons as they stand on screen now.
+    bool isOnControls(const platform::GlobalPoint& point) const;
     RecordedClicksModel* clicksModel() const { return model_; }
     bool isShowingEmptyState() const;
 

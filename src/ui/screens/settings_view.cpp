@@ -92,6 +92,28 @@ void SettingsView::paintEvent(QPaintEvent*) {
     view_style::paintBackground(painter, rect());
 }
 
+void SettingsView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The tray may have come or gone since the screen was last shown.
+    refreshTaskbarNote();
+}
+
+void SettingsView::setTrayIconShown(std::function<bool()> shown) {
+    trayIconShown_ = std::move(shown);
+    refreshTaskbarNote();
+}
+
+QString SettingsView::taskbarEntryNote() const {
+    return showDockIconNote_->text();
+}
+
+void SettingsView::refreshTaskbarNote() {
+    const bool trayShown = !trayIconShown_ || trayIconShown_();
+    showDockIconNote_->setText(trayShown ? QStringLiteral("Hide to run exclusively from the tray.")
+                                         : QStringLiteral("No tray icon on this desktop: the taskbar entry stays, "
+                                                          "and closing the window quits."));
+}
+
 QWidget* SettingsView::buildHeader() {
     auto* header = new QWidget;
     auto* row = new QHBoxLayout(header);
@@ -110,7 +132,7 @@ QWidget* SettingsView::buildHeader() {
 }
 
 QWidget* SettingsView::toggleRow(const QString& icon, const QString& title, const QString& description,
-                                 QCheckBox*& toggle) {
+                                 QCheckBox*& toggle, QLabel** descriptionOut) {
     auto* row = new QWidget;
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -124,6 +146,7 @@ QWidget* SettingsView::toggleRow(const QString& icon, const QString& title, cons
     texts->addWidget(view_style::label(title, 12, QFont::DemiBold, "primary"));
     auto* descriptionLabel = view_style::label(description, 10, QFont::Normal, "secondary");
     descriptionLabel->setWordWrap(true);
+    if (descriptionOut != nullptr) *descriptionOut = descriptionLabel;
     texts->addWidget(descriptionLabel);
     texts->addStretch(1);
     layout->addLayout(texts, 1);
@@ -150,7 +173,9 @@ QWidget* SettingsView::buildGeneralCard() {
                                rememberLastConfig_));
     stack->addWidget(view_style::divider());
     stack->addWidget(toggleRow(QStringLiteral("dock.rectangle"), QStringLiteral("Show Taskbar Entry"),
-                               QStringLiteral("Hide to run exclusively from the tray."), showDockIcon_));
+                               QStringLiteral("Hide to run exclusively from the tray."), showDockIcon_,
+                               &showDockIconNote_));
+    showDockIconNote_->setObjectName(QStringLiteral("taskbarEntryNote"));
 
     connect(launchAtLogin_, &QCheckBox::toggled, this, [this](bool on) { settings_.setLaunchAtLogin(on); });
     connect(startMinimized_, &QCheckBox::toggled, this, [this](bool on) { settings_.setStartMinimized(on); });
@@ -284,7 +309,10 @@ void SettingsView::connectManagers() {
             [=, this](bool on) { set(startMinimized_, on); });
     connect(&settings_, &SettingsManager::rememberLastConfigChanged, this,
             [=, this](bool on) { set(rememberLastConfig_, on); });
-    connect(&settings_, &SettingsManager::showDockIconChanged, this, [=, this](bool on) { set(showDockIcon_, on); });
+    connect(&settings_, &SettingsManager::showDockIconChanged, this, [=, this](bool on) {
+        set(showDockIcon_, on);
+        refreshTaskbarNote();
+    });
     connect(&settings_, &SettingsManager::playSoundChanged, this, [=, this](bool on) {
         set(playSound_, on);
         refreshAudioRows();

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <string>
 
 class QCheckBox;
@@ -36,8 +37,15 @@ public:
     // The volume as a whole percentage, truncated ("50%", "99%" for 0.999, "100%").
     static QString percentageText(double volume);
 
+    // Whether the program's tray icon is on show: without one the taskbar entry cannot be hidden, and the line
+    // under its switch says so. Asked whenever the screen is shown or the switch changes; unset, the icon counts
+    // as on show.
+    void setTrayIconShown(std::function<bool()> shown);
+    QString taskbarEntryNote() const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     QWidget* buildHeader();
@@ -45,7 +53,8 @@ private:
     QWidget* buildAppearanceCard();
     QWidget* buildAudioCard();
     QWidget* buildPermissionsCard();
-    QWidget* toggleRow(const QString& icon, const QString& title, const QString& description, QCheckBox*& toggle);
+    QWidget* toggleRow(const QString& icon, const QString& title, const QString& description, QCheckBox*& toggle,
+                       QLabel** descriptionLabel = nullptr);
 
     void connectManagers();
     // Shows every manager value; widgets are set under signal blockers so that nothing is written back.
@@ -53,6 +62,7 @@ private:
     void refreshAppearance();
     void refreshAudioRows();
     void refreshPermission();
+    void refreshTaskbarNote();
     void restyle();
     void soundNameDidChange(const std::string& name);
 
@@ -65,6 +75,8 @@ private:
     QCheckBox* startMinimized_ = nullptr;
     QCheckBox* rememberLastConfig_ = nullptr;
     QCheckBox* showDockIcon_ = nullptr;
+    QLabel* showDockIconNote_ = nullptr;
+    std::function<bool()> trayIconShown_;
     QCheckBox* playSound_ = nullptr;
     std::vector<ThemeChip*> themeChips_;
     std::vector<AccentSwatch*> swatches_;

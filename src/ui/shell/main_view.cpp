@@ -2,6 +2,7 @@
 
 #include "engine/permission_manager.hpp"
 #include "services/accent_colors.hpp"
+#include "services/menu_bar_manager.hpp"
 #include "services/notification_manager.hpp"
 #include "services/settings_manager.hpp"
 #include "session/auto_clicker_view_model.hpp"
@@ -9,6 +10,7 @@
 #include "ui/dashboard/save_as_preset_sheet.hpp"
 #include "ui/design/theme_appearance.hpp"
 #include "ui/design/theme_gradient.hpp"
+#include "ui/screens/settings_view.hpp"
 #include "ui/screens/view_style.hpp"
 #include "ui/shell/floating_panel.hpp"
 #include "ui/shell/floating_panel_toggle.hpp"
@@ -150,8 +152,16 @@ QWidget* MainView::makeContent(int key) {
             return screens_.recorder(viewModel_, detail_);
         case Tab::history:
             return screens_.history(viewModel_, detail_);
-        case Tab::settings:
-            return screens_.settings(viewModel_.settingsManager(), viewModel_.permissionManager(), detail_);
+        case Tab::settings: {
+            QWidget* screen = screens_.settings(viewModel_.settingsManager(), viewModel_.permissionManager(), detail_);
+            if (auto* settings = qobject_cast<SettingsView*>(screen)) {
+                settings->setTrayIconShown([&viewModel = viewModel_] {
+                    const MenuBarManager* tray = viewModel.menuBarManager();
+                    return tray != nullptr && tray->isShownInTray();
+                });
+            }
+            return screen;
+        }
         case Tab::about:
             return screens_.about(detail_);
     }

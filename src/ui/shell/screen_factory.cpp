@@ -36,15 +36,17 @@ ScreenFactory ScreenFactory::standard() {
     f.permissionOverlay = [](PermissionManager& permission, QWidget* parent) {
         return new PermissionOverlayView(permission, parent);
     };
-    f.liveChart = [](const std::vector<double>& history, const QColor& accent, QWidget* parent) {
+    f.liveChart = [](const std::vector<double>& history, std::int64_t cps, const QColor& accent, QWidget* parent) {
         auto* chart = new LiveCPSChartView(parent);
         chart->setHistory(history);
+        chart->setCurrentCps(cps);
         chart->setAccentColor(accent);
         return chart;
     };
-    f.updateLiveChart = [](QWidget* chart, const std::vector<double>& history, const QColor& accent) {
+    f.updateLiveChart = [](QWidget* chart, const std::vector<double>& history, std::int64_t cps, const QColor& accent) {
         if (auto* live = qobject_cast<LiveCPSChartView*>(chart)) {
             live->setHistory(history);
+            live->setCurrentCps(cps);
             live->setAccentColor(accent);
         }
     };
@@ -65,13 +67,13 @@ ScreenFactory ScreenFactory::placeholders() {
         screen->setDetail("Clicktrove cannot post mouse input on this display.");
         return screen;
     };
-    f.liveChart = [](const std::vector<double>& history, const QColor&, QWidget* parent) {
+    f.liveChart = [](const std::vector<double>& history, std::int64_t, const QColor&, QWidget* parent) {
         auto* chart = new PlaceholderScreen("Live Click Activity", parent);
         chart->setMinimumHeight(148);
         chart->setDetail(newestSampleText(history));
         return chart;
     };
-    f.updateLiveChart = [](QWidget* chart, const std::vector<double>& history, const QColor&) {
+    f.updateLiveChart = [](QWidget* chart, const std::vector<double>& history, std::int64_t, const QColor&) {
         if (auto* placeholder = qobject_cast<PlaceholderScreen*>(chart))
             placeholder->setDetail(newestSampleText(history));
     };

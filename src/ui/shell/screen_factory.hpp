@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -23,10 +24,13 @@ struct ScreenFactory {
     std::function<QWidget*(QWidget* parent)> about;
     // Fills the detail area while input cannot be posted.
     std::function<QWidget*(PermissionManager&, QWidget* parent)> permissionOverlay;
-    // The live chart card: 30 samples, oldest first, and the accent colour.
-    std::function<QWidget*(const std::vector<double>& history, const QColor& accentColor, QWidget* parent)> liveChart;
-    // Hands new samples to a chart made by liveChart; when empty, the Dashboard makes a new chart instead.
-    std::function<void(QWidget* chart, const std::vector<double>& history, const QColor& accentColor)> updateLiveChart;
+    // The live chart card: 30 samples, oldest first, the current rate (the Speed tile's) and the accent colour.
+    std::function<QWidget*(const std::vector<double>& history, std::int64_t cps, const QColor& accentColor,
+                           QWidget* parent)>
+        liveChart;
+    // Hands new values to a chart made by liveChart; when empty, the Dashboard makes a new chart instead.
+    std::function<void(QWidget* chart, const std::vector<double>& history, std::int64_t cps, const QColor& accentColor)>
+        updateLiveChart;
 
     // The program's own screens (the screens library), with the process-wide storage and audio services.
     static ScreenFactory standard();

@@ -66,7 +66,6 @@ SidebarView::SidebarView(AutoClickerViewModel&, QWidget* parent) : QWidget(paren
     scroll->setWidgetResizable(true);
     scroll->viewport()->setAutoFillBackground(false);
     auto* list = new QWidget(scroll);
-    list->setAutoFillBackground(false);
     auto* rowsLayout = new QVBoxLayout(list);
     rowsLayout->setContentsMargins(10, 0, 10, 0);
     rowsLayout->setSpacing(2);
@@ -78,6 +77,9 @@ SidebarView::SidebarView(AutoClickerViewModel&, QWidget* parent) : QWidget(paren
     }
     rowsLayout->addStretch();
     scroll->setWidget(list);
+    // After setWidget, which turns the filling on: filled, the list would paint the desktop's window colour under
+    // the "System" theme, a band of another grey below the header.
+    list->setAutoFillBackground(false);
     column->addWidget(scroll, 1);
 
     column->addWidget(new SidebarDivider(this));

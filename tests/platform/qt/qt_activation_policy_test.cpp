@@ -7,15 +7,28 @@
 using clicktrove::platform::QtActivationPolicy;
 using Policy = clicktrove::platform::ActivationPolicy::Policy;
 
-TEST(QtActivationPolicy, AccessoryKeepsTheApplicationAliveWhenItsLastWindowCloses) {
+TEST(QtActivationPolicy, AccessoryKeepsTheApplicationAliveWhenItsLastWindowClosesWhileTheTrayIconShows) {
     QtActivationPolicy policy;
+    bool trayShown = true;
+    policy.setTrayIconShown([&] { return trayShown; });
     QWidget window;
     window.show();  // an existing window must not stop the switch (the offscreen platform has no taskbar)
-    for (const auto& [p, quits] :
-         {std::pair{Policy::accessory, false}, std::pair{Policy::regular, true}, std::pair{Policy::accessory, false}}) {
-        policy.setActivationPolicy(p);
-        EXPECT_EQ(policy.policy(), p);
-        EXPECT_EQ(QGuiApplication::quitOnLastWindowClosed(), quits);
+    const struct {
+        Policy policy;
+        bool trayShown;
+        bool quits;
+    } steps[] = {
+        {Policy::accessory, true, false},
+        {Policy::regular, true, true},
+        {Policy::accessory, true, false},
+        // Nothing to come back by: closing the window ends the program rather than leaving it out of reach.
+        {Policy::accessory, false, true},
+    };
+    for (const auto& step : steps) {
+        trayShown = step.trayShown;
+        policy.setActivationPolicy(step.policy);
+        EXPECT_EQ(policy.policy(), step.policy);
+        EXPECT_EQ(QGuiApplication::quitOnLastWindowClosed(), step.quits);
     }
     policy.setActivationPolicy(Policy::regular);
 }

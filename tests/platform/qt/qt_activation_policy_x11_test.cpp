@@ -3,6 +3,7 @@
 #include <QtGui/qguiapplication_platform.h>
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QWidget>
@@ -50,6 +51,7 @@ bool skipsTaskbar(const QWidget& widget) {
 TEST(QtActivationPolicyX11, AccessoryWindowsSkipTheTaskbarIncludingThoseShownLater) {
     ASSERT_NE(qGuiApp->nativeInterface<QNativeInterface::QX11Application>(), nullptr);
     QtActivationPolicy policy;
+    policy.setTrayIconShown([] { return true; });
     QWidget shownBefore;
     shownBefore.show();
     EXPECT_FALSE(skipsTaskbar(shownBefore));
@@ -66,4 +68,53 @@ TEST(QtActivationPolicyX11, AccessoryWindowsSkipTheTaskbarIncludingThoseShownLat
     policy.setActivationPolicy(Policy::regular);
     EXPECT_FALSE(skipsTaskbar(shownBefore));
     EXPECT_FALSE(skipsTaskbar(shownAfter));
+}
+
+namespace {
+// Notes, as its close begins, whether closing it would quit: by then the policy must have asked the tray.
+class ClosingWindow final : public QWidget {
+public:
+    bool quitsOnClose = false;
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        quitsOnClose = QGuiApplication::quitOnLastWindowClosed();
+        QWidget::closeEvent(event);
+    }
+};
+}  // namespace
+
+// Without a tray icon on show, a window without a taskbar entry could be neither restored once minimised nor
+// found once closed: the entry stays and closing quits, until the icon is there, and again once it goes.
+TEST(QtActivationPolicyX11, WithoutATrayIconWindowsKeepTheirTaskbarEntryAndClosingQuits) {
+    ASSERT_NE(qGuiApp->nativeInterface<QNativeInterface::QX11Application>(), nullptr);
+    bool trayShown = false;
+    QtActivationPolicy policy;
+    policy.setTrayIconShown([&] { return trayShown; });
+    policy.setActivationPolicy(Policy::accessory);
+    ClosingWindow window;
+    window.show();
+    EXPECT_FALSE(skipsTaskbar(window));
+    EXPECT_EQ(policy.effectivePolicy(), Policy::regular);
+    EXPECT_TRUE(QGuiApplication::quitOnLastWindowClosed());
+
+    trayShown = true;
+    policy.trayIconMayHaveChanged();
+    EXPECT_TRUE(skipsTaskbar(window));
+    EXPECT_FALSE(QGuiApplication::quitOnLastWindowClosed());
+
+    // The tray went (its panel restarted, say): the next minimise or close finds out.
+    trayShown = false;
+    window.showMinimized();
+    EXPECT_FALSE(skipsTaskbar(window)) << "minimised, it is still in the taskbar";
+    window.showNormal();
+    window.close();
+    EXPECT_TRUE(window.quitsOnClose);
+
+    trayShown = true;
+    window.show();
+    EXPECT_TRUE(skipsTaskbar(window)) << "shown again with the tray back";
+    window.close();
+    EXPECT_FALSE(window.quitsOnClose) << "it lives on in the tray";
+    policy.setActivationPolicy(Policy::regular);
 }

@@ -14,6 +14,7 @@
 #include "ui/dashboard/statistic_badges.hpp"
 #include "ui/dashboard/target_location_card.hpp"
 #include "ui/design/glass_card.hpp"
+#include "ui/design/vaq_primary_button.hpp"
 #include "ui/shell/main_view.hpp"
 #include "ui/shell/window_frame_placement.hpp"
 #include "ui/support/pinned_look.hpp"
@@ -24,7 +25,10 @@
 
 #include <gtest/gtest.h>
 #include <QCoreApplication>
+#include <QDateTimeEdit>
+#include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QScrollArea>
 #include <QScrollBar>
 
@@ -111,9 +115,37 @@ TEST_F(DashboardLayoutTest, FractionalValuesShowWithTheirDecimals) {
     EXPECT_EQ(card.startRow()->yField()->text(), "-40");
 }
 
+// The pickers' text must fit the room the field gives it, not only the size the field asks for: every digit of
+// the date and of the hour and minute shows.
+TEST_F(DashboardLayoutTest, ScheduledTimesShowEveryCharacter) {
+    vm->editConfig([](ClickConfig& c) {
+        c.scheduledStartEnabled = true;
+        c.scheduledStopEnabled = true;
+    });
+    ScheduleCard& card = *dashboard->scheduleCard();
+    inEveryLook([&] {
+        for (QDateTimeEdit* picker : {card.startPicker(), card.stopPicker()}) {
+            SCOPED_TRACE(picker->objectName().toStdString());
+            const QLineEdit* edit = picker->findChild<QLineEdit*>();
+            ASSERT_NE(edit, nullptr);
+            const QString text = edit->text();
+            ASSERT_EQ(text.size(), 17) << text.toStdString();  // "2026-12-10  21:30"
+            // What QLineEdit keeps for its text: its contents less the text margins and its own 2 points a side.
+            const QMargins margins = edit->textMargins();
+            const int room = edit->contentsRect().width() - margins.left() - margins.right() - 2 * 2;
+            EXPECT_GE(room, edit->fontMetrics().horizontalAdvance(text)) << text.toStdString();
+            const QRect inPicker(edit->mapTo(picker, QPoint(0, 0)), edit->size());
+            EXPECT_TRUE(picker->rect().contains(inPicker));
+        }
+    });
+}
+
+// Measured from the name's own glyphs: the label's size hint follows its minimum width, so comparing the label
+// with its hint cannot see a title held wide by an earlier, longer name.
 TEST_F(DashboardLayoutTest, ModifiedBadgeStandsSixPointsAfterThePresetName) {
     PresetHeaderCard& header = *dashboard->presetHeader();
-    for (const char* name : {"Gaming", "Evening raid with the long rotation"}) {
+    // "Ab" follows a longer name and "Custom Configuration"; the long one is cut in the narrow window.
+    for (const char* name : {"Gaming", "Evening raid with the long rotation", "Ab"}) {
         SCOPED_TRACE(name);
         vm->saveAsNewPreset(name);
         vm->editConfig([](ClickConfig& c) { ++c.intervalMinutes; });
@@ -121,8 +153,10 @@ TEST_F(DashboardLayoutTest, ModifiedBadgeStandsSixPointsAfterThePresetName) {
         inEveryLook([&] {
             const ThemedLabel& title = *header.titleLabel();
             if (title.isElided()) return;  // the narrow window cuts the long name; the next test covers that
-            EXPECT_EQ(title.width(), title.sizeHint().width()) << "the title is as wide as its text";
-            EXPECT_EQ(gap(title, *header.modifiedBadge()), 6);
+            const int textEnd = title.mapTo(window.get(), title.contentsRect().topLeft()).x() +
+                                title.fontMetrics().horizontalAdvance(title.text());
+            const int badgeLeft = header.modifiedBadge()->mapTo(window.get(), QPoint(0, 0)).x();
+            EXPECT_EQ(badgeLeft - textEnd, 6);
         });
         window->resize(1400, 900);
         settle();
@@ -227,6 +261,25 @@ TEST_F(DashboardLayoutTest, ANarrowWindowStacksTheCardsInOneColumnInTheirOrder) 
         }
         EXPECT_EQ(above.width(), header.width()) << "a full-width card fills the column";
     }
+}
+
+// The Start button fills the run bar's width and ends at its bottom: its purple shadow must still spread onto the
+// card around it rather than stop at the bar's edges.
+TEST_F(DashboardLayoutTest, TheStartButtonsShadowSpreadsBeyondTheRunBar) {
+    inEveryLook([&] {
+        GlassCard& card = *dashboard->runBarCard();
+        const QWidget& start = *dashboard->runBar()->startButton();
+        const QImage image = card.grab().toImage();
+        const QRect button(start.mapTo(&card, QPoint(0, 0)), start.size());
+        const QColor surface = image.pixelColor(card.width() / 2, 3);  // the card's own padding, far from it
+        const auto purpleTint = [&](QPoint at) {
+            const QColor c = image.pixelColor(at);
+            // The purple shadow moves the surface towards blue away from green, on a light card and a dark one.
+            return (c.blue() - c.green()) - (surface.blue() - surface.green()) >= 8;
+        };
+        EXPECT_TRUE(purpleTint({button.center().x(), button.bottom() + 5})) << "below the button";
+        EXPECT_TRUE(purpleTint({button.left() - 3, button.center().y() + 4})) << "beside the button";
+    });
 }
 
 TEST_F(DashboardLayoutTest, RunBarKeepsItsHeightWhenPauseBecomesResume) {

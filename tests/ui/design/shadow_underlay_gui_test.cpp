@@ -210,5 +210,54 @@ TEST(ShadowUnderlay, FollowsItsWidgetAndLetsTheMouseThrough) {
     EXPECT_TRUE(underlay.isNull()) << "goes with its widget";
 }
 
+// A button in a row exactly its size: drawn in the row, its shadow would be cut to the row's box. It lies in the
+// nearest ancestor with room instead, under the branch that holds the button, and follows the row; never above a
+// surface, which then cuts what does not fit at its own edge.
+TEST(ShadowUnderlay, ATightParentLeavesTheShadowToTheNearestAncestorWithRoom) {
+    const DropShadow shadow{QColor::fromRgbF(0.5, 0.2, 0.9, 0.3f), 8, {0, 4}, 12, DropShadow::Shape::roundedRect};
+    QWidget window;
+    window.resize(500, 400);
+    auto* surface = new QWidget(&window);
+    surface->setGeometry(20, 20, 400, 300);
+    ShadowUnderlay::markSurface(surface);
+    auto* row = new QWidget(surface);
+    row->setGeometry(40, 50, 200, 40);
+    auto* button = new QWidget(row);
+    button->setGeometry(0, 0, 200, 40);
+    QPointer<ShadowUnderlay> underlay = new ShadowUnderlay(button, shadow);
+    window.show();
+
+    const auto placedIn = [&](QWidget* host) {
+        ASSERT_EQ(underlay->parentWidget(), host);
+        EXPECT_EQ(underlay->geometry(),
+                  QRect(button->mapTo(host, QPoint(0, 0)), button->size()).marginsAdded(shadow.reach()));
+        QWidget* branch = button;
+        while (branch->parentWidget() != host) branch = branch->parentWidget();
+        const QObjectList children = host->children();
+        EXPECT_EQ(children.indexOf(underlay.data()) + 1, children.indexOf(branch)) << "right under the branch";
+        EXPECT_TRUE(underlay->isVisible());
+    };
+    placedIn(surface);
+    row->move(60, 120);
+    placedIn(surface);
+    row->raise();
+    placedIn(surface);
+    row->hide();
+    EXPECT_FALSE(underlay->isVisible());
+    row->show();
+    EXPECT_TRUE(underlay->isVisible());
+
+    // Room in the row itself: the shadow needs to go no further.
+    row->resize(200 + 2 * 30, 40 + 2 * 30);
+    button->move(30, 30);
+    placedIn(row);
+
+    // A surface too small still keeps it: the shadow lies on its body and is cut at its edge, never beneath it.
+    row->setGeometry(0, 0, 200, 40);
+    button->move(0, 0);
+    surface->resize(200, 40);
+    placedIn(surface);
+}
+
 }  // namespace
 }  // namespace clicktrove

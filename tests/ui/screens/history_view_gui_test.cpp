@@ -44,6 +44,22 @@ TEST(HistoryViewText, AverageSpeedIsClicksPerSecondWithOneDecimal) {
     EXPECT_EQ(HistoryView::countLine(1), QStringLiteral("1 recorded sessions"));
 }
 
+// The short date and the medium time, in the sandbox's locale (C.UTF-8, which ICU reads as en_US_POSIX) and
+// time zone (UTC): seconds shown, the year in two digits; the other way round would show the month's name and no
+// seconds.
+TEST(HistoryViewText, DatesShowTheShortDateAndTheMediumTime) {
+    const struct {
+        std::int64_t secondsSince1970;
+        const char* text;
+    } cases[] = {
+        {1'700'000'000, "11/14/23, 10:13:20\u202FPM"},
+        {1'704'067'199, "12/31/23, 11:59:59\u202FPM"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(HistoryView::dateText(Date(std::chrono::seconds(c.secondsSince1970))), QString::fromUtf8(c.text));
+    }
+}
+
 class HistoryViewTest : public ViewModelTest {
 protected:
     void SetUp() override {

@@ -95,6 +95,32 @@ TEST(LiveCpsChartView, CurrentValueIsTheNewestSampleTruncated) {
     }
 }
 
+// Given the rate the Speed tile shows, the title row shows that and not the newest sample; a new rate repaints the
+// number only, new samples the plot only.
+TEST(LiveCpsChartView, AGivenRateIsTheFigureTheSamplesStayThePlots) {
+    LiveCPSChartView view;
+    view.resize(300, 200);
+    view.setCurrentCps(4);
+    EXPECT_EQ(view.currentValueLabel()->text(), QStringLiteral("4 CPS"));
+    EXPECT_FALSE(view.currentValueLabel()->isHidden()) << "shown even before the first sample";
+    view.setHistory({3, 9});
+    view.show();
+    paintPending();
+    EXPECT_EQ(view.currentValueLabel()->text(), QStringLiteral("4 CPS"));
+    PaintCount plot(view.plot());
+    PaintCount value(view.currentValueLabel());
+    view.setCurrentCps(0);
+    paintPending();
+    EXPECT_EQ(view.currentValueLabel()->text(), QStringLiteral("0 CPS"));
+    EXPECT_GT(value.take(), 0);
+    EXPECT_EQ(plot.take(), 0);
+    view.setHistory({9, 0});
+    paintPending();
+    EXPECT_EQ(view.currentValueLabel()->text(), QStringLiteral("0 CPS"));
+    EXPECT_GT(plot.take(), 0);
+    EXPECT_EQ(value.take(), 0);
+}
+
 // Renders the plot and tells whether the pixel is (close to) the accent colour.
 class ChartRender : public ::testing::Test {
 protected:

@@ -3,6 +3,7 @@
 #include "engine/model_json.hpp"
 #include "services/profile_manager.hpp"
 #include "session/view_model_rig.hpp"
+#include "support/file_access.hpp"
 #include "ui/design/vaq_ghost_button.hpp"
 #include "ui/design/vaq_primary_button.hpp"
 #include "ui/screens/preset_row.hpp"
@@ -21,7 +22,12 @@
 #include <QToolButton>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <functional>
 #include <memory>
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
 
 namespace clicktrove::testing {
 namespace {
@@ -319,6 +325,61 @@ TEST_F(PresetsViewTest, ImportReplacesTheCurrentConfigurationOnlyAndExportWrites
     ASSERT_TRUE(written.has_value());
     EXPECT_EQ(*written, imported);
     EXPECT_TRUE(toasts.empty());
+}
+
+// A change the presets file did not take is gone at the next start: the notice must say so, not claim success.
+TEST_F(PresetsViewTest, AChangeThePresetsFileDidNotTakeIsToldAsAFailure) {
+    const struct {
+        const char* name;
+        std::function<void()> act;
+        std::string notice;
+    } cases[] = {
+        {"add current",
+         [&] {
+             view->newPresetField()->setText(QStringLiteral("NotSaved"));
+             view->addCurrentButton()->click();
+         },
+         "Failed to save preset 'NotSaved'"},
+        {"star", [&] { row("A")->favoriteButton()->click(); }, "Failed to save the favorite mark of 'A'"},
+        {"menu favourite", [&] { choose("A", QStringLiteral("Make Favorite")); },
+         "Failed to save the favorite mark of 'A'"},
+        {"duplicate", [&] { choose("A", QStringLiteral("Duplicate")); }, "Failed to save preset 'A Copy'"},
+        {"delete", [&] { choose("A", QStringLiteral("Delete")); },
+         "Failed to save the deletion of 'A': it comes back at the next start"},
+        {"rename",
+         [&] {
+             choose("A", QStringLiteral("Rename"));
+             view->renameDialog()->nameField()->setText(QStringLiteral("B"));
+             view->renameDialog()->saveButton()->click();
+         },
+         "Failed to save the new name 'B'"},
+    };
+    const auto folder = rig.presetsFile().parent_path();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        usePresets({{"A", false}});
+        rig.advance(7s);  // the last notice goes
+        toasts.clear();
+        const std::string stored = readFile(rig.presetsFile());
+        openToOthers(rig.presetsFile(), rig.home.root(), 04);
+        openToOthers(folder, rig.home.root(), 05);
+        fs::permissions(folder, fs::perms::owner_write, fs::perm_options::remove);
+        {
+            const ScopedUnprivilegedFileAccess unprivileged;
+            c.act();
+        }
+        fs::permissions(folder, fs::perms::owner_write, fs::perm_options::add);
+        EXPECT_EQ(toasts, std::vector<std::string>{c.notice});
+        EXPECT_TRUE(vm->toastIsFailure());
+        EXPECT_EQ(readFile(rig.presetsFile()), stored) << "the file keeps the old presets";
+    }
+
+    // Once the file can be written again, the same change is told as done.
+    usePresets({{"A", false}});
+    toasts.clear();
+    choose("A", QStringLiteral("Duplicate"));
+    EXPECT_EQ(toasts, std::vector<std::string>{"Duplicated 'A'"});
+    EXPECT_FALSE(vm->toastIsFailure());
 }
 
 TEST_F(PresetsViewTest, AnImportOrExportThatFailsIsToldAsAFailure) {

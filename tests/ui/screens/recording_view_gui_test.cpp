@@ -126,6 +126,39 @@ TEST_F(RecordingViewTest, ButtonsFollowTheRecordingAndPlaybackStates) {
     expectState({"Record Clicks", true, "Play Macro", true, true, true, false});
 }
 
+// The desktop-wide monitor hears the presses on the recorder's own buttons too; the one on Stop Recording must
+// not end every macro with a click on that button.
+TEST_F(RecordingViewTest, PressesOnTheRecordersOwnButtonsStayOutOfTheMacro) {
+    view->move(140, 90);
+    view->show();
+    const auto pressAt = [&](QPoint global) {
+        rig.buttons.press(
+            platform::MouseButtonPress{platform::MouseButtonPress::Button::left,
+                                       1,
+                                       {static_cast<double>(global.x()), static_cast<double>(global.y())}});
+        rig.drain();
+    };
+    const auto centreOf = [](const QWidget* w) { return w->mapToGlobal(w->rect().center()); };
+    view->recordButton()->click();
+    ASSERT_TRUE(vm->isRecordingMacro());
+    const QPoint elsewhere = view->mapToGlobal(QPoint(300, 300));
+    pressAt(elsewhere);
+    pressAt(centreOf(view->playbackButton()));  // disabled while recording, still the recorder's own
+    const QPoint stop = centreOf(view->recordButton());
+    pressAt(stop);
+    view->recordButton()->click();
+    ASSERT_FALSE(vm->isRecordingMacro());
+    ASSERT_EQ(vm->recordedClicks().size(), 1u);
+    EXPECT_EQ(vm->recordedClicks()[0].point, (ScreenPoint{double(elsewhere.x()), double(elsewhere.y())}));
+
+    // Off screen, the buttons are not there to be pressed: a press at that place belongs to what is there now.
+    view->recordButton()->click();
+    view->hide();
+    pressAt(stop);
+    vm->stopMacroRecording();
+    EXPECT_EQ(vm->recordedClicks().size(), 1u);
+}
+
 TEST_F(RecordingViewTest, AClickedButtonCarriesNoFocusMarkAndTabRingsItWithoutMovingIt) {
     importRecords(twoRecords());
     view->show();

@@ -1,6 +1,7 @@
 #include "ui/screens/settings_view.hpp"
 
 #include "engine/permission_manager.hpp"
+#include "platform/xdg_login_item.hpp"
 #include "services/settings_manager.hpp"
 #include "session/view_model_rig.hpp"
 #include "ui/design/vaq_primary_button.hpp"
@@ -51,6 +52,61 @@ protected:
 
     std::unique_ptr<SettingsView> view;
 };
+
+// With a file where the autostart folder goes, Launch at Login cannot be on: the switch goes back off, the
+// stored setting with it, and the notice says why, also at a start whose stored setting asks for it.
+TEST(SettingsViewLaunchAtLogin, ARefusedLaunchAtLoginShowsOffAndSaysWhy) {
+    ViewModelRig rig;
+    writeFile(rig.home.configHome() / "autostart", "not a folder");
+    auto services = rig.services();
+    services.loginItem = std::make_shared<platform::XdgLoginItem>("/usr/bin/clicktrove");
+    const std::string expected =
+        "Launch at Login could not be turned on: cannot create " + (rig.home.configHome() / "autostart").string();
+    {
+        AutoClickerViewModel vm(services);
+        ASSERT_TRUE(rig.waitForPermission(vm, true));
+        SettingsView view(vm.settingsManager(), vm.permissionManager(), rig.audio);
+        QCheckBox* box = nullptr;
+        for (auto* b : view.findChildren<QCheckBox*>()) {
+            if (b->accessibleName() == QStringLiteral("Launch at Login")) box = b;
+        }
+        ASSERT_NE(box, nullptr);
+        box->click();
+        EXPECT_FALSE(box->isChecked());
+        EXPECT_FALSE(vm.settingsManager().launchAtLogin());
+        EXPECT_TRUE(vm.toastText().startsWith(QString::fromStdString(expected))) << vm.toastText().toStdString();
+        EXPECT_TRUE(vm.toastIsFailure());
+        EXPECT_EQ(rig.log->lines().size(), 1u) << "the system log has it too";
+    }
+    auto record = nlohmann::json::parse(rig.defaults.value(SettingsManager::userDefaultsKey)->get<std::string>());
+    EXPECT_EQ(record["launchAtLogin"], false);
+    record["launchAtLogin"] = true;
+    rig.defaults.setValue(SettingsManager::userDefaultsKey, record.dump());
+
+    AutoClickerViewModel vm(services);
+    ASSERT_TRUE(rig.waitForPermission(vm, true));
+    EXPECT_FALSE(vm.settingsManager().launchAtLogin());
+    EXPECT_TRUE(vm.toastText().startsWith(QString::fromStdString(expected))) << "told once the window is there";
+    EXPECT_TRUE(vm.toastIsFailure());
+}
+
+// Without a tray icon on show the taskbar entry cannot go away, and the line under its switch says so; the tray
+// is asked again when the switch changes and when the screen is shown.
+TEST_F(SettingsViewTest, TheTaskbarSwitchSaysWhenNoTrayIconLetsTheEntryGo) {
+    const QString withTray = QStringLiteral("Hide to run exclusively from the tray.");
+    const QString withoutTray =
+        QStringLiteral("No tray icon on this desktop: the taskbar entry stays, and closing the window quits.");
+    EXPECT_EQ(view->taskbarEntryNote(), withTray) << "nothing known of a tray";
+    bool trayShown = false;
+    view->setTrayIconShown([&] { return trayShown; });
+    EXPECT_EQ(view->taskbarEntryNote(), withoutTray);
+    trayShown = true;
+    toggle(QStringLiteral("Show Taskbar Entry"))->click();
+    EXPECT_EQ(view->taskbarEntryNote(), withTray);
+    trayShown = false;
+    view->show();
+    EXPECT_EQ(view->taskbarEntryNote(), withoutTray);
+}
 
 TEST_F(SettingsViewTest, EachSwitchWritesItsSettingOnceAndFollowsOutsideChanges) {
     struct Case {

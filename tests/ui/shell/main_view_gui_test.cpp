@@ -8,10 +8,14 @@
 #include "ui/dashboard/dashboard_view.hpp"
 #include "ui/dashboard/preset_header_card.hpp"
 #include "ui/dashboard/save_as_preset_sheet.hpp"
+#include "ui/dashboard/statistic_badges.hpp"
+#include "ui/design/live_text.hpp"
 #include "ui/design/vaq_ghost_button.hpp"
 #include "ui/design/vaq_primary_button.hpp"
+#include "ui/design/vaq_stat_badge.hpp"
 #include "ui/screens/live_cps_chart_view.hpp"
 #include "ui/screens/permission_overlay_view.hpp"
+#include "ui/screens/settings_view.hpp"
 #include "ui/shell/floating_panel.hpp"
 #include "ui/shell/main_view.hpp"
 #include "ui/shell/screen_stage.hpp"
@@ -24,6 +28,8 @@
 #include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QGraphicsOpacityEffect>
+#include <QGuiApplication>
+#include <QImage>
 #include <QLineEdit>
 #include <QVariantAnimation>
 #include <map>
@@ -280,11 +286,62 @@ TEST_F(MainViewTest, LongToastWrapsWithinTheWindow) {
     EXPECT_GT(window->toast()->height(), 100) << "several lines";
 }
 
-TEST_F(MainViewTest, ToastStaysClearOfTheScreenTitleAtEveryWidth) {
+// The offscreen platform has no tray: the Settings screen the window makes asks the tray menu, and says so.
+TEST_F(MainViewTest, TheSettingsScreenTellsWhetherTheTaskbarEntryCanGo) {
+    MainView window(*vm, ScreenFactory::standard());
+    window.show();
+    window.selectTab(MainViewTab::settings);
+    auto* settings = qobject_cast<SettingsView*>(window.content());
+    ASSERT_NE(settings, nullptr);
+    EXPECT_TRUE(settings->taskbarEntryNote().startsWith(QStringLiteral("No tray icon on this desktop")));
+}
+
+// Under "System" the window draws with the palette of the desktop's appearance, not with the desktop's own
+// window colour: no part of the sidebar or of a screen drawn with the palette shows the desktop's grey.
+TEST_F(MainViewTest, UnderTheSystemThemeNoPartPaintsTheDesktopsWindowColour) {
+    PinnedFont font;
+    PinnedTheme system(AppTheme::system);
+    QPalette desktop;
+    const QColor desktopGrey(201, 183, 121);  // a grey no palette colour comes near, so every leak shows
+    desktop.setColor(QPalette::Window, desktopGrey);
+    desktop.setColor(QPalette::WindowText, QColor(20, 20, 20));
+    QGuiApplication::setPalette(desktop);
+    {
+        MainView window(*vm, ScreenFactory::standard());
+        window.resize(1100, 700);
+        window.show();
+        for (const MainViewTab tab :
+             {MainViewTab::dashboard, MainViewTab::presets, MainViewTab::history, MainViewTab::settings}) {
+            SCOPED_TRACE(static_cast<int>(tab));
+            window.selectTab(tab);
+            window.detailArea()->animation()->setCurrentTime(ScreenStage::kDurationMs);
+            QCoreApplication::sendPostedEvents();
+            const QImage image = window.grab().toImage();
+            int leaks = 0;
+            QPoint first;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    if (image.pixelColor(x, y) != desktopGrey) continue;
+                    if (leaks++ == 0) first = {x, y};
+                }
+            }
+            EXPECT_EQ(leaks, 0) << "first at " << first.x() << "," << first.y();
+        }
+    }
+    QGuiApplication::setPalette(QPalette());
+}
+
+TEST_F(MainViewTest, ToastStaysClearOfTheScreenTitleAndTheRecorderButtonsAtEveryWidth) {
     PinnedFont font;
     MainView window(*vm, ScreenFactory::standard());
     window.show();
-    for (const MainViewTab tab : {MainViewTab::presets, MainViewTab::history, MainViewTab::settings}) {
+    const std::vector<std::pair<MainViewTab, QStringList>> screens = {
+        {MainViewTab::presets, {"screenTitle"}},
+        {MainViewTab::history, {"screenTitle"}},
+        {MainViewTab::settings, {"screenTitle"}},
+        {MainViewTab::recorder, {"recordButton", "playbackButton"}},
+    };
+    for (const auto& [tab, clearOf] : screens) {
         window.selectTab(tab);
         window.detailArea()->animation()->setCurrentTime(ScreenStage::kDurationMs);
         for (const char* message : {"Deleted 'Gaming Speed Clicker'", "Saved settings as new preset 'Evening raid'"}) {
@@ -293,11 +350,13 @@ TEST_F(MainViewTest, ToastStaysClearOfTheScreenTitleAtEveryWidth) {
                 SCOPED_TRACE(QStringLiteral("tab %1, %2, %3 wide").arg(int(tab)).arg(message).arg(width).toStdString());
                 window.resize(width, 700);
                 QCoreApplication::sendPostedEvents();
-                const QWidget* title = window.content()->findChild<QWidget*>(QStringLiteral("screenTitle"));
-                ASSERT_NE(title, nullptr);
-                const QRect titleRect(title->mapTo(&window, QPoint(0, 0)), title->size());
                 const QRect bubble = window.toast()->restingBubbleGeometry();
-                EXPECT_FALSE(bubble.intersects(titleRect));
+                for (const QString& name : clearOf) {
+                    const QWidget* widget = window.content()->findChild<QWidget*>(name);
+                    ASSERT_NE(widget, nullptr) << name.toStdString();
+                    const QRect rect(widget->mapTo(&window, QPoint(0, 0)), widget->size());
+                    EXPECT_FALSE(bubble.intersects(rect)) << name.toStdString();
+                }
                 EXPECT_TRUE(window.rect().contains(bubble));
                 if (width >= 1400) {
                     EXPECT_EQ(bubble.top(), ToastView::kTopSpace) << "at the top where there is room";
@@ -428,6 +487,32 @@ TEST_F(MainViewTest, StandardScreensAreTheProgramsOwn) {
     }
     setPermission(false);
     EXPECT_NE(qobject_cast<PermissionOverlayView*>(window.content()), nullptr);
+}
+
+// The chart's figure and the Speed tile tell one rate: during a run of double clicks (two clicks a tick, so the
+// per-second samples run at twice the tick rate) and in every moment after it stops, when both fall to 0 together.
+TEST_F(MainViewTest, TheLiveChartsFigureIsTheSpeedTilesDuringARunAndAfterIt) {
+    MainView window(*vm, ScreenFactory::standard());
+    window.show();
+    auto* chart = qobject_cast<LiveCPSChartView*>(window.dashboard()->liveChart());
+    ASSERT_NE(chart, nullptr);
+    const VaqStatBadge& speed = *window.dashboard()->statistics()->badges()[2];
+    ClickConfig config = quickConfig();
+    config.clickType = ClickType::doubleClick;
+    vm->setConfig(config);
+    startAndPassCountdown();
+    for (int step = 0; step < 30; ++step) {
+        rig.advance(50ms);
+        ASSERT_EQ(chart->currentValueLabel()->text(), speed.value()) << "at " << step * 50 << " ms of the run";
+    }
+    ASSERT_NE(speed.value(), "0 CPS");
+    EXPECT_GT(chart->history().back(), static_cast<double>(vm->cps())) << "the plot keeps its samples of clicks";
+    vm->stopClicking();
+    for (int step = 0; step < 60; ++step) {
+        rig.advance(50ms);
+        ASSERT_EQ(chart->currentValueLabel()->text(), speed.value()) << "at " << step * 50 << " ms after the stop";
+    }
+    EXPECT_EQ(speed.value(), "0 CPS");
 }
 
 }  // namespace

@@ -143,8 +143,9 @@ TEST_F(UploadLoopbackTest, AnAcceptedBatchHasTheWireForm) {
     EXPECT_TRUE(fitsPattern(first["clientUser"].get<std::string>(), std::string(64, 'h')));
     EXPECT_EQ(first["isTestMode"], "true");
     EXPECT_EQ(first["payload"]["clickType"], "Double Click");
-    // The signal's one parameter beside the 48 fixed and 8 calendar defaults (statistics are off here).
-    EXPECT_EQ(first["payload"].size(), 57u);
+    // The signal's one parameter beside the 61 defaults: 48 fixed, 8 calendar and 5 statistics keys, the last
+    // reported although session statistics are off here.
+    EXPECT_EQ(first["payload"].size(), 62u);
     for (const auto& [k, v] : first["payload"].items()) EXPECT_TRUE(v.is_string()) << k;
     EXPECT_EQ(batch[1]["floatValue"], 1.25);
     EXPECT_EQ(signals().cachedSignalCount(), 0u);

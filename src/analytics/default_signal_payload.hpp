@@ -10,8 +10,8 @@ namespace clicktrove::analytics {
 
 class SessionManager;
 
-// The parameters every signal carries: application, device, run context, preferences, calendar and, when
-// session statistics are on, the usage statistics. Built afresh for each signal on the main thread.
+// The parameters every signal carries: application, device, run context, preferences, calendar and the usage
+// statistics. Built afresh for each signal on the main thread.
 class DefaultSignalPayload {
 public:
     using Parameters = std::map<std::string, std::string>;
@@ -21,7 +21,8 @@ public:
     static constexpr const char* clientName = "CppSDK";
     static constexpr const char* clientVersion = "1.0.0";
 
-    // statistics is null when session statistics are off: the statistics keys are then left out.
+    // The statistics keys come from statistics; without one (a builder asked for the other keys alone) they
+    // are left out.
     static Parameters parameters(const PlatformFacts& facts, std::chrono::system_clock::time_point now,
                                  const SessionManager* statistics);
 

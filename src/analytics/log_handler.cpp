@@ -3,6 +3,8 @@
 #include "build_config.hpp"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #if CLICKTROVE_HAVE_JOURNAL
 #include <systemd/sd-journal.h>
@@ -26,23 +28,33 @@ int syslogPriority(LogHandler::LogLevel level) {
     return 6;
 }
 
-void writeToSystemLog(LogHandler::LogLevel level, const std::string& message) {
+void writeToSystemLog(int priority, const std::string& message) {
 #if CLICKTROVE_HAVE_JOURNAL
     // Subsystem and category travel as their own journal fields so `journalctl LOG_SUBSYSTEM=Tallywire` finds
     // every message of the client whatever program embeds it.
-    sd_journal_send("MESSAGE=%s", message.c_str(), "PRIORITY=%i", syslogPriority(level), "LOG_SUBSYSTEM=Tallywire",
+    sd_journal_send("MESSAGE=%s", message.c_str(), "PRIORITY=%i", priority, "LOG_SUBSYSTEM=Tallywire",
                     "LOG_CATEGORY=LogHandler", "SYSLOG_IDENTIFIER=Tallywire", nullptr);
 #else
     // syslog has no structured fields: the subsystem is the identifier and the category leads the text.
     openlog("Tallywire", LOG_PID, LOG_USER);
-    syslog(syslogPriority(level), "[LogHandler] %s", message.c_str());
+    syslog(priority, "[LogHandler] %s", message.c_str());
 #endif
 }
 
 }  // namespace
 
 LogHandler LogHandler::standard(LogLevel level) {
-    return LogHandler{level, &writeToSystemLog};
+    return standard(level, &writeToSystemLog);
+}
+
+LogHandler LogHandler::standard(LogLevel level, SystemLogWriter writer) {
+    // Read once here, not at each message: the environment is not safe to read while another thread sets it.
+    const char* value = std::getenv(debugEnvironmentVariable);
+    const bool debugEnabled = value != nullptr && std::strcmp(value, "1") == 0;
+    return LogHandler{level, [debugEnabled, writer = std::move(writer)](LogLevel l, const std::string& message) {
+                          if (l == LogLevel::debug && !debugEnabled) return;
+                          writer(syslogPriority(l), message);
+                      }};
 }
 
 LogHandler LogHandler::printed(LogLevel level) {

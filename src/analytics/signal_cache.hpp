@@ -16,10 +16,13 @@
 
 namespace clicktrove::analytics {
 
-// The signals processed but not yet accepted by the service: a bounded first-in, first-out list that survives
-// restarts through one file, written at termination and read back (then deleted) when the next cache is made.
-// Batches handed out for upload stay known to the cache until their outcome is reported, so a termination in
-// the middle of an upload still saves them. Thread safe.
+// The signals processed but not yet accepted by the service: a bounded first-in, first-out list that is kept in
+// one file while the program runs, so that a quit or a kill loses at most what changed since the last write.
+// Batches handed out for upload stay in the file until their outcome is reported.
+//
+// The file belongs to one cache at a time, the one holding a lock on its folder: only the owner loads it, sends
+// what it holds and writes it. Another cache of the same application (a second client in this process, or a
+// second process of the same user) leaves it alone until the owner lets it go, then takes it over. Thread safe.
 class SignalCache {
 public:
     static constexpr std::size_t maximumNumberOfSignalsToPopAtOnce = 100;
@@ -30,8 +33,12 @@ public:
         std::vector<SignalPostBody> signals;
     };
 
-    // Loads (and deletes) the file at cacheFile. A negative limit counts as 0.
+    // Takes the file when no other cache holds it, and loads it. A negative limit counts as 0.
     SignalCache(std::optional<LogHandler> logHandler, int cacheLimit, std::filesystem::path cacheFile);
+    // Writes what changed since the last write, then lets the file go.
+    ~SignalCache();
+    SignalCache(const SignalCache&) = delete;
+    SignalCache& operator=(const SignalCache&) = delete;
 
     void push(SignalPostBody signal);
     void push(std::vector<SignalPostBody> signals);
@@ -48,10 +55,18 @@ public:
     // Waits until no batch is in flight any more, or the timeout has passed. True when none is.
     bool waitForBatchesInFlight(std::chrono::milliseconds timeout);
 
-    // Writes the batches in flight and the list to the file, atomically, behind the signals of a file saved
-    // there since this cache loaded, then empties the list. Returns false (keeping the list) when the file
-    // cannot be written.
+    // Brings the file up to date when anything changed since the last write, taking it over first when its
+    // owner has let it go: every signal not yet accepted (batches in flight first), the oldest beyond the limit
+    // left out, written atomically; no file at all when nothing is left. False when it could not be written
+    // (logged once, until a write succeeds again).
+    bool write();
+    // At termination: writes the file, empties the list and lets the file go, so that the signals of the rest
+    // of the process stay in memory. Returns false (keeping the list) when the file cannot be written.
     bool save();
+    // Whether this cache holds the file (and so sends what it held).
+    bool ownsFile() const;
+    // Whether another cache held the file when this one last looked.
+    bool waitsForFile() const;
 
     const std::filesystem::path& fileURL() const { return file_; }
 
@@ -60,20 +75,38 @@ public:
     static std::optional<std::vector<SignalPostBody>> decodeFile(std::string_view bytes, std::size_t& skipped);
 
 private:
-    void load();
+    enum class Ownership {
+        owning,     // the file is this cache's: it is read, sent and written
+        waiting,    // another cache holds it: left alone until it is let go
+        leftAlone,  // it could not be rewritten at loading: neither sent nor touched for the life of this cache
+        released,   // saved at termination: nothing more is written
+    };
+
+    bool tryLockFolder();
+    void unlockFolder();
+    void loadLocked();
+    bool writeLocked();
+    void reportWriteProblemLocked(const std::string& message);
     void trimLocked();
 
     const std::optional<LogHandler> logHandler_;
     const std::size_t cacheLimit_;
     const std::filesystem::path file_;
-    // Under mutex_.
-    platform::DataFile dataFile_;
 
     mutable std::shared_mutex mutex_;
     std::condition_variable_any batchSettled_;
     std::deque<SignalPostBody> cachedSignals_;
     std::map<std::uint64_t, std::vector<SignalPostBody>> inFlight_;
     std::uint64_t nextToken_ = 1;
+    platform::DataFile dataFile_;
+    Ownership ownership_ = Ownership::owning;
+    // The folder's descriptor while this cache holds its lock.
+    int folderLock_ = -1;
+    // What the file holds differs from the list and the batches in flight.
+    bool changed_ = false;
+    bool writeProblemReported_ = false;
+    std::size_t writtenBytes_ = 0;
+    std::size_t writtenSignals_ = 0;
 };
 
 }  // namespace clicktrove::analytics

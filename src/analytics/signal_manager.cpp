@@ -169,9 +169,35 @@ void SignalManager::finishOnScheduler(std::uint64_t id) {
     copy.configuration.log(Level::debug, "Process signal: " + body.description());
     // Whoever takes the signal out of the pending list puts it into the cache, under the same lock, so a
     // termination save sees every signal exactly once.
-    std::lock_guard lock(pendingMutex_);
-    if (pending_.erase(id) == 0) return;
-    signalCache_->push(std::move(body));
+    {
+        std::lock_guard lock(pendingMutex_);
+        if (pending_.erase(id) == 0) return;
+        signalCache_->push(std::move(body));
+    }
+    cacheChanged();
+}
+
+void SignalManager::cacheChanged() {
+    std::weak_ptr<SignalManager> weak = weak_from_this();
+    std::lock_guard lock(cacheWriteMutex_);
+    // One write carries every change made until it runs.
+    if (cacheWriteScheduled_) return;
+    cacheWriteScheduled_ = true;
+    const auto now = deps_.environment.clock->monotonicNow();
+    const auto due = lastCacheWrite_ ? *lastCacheWrite_ + cacheWriteInterval : now;
+    const auto delay = std::max<std::chrono::nanoseconds>(due - now, std::chrono::nanoseconds(0));
+    deps_.environment.scheduler->schedule(delay, [weak] {
+        if (auto self = weak.lock()) self->writeCache();
+    });
+}
+
+void SignalManager::writeCache() {
+    {
+        std::lock_guard lock(cacheWriteMutex_);
+        cacheWriteScheduled_ = false;
+        lastCacheWrite_ = deps_.environment.clock->monotonicNow();
+    }
+    signalCache_->write();
 }
 
 SignalPostBody SignalManager::buildBody(const PendingSignal& pending) const {
@@ -276,6 +302,8 @@ void SignalManager::armSendTimer() {
 void SignalManager::sendBatch() {
     const ConfigurationSnapshot config = deps_.configuration->snapshot();
     config.log(Level::debug, "Current signal cache count: " + std::to_string(signalCache_->count()));
+    // A file held by another client when this one started is taken over once it is let go.
+    if (signalCache_->waitsForFile()) cacheChanged();
     SignalCache::Batch batch = signalCache_->popBatch();
     if (batch.signals.empty()) {
         onSendSucceeded();
@@ -334,6 +362,7 @@ void SignalManager::handleSendResult(std::uint64_t token, std::size_t batchSize,
     if (status >= 200 && status <= 299) {
         if (!response.body.empty()) config.log(Level::debug, response.body);
         signalCache_->finishBatch(token);
+        cacheChanged();
         onSendSucceeded();
         return;
     }
@@ -341,6 +370,7 @@ void SignalManager::handleSendResult(std::uint64_t token, std::size_t batchSize,
         config.log(Level::error,
                    "Dropping " + std::to_string(batchSize) + " signal(s): rejected by server " + std::string(reason));
         signalCache_->finishBatch(token);
+        cacheChanged();
         onSendSucceeded();
         return;
     }
@@ -361,6 +391,7 @@ void SignalManager::onSendSucceeded() {
 
 void SignalManager::onSendFailed(std::uint64_t token) {
     signalCache_->returnBatch(token);
+    cacheChanged();
     std::weak_ptr<SignalManager> weak = weak_from_this();
     deps_.environment.scheduler->post([weak] {
         if (auto self = weak.lock()) {

@@ -14,7 +14,8 @@
 namespace clicktrove::analytics {
 
 // Turns each signal into one body, keeps it in the cache and uploads the cache in batches of at most 100 on a
-// one-shot timer whose interval doubles after each failed upload, up to a cap.
+// one-shot timer whose interval doubles after each failed upload, up to a cap. The cache file follows every
+// change of the queue, at most once per cacheWriteInterval.
 class SignalManager : public std::enable_shared_from_this<SignalManager> {
 public:
     struct Dependencies {
@@ -40,12 +41,14 @@ public:
     std::string userIdentifier();
     // One upload attempt of the oldest cached signals.
     void sendBatch();
-    // Writes everything not yet accepted (cached, still being processed, in flight) to the cache file. An
-    // upload in flight gets up to terminationGrace to finish first, so that a batch the service accepts is
-    // not saved and sent a second time at the next start. Main thread.
+    // Writes everything not yet accepted (cached, still being processed, in flight) to the cache file, which
+    // then no longer follows the queue. An upload in flight gets up to terminationGrace to finish first, so that
+    // a batch the service accepts is not saved and sent a second time at the next start. Main thread.
     void appWillTerminate();
 
     static constexpr std::chrono::milliseconds terminationGrace{2000};
+    // The cache file follows the queue at most this often, so a kill loses at most about this much.
+    static constexpr std::chrono::milliseconds cacheWriteInterval{1000};
 
     std::size_t cachedSignalCount() const { return signalCache_->count(); }
     int consecutiveFailures() const { return consecutiveFailures_; }
@@ -80,6 +83,9 @@ private:
     void handleSendResult(std::uint64_t token, std::size_t batchSize, const platform::HttpResponse& response);
     void onSendSucceeded();
     void onSendFailed(std::uint64_t token);
+    // The queue changed: the cache file follows once the write interval since the last write is over.
+    void cacheChanged();
+    void writeCache();
 
     const Dependencies deps_;
     std::unique_ptr<SignalCache> signalCache_;
@@ -89,6 +95,10 @@ private:
     std::uint64_t nextPendingId_ = 1;
 
     std::mutex userMutex_;
+
+    std::mutex cacheWriteMutex_;
+    bool cacheWriteScheduled_ = false;
+    std::optional<std::chrono::steady_clock::time_point> lastCacheWrite_;
 
     std::mutex timerMutex_;
     Scheduler::TaskId sendTimer_ = 0;

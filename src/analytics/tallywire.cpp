@@ -86,10 +86,12 @@ const std::set<std::string>& Tallywire::reservedParameterNames() {
 
 void Tallywire::initialize(std::shared_ptr<TelemetryManagerConfiguration> configuration,
                            TelemetryEnvironment environment) {
-    auto manager = TelemetryManager::create(std::move(configuration), std::move(environment));
-    // The replaced manager is released here, outside the storage lock.
-    auto previous = TelemetryManagerStorage::instance().exchange(manager);
+    // The replaced manager goes first: its cache writes its file and lets it go, so that the new one loads what
+    // the old one had not sent instead of leaving the file to it. Released outside the storage lock.
+    auto previous = TelemetryManagerStorage::instance().exchange(nullptr);
     previous.reset();
+    auto manager = TelemetryManager::create(std::move(configuration), std::move(environment));
+    TelemetryManagerStorage::instance().exchange(manager);
     manager->resumeTrialConversionWatch();
 }
 

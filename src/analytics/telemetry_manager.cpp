@@ -127,9 +127,9 @@ std::string TelemetryManager::hashedUserIdentifier() {
 
 std::map<std::string, std::string> TelemetryManager::defaultSignalParameters() {
     const PlatformFacts facts = environment_.platformFacts ? environment_.platformFacts->facts() : PlatformFacts{};
-    // With session statistics off the history is neither read nor created.
-    const SessionManager* statistics = configuration()->sessionStatsEnabled() ? &sessionManager() : nullptr;
-    return DefaultSignalPayload::parameters(facts, environment_.clock->now(), statistics);
+    // The statistics keys are reported whatever sessionStatsEnabled says: the switch only decides whether
+    // sessions are started and counted, so with it off they report the history as it stands.
+    return DefaultSignalPayload::parameters(facts, environment_.clock->now(), &sessionManager());
 }
 
 void TelemetryManager::beginSession(bool statistics, bool announce) {

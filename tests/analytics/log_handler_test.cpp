@@ -1,6 +1,7 @@
 #include "analytics/log_handler.hpp"
 #include "analytics/telemetry_manager_configuration.hpp"
 #include "analytics_harness.hpp"
+#include "support/scoped_env.hpp"
 
 #include <gtest/gtest.h>
 #include <cmath>
@@ -25,9 +26,51 @@ TEST(LogHandlerTest, PassesMessagesAtOrAboveItsLevel) {
         handler.log(Level::error, "e");
         EXPECT_EQ(log.all(), c.received);
     }
-    // An absent handler is silence, and a handler without a sink does nothing.
-    logTo(std::nullopt, Level::error, "nothing");
-    LogHandler{Level::debug, nullptr}.log(Level::error, "nothing");
+    // A handler without a sink does nothing (calling the empty sink would throw).
+    const LogHandler withoutSink{Level::debug, nullptr};
+    EXPECT_NO_THROW(withoutSink.log(Level::error, "nothing"));
+}
+
+TEST(LogHandlerTest, AConfigurationWithoutAHandlerEmitsNothing) {
+    clicktrove::testing::LogRecorder log;
+    TelemetryManagerConfiguration config("APP");
+    config.setLogHandler(log.handler(Level::debug));
+    config.log(Level::error, "heard");
+    config.setLogHandler(std::nullopt);
+    config.log(Level::error, "unheard");
+    config.snapshot().log(Level::error, "unheard");
+    EXPECT_EQ(log.all(), std::vector<std::string>{"heard"});
+}
+
+// The journal keeps debug entries unless told otherwise, and the client's carry whole upload bodies: they are
+// written only when asked for.
+TEST(LogHandlerTest, TheSystemLogReceivesDebugMessagesOnlyWhenAskedFor) {
+    struct Case {
+        const char* variable;
+        Level handlerLevel;
+        std::vector<std::pair<int, std::string>> written;
+    };
+    const std::vector<std::pair<int, std::string>> withoutDebug = {{6, "i"}, {3, "e"}};
+    const std::vector<std::pair<int, std::string>> everything = {{7, "d"}, {6, "i"}, {3, "e"}};
+    for (const Case& c : {Case{nullptr, Level::debug, withoutDebug}, Case{"0", Level::debug, withoutDebug},
+                          Case{"true", Level::debug, withoutDebug}, Case{"1", Level::debug, everything},
+                          Case{"1", Level::info, withoutDebug}, Case{"1", Level::error, {{3, "e"}}},
+                          Case{nullptr, Level::error, {{3, "e"}}}}) {
+        SCOPED_TRACE(std::string(c.variable ? c.variable : "(unset)") + " " +
+                     std::string(LogHandler::description(c.handlerLevel)));
+        clicktrove::testing::ScopedEnv variable(LogHandler::debugEnvironmentVariable);
+        variable.set(c.variable);
+        std::vector<std::pair<int, std::string>> written;
+        const LogHandler handler = LogHandler::standard(
+            c.handlerLevel,
+            [&written](int priority, const std::string& message) { written.emplace_back(priority, message); });
+        // Decided when the handler is made.
+        variable.set(nullptr);
+        handler.log(Level::debug, "d");
+        handler.log(Level::info, "i");
+        handler.log(Level::error, "e");
+        EXPECT_EQ(written, c.written);
+    }
 }
 
 TEST(LogHandlerTest, LevelsAndThePrintedForm) {

@@ -191,18 +191,32 @@ TEST_F(SessionManagerTest, DistinctDaysOfTheLastMonth) {
     EXPECT_EQ(manager->firstSessionDate(), "2026-01-01");
 }
 
-TEST_F(SessionManagerTest, StatisticsFollowTheSwitch) {
+// The switch decides whether sessions are started and counted; the statistics keys are reported either way.
+TEST_F(SessionManagerTest, StatisticsAreReportedWhetherOrNotSessionsAreCounted) {
     auto config = harness.configuration();
     config->setSendNewSessionBeganSignal(false);
     config->setSessionStatsEnabled(false);
     harness.initialize(config);
     harness.advance(1s);
+    // The first signal makes the history, whose record of today is written a moment later.
+    Tallywire::signal("First");
+    harness.pump();
     Tallywire::signal("Off");
     Tallywire::applicationWillBecomeActive();
     const auto off = harness.flush();
-    ASSERT_EQ(off.size(), 1u);
-    EXPECT_FALSE(off[0]["payload"].contains("Tallywire.Retention.totalSessionsCount"));
-    EXPECT_EQ(TelemetryManager::shared()->existingSessionManager(), nullptr);
+    // No session started, so no new installation either.
+    ASSERT_EQ(off.size(), 2u);
+    const auto& payload = off[1]["payload"];
+    EXPECT_EQ(payload["Tallywire.Retention.totalSessionsCount"], "0");
+    EXPECT_EQ(payload["Tallywire.Retention.averageSessionSeconds"], "-1");
+    EXPECT_EQ(payload["Tallywire.Retention.distinctDaysUsed"], "1");
+    EXPECT_EQ(payload["Tallywire.Retention.distinctDaysUsedLastMonth"], "1");
+    EXPECT_EQ(payload["Tallywire.Acquisition.firstSessionDate"], "2026-01-01");
+    EXPECT_FALSE(payload.contains("Tallywire.Retention.previousSessionSeconds"));
+    // Active time without a session is counted nowhere.
+    EXPECT_FALSE(harness.suite(TelemetryManager::defaultsSuiteName(config->telemetryAppID()))
+                     ->string("recentSessions")
+                     .has_value());
 
     config->setSessionStatsEnabled(true);
     Tallywire::generateNewSession();

@@ -1,5 +1,6 @@
 #include "analytics/signal_cache.hpp"
 #include "analytics_harness.hpp"
+#include "support/file_access.hpp"
 #include "support/hostile_files.hpp"
 #include "support/temp_home.hpp"
 
@@ -43,6 +44,7 @@ std::string withField(const std::string& element, const char* key, double value)
 
 class SignalCacheTest : public clicktrove::testing::TempHomeTest {
 protected:
+    std::size_t skipped = 0;
     std::filesystem::path file() const {
         return tempHome.cacheHome() / "com.tallywire.0123456789ab" / "telemetrysignalcache";
     }
@@ -96,37 +98,70 @@ TEST_F(SignalCacheTest, AFailedBatchGoesBackBehindNewSignalsAndIsTrimmedFromTheF
     EXPECT_EQ(cache.count(), 2u);
 }
 
-TEST_F(SignalCacheTest, SaveWritesInFlightAndCachedSignalsThatTheNextCacheLoadsAndDeletes) {
+TEST_F(SignalCacheTest, TheFileHoldsWhatIsNotYetAcceptedAndBatchesInFlightAmongIt) {
+    SignalCache cache(log.handler(), 3, file());
+    EXPECT_TRUE(cache.write());
+    EXPECT_FALSE(std::filesystem::exists(file()));
+    for (int i = 0; i < 3; ++i) cache.push(body(numbered("s", i), i));
+    const auto batch = cache.popBatch();
+    cache.push(body("s3", 3));
+    // The caches folder did not exist: it is made. Over the limit of 3, the oldest signal is left out of the file.
+    ASSERT_TRUE(cache.write());
+    EXPECT_EQ(types(*SignalCache::decodeFile(readFile(file()), skipped)), (std::vector<std::string>{"s1", "s2", "s3"}));
+    cache.returnBatch(batch.token);
+    ASSERT_TRUE(cache.write());
+    EXPECT_EQ(types(*SignalCache::decodeFile(readFile(file()), skipped)), (std::vector<std::string>{"s0", "s1", "s2"}));
+    // Accepted signals leave the file; with none left there is no file.
+    const auto all = cache.popBatch();
+    ASSERT_EQ(all.signals.size(), 3u);
+    ASSERT_TRUE(cache.write());
+    EXPECT_TRUE(std::filesystem::exists(file()));
+    cache.finishBatch(all.token);
+    ASSERT_TRUE(cache.write());
+    EXPECT_FALSE(std::filesystem::exists(file()));
+}
+
+TEST_F(SignalCacheTest, SaveWritesInFlightAndCachedSignalsThatTheNextCacheSendsAndKeepsUntilAccepted) {
     {
         SignalCache cache(log.handler(), 10000, file());
         cache.push(body("inflight", 1));
         const auto batch = cache.popBatch();
         ASSERT_EQ(batch.signals.size(), 1u);
         cache.push(body("cached", 2));
-        // The caches folder does not exist yet: saving creates it.
         ASSERT_TRUE(cache.save());
         EXPECT_EQ(cache.count(), 0u);
         EXPECT_EQ(log.count("Saved Telemetry cache " + std::to_string(readFile(file()).size()) + " bytes of 2 signals"),
                   1);
-        // A late failure of the saved batch must not put it back: it is in the file already.
+        // A late failure of the saved batch must not put it back: it is in the file already. Nor does a signal
+        // of the rest of the process go there.
         cache.returnBatch(batch.token);
         EXPECT_EQ(cache.count(), 0u);
+        cache.push(body("after the save", 3));
+        EXPECT_TRUE(cache.write());
     }
     const auto json = nlohmann::json::parse(readFile(file()));
     ASSERT_TRUE(json.is_array());
+    ASSERT_EQ(json.size(), 2u);
     // On disk the date is seconds since 2001-01-01 (2026-01-01T00:00:01Z here).
     EXPECT_DOUBLE_EQ(json[0]["receivedAt"].get<double>(), 788918401.0);
     EXPECT_FALSE(json[0].contains("floatValue"));
 
-    SignalCache next(log.handler(), 10000, file());
-    EXPECT_FALSE(std::filesystem::exists(file()));
-    const auto loaded = next.pop();
-    ASSERT_EQ(loaded.size(), 2u);
-    EXPECT_EQ(loaded[0], body("inflight", 1));
-    EXPECT_EQ(loaded[1], body("cached", 2));
-
+    {
+        SignalCache next(log.handler(), 10000, file());
+        EXPECT_EQ(log.count("Loaded 2 signals"), 1);
+        const auto loaded = next.popBatch();
+        ASSERT_EQ(loaded.signals.size(), 2u);
+        EXPECT_EQ(loaded.signals[0], body("inflight", 1));
+        EXPECT_EQ(loaded.signals[1], body("cached", 2));
+        // Until the service has them, they stay where a kill cannot take them.
+        ASSERT_TRUE(next.write());
+        EXPECT_EQ(SignalCache::decodeFile(readFile(file()), skipped)->size(), 2u);
+        next.finishBatch(loaded.token);
+    }
+    // Accepted and written when the cache went: nothing is sent twice.
     SignalCache third(std::nullopt, 10000, file());
     EXPECT_EQ(third.count(), 0u);
+    EXPECT_FALSE(std::filesystem::exists(file()));
 }
 
 TEST_F(SignalCacheTest, ACorruptFileIsDeletedAndOneBadElementLosesNothingElse) {
@@ -146,7 +181,13 @@ TEST_F(SignalCacheTest, ACorruptFileIsDeletedAndOneBadElementLosesNothingElse) {
         log.clear();
         writeFile(file(), c.contents);
         SignalCache cache(log.handler(), 10000, file());
-        EXPECT_FALSE(std::filesystem::exists(file()));
+        // What does not decode goes, the good elements are written back alone.
+        if (c.kept == 0) {
+            EXPECT_FALSE(std::filesystem::exists(file()));
+        } else {
+            EXPECT_EQ(SignalCache::decodeFile(readFile(file()), skipped)->size(), c.kept);
+            EXPECT_EQ(skipped, 0u);
+        }
         EXPECT_EQ(cache.count(), c.kept);
         EXPECT_EQ(log.count("Loading Telemetry cache from: file://" + file().string()), 1);
         EXPECT_EQ(log.count("Loaded " + std::to_string(c.kept) + " signals"), c.loadedMessage ? 1 : 0);
@@ -188,22 +229,77 @@ TEST_F(SignalCacheTest, WhatIsNoCacheFileIsKeptAsideUnreadAndTheSaveWritesAFresh
     EXPECT_EQ(fingerprint("/dev/zero"), "character device");
 }
 
-TEST_F(SignalCacheTest, ASaveKeepsTheSignalsOfAFileNobodyHasReadYet) {
-    // Two processes of one application end one after the other, or one process saves twice: the later save must
-    // not replace the signals of the earlier one.
+TEST_F(SignalCacheTest, OneCacheAtATimeHoldsTheFileAndTheNextTakesItOverWhenItIsLetGo) {
+    // Two clients of one application (two processes of one user, or a client replaced while the old one lives
+    // on): a file both sent from would be sent twice.
+    writeFile(file(), "[" + body("left", 1).toCacheJson().dump() + "]");
     SignalCache first(std::nullopt, 3, file());
-    SignalCache second(std::nullopt, 3, file());
-    first.push(body("a", 1));
-    first.push(body("b", 2));
-    ASSERT_TRUE(first.save());
+    SignalCache second(log.handler(), 3, file());
+    EXPECT_TRUE(first.ownsFile());
+    EXPECT_FALSE(second.ownsFile());
+    EXPECT_EQ(first.count(), 1u);
+    EXPECT_EQ(second.count(), 0u);
+    EXPECT_EQ(
+        log.count("Telemetry cache " + file().string() + " is in use by another client: its signals are left to it"),
+        1);
     second.push(body("c", 3));
-    ASSERT_TRUE(second.save());
-    ASSERT_TRUE(second.save());  // nothing new: the file stays as it is
-    first.push(body("d", 4));
+    second.push(body("d", 4));
+    EXPECT_TRUE(second.write());
+    first.push(body("b", 2));
+    ASSERT_TRUE(first.write());
+    EXPECT_EQ(types(*SignalCache::decodeFile(readFile(file()), skipped)), (std::vector<std::string>{"left", "b"}));
+
     ASSERT_TRUE(first.save());
-    SignalCache next(std::nullopt, 10000, file());
-    // The limit holds for the file too, dropping the oldest.
-    EXPECT_EQ(types(next.pop()), (std::vector<std::string>{"b", "c", "d"}));
+    // Let go: the next write takes the file over, its signals in front of the newer own ones, within the limit.
+    ASSERT_TRUE(second.write());
+    EXPECT_TRUE(second.ownsFile());
+    EXPECT_EQ(types(*SignalCache::decodeFile(readFile(file()), skipped)), (std::vector<std::string>{"b", "c", "d"}));
+    EXPECT_EQ(types(second.pop()), (std::vector<std::string>{"b", "c", "d"}));
+}
+
+TEST_F(SignalCacheTest, AtTerminationAClientWhoseFileIsHeldElsewhereSaysWhatItLoses) {
+    SignalCache first(std::nullopt, 10000, file());
+    SignalCache second(log.handler(), 10000, file());
+    second.push(body("a"));
+    second.push(body("b"));
+    EXPECT_FALSE(second.save());
+    EXPECT_EQ(
+        log.count("Telemetry cache " + file().string() + " is in use by another client: 2 unsent signals are not kept"),
+        1);
+    EXPECT_FALSE(std::filesystem::exists(file()));
+}
+
+// A file the cache can neither replace nor remove (a folder without write permission) would be sent again at
+// every start, and accepted again each time.
+TEST_F(SignalCacheTest, AFileThatCannotBeReplacedIsNeitherSentNorTouched) {
+    namespace fs = std::filesystem;
+    writeFile(file(), "[" + body("old", 1).toCacheJson().dump() + "]");
+    const std::string before = readFile(file());
+    clicktrove::testing::openToOthers(file(), tempHome.root(), 04);
+    clicktrove::testing::openToOthers(file().parent_path(), tempHome.root(), 05);
+    fs::permissions(file().parent_path(), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    {
+        const clicktrove::testing::ScopedUnprivilegedFileAccess unprivileged;
+        for (int start = 0; start < 2; ++start) {
+            SCOPED_TRACE(start);
+            log.clear();
+            SignalCache cache(log.handler(), 10000, file());
+            EXPECT_EQ(cache.count(), 0u);
+            cache.push(body("new"));
+            EXPECT_FALSE(cache.write());
+            EXPECT_FALSE(cache.save());
+            // Said once, at loading.
+            const auto errors = log.at(LogHandler::LogLevel::error);
+            ASSERT_EQ(errors.size(), 1u);
+            EXPECT_EQ(errors[0], "Telemetry cache " + file().string() +
+                                     " cannot be replaced or removed: its 1 signals are not sent, so that no start "
+                                     "sends them again");
+            EXPECT_EQ(log.count("Loaded 1 signals"), 0);
+        }
+    }
+    fs::permissions(file().parent_path(), fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(readFile(file()), before);
 }
 
 TEST_F(SignalCacheTest, AFailedSaveKeepsTheSignals) {
@@ -211,8 +307,11 @@ TEST_F(SignalCacheTest, AFailedSaveKeepsTheSignals) {
     writeFile(file().parent_path(), "in the way");
     SignalCache cache(log.handler(), 10000, file());
     cache.push(body("kept"));
+    EXPECT_FALSE(cache.write());
+    cache.push(body("kept too"));
     EXPECT_FALSE(cache.save());
-    EXPECT_EQ(cache.count(), 1u);
+    EXPECT_EQ(cache.count(), 2u);
+    // The file is written at every change and fails the same way each time: said once.
     EXPECT_EQ(log.count("Error saving Telemetry cache"), 1);
 }
 

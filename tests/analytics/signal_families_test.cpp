@@ -22,7 +22,8 @@ protected:
         return harness.flushKeeping([](const std::string& k) {
             const bool isDefault = k.rfind("Tallywire.Device.", 0) == 0 || k.rfind("Tallywire.AppInfo.", 0) == 0 ||
                                    k.rfind("Tallywire.RunContext.", 0) == 0 || k.rfind("Tallywire.SDK.", 0) == 0 ||
-                                   k.rfind("Tallywire.Calendar.", 0) == 0 ||
+                                   k.rfind("Tallywire.Calendar.", 0) == 0 || k.rfind("Tallywire.Retention.", 0) == 0 ||
+                                   k == "Tallywire.Acquisition.firstSessionDate" ||
                                    k.rfind("Tallywire.UserPreference.", 0) == 0 || k.find('.') == std::string::npos;
             return !isDefault || k == "mine";
         });

@@ -111,19 +111,68 @@ TEST_F(SignalManagerTest, TerminationSavesCachedInFlightAndUnprocessedSignalsAnd
     ASSERT_TRUE(std::filesystem::exists(file));
 
     harness.initialize(harness.configuration());
-    EXPECT_FALSE(std::filesystem::exists(file));
     Tallywire::signal("AfterRestart");
     harness.pump();
     const auto requests = harness.transport->requests();
     ASSERT_EQ(requests.size(), 2u);
-    // The start makes its first attempt at once, with the cached signals.
-    EXPECT_EQ(typesOf(1), (std::vector<std::string>{"Cached1", "Cached2", "HalfProcessed", "Unprocessed", "Queued",
-                                                    "Unprocessed2"}));
+    // The start makes its first attempt at once, with the cached signals, which stay in the file until the
+    // service has them.
+    const std::vector<std::string> saved = {"Cached1",     "Cached2", "HalfProcessed",
+                                            "Unprocessed", "Queued",  "Unprocessed2"};
+    EXPECT_EQ(typesOf(1), saved);
+    std::vector<std::string> inFile;
+    for (const auto& s : nlohmann::json::parse(clicktrove::testing::readFile(file))) inFile.push_back(s["type"]);
+    EXPECT_EQ(inFile, (std::vector<std::string>{"Cached1", "Cached2", "HalfProcessed", "Unprocessed", "Queued",
+                                                "Unprocessed2", "AfterRestart"}));
     harness.transport->answer(200);
+    harness.advance(1s);  // a second after the file's last write
+    inFile.clear();
+    for (const auto& s : nlohmann::json::parse(clicktrove::testing::readFile(file))) inFile.push_back(s["type"]);
+    EXPECT_EQ(inFile, (std::vector<std::string>{"AfterRestart", "Tallywire.Acquisition.newInstallDetected",
+                                                "Tallywire.Session.started"}));
     harness.advance(10s);
     ASSERT_EQ(harness.transport->requests().size(), 3u);
     EXPECT_EQ(typesOf(2), (std::vector<std::string>{"AfterRestart", "Tallywire.Acquisition.newInstallDetected",
                                                     "Tallywire.Session.started"}));
+}
+
+TEST_F(SignalManagerTest, TheCacheFileFollowsTheQueueAtMostOncePerSecond) {
+    auto config = harness.startQuiet();
+    const auto file = harness.home.cacheHome() / TelemetryManager::defaultsSuiteName(config->telemetryAppID()) /
+                      "telemetrysignalcache";
+    const auto inFile = [&file] {
+        std::vector<std::string> out;
+        if (!std::filesystem::exists(file)) return out;
+        for (const auto& s : nlohmann::json::parse(clicktrove::testing::readFile(file))) out.push_back(s["type"]);
+        return out;
+    };
+    Tallywire::signal("A");
+    harness.pump();
+    EXPECT_EQ(inFile(), std::vector<std::string>{"A"});
+    harness.advance(200ms);
+    Tallywire::signal("B");
+    harness.pump();
+    Tallywire::signal("C");
+    harness.pump();
+    EXPECT_EQ(inFile(), std::vector<std::string>{"A"});
+    harness.advance(799ms);
+    EXPECT_EQ(inFile(), std::vector<std::string>{"A"});
+    // One write, a second after the last, carries both.
+    harness.advance(1ms);
+    EXPECT_EQ(inFile(), (std::vector<std::string>{"A", "B", "C"}));
+
+    // Uploaded at 10 s: in flight they stay; failed they stay; accepted they go.
+    harness.advance(9s);
+    ASSERT_EQ(harness.transport->open(), 1u);
+    harness.transport->answer(503);
+    harness.pump();
+    EXPECT_EQ(inFile(), (std::vector<std::string>{"A", "B", "C"}));
+    harness.advance(20s);
+    ASSERT_EQ(harness.transport->open(), 1u);
+    EXPECT_EQ(inFile(), (std::vector<std::string>{"A", "B", "C"}));
+    harness.transport->answer(200);
+    harness.pump();
+    EXPECT_FALSE(std::filesystem::exists(file));
 }
 
 TEST_F(SignalManagerTest, AnUnusableBaseAddressFailsEachAttemptAndKeepsTheBatch) {

@@ -5,10 +5,14 @@
 #include "analytics/telemetry_manager.hpp"
 #include "analytics_harness.hpp"
 #include "platform/curl_http_transport.hpp"
+#include "support/child_process.hpp"
+#include "support/file_access.hpp"
 #include "support/loopback_ingestion_server.hpp"
 #include "support/refusing_port.hpp"
+#include "support/wait_until.hpp"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <condition_variable>
 #include <string_view>
 
@@ -62,10 +66,15 @@ bool fitsPattern(std::string_view text, std::string_view pattern) {
 
 class UploadLoopbackTest : public ::testing::Test {
 protected:
-    // Starts the client against baseURL with a real libcurl transport; the start's own attempt finds nothing.
+    // Starts the client against baseURL with a real libcurl transport; the start's own attempt finds nothing
+    // unless keepCache leaves the cache file of an earlier start in place.
     std::shared_ptr<TelemetryManagerConfiguration> start(const std::string& baseURL,
                                                          std::optional<std::string> ns = std::nullopt,
-                                                         bool sessions = false) {
+                                                         bool sessions = false, bool keepCache = false) {
+        if (!keepCache) {
+            Tallywire::terminate();
+            std::filesystem::remove_all(cacheFile().parent_path());
+        }
         transport = std::make_shared<CountingTransport>(std::make_shared<platform::CurlHttpTransport>(timeoutCap));
         auto env = harness.environment();
         env.transport = transport;
@@ -96,13 +105,22 @@ protected:
         return out;
     }
 
+    std::filesystem::path cacheFile() {
+        return harness.home.cacheHome() /
+               TelemetryManager::defaultsSuiteName(harness.configuration()->telemetryAppID()) / "telemetrysignalcache";
+    }
+    // The types of the signals in the cache file; none when there is no file.
+    std::vector<std::string> typesInCacheFile() {
+        std::vector<std::string> out;
+        if (!std::filesystem::exists(cacheFile())) return out;
+        for (const auto& s : nlohmann::json::parse(clicktrove::testing::readFile(cacheFile())))
+            out.push_back(s["type"]);
+        return out;
+    }
     // The signals saved at termination, taken away so the next start does not load them.
-    nlohmann::json takeSavedAtTermination() {
-        const auto file = harness.home.cacheHome() /
-                          TelemetryManager::defaultsSuiteName(harness.configuration()->telemetryAppID()) /
-                          "telemetrysignalcache";
-        auto saved = nlohmann::json::parse(clicktrove::testing::readFile(file));
-        std::filesystem::remove(file);
+    std::size_t takeSavedAtTermination() {
+        const auto saved = typesInCacheFile().size();
+        std::filesystem::remove(cacheFile());
         return saved;
     }
 
@@ -143,8 +161,9 @@ TEST_F(UploadLoopbackTest, AnAcceptedBatchHasTheWireForm) {
     EXPECT_TRUE(fitsPattern(first["clientUser"].get<std::string>(), std::string(64, 'h')));
     EXPECT_EQ(first["isTestMode"], "true");
     EXPECT_EQ(first["payload"]["clickType"], "Double Click");
-    // The signal's one parameter beside the 48 fixed and 8 calendar defaults (statistics are off here).
-    EXPECT_EQ(first["payload"].size(), 57u);
+    // The signal's one parameter beside the 61 defaults: 48 fixed, 8 calendar and 5 statistics keys, the last
+    // reported although session statistics are off here.
+    EXPECT_EQ(first["payload"].size(), 62u);
     for (const auto& [k, v] : first["payload"].items()) EXPECT_TRUE(v.is_string()) << k;
     EXPECT_EQ(batch[1]["floatValue"], 1.25);
     EXPECT_EQ(signals().cachedSignalCount(), 0u);
@@ -334,12 +353,99 @@ TEST_F(UploadLoopbackTest, TheBatchInFlightAtTerminationIsKeptOnlyWhenItDidNotSu
         Tallywire::applicationWillTerminate();
         const auto waited = std::chrono::steady_clock::now() - before;
         EXPECT_LT(waited, SignalManager::terminationGrace + 1s);
-        EXPECT_EQ(takeSavedAtTermination().size(), c.saved);
+        EXPECT_EQ(takeSavedAtTermination(), c.saved);
         EXPECT_EQ(server.requests().size(), 1u);
         // The transport must be done with the request before the next case replaces it.
         ASSERT_TRUE(transport->waitFor(++attempts));
         Tallywire::terminate();
     }
+}
+
+// Runs of the client in processes of their own, on its production threads, while the service is down: one
+// quits, the next is killed. When the service is back, the next start delivers the signals of both, once.
+TEST_F(UploadLoopbackTest, SignalsOfAQuitAndOfAKilledRunArriveOnceWhenTheServiceIsBack) {
+    using clicktrove::testing::ChildProcess;
+    const RefusingPort down;
+    ASSERT_NE(down.port(), 0);
+    const std::string downURL = "http://127.0.0.1:" + std::to_string(down.port());
+    const std::string appID = harness.configuration()->telemetryAppID();
+    {
+        ChildProcess quitting;
+        ASSERT_TRUE(quitting.start({CLICKTROVE_ANALYTICS_CHILD, downURL, appID, "Quit", "7", "quit"}));
+        ASSERT_EQ(quitting.waitForExit(30000), std::optional<int>(0));
+    }
+    ASSERT_EQ(typesInCacheFile().size(), 7u);
+    {
+        ChildProcess killed;
+        ASSERT_TRUE(killed.start({CLICKTROVE_ANALYTICS_CHILD, downURL, appID, "Killed", "5", "stay"}));
+        // While it runs, the file holds what the quit left and its own signals.
+        ASSERT_TRUE(clicktrove::testing::waitUntil([&] { return typesInCacheFile().size() == 12u; }));
+        ASSERT_EQ(::kill(killed.pid(), SIGKILL), 0);
+        EXPECT_EQ(killed.waitForExit(30000), std::optional<int>(-1));
+    }
+
+    LoopbackIngestionServer server({200});
+    ASSERT_TRUE(server.started());
+    start(server.baseURL(), std::nullopt, false, true);
+    // The start's own attempt carries them.
+    ASSERT_TRUE(transport->waitFor(++attempts));
+    harness.pump();
+    std::vector<std::string> expected;
+    for (int i = 0; i < 7; ++i) expected.push_back("Quit" + std::to_string(i));
+    for (int i = 0; i < 5; ++i) expected.push_back("Killed" + std::to_string(i));
+    ASSERT_EQ(server.requests().size(), 1u);
+    // Each once; a failed batch goes back behind newer signals, so the order is the runs' own business.
+    auto delivered = types(server.requests()[0]);
+    std::sort(delivered.begin(), delivered.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(delivered, expected);
+    EXPECT_FALSE(std::filesystem::exists(cacheFile()));
+
+    // A later start has nothing left to send.
+    attempts = 0;
+    start(server.baseURL(), std::nullopt, false, true);
+    harness.advance(10s);
+    EXPECT_EQ(server.requests().size(), 1u);
+}
+
+// A cache file that can be neither replaced nor removed (its folder is read-only) would be sent again at every
+// start, and accepted again each time.
+TEST_F(UploadLoopbackTest, ACacheThatCannotBeRemovedIsNotSentAgainAtEachStart) {
+    namespace fs = std::filesystem;
+    const RefusingPort down;
+    ASSERT_NE(down.port(), 0);
+    start("http://127.0.0.1:" + std::to_string(down.port()));
+    send(3, "Kept");
+    Tallywire::applicationWillTerminate();
+    ASSERT_EQ(typesInCacheFile().size(), 3u);
+    const std::string before = clicktrove::testing::readFile(cacheFile());
+    const fs::path folder = cacheFile().parent_path();
+    clicktrove::testing::openToOthers(cacheFile(), harness.home.root(), 04);
+    clicktrove::testing::openToOthers(folder, harness.home.root(), 05);
+    fs::permissions(folder, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+
+    LoopbackIngestionServer server({200, 200});
+    ASSERT_TRUE(server.started());
+    {
+        const clicktrove::testing::ScopedUnprivilegedFileAccess unprivileged;
+        for (const std::string run : {"First", "Second"}) {
+            SCOPED_TRACE(run);
+            harness.log.clear();
+            attempts = 0;
+            start(server.baseURL(), std::nullopt, false, true);
+            send(1, run);
+            attempt();
+            Tallywire::applicationWillTerminate();
+            EXPECT_EQ(harness.log.at(Level::error).size(), 1u);
+        }
+    }
+    fs::permissions(folder, fs::perms::owner_write, fs::perm_options::add);
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(types(requests[0]), std::vector<std::string>{"First0"});
+    EXPECT_EQ(types(requests[1]), std::vector<std::string>{"Second0"});
+    EXPECT_EQ(clicktrove::testing::readFile(cacheFile()), before);
 }
 
 TEST_F(UploadLoopbackTest, LaunchSignalsBelongToTheSessionThatStartsAndNameThisClient) {

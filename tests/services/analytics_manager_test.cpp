@@ -22,7 +22,7 @@ TEST_F(AnalyticsManagerTest, ConfigureInitialisesTheClientOnceWithTheProgramsCon
     analytics.configure();
     ASSERT_EQ(client->configurations().size(), 1u);
     const auto& c = client->configurations()[0];
-    EXPECT_EQ(c.appID, AnalyticsManager::configuration().appID) << "the build's identifier";
+    EXPECT_EQ(c.appID, CLICKTROVE_CONFIGURED_ANALYTICS_APP_ID) << "the build's identifier";
     EXPECT_EQ(c.logLevel, AnalyticsClient::LogLevel::debug);
     EXPECT_EQ(c.testMode, std::optional<bool>(false)) << "set explicitly, not left to the client";
     EXPECT_FALSE(c.salt);

@@ -343,8 +343,8 @@ bool CrashHandler::install(const Config& config) {
     copyText(release, sizeof release, config.release.c_str());
     copyText(dist, sizeof dist, config.dist.c_str());
     copyText(version, sizeof version, config.version.c_str());
-    // Read now, since the handler may not open files it has not opened before; os-release changes only with an
-    // upgrade of the system, which a running program does not see through either.
+    // Read now: parsing a file allocates, which the handler may not. os-release changes only with an upgrade of
+    // the system, and the libraries a running program has loaded stay those of before the upgrade anyway.
     const Distribution distribution = Distribution::ofThisSystem();
     copyText(distributionName, sizeof distributionName, distribution.name.c_str());
     copyText(distributionVersion, sizeof distributionVersion, distribution.version.c_str());

@@ -184,8 +184,9 @@ PendingCrashReports::Outcome PendingCrashReports::handle(const fs::path& path) {
         const fs::path aside = refusedPath(path, clock_.now());
         std::error_code error;
         fs::rename(path, aside, error);
-        say("Crash report " + path.filename().string() + " was refused (" + describe(response) + "); moved to " +
-            aside.filename().string() + " and not sent again");
+        say("Crash report " + path.filename().string() + " was refused (" + describe(response) + "); " +
+            (error ? "cannot be moved aside (" + error.message() + ")"
+                   : "moved to " + aside.filename().string() + " and not sent again"));
         return Outcome::refused;
     }
     if (response.error || response.status < 200 || response.status > 299) {

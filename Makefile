@@ -2,7 +2,7 @@
 # make test     installs the Debian packages, builds and runs every test (also under AddressSanitizer+UBSan and
 #               ThreadSanitizer, and the fuzzers).
 # make install  installs into PREFIX (default /usr/local), under DESTDIR when given.
-# make package  builds a Debian package (.deb) for /usr in build-package/.
+# make package  builds the Debian package (.deb) for /usr and its debug symbols (-dbgsym .ddeb) in build-package/.
 JOBS ?= $(shell nproc)
 BUILD ?= build
 CMAKE_FLAGS ?=

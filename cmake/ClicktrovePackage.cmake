@@ -19,4 +19,9 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "qt6-qpa-plugins, libqt6svg6, adwaita-icon-theme, hicolor-icon-theme, sound-theme-freedesktop")
 # Sounds through PulseAudio or PipeWire, opening the help page in the browser, the fonts of the glyph fallback.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libcanberra-pulse, xdg-utils, fonts-dejavu-core")
+# The matching clicktrove-dbgsym package: CPack strips the binary it packs, with a debug link, and puts its debug
+# information under /usr/lib/debug/.build-id, where the crash reports' symboliser finds it. It packs what the
+# default component installs, so that the install's own split (component DebugSplit) finds nothing to do here.
+set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
+set(CPACK_INSTALL_CMAKE_PROJECTS "${PROJECT_BINARY_DIR};${PROJECT_NAME};Unspecified;/")
 include(CPack)

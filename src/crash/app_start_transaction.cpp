@@ -2,8 +2,6 @@
 
 #include "crash/sentry_envelope.hpp"
 
-#include <sys/utsname.h>
-
 #include <algorithm>
 #include <sstream>
 
@@ -38,22 +36,16 @@ nlohmann::json AppStartTransaction::payload(const std::string& eventId) const {
         {"timestamp", secondsSinceEpoch(finished)},
         {"environment", "production"},
         {"sdk", SentryEnvelope::sdk()},
-        {"contexts",
-         {{"trace",
-           {{"trace_id", traceId},
-            {"span_id", spanId},
-            {"op", "app.start.cold"},
-            {"description", "exec to window shown"},
-            {"status", "ok"}}}}},
+        {"contexts", contexts.json()},
         {"spans", nlohmann::json::array()},
         {"measurements", {{"app_start_cold", {{"value", milliseconds}, {"unit", "millisecond"}}}}}};
+    transaction["contexts"]["trace"] = {{"trace_id", traceId},
+                                        {"span_id", spanId},
+                                        {"op", "app.start.cold"},
+                                        {"description", "exec to window shown"},
+                                        {"status", "ok"}};
     if (!release.empty()) transaction["release"] = release;
     if (!dist.empty()) transaction["dist"] = dist;
-    utsname system{};
-    if (::uname(&system) == 0) {
-        transaction["contexts"]["os"] = {{"name", system.sysname}, {"kernel_version", system.release}};
-        transaction["contexts"]["device"] = {{"arch", system.machine}};
-    }
     return transaction;
 }
 

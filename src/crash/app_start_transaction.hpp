@@ -1,5 +1,7 @@
 #pragma once
 
+#include "crash/event_contexts.hpp"
+
 #include <nlohmann/json.hpp>
 
 #include <chrono>
@@ -17,6 +19,8 @@ struct AppStartTransaction {
     std::string release;
     std::string dist;
     double sampleRate = 1.0;
+    // The system and program it ran on; the trace context is added to these.
+    EventContexts contexts;
 
     nlohmann::json payload(const std::string& eventId) const;
     // The trace's sampling context for the envelope headers.

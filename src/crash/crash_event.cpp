@@ -1,10 +1,13 @@
 #include "crash/crash_event.hpp"
 
+#include "crash/crash_handler.hpp"
+#include "crash/event_contexts.hpp"
 #include "crash/hex_text.hpp"
 #include "crash/sentry_envelope.hpp"
 
 #include <csignal>
 #include <sstream>
+#include <string_view>
 
 namespace clicktrove::crash {
 
@@ -22,6 +25,10 @@ const char* signalDescription(int signal) {
             return "Illegal instruction";
         case SIGABRT:
             return "Aborted";
+        case SIGTRAP:
+            return "Trace/breakpoint trap";
+        case SIGSYS:
+            return "Bad system call";
         default:
             return "Fatal signal";
     }
@@ -70,16 +77,37 @@ std::string codeName(int signal, int code) {
             if (code == ILL_COPROC) return "ILL_COPROC";
             if (code == ILL_BADSTK) return "ILL_BADSTK";
             break;
+        case SIGTRAP:
+            if (code == TRAP_BRKPT) return "TRAP_BRKPT";
+            if (code == TRAP_TRACE) return "TRAP_TRACE";
+            if (code == TRAP_BRANCH) return "TRAP_BRANCH";
+            if (code == TRAP_HWBKPT) return "TRAP_HWBKPT";
+            break;
+        case SIGSYS:
+            // The kernel's SYS_SECCOMP, which the C library's headers do not name.
+            if (code == 1) return "SYS_SECCOMP";
+            break;
         default:
             break;
     }
     return {};
 }
 
-// Frames of the system's own libraries are not the program's code.
-bool inApp(const std::string& path) {
+// Frames of the system's own libraries are not the program's code, nor are those of the way a crash is
+// reported: the crash handler, and the path from std::terminate or abort down to the signal (in a program that
+// links its C++ runtime statically they lie in its own file). The culprit is the frame above them.
+bool inApp(const std::string& path, const std::string& function) {
     for (const char* system : {"/lib/", "/lib64/", "/usr/lib/", "/usr/lib64/", "["}) {
         if (path.rfind(system, 0) == 0) return false;
+    }
+    const std::string_view name = std::string_view(function).substr(0, function.find('('));
+    for (const char* reporting : {"abort", "raise", "gsignal", "pthread_kill", "__GI_abort", "__GI_raise",
+                                  "std::terminate", "__gnu_cxx::__verbose_terminate_handler"}) {
+        if (name == reporting) return false;
+    }
+    for (const char* reporting : {kHandlerNamespace, "__cxa_", "__cxxabiv1::", "std::__terminate", "__pthread_kill",
+                                  "_Unwind_"}) {
+        if (name.rfind(reporting, 0) == 0) return false;
     }
     return true;
 }
@@ -125,7 +153,7 @@ nlohmann::json exception(const CrashReport& report) {
             const CrashReport::Module& module = report.modules[*it->module];
             frame["package"] = module.path;
             frame["image_addr"] = hexAddress(module.start);
-            frame["in_app"] = inApp(module.path);
+            frame["in_app"] = inApp(module.path, it->function);
         }
         if (!it->function.empty()) frame["function"] = it->function;
         if (!it->file.empty()) {
@@ -173,9 +201,13 @@ std::string CrashEvent::debugId(std::string_view buildIdHex) {
 
 nlohmann::json CrashEvent::payload(const CrashReport& report, std::string_view eventId) {
     // "os" holds "<system> <kernel release> <machine>".
+    EventContexts contexts;
     std::istringstream os(report.os);
-    std::string system, kernel, arch;
-    os >> system >> kernel >> arch;
+    os >> contexts.system >> contexts.kernel >> contexts.machine;
+    contexts.distributionName = report.distributionName;
+    contexts.distributionVersion = report.distributionVersion;
+    contexts.appVersion = report.version;
+    contexts.appBuild = report.dist;
 
     nlohmann::json event{
         {"event_id", eventId},
@@ -189,13 +221,10 @@ nlohmann::json CrashEvent::payload(const CrashReport& report, std::string_view e
          {{"values",
            nlohmann::json::array(
                {{{"id", report.threadId}, {"name", report.threadName}, {"crashed", true}, {"current", true}}})}}},
-        {"debug_meta", {{"images", debugImages(report, arch)}}}};
+        {"debug_meta", {{"images", debugImages(report, contexts.machine)}}}};
     if (!report.release.empty()) event["release"] = report.release;
     if (!report.dist.empty()) event["dist"] = report.dist;
-    if (!system.empty()) {
-        event["contexts"]["os"] = {{"name", system}, {"kernel_version", kernel}};
-        if (!arch.empty()) event["contexts"]["device"] = {{"arch", arch}};
-    }
+    if (nlohmann::json json = contexts.json(); !json.empty()) event["contexts"] = std::move(json);
     return event;
 }
 

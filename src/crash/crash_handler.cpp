@@ -1,6 +1,7 @@
 #include "crash/crash_handler.hpp"
 
 #include "crash/crash_report_format.hpp"
+#include "crash/distribution.hpp"
 #include "crash/module_map_reader.hpp"
 #include "crash/signal_safe_writer.hpp"
 #include "platform/alternate_signal_stack.hpp"
@@ -21,9 +22,14 @@
 
 namespace clicktrove::crash {
 
+// Everything that runs inside a crash lives in this namespace (kHandlerNamespace), so that the event can tell the
+// handler's own frames from the code that crashed.
+namespace handler {
 namespace {
 
-constexpr int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
+// SIGTRAP and SIGSYS end a process too: GLib's fatal errors (g_error, a failed g_malloc) trap into a breakpoint
+// and a system call that a seccomp filter refuses raises SIGSYS.
+constexpr int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGTRAP, SIGSYS};
 // The stack saved for the walk at the next start: enough for the frames of a deep Qt event dispatch.
 constexpr std::size_t kMaxStackBytes = 256 * 1024;
 #if defined(__x86_64__)
@@ -37,6 +43,9 @@ constexpr std::uintptr_t kRedZone = 0;
 std::atomic<int> directoryFd{-1};
 char release[128];
 char dist[64];
+char version[64];
+char distributionName[128];
+char distributionVersion[128];
 
 // The first thread to crash writes the report; any other waits for the process to end.
 std::atomic<pid_t> reportingThread{0};
@@ -70,6 +79,10 @@ const char* signalName(int signal) {
             return "SIGILL";
         case SIGABRT:
             return "SIGABRT";
+        case SIGTRAP:
+            return "SIGTRAP";
+        case SIGSYS:
+            return "SIGSYS";
         default:
             return "?";
     }
@@ -207,6 +220,7 @@ void writeReport(int signal, const siginfo_t* info, void* context, pid_t thread)
         out.text(kReportHeader).character('\n');
         out.text(kReleaseKey).field(release, sizeof release).character('\n');
         out.text(kDistKey).field(dist, sizeof dist).character('\n');
+        if (version[0]) out.text(kVersionKey).field(version, sizeof version).character('\n');
         char iso[25];
         when.formatIso(static_cast<int>(now.tv_nsec / 1000000), iso);
         out.text(kTimeKey).text(iso).character('\n');
@@ -215,8 +229,9 @@ void writeReport(int signal, const siginfo_t* info, void* context, pid_t thread)
         if (info) {
             out.text(kCodeKey).decimal(info->si_code).character('\n');
             // Only a fault raised by the CPU has an address; for a signal sent by kill or raise the field holds
-            // the sender instead.
-            if (info->si_code > 0 && signal != SIGABRT) {
+            // the sender instead, and one the kernel raised for its own reasons (SI_KERNEL: a breakpoint, a
+            // general protection fault) has none.
+            if (info->si_code > 0 && info->si_code != SI_KERNEL && signal != SIGABRT) {
                 out.text(kAddressKey).hex(reinterpret_cast<std::uintptr_t>(info->si_addr)).character('\n');
             }
         }
@@ -237,6 +252,10 @@ void writeReport(int signal, const siginfo_t* info, void* context, pid_t thread)
             out.text(kOsKey).field(system.sysname, sizeof system.sysname).character(' ');
             out.field(system.release, sizeof system.release).character(' ');
             out.field(system.machine, sizeof system.machine).character('\n');
+        }
+        if (distributionName[0] || distributionVersion[0]) {
+            out.text(kDistributionKey).field(distributionName, sizeof distributionName).character('\t');
+            out.field(distributionVersion, sizeof distributionVersion).character('\n');
         }
         ModuleLines modules{out, state.pc};
         const StackMapping stack = ModuleMapReader::read(state.sp, &writeModule, &modules);
@@ -311,8 +330,10 @@ void onFatalSignal(int signal, siginfo_t* info, void* context) {
 }
 
 }  // namespace
+}  // namespace handler
 
 bool CrashHandler::install(const Config& config) {
+    using namespace handler;
     std::error_code error;
     std::filesystem::create_directories(config.directory, error);
     std::filesystem::permissions(config.directory, std::filesystem::perms::owner_all,
@@ -321,6 +342,12 @@ bool CrashHandler::install(const Config& config) {
     if (dir < 0) return false;
     copyText(release, sizeof release, config.release.c_str());
     copyText(dist, sizeof dist, config.dist.c_str());
+    copyText(version, sizeof version, config.version.c_str());
+    // Read now: parsing a file allocates, which the handler may not. os-release changes only with an upgrade of
+    // the system, and the libraries a running program has loaded stay those of before the upgrade anyway.
+    const Distribution distribution = Distribution::ofThisSystem();
+    copyText(distributionName, sizeof distributionName, distribution.name.c_str());
+    copyText(distributionVersion, sizeof distributionVersion, distribution.version.c_str());
     const int previousDir = directoryFd.exchange(dir);
     if (previousDir >= 0) ::close(previousDir);
 

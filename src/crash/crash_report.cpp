@@ -140,6 +140,8 @@ std::optional<CrashReport> CrashReport::parse(std::string_view text) {
             report.release = std::string(rest);
         } else if (value(kDistKey)) {
             report.dist = std::string(rest);
+        } else if (value(kVersionKey)) {
+            report.version = std::string(rest);
         } else if (value(kTimeKey)) {
             report.time = std::string(rest);
         } else if (value(kProcessKey)) {
@@ -169,6 +171,9 @@ std::optional<CrashReport> CrashReport::parse(std::string_view text) {
             report.terminate = std::move(terminate);
         } else if (value(kOsKey)) {
             report.os = std::string(rest);
+        } else if (value(kDistributionKey)) {
+            report.distributionName = std::string(takeField(rest, '\t'));
+            report.distributionVersion = std::string(rest);
         } else if (value(kModuleKey)) {
             Module module;
             if (!parseModule(rest, report.modules.size(), module)) return std::nullopt;
@@ -183,6 +188,9 @@ std::optional<CrashReport> CrashReport::parse(std::string_view text) {
             report.frames.push_back(std::move(frame));
         } else if (value(kSymbolizedKey)) {
             report.symbolized = rest == "yes";
+        } else if (value(kEventKey)) {
+            // An identifier that is not one cannot be sent; the report gets a fresh one instead.
+            if (rest.size() == 32 && isHex(rest)) report.eventId = std::string(rest);
         }
         // Keys this version does not know are skipped, so that an older program still reads a newer report.
     }
@@ -195,6 +203,7 @@ std::string CrashReport::serialize() const {
     out << kReportHeader << '\n';
     out << kReleaseKey << release << '\n';
     out << kDistKey << dist << '\n';
+    if (!version.empty()) out << kVersionKey << version << '\n';
     out << kTimeKey << time << '\n';
     out << kProcessKey << processId << '\n';
     out << kSignalKey << signal << ' ' << signalName << '\n';
@@ -207,6 +216,9 @@ std::string CrashReport::serialize() const {
         out << '\n';
     }
     if (!os.empty()) out << kOsKey << os << '\n';
+    if (!distributionName.empty() || !distributionVersion.empty()) {
+        out << kDistributionKey << distributionName << '\t' << distributionVersion << '\n';
+    }
     for (std::size_t i = 0; i < modules.size(); ++i) {
         const Module& m = modules[i];
         out << kModuleKey << i << ' ' << hexAddress(m.start) << ' ' << hexAddress(m.end) << ' ' << hexAddress(m.vmaddr)
@@ -239,6 +251,7 @@ std::string CrashReport::serialize() const {
         }
     }
     if (symbolized) out << kSymbolizedKey << "yes\n";
+    if (!eventId.empty()) out << kEventKey << eventId << '\n';
     out << kReportEnd << '\n';
     return out.str();
 }

@@ -38,6 +38,7 @@ public:
 
     std::string release;
     std::string dist;
+    std::string version;
     std::string time;  // RFC 3339, UTC
     std::int64_t processId = 0;
     int signal = 0;
@@ -48,9 +49,15 @@ public:
     std::string threadName;
     std::optional<Terminate> terminate;
     std::string os;  // "<system> <release> <machine>"
+    // From os-release; empty when the system did not say.
+    std::string distributionName;
+    std::string distributionVersion;
     std::vector<Module> modules;
     std::vector<Frame> frames;
     bool symbolized = false;
+    // Drawn at the first attempt to send and kept with the report, so that a report sent again after its answer
+    // was lost is the same event to the service, not a second one.
+    std::string eventId;
 
     // What the handler saved for the walk of the stack, which only the next start does: the crashing thread's
     // registers by DWARF number and its stack's bytes from a little below its pointer upwards. Both are dropped

@@ -7,6 +7,7 @@
 #include "crash/sentry_envelope.hpp"
 #include "platform/atomic_file.hpp"
 #include "platform/data_file.hpp"
+#include "platform/utc_time.hpp"
 
 #include <algorithm>
 #include <vector>
@@ -16,18 +17,59 @@ namespace clicktrove::crash {
 namespace fs = std::filesystem;
 
 namespace {
+
 constexpr std::size_t kMaxReportBytes = std::size_t{4} * 1024 * 1024;
+constexpr char kRefusedMark[] = ".refused-";
+
+// A report kept aside, never to be sent but kept for whoever looks: "<report>.unreadable-<time>" (a report, or a
+// report its handler never finished, that cannot be read) or "<report>.refused-<time>".
+bool isSetAsideReport(const std::string& name) {
+    const std::string report = std::string(kReportExtension) + ".";
+    const auto at = name.find(report);
+    if (at == std::string::npos) return false;
+    const std::string_view kind = std::string_view(name).substr(at + report.size());
+    for (const std::string_view prefix : {std::string_view("unreadable-"), std::string_view("refused-"),
+                                          std::string_view("partial.unreadable-")}) {
+        if (kind.substr(0, prefix.size()) == prefix) return true;
+    }
+    return false;
+}
+
+fs::path refusedPath(const fs::path& path, std::chrono::system_clock::time_point when) {
+    char stamp[17];
+    platform::UtcTime::fromUnixSeconds(
+        std::chrono::duration_cast<std::chrono::seconds>(when.time_since_epoch()).count())
+        .formatCompact(stamp);
+    const std::string base = path.filename().string() + kRefusedMark + stamp;
+    fs::path candidate = path.parent_path() / base;
+    std::error_code error;
+    for (int n = 2; fs::exists(candidate, error); ++n) candidate = path.parent_path() / (base + "-" + std::to_string(n));
+    return candidate;
+}
+
+bool permanentlyRefused(const platform::HttpResponse& response) {
+    return !response.error && response.status >= 400 && response.status <= 499 && response.status != 429;
+}
+
+std::string describe(const platform::HttpResponse& response) {
+    return response.error ? *response.error : "HTTP " + std::to_string(response.status);
+}
+
 }  // namespace
 
 PendingCrashReports::PendingCrashReports(fs::path directory, std::optional<SentryDsn> dsn, Post post,
+                                         SentryRateLimits& rateLimits, const platform::Clock& clock,
                                          Diagnostic diagnostic)
     : directory_(std::move(directory)),
       dsn_(std::move(dsn)),
       post_(std::move(post)),
+      rateLimits_(rateLimits),
+      clock_(clock),
       diagnostic_(std::move(diagnostic)) {}
 
 PendingCrashReports::Summary PendingCrashReports::process(const std::atomic<bool>* stop) {
     std::vector<fs::path> reports;
+    std::vector<fs::path> kept;  // every report file that counts toward the limit, set-aside ones included
     std::vector<fs::path> abandoned;
     std::error_code error;
     const auto now = fs::file_time_type::clock::now();
@@ -37,6 +79,9 @@ PendingCrashReports::Summary PendingCrashReports::process(const std::atomic<bool
         if (it->is_directory(ignored)) continue;
         if (path.extension() == kReportExtension) {
             reports.push_back(path);
+            kept.push_back(path);
+        } else if (isSetAsideReport(path.filename().string())) {
+            kept.push_back(path);
         } else if (path.extension() == kPartialExtension && path.stem().extension() == kReportExtension &&
                    now - it->last_write_time(ignored) > std::chrono::hours(1)) {
             // A handler that never finished its report (a second fault while writing); one still being
@@ -44,22 +89,23 @@ PendingCrashReports::Summary PendingCrashReports::process(const std::atomic<bool
             abandoned.push_back(path);
         }
     }
-    // The names are UTC time stamps, so their order is the order of the crashes.
-    std::sort(reports.begin(), reports.end());
 
     Summary summary;
-    if (reports.size() > kMaxKeptReports) {
-        const auto oldest = reports.begin() + static_cast<std::ptrdiff_t>(reports.size() - kMaxKeptReports);
-        for (auto it = reports.begin(); it != oldest; ++it) {
+    // The names begin with the UTC time of their crash, so their order is the order of the crashes.
+    std::sort(kept.begin(), kept.end());
+    if (kept.size() > kMaxKeptReports) {
+        const auto oldest = kept.begin() + static_cast<std::ptrdiff_t>(kept.size() - kMaxKeptReports);
+        for (auto it = kept.begin(); it != oldest; ++it) {
             std::error_code ignored;
             if (fs::remove(*it, ignored)) ++summary.dropped;
+            reports.erase(std::remove(reports.begin(), reports.end(), *it), reports.end());
         }
         say("Deleted the " + std::to_string(summary.dropped) + " oldest crash reports beyond the newest " +
             std::to_string(kMaxKeptReports));
-        reports.erase(reports.begin(), oldest);
     }
+    std::sort(reports.begin(), reports.end());
     for (const fs::path& path : abandoned) {
-        platform::DataFile(path).keepAside(std::chrono::system_clock::now(), "never finished");
+        platform::DataFile(path).keepAside(clock_.now(), "never finished");
         say("Crash report " + path.filename().string() + " was never finished; moved aside");
         ++summary.setAside;
     }
@@ -75,6 +121,9 @@ PendingCrashReports::Summary PendingCrashReports::process(const std::atomic<bool
             case Outcome::setAside:
                 ++summary.setAside;
                 break;
+            case Outcome::refused:
+                ++summary.refused;
+                break;
         }
     }
     return summary;
@@ -88,38 +137,66 @@ PendingCrashReports::Outcome PendingCrashReports::handle(const fs::path& path) {
     std::optional<CrashReport> report;
     if (read.ok()) report = CrashReport::parse(read.contents);
     if (!report) {
-        const platform::FileProblem kept = file.keepAside(std::chrono::system_clock::now(), "not a crash report");
+        const platform::FileProblem kept = file.keepAside(clock_.now(), "not a crash report");
         say("Crash report " + path.filename().string() + " cannot be read; moved to " +
             kept.keptAs.filename().string());
         return Outcome::setAside;
     }
 
+    const bool toSend = dsn_ && post_;
+    bool changed = false;
     if (!report->symbolized) {
         ReportSymbolizer::symbolize(*report);
-        // Written back even when it is sent next: a failed send keeps it for later, and a local reader wants names.
+        changed = true;
+    }
+    const bool newEvent = toSend && report->eventId.empty();
+    if (newEvent) {
+        report->eventId = SentryEnvelope::newId(16);
+        changed = true;
+    }
+    if (changed) {
+        // Written back before any attempt to send: a failed send keeps it for later, with the same event, and a
+        // local reader wants names.
         std::string error;
         if (!platform::writeFileAtomically(path, report->serialize(), &error)) {
             say("Crash report " + path.filename().string() + " could not be updated: " + error);
+            // Sent now, its next attempt would be another event.
+            if (newEvent) return Outcome::kept;
         }
     }
-    if (!dsn_ || !post_) return Outcome::kept;
+    if (!toSend) return Outcome::kept;
 
-    const std::string eventId = SentryEnvelope::newId(16);
-    SentryEnvelope envelope({{"event_id", eventId},
+    if (const auto until = rateLimits_.pausedUntil(SentryRateLimits::Category::error, clock_.now())) {
+        say("Crash report " + path.filename().string() + " waits: the service asked for a pause of " +
+            std::to_string(std::chrono::ceil<std::chrono::seconds>(*until - clock_.now()).count()) + " s");
+        return Outcome::kept;
+    }
+    SentryEnvelope envelope({{"event_id", report->eventId},
                              {"dsn", dsn_->text()},
-                             {"sent_at", SentryEnvelope::timestamp(std::chrono::system_clock::now())},
+                             {"sent_at", SentryEnvelope::timestamp(clock_.now())},
                              {"sdk", SentryEnvelope::sdk()}});
-    envelope.addItem("event", CrashEvent::payload(*report, eventId));
+    envelope.addItem("event", CrashEvent::payload(*report, report->eventId));
 
     const platform::HttpResponse response = post_(envelope.request(*dsn_));
+    rateLimits_.update(response, clock_.now());
+    if (permanentlyRefused(response)) {
+        // Sending it again would be refused again, at every start.
+        const fs::path aside = refusedPath(path, clock_.now());
+        std::error_code error;
+        fs::rename(path, aside, error);
+        say("Crash report " + path.filename().string() + " was refused (" + describe(response) + "); " +
+            (error ? "cannot be moved aside (" + error.message() + ")"
+                   : "moved to " + aside.filename().string() + " and not sent again"));
+        return Outcome::refused;
+    }
     if (response.error || response.status < 200 || response.status > 299) {
-        say("Crash report " + path.filename().string() + " was not accepted (" +
-            (response.error ? *response.error : "HTTP " + std::to_string(response.status)) + "); kept for later");
+        say("Crash report " + path.filename().string() + " was not accepted (" + describe(response) +
+            "); kept for later");
         return Outcome::kept;
     }
     std::error_code error;
     fs::remove(path, error);
-    say("Crash report " + path.filename().string() + " sent as event " + eventId);
+    say("Crash report " + path.filename().string() + " sent as event " + report->eventId);
     return Outcome::sent;
 }
 

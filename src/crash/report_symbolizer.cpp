@@ -3,6 +3,7 @@
 #include "crash/hex_text.hpp"
 #include "crash/stack_snapshot_unwinder.hpp"
 
+#include <elfutils/libdw.h>
 #include <elfutils/libdwelf.h>
 #include <elfutils/libdwfl.h>
 #include <fcntl.h>
@@ -11,8 +12,11 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace clicktrove::crash {
@@ -23,29 +27,6 @@ namespace {
 int findNoElf(Dwfl_Module*, void**, const char*, Dwarf_Addr, char**, Elf**) {
     return -1;
 }
-
-// Separate debug information by build ID under /usr/lib/debug, and nothing over the network
-// (dwfl_standard_find_debuginfo would also ask debuginfod).
-int findLocalDebuginfo(Dwfl_Module* module, void**, const char*, Dwarf_Addr, const char*, const char*, GElf_Word,
-                       char** debuginfoFileName) {
-    const unsigned char* bits = nullptr;
-    GElf_Addr vaddr = 0;
-    const int length = dwfl_module_build_id(module, &bits, &vaddr);
-    if (length < 2) return -1;
-    const std::string hex = hexBytes(bits, static_cast<std::size_t>(length));
-    const std::string path = "/usr/lib/debug/.build-id/" + hex.substr(0, 2) + "/" + hex.substr(2) + ".debug";
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return -1;
-    *debuginfoFileName = ::strdup(path.c_str());
-    return fd;
-}
-
-const Dwfl_Callbacks kCallbacks = {
-    &findNoElf,
-    &findLocalDebuginfo,
-    &dwfl_offline_section_address,
-    nullptr,
-};
 
 // The build ID of the file now at the module's path, or nothing when it has none or is no ELF file.
 std::string fileBuildId(int fd) {
@@ -58,12 +39,91 @@ std::string fileBuildId(int fd) {
                       : std::string();
 }
 
+// Where the debug information of a stripped module may be, most likely first: by build ID under the system's
+// debug folder (Debian's -dbgsym packages, the distribution's and ours) and under the same folder of the prefix
+// the module is installed in (make install into /usr/local or ~/.local), then by its debug link beside it.
+std::vector<std::string> debugFileCandidates(const std::string& buildId, const char* moduleFile,
+                                             const char* debugLink) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> candidates;
+    const fs::path module = moduleFile ? fs::path(moduleFile) : fs::path();
+    const fs::path folder = module.parent_path();
+    if (buildId.size() > 2) {
+        const fs::path byId = fs::path(".build-id") / buildId.substr(0, 2) / (buildId.substr(2) + ".debug");
+        candidates.push_back((fs::path("/usr/lib/debug") / byId).string());
+        if (!folder.empty()) {
+            candidates.push_back((folder.parent_path() / "lib/debug" / byId).lexically_normal().string());
+        }
+    }
+    if (debugLink && *debugLink && !folder.empty()) {
+        candidates.push_back((folder / debugLink).string());
+        candidates.push_back((folder / ".debug" / debugLink).string());
+        candidates.push_back((fs::path("/usr/lib/debug") / folder.relative_path() / debugLink).string());
+    }
+    return candidates;
+}
+
+// Separate debug information, from local files only: dwfl_standard_find_debuginfo would also ask debuginfod.
+// A file counts only when it was split from this very module (the same build ID).
+int findLocalDebuginfo(Dwfl_Module* module, void**, const char*, Dwarf_Addr, const char* moduleFile,
+                       const char* debugLink, GElf_Word, char** debuginfoFileName) {
+    const unsigned char* bits = nullptr;
+    GElf_Addr vaddr = 0;
+    const int length = dwfl_module_build_id(module, &bits, &vaddr);
+    if (length < 2) return -1;
+    const std::string buildId = hexBytes(bits, static_cast<std::size_t>(length));
+    for (const std::string& path : debugFileCandidates(buildId, moduleFile, debugLink)) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) continue;
+        if (fileBuildId(fd) != buildId) {
+            ::close(fd);
+            continue;
+        }
+        *debuginfoFileName = ::strdup(path.c_str());
+        return fd;
+    }
+    return -1;
+}
+
+const Dwfl_Callbacks kCallbacks = {
+    &findNoElf,
+    &findLocalDebuginfo,
+    &dwfl_offline_section_address,
+    nullptr,
+};
+
 // Tabs and line ends separate the fields of a report line.
 std::string oneField(std::string text) {
     for (char& c : text) {
         if (c == '\t' || c == '\n' || c == '\r') c = ' ';
     }
     return text;
+}
+
+// The file and line of the code at address, only when the line table really covers it. libdw gives the nearest
+// line before an address that no compilation unit holds (a start-up routine linked in without line tables): a
+// line of whatever was compiled before it, in another function.
+std::optional<std::pair<std::string, int>> lineOf(Dwfl_Module* module, Dwarf_Addr address,
+                                                  std::optional<Dwarf_Addr> functionStart) {
+    Dwarf_Addr bias = 0;
+    Dwarf_Die* unit = dwfl_module_addrdie(module, address, &bias);
+    if (!unit || dwarf_haspc(unit, address - bias) <= 0) return std::nullopt;
+    Dwfl_Line* line = dwfl_module_getsrc(module, address);
+    if (!line) return std::nullopt;
+    Dwarf_Addr lineAddress = 0;
+    int lineNumber = 0;
+    const char* file = dwfl_lineinfo(line, &lineAddress, &lineNumber, nullptr, nullptr, nullptr);
+    if (!file || lineNumber <= 0) return std::nullopt;
+    // The row that ends a sequence marks the first address after it; and a row before the function's first
+    // instruction belongs to the code before it.
+    bool endOfSequence = false;
+    Dwarf_Addr lineBias = 0;
+    if (Dwarf_Line* row = dwfl_dwarf_line(line, &lineBias); row && dwarf_lineendsequence(row, &endOfSequence) == 0 &&
+                                                           endOfSequence) {
+        return std::nullopt;
+    }
+    if (functionStart && lineAddress < *functionStart) return std::nullopt;
+    return std::make_pair(std::string(file), lineNumber);
 }
 
 }  // namespace
@@ -105,15 +165,14 @@ void ReportSymbolizer::symbolize(CrashReport& report) {
         const Dwarf_Addr address = i == 0 ? frame.address : frame.address - 1;
         GElf_Off offset = 0;
         GElf_Sym symbol;
+        std::optional<Dwarf_Addr> functionStart;
         if (const char* name = dwfl_module_addrinfo(module, address, &offset, &symbol, nullptr, nullptr, nullptr)) {
             frame.function = oneField(demangled(name));
+            functionStart = address - offset;
         }
-        if (Dwfl_Line* line = dwfl_module_getsrc(module, address)) {
-            int lineNumber = 0;
-            if (const char* file = dwfl_lineinfo(line, nullptr, &lineNumber, nullptr, nullptr, nullptr)) {
-                frame.file = oneField(file);
-                frame.line = lineNumber;
-            }
+        if (const auto line = lineOf(module, address, functionStart)) {
+            frame.file = oneField(line->first);
+            frame.line = line->second;
         }
     }
     report.symbolized = true;

@@ -16,9 +16,10 @@ struct SentryOptions {
     bool debug = false;
     // The share of performance traces sent (0 to 1); none sends no traces.
     std::optional<double> tracesSampleRate;
-    // "clicktrove@<version>+<build number>" and the build number, by default.
+    // "clicktrove@<version>+<build number>", the build number and the version, by default.
     std::string releaseName;
     std::string dist;
+    std::string version;
     // $XDG_STATE_HOME/Clicktrove/crashes by default.
     std::filesystem::path reportsDirectory;
 };

@@ -1,23 +1,50 @@
 #include "crash/sentry_runtime.hpp"
 
 #include "crash/crash_handler.hpp"
+#include "crash/distribution.hpp"
 #include "crash/pending_crash_reports.hpp"
 #include "crash/process_start_time.hpp"
 #include "crash/sentry_envelope.hpp"
 #include "platform/alternate_signal_stack.hpp"
 #include "platform/secure_random.hpp"
 
+#include <sys/utsname.h>
+
 #include <cstdio>
 #include <future>
 
 namespace clicktrove::crash {
 
-SentryRuntime::SentryRuntime(SentryOptions options) : options_(std::move(options)) {
+namespace {
+
+// Where the service's requests for a pause are kept from one start to the next, beside the reports they hold up.
+constexpr char kRateLimitsFile[] = "rate-limits";
+
+EventContexts currentContexts(const SentryOptions& options) {
+    EventContexts contexts;
+    utsname system{};
+    if (::uname(&system) == 0) {
+        contexts.system = system.sysname;
+        contexts.kernel = system.release;
+        contexts.machine = system.machine;
+    }
+    const Distribution distribution = Distribution::ofThisSystem();
+    contexts.distributionName = distribution.name;
+    contexts.distributionVersion = distribution.version;
+    contexts.appVersion = options.version;
+    contexts.appBuild = options.dist;
+    return contexts;
+}
+
+}  // namespace
+
+SentryRuntime::SentryRuntime(SentryOptions options)
+    : options_(std::move(options)), rateLimits_(options_.reportsDirectory / kRateLimitsFile) {
     if (!options_.dsn.empty()) {
         dsn_ = SentryDsn::parse(options_.dsn);
         if (!dsn_) say("The DSN \"" + options_.dsn + "\" is not a valid address; nothing will be sent");
     }
-    if (!CrashHandler::install({options_.reportsDirectory, options_.releaseName, options_.dist})) {
+    if (!CrashHandler::install({options_.reportsDirectory, options_.releaseName, options_.dist, options_.version})) {
         say("Cannot write crash reports to " + options_.reportsDirectory.string());
     }
     if (dsn_) transport_ = std::make_unique<platform::CurlHttpTransport>();
@@ -33,6 +60,7 @@ SentryRuntime::SentryRuntime(SentryOptions options) : options_(std::move(options
             transaction.release = options_.releaseName;
             transaction.dist = options_.dist;
             transaction.sampleRate = rate;
+            transaction.contexts = currentContexts(options_);
             appStart_ = transaction;
         }
     }
@@ -41,10 +69,11 @@ SentryRuntime::SentryRuntime(SentryOptions options) : options_(std::move(options
         platform::useAlternateSignalStack();
         PendingCrashReports reports(
             options_.reportsDirectory, dsn_, [this](platform::HttpRequest request) { return post(std::move(request)); },
-            [this](const std::string& text) { say(text); });
+            rateLimits_, platform::SystemClock::instance(), [this](const std::string& text) { say(text); });
         const auto summary = reports.process(&stopping_);
         say("Earlier crash reports: " + std::to_string(summary.sent) + " sent, " + std::to_string(summary.kept) +
-            " kept, " + std::to_string(summary.setAside) + " set aside, " + std::to_string(summary.dropped) +
+            " kept, " + std::to_string(summary.setAside) + " set aside, " + std::to_string(summary.refused) +
+            " refused, " + std::to_string(summary.dropped) +
             " deleted as the oldest beyond the limit");
         std::lock_guard lock(mutex_);
         workerDone_ = true;
@@ -67,6 +96,10 @@ void SentryRuntime::finishAppStart() {
     std::swap(transaction, appStart_);
     if (!transaction || !dsn_) return;
     transaction->end = std::chrono::system_clock::now();
+    if (rateLimits_.pausedUntil(SentryRateLimits::Category::transaction, transaction->end)) {
+        say("The start-up trace is not sent: the service asked for a pause");
+        return;
+    }
 
     const std::string eventId = SentryEnvelope::newId(16);
     SentryEnvelope envelope({{"event_id", eventId},
@@ -78,6 +111,7 @@ void SentryRuntime::finishAppStart() {
 
     // A lost trace is not worth keeping: sent once, whatever the answer.
     send(envelope.request(*dsn_), [this](platform::HttpResponse response) {
+        rateLimits_.update(response, std::chrono::system_clock::now());
         if (response.error || response.status < 200 || response.status > 299) {
             say("The start-up trace was not accepted (" +
                 (response.error ? *response.error : "HTTP " + std::to_string(response.status)) + ")");

@@ -3,6 +3,7 @@
 #include "crash/app_start_transaction.hpp"
 #include "crash/sentry_dsn.hpp"
 #include "crash/sentry_options.hpp"
+#include "crash/sentry_rate_limits.hpp"
 #include "platform/curl_http_transport.hpp"
 
 #include <atomic>
@@ -38,6 +39,7 @@ private:
     SentryOptions options_;
     std::optional<SentryDsn> dsn_;
     std::optional<AppStartTransaction> appStart_;
+    SentryRateLimits rateLimits_;
 
     std::mutex mutex_;
     std::condition_variable idle_;

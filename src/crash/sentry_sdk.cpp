@@ -31,6 +31,7 @@ void SentrySDK::start(const std::function<void(SentryOptions&)>& configureOption
                           .tracesSampleRate = std::nullopt,
                           .releaseName = "clicktrove@" CLICKTROVE_VERSION "+" CLICKTROVE_BUILD_NUMBER,
                           .dist = CLICKTROVE_BUILD_NUMBER,
+                          .version = CLICKTROVE_VERSION,
                           .reportsDirectory = platform::xdg::stateHome() / "Clicktrove" / "crashes"};
     if (configureOptions) configureOptions(options);
     runtime() = std::make_unique<SentryRuntime>(std::move(options));

@@ -13,7 +13,9 @@ class StackSnapshotUnwinder {
 public:
     // Puts the return addresses found after frame 0, each with its module, and drops the saved registers and
     // stack. dwfl holds the report's modules whose files are the ones that crashed; the walk ends at the first
-    // address in any other (a module replaced since the crash). Frame 0 stays as the handler wrote it.
+    // address in any other (a module replaced since the crash), which it keeps. Frame 0 stays as the handler
+    // wrote it; when it lies in no module (a call through a bad function pointer), the walk starts from the
+    // caller's return address instead.
     static void unwind(Dwfl* dwfl, CrashReport& report);
 };
 

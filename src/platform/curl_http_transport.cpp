@@ -143,6 +143,10 @@ HttpResponse CurlHttpTransport::perform(State& state, const HttpRequest& request
     long status = 0;
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
     response.status = static_cast<int>(status);
+    // The answer's own headers only: not those of a redirect on the way, nor trailers or a proxy's.
+    for (curl_header* header = nullptr; (header = curl_easy_nextheader(h, CURLH_HEADER, -1, header));) {
+        response.headers.emplace_back(header->name, header->value);
+    }
     return response;
 }
 

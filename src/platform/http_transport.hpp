@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -23,6 +24,11 @@ struct HttpResponse {
     // The HTTP status; 0 when there is none.
     int status = 0;
     std::string body;
+    // The headers of the final answer (after any redirects), names as the server wrote them.
+    std::vector<std::pair<std::string, std::string>> headers{};
+
+    // The first header of that name, compared without regard to case; empty when there is none.
+    std::string header(std::string_view name) const;
 };
 
 // Carries the uploads. send returns at once; the completion runs later on a thread of the transport's own.

@@ -1,6 +1,8 @@
 // Real crashes, in a child process that starts crash reporting as the program does.
+#include "crash/crash_event.hpp"
 #include "crash/crash_report.hpp"
 #include "crash/report_symbolizer.hpp"
+#include "crash/hex_text.hpp"
 #include "support/child_process.hpp"
 #include "support/loopback_ingestion_server.hpp"
 #include "support/temp_home.hpp"
@@ -47,6 +49,22 @@ std::size_t indexOfFrame(const CrashReport& report, const std::string& function)
     return i;
 }
 
+// Lines only where the line tables have them: a frame has a file exactly when it has a line, the start-up
+// routine (linked in without line tables) has none, and the child's own functions have theirs in its source.
+void expectOnlyRealLines(const CrashReport& report) {
+    for (const auto& frame : report.frames) {
+        SCOPED_TRACE(frame.function + " at " + hexAddress(frame.address));
+        EXPECT_EQ(frame.line > 0, !frame.file.empty()) << frame.file << ":" << frame.line;
+        if (frame.function == "_start") {
+            EXPECT_EQ(frame.line, 0) << frame.file;
+        }
+        if (frame.function == "main" || frame.function == "main.cold" ||
+            frame.function.rfind("(anonymous namespace)::", 0) == 0) {
+            EXPECT_EQ(fs::path(frame.file).filename(), "crash_child.cpp");
+        }
+    }
+}
+
 // The first line of each envelope's item headers, by item type.
 std::vector<std::string> itemTypes(const std::vector<LoopbackIngestionServer::Request>& requests) {
     std::vector<std::string> types;
@@ -87,12 +105,16 @@ TEST_F(CrashCaptureTest, EachKindOfCrashLeavesOneReportThatNamesTheCrashingFunct
         int signal;
         const char* function;  // the function the crash happened in
         const char* thread;    // the crashing thread's name
+        bool reachesMain;      // the walk gets back to main (a thread's stack has none; an overflow is too deep)
     };
-    for (const Case& c : {Case{"null-write", SIGSEGV, "crashByNullWrite", "crash_child"},
-                          Case{"abort", SIGABRT, "crashByAbort", "crash_child"},
-                          Case{"thread-throw", SIGABRT, "throwOutOfThread", "crash-worker"},
-                          Case{"stack-overflow", SIGSEGV, "recurseForever", "crash_child"},
-                          Case{"thread-overflow", SIGSEGV, "recurseForever", "crash-overflow"}}) {
+    for (const Case& c : {Case{"null-write", SIGSEGV, "crashByNullWrite", "crash_child", true},
+                          Case{"null-call", SIGSEGV, "crashByNullCall", "crash_child", true},
+                          Case{"breakpoint", SIGTRAP, "crashByBreakpoint", "crash_child", true},
+                          Case{"bad-syscall", SIGSYS, "crashByBadSystemCall", "crash_child", true},
+                          Case{"abort", SIGABRT, "crashByAbort", "crash_child", true},
+                          Case{"thread-throw", SIGABRT, "throwOutOfThread", "crash-worker", false},
+                          Case{"stack-overflow", SIGSEGV, "recurseForever", "crash_child", false},
+                          Case{"thread-overflow", SIGSEGV, "recurseForever", "crash-overflow", false}}) {
         SCOPED_TRACE(c.how);
         fs::remove_all(folder);
         const int status = run(c.how);
@@ -120,7 +142,99 @@ TEST_F(CrashCaptureTest, EachKindOfCrashLeavesOneReportThatNamesTheCrashingFunct
         EXPECT_FALSE(program.buildId.empty());
         EXPECT_EQ(fs::path(crashing->file).filename(), "crash_child.cpp");
         EXPECT_GT(crashing->line, 0);
+        if (c.reachesMain) {
+            // main, or its cold part where a call does not return (abort).
+            EXPECT_TRUE(std::any_of(report->frames.begin(), report->frames.end(),
+                                    [](const auto& f) { return f.function == "main" || f.function == "main.cold"; }))
+                << report->serialize();
+        }
+        expectOnlyRealLines(*report);
     }
+}
+
+TEST_F(CrashCaptureTest, ACallThroughANullFunctionPointerKeepsTheStackOfItsCaller) {
+    ASSERT_TRUE(WIFSIGNALED(run("null-call")));
+    auto report = onlyReport();
+    ASSERT_TRUE(report);
+    ReportSymbolizer::symbolize(*report);
+    ASSERT_GE(report->frames.size(), 3u) << report->serialize();
+    // The pc the call jumped to, in no module; then the function that made the call, then its caller.
+    EXPECT_EQ(report->frames[0].address, 0u);
+    EXPECT_FALSE(report->frames[0].module);
+    EXPECT_EQ(report->frames[1].function, "(anonymous namespace)::crashByNullCall()") << report->serialize();
+    EXPECT_EQ(report->frames[2].function, "main") << report->serialize();
+    const nlohmann::json frames = CrashEvent::payload(*report, "e")["exception"]["values"][0]["stacktrace"]["frames"];
+    EXPECT_EQ(frames.back()["instruction_addr"], "0x0");
+}
+
+TEST_F(CrashCaptureTest, ABreakpointAndARefusedSystemCallAreReportedWithWhatTheKernelSaid) {
+    ASSERT_TRUE(WIFSIGNALED(run("breakpoint")));
+    auto trap = onlyReport();
+    ASSERT_TRUE(trap);
+    EXPECT_EQ(trap->signalName, "SIGTRAP");
+    // A breakpoint instruction has no faulting address.
+    EXPECT_FALSE(trap->faultAddress);
+
+    fs::remove_all(folder);
+    ASSERT_TRUE(WIFSIGNALED(run("bad-syscall")));
+    auto refused = onlyReport();
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->signalName, "SIGSYS");
+    EXPECT_EQ(refused->code, 1);  // SYS_SECCOMP
+    // The address of the refused call itself.
+    ASSERT_TRUE(refused->faultAddress);
+    EXPECT_EQ(*refused->faultAddress, refused->frames.front().address);
+}
+
+TEST_F(CrashCaptureTest, AWalkEndsAtTheFirstFrameOfALibraryReplacedSinceTheCrash) {
+    for (const bool replaced : {false, true}) {
+        SCOPED_TRACE(replaced ? "replaced" : "as it was");
+        fs::remove_all(folder);
+        const fs::path library = tempHome.root() / "call_back_library.so";
+        fs::copy_file(CLICKTROVE_CRASH_CHILD_LIBRARY, library, fs::copy_options::overwrite_existing);
+        ASSERT_TRUE(WIFSIGNALED(run("in-library", library.string())));
+        if (replaced) {
+            // Another ELF file in its place, as an upgrade leaves it: another build ID.
+            fs::remove(library);
+            fs::copy_file(CLICKTROVE_CRASH_CHILD, library);
+        }
+        auto report = onlyReport();
+        ASSERT_TRUE(report);
+        ReportSymbolizer::symbolize(*report);
+        ASSERT_GE(report->frames.size(), 2u) << report->serialize();
+        EXPECT_EQ(report->frames[0].function, "(anonymous namespace)::crashByNullWrite()") << report->serialize();
+        ASSERT_TRUE(report->frames[1].module) << report->serialize();
+        EXPECT_EQ(fs::path(report->modules[*report->frames[1].module].path), fs::canonical(library));
+        if (replaced) {
+            // The library's own frame, as a bare address, and nothing guessed beyond it.
+            EXPECT_EQ(report->frames[1].function, "");
+            EXPECT_EQ(report->frames.size(), 2u) << report->serialize();
+        } else {
+            EXPECT_EQ(report->frames[1].function, "crashChildCallBack");
+            EXPECT_LT(indexOfFrame(*report, "main"), report->frames.size()) << report->serialize();
+        }
+    }
+}
+
+TEST_F(CrashCaptureTest, TheCulpritOfAnUncaughtExceptionIsTheFunctionThatThrewIt) {
+    ASSERT_TRUE(WIFSIGNALED(run("thread-throw")));
+    auto report = onlyReport();
+    ASSERT_TRUE(report);
+    ReportSymbolizer::symbolize(*report);
+    const nlohmann::json frames = CrashEvent::payload(*report, "e")["exception"]["values"][0]["stacktrace"]["frames"];
+    // The newest frame of the program's own is the thrower, not the handler or the terminate path above it.
+    std::string culprit;
+    bool handlerSeen = false;
+    for (const auto& frame : frames) {
+        const std::string function = frame.value("function", "");
+        if (function.find("onTerminate") != std::string::npos) {
+            handlerSeen = true;
+            EXPECT_EQ(frame["in_app"], false);
+        }
+        if (frame.value("in_app", false)) culprit = function;
+    }
+    EXPECT_TRUE(handlerSeen) << frames.dump(1);
+    EXPECT_EQ(culprit, "(anonymous namespace)::throwOutOfThread()") << frames.dump(1);
 }
 
 TEST_F(CrashCaptureTest, AFaultReportsItsAddressAndTheFaultingFrameFirst) {

@@ -61,8 +61,83 @@ TEST(CrashEvent, DescribesASignalAsAFatalUnhandledExceptionWithTheStackOldestFir
     EXPECT_EQ(images[0]["debug_id"], "c0bcc3f1-9827-fe65-3058-404b2831d9e6");
     EXPECT_EQ(images[0]["image_addr"], "0x55d0c0000000");
     EXPECT_EQ(images[0]["image_size"], 0x40000);
-    EXPECT_EQ(event["contexts"]["os"]["name"], "Linux");
-    EXPECT_EQ(event["contexts"]["os"]["kernel_version"], "6.1.0-18-amd64");
+    EXPECT_EQ(event["contexts"]["os"], (json{{"name", "Linux"}, {"kernel_version", "6.1.0-18-amd64"}}));
+    EXPECT_EQ(event["contexts"]["device"]["arch"], "x86_64");
+}
+
+TEST(CrashEvent, NamesTheDistributionBesideTheKernelAndTheProgramsVersionAndBuild) {
+    CrashReport report = testing::sampleReport();
+    report.distributionName = "Debian GNU/Linux";
+    report.distributionVersion = "12";
+    report.version = "0.1.0";
+    const json contexts = CrashEvent::payload(report, "e")["contexts"];
+    EXPECT_EQ(contexts["os"],
+              (json{{"name", "Debian GNU/Linux"}, {"version", "12"}, {"kernel_version", "6.1.0-18-amd64"}}));
+    EXPECT_EQ(contexts["app"], (json{{"app_version", "0.1.0"}, {"app_build", "12"}}));
+}
+
+TEST(CrashEvent, MarksTheFramesOfTheSystemAndOfTheWayACrashIsReportedAsNotTheProgramsOwn) {
+    struct Case {
+        const char* module;
+        const char* function;
+        bool inApp;
+    };
+    for (const Case& c : {
+             Case{"/opt/clicktrove/bin/clicktrove", "clicktrove::ClickEngine::tick()", true},
+             Case{"/opt/clicktrove/bin/clicktrove", "main", true},
+             Case{"/opt/clicktrove/bin/clicktrove", "", true},
+             Case{"/usr/lib/x86_64-linux-gnu/libc.so.6", "", false},
+             Case{"/lib/x86_64-linux-gnu/libQt6Core.so.6", "QObject::event(QEvent*)", false},
+             // The terminate path and the handler, wherever they were linked.
+             Case{"/opt/clicktrove/bin/clicktrove", "clicktrove::crash::handler::(anonymous namespace)::onTerminate()",
+                  false},
+             Case{"/opt/clicktrove/bin/clicktrove", "std::terminate()", false},
+             Case{"/opt/clicktrove/bin/clicktrove", "__cxxabiv1::__terminate(void (*)())", false},
+             Case{"/opt/clicktrove/bin/clicktrove", "__cxa_throw", false},
+             Case{"/opt/clicktrove/bin/clicktrove", "__gnu_cxx::__verbose_terminate_handler()", false},
+             Case{"/opt/clicktrove/bin/clicktrove", "abort", false},
+             Case{"/opt/clicktrove/bin/clicktrove", "raise", false},
+             Case{"/opt/clicktrove/bin/clicktrove", "__pthread_kill_implementation", false},
+             // Only the reporting path, not what merely shares a name's beginning.
+             Case{"/opt/clicktrove/bin/clicktrove", "abortRun()", true},
+             Case{"/opt/clicktrove/bin/clicktrove", "clicktrove::crash::ReportSymbolizer::symbolize(CrashReport&)",
+                  true},
+         }) {
+        SCOPED_TRACE(std::string(c.module) + " " + c.function);
+        CrashReport report = testing::sampleReport();
+        report.modules[0].path = c.module;
+        report.frames[0].function = c.function;
+        const json frames = CrashEvent::payload(report, "e")["exception"]["values"][0]["stacktrace"]["frames"];
+        EXPECT_EQ(frames.back()["in_app"], c.inApp);
+    }
+}
+
+TEST(CrashEvent, DescribesEachFatalSignal) {
+    struct Case {
+        int signal;
+        const char* name;
+        int code;
+        const char* value;
+        const char* codeName;  // empty: none
+    };
+    for (const Case& c : {
+             Case{5, "SIGTRAP", 1, "Trace/breakpoint trap", "TRAP_BRKPT"},
+             Case{5, "SIGTRAP", 0x80, "Trace/breakpoint trap", "SI_KERNEL"},
+             Case{31, "SIGSYS", 1, "Bad system call", "SYS_SECCOMP"},
+             Case{7, "SIGBUS", 2, "Bus error", "BUS_ADRERR"},
+             Case{4, "SIGILL", 99, "Illegal instruction", ""},
+         }) {
+        SCOPED_TRACE(c.name);
+        CrashReport report = testing::sampleReport();
+        report.signal = c.signal;
+        report.signalName = c.name;
+        report.code = c.code;
+        report.faultAddress.reset();
+        const json exception = CrashEvent::payload(report, "e")["exception"]["values"][0];
+        EXPECT_EQ(exception["type"], c.name);
+        EXPECT_EQ(exception["value"], c.value);
+        EXPECT_EQ(exception["mechanism"]["meta"]["signal"].value("code_name", ""), c.codeName);
+    }
 }
 
 TEST(CrashEvent, NamesAnExceptionThatReachedTerminateByItsType) {
@@ -126,6 +201,10 @@ TEST(AppStartTransaction, SpansExecToWindowShownAsOneTransaction) {
     transaction.traceId = "0123456789abcdef0123456789abcdef";
     transaction.spanId = "0123456789abcdef";
     transaction.release = "clicktrove@0.1.0+1";
+    transaction.contexts.system = "Linux";
+    transaction.contexts.kernel = "6.1.0-18-amd64";
+    transaction.contexts.distributionName = "Debian GNU/Linux";
+    transaction.contexts.distributionVersion = "12";
     const json payload = transaction.payload("e1");
     EXPECT_EQ(payload["type"], "transaction");
     EXPECT_EQ(payload["event_id"], "e1");
@@ -133,6 +212,7 @@ TEST(AppStartTransaction, SpansExecToWindowShownAsOneTransaction) {
     EXPECT_DOUBLE_EQ(payload["timestamp"].get<double>(), 1714564800.64);
     EXPECT_EQ(payload["contexts"]["trace"]["trace_id"], transaction.traceId);
     EXPECT_EQ(payload["contexts"]["trace"]["span_id"], transaction.spanId);
+    EXPECT_EQ(payload["contexts"]["os"]["name"], "Debian GNU/Linux");
     EXPECT_EQ(payload["spans"], json::array());
     EXPECT_NEAR(payload["measurements"]["app_start_cold"]["value"].get<double>(), 640.0, 1e-6);
 

@@ -15,6 +15,10 @@ void expectSame(const CrashReport& a, const CrashReport& b) {
     EXPECT_EQ(a.signal, b.signal);
     EXPECT_EQ(a.faultAddress, b.faultAddress);
     EXPECT_EQ(a.threadName, b.threadName);
+    EXPECT_EQ(a.version, b.version);
+    EXPECT_EQ(a.distributionName, b.distributionName);
+    EXPECT_EQ(a.distributionVersion, b.distributionVersion);
+    EXPECT_EQ(a.eventId, b.eventId);
     ASSERT_EQ(a.modules.size(), b.modules.size());
     ASSERT_EQ(a.frames.size(), b.frames.size());
     for (std::size_t i = 0; i < a.frames.size(); ++i) {
@@ -36,6 +40,10 @@ TEST(CrashReport, ReadsBackWhatItWrites) {
     symbolized.frames[2].function = "__libc_start_main";
     symbolized.frames.push_back({0xdead, std::nullopt, "", "", 0});
     symbolized.symbolized = true;
+    symbolized.version = "0.1.0";
+    symbolized.distributionName = "Debian GNU/Linux";
+    symbolized.distributionVersion = "12";
+    symbolized.eventId = "0123456789abcdef0123456789abcdef";
 
     CrashReport terminated = testing::sampleReport();
     terminated.signal = 6;
@@ -105,6 +113,16 @@ TEST(CrashReport, RefusesTextThatIsNotACompleteReport) {
         std::string text = good;
         text.insert(text.rfind("end\n"), saved);
         EXPECT_FALSE(CrashReport::parse(text)) << text;
+    }
+}
+
+TEST(CrashReport, AnEventIdentifierThatIsNoneIsDroppedSoThatAFreshOneIsDrawn) {
+    for (const char* id : {"0123", "0123456789ABCDEF0123456789ABCDEF", "0123456789abcdef0123456789abcdeg"}) {
+        std::string text = testing::sampleReport().serialize();
+        text.insert(text.rfind("end\n"), std::string("event: ") + id + "\n");
+        const auto read = CrashReport::parse(text);
+        ASSERT_TRUE(read) << id;
+        EXPECT_EQ(read->eventId, "") << id;
     }
 }
 

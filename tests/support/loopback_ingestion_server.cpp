@@ -55,6 +55,11 @@ void LoopbackIngestionServer::delayReplies(std::chrono::milliseconds delay) {
     replyDelay_ = delay;
 }
 
+void LoopbackIngestionServer::addHeader(int status, std::string name, std::string value) {
+    std::lock_guard lock(mutex_);
+    extraHeaders_.emplace(status, std::make_pair(std::move(name), std::move(value)));
+}
+
 bool LoopbackIngestionServer::waitForRequests(std::size_t count, std::chrono::milliseconds timeout) const {
     std::unique_lock lock(mutex_);
     return recorded_.wait_for(lock, timeout, [&] { return requests_.size() >= count; });
@@ -124,6 +129,7 @@ void LoopbackIngestionServer::serve(int fd) {
     int status = 200;
     std::string location;
     std::chrono::milliseconds delay{0};
+    std::string extra;
     {
         std::lock_guard lock(mutex_);
         requests_.push_back(std::move(request));
@@ -133,16 +139,23 @@ void LoopbackIngestionServer::serve(int fd) {
         }
         location = location_;
         delay = replyDelay_;
+        const auto [from, to] = extraHeaders_.equal_range(status);
+        for (auto it = from; it != to; ++it) extra += it->second.first + ": " + it->second.second + "\r\n";
     }
     recorded_.notify_all();
     if (status == 0) {
         stalled_.push_back(fd);
         return;
     }
+    if (status == kDrop) {
+        ::close(fd);
+        return;
+    }
     if (delay.count() > 0) std::this_thread::sleep_for(delay);
     const std::string body = "{}";
     std::string reply = "HTTP/1.1 " + std::to_string(status) + " Scripted\r\nContent-Type: application/json\r\n";
     if (status >= 300 && status < 400 && !location.empty()) reply += "Location: " + location + "\r\n";
+    reply += extra;
     reply += "Content-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
     std::size_t sent = 0;
     while (sent < reply.size()) {

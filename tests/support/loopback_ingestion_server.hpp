@@ -14,7 +14,8 @@ namespace clicktrove::testing {
 
 // A tiny HTTP server on 127.0.0.1 and a port the kernel picks, for upload tests. It records each request and
 // answers with the next scripted status (200 when the script is empty); the status 0 means "stall": the
-// connection is held open without an answer. A 3xx answer carries the location given to redirectTo. It serves at most
+// connection is held open without an answer, and kDrop closes it at once without one (an answer lost on the
+// way). A 3xx answer carries the location given to redirectTo. It serves at most
 // maxRequests and stops after lifetime, whatever the test does, and never listens on any other address.
 class LoopbackIngestionServer {
 public:
@@ -24,6 +25,8 @@ public:
         std::map<std::string, std::string> headers;  // names lower-cased
         std::string body;
     };
+
+    static constexpr int kDrop = -1;
 
     explicit LoopbackIngestionServer(std::vector<int> statuses = {}, int maxRequests = 20,
                                      std::chrono::seconds lifetime = std::chrono::seconds(60));
@@ -37,6 +40,8 @@ public:
     void redirectTo(std::string location);
     // Every answer from now on waits that long before it goes out.
     void delayReplies(std::chrono::milliseconds delay);
+    // Every answer with that status from now on carries the header as well.
+    void addHeader(int status, std::string name, std::string value);
     // Waits until at least count requests are recorded, or timeout; returns whether they are.
     bool waitForRequests(std::size_t count, std::chrono::milliseconds timeout) const;
 
@@ -55,6 +60,7 @@ private:
     std::vector<Request> requests_;
     std::vector<int> stalled_;
     std::string location_;
+    std::multimap<int, std::pair<std::string, std::string>> extraHeaders_;
     std::chrono::milliseconds replyDelay_{0};
     std::thread thread_;
 };

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
@@ -88,6 +89,15 @@ public:
         (void)physicalButton;
         (void)since;
         return false;
+    }
+
+    // Runs startWatching, which begins watching the session's presses, while nothing can be posted and once all
+    // that was posted before has reached the system; answers the moment it returned. Presses posted before that
+    // moment never come back to the new watcher and every press posted after does, so this moment, passed as
+    // `since` to claimPostedPress, tells the program's own presses from the user's exactly.
+    virtual std::chrono::steady_clock::time_point startWatchingPresses(const std::function<void()>& startWatching) {
+        startWatching();
+        return std::chrono::steady_clock::now();
     }
 
     std::vector<ScreenRect> screens() {

@@ -18,16 +18,19 @@ X11MouseButtonMonitor::~X11MouseButtonMonitor() = default;
 
 std::optional<MouseButtonMonitor::Token> X11MouseButtonMonitor::addMonitor(Handler handler) {
     std::string error;
-    const bool wasOpen = source_->isOpen();
-    if (!source_->open(error)) {
-        if (!warned_) qWarning("Clicktrove: global mouse monitoring is unavailable: %s", error.c_str());
-        warned_ = true;
-        return std::nullopt;
+    if (!source_->isOpen()) {
+        // Opened with posting held back: a press of a run in flight while the selection went out could otherwise
+        // come back unclaimable and be taken for the user's.
+        bool opened = false;
+        const auto since = mouseInput_.startWatchingPresses([&] { opened = source_->connectWatcher(error); });
+        if (!opened) {
+            if (!warned_) qWarning("Clicktrove: global mouse monitoring is unavailable: %s", error.c_str());
+            warned_ = true;
+            return std::nullopt;
+        }
+        watchingSince_ = since;
+        source_->startReading();
     }
-    // Taken once the selection is in force, so every press posted from now on comes back through the source. One
-    // posted while the source opened may never come back; it is not claimable, so it cannot swallow a later
-    // press of the user's (at worst that one press of the program's is taken for the user's).
-    if (!wasOpen) watchingSince_ = std::chrono::steady_clock::now();
     return handlers_.add(std::move(handler));
 }
 

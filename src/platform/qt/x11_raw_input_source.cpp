@@ -17,8 +17,18 @@ X11RawInputSource::~X11RawInputSource() {
 
 bool X11RawInputSource::open(std::string& error) {
     if (watcher_) return true;
-    watcher_ = X11RawInputWatcher::open(watch_, error);
-    if (!watcher_) return false;
+    if (!connectWatcher(error)) return false;
+    startReading();
+    return true;
+}
+
+bool X11RawInputSource::connectWatcher(std::string& error) {
+    if (!watcher_) watcher_ = X11RawInputWatcher::open(watch_, error);
+    return watcher_ != nullptr;
+}
+
+void X11RawInputSource::startReading() {
+    if (!watcher_ || notifier_) return;
     const char* session = std::getenv("XDG_SESSION_TYPE");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     // Said once: a source closes with its last handler and opens again with the next one.
@@ -32,7 +42,6 @@ bool X11RawInputSource::open(std::string& error) {
     connect(notifier_, &QSocketNotifier::activated, this, &X11RawInputSource::readAvailable);
     // Events may already sit in Xlib's queue after the set-up round trip; the socket would not announce them.
     readAvailable();
-    return true;
 }
 
 void X11RawInputSource::close() {

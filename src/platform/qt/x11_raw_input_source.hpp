@@ -23,6 +23,10 @@ public:
 
     // Connects and starts watching; true when already open. On failure, error says why.
     bool open(std::string& error);
+    // open() in two steps, for a caller that must hold something while the selection goes out: connectWatcher()
+    // makes the selection (in force when it returns), startReading() hands over what arrives from then on.
+    bool connectWatcher(std::string& error);
+    void startReading();
     // Stops watching and closes the connection. Safe from inside the batch handler.
     void close();
     bool isOpen() const { return watcher_ != nullptr; }

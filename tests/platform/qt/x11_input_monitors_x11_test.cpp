@@ -10,8 +10,10 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <chrono>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace clicktrove::platform {
@@ -47,6 +49,52 @@ TEST(X11MouseButtonMonitor, ReportsKindAndGlobalPositionOfPressesButNotWheelStep
         {Button::other, 8, {1919, 1079}},
     };
     EXPECT_EQ(presses, expected);
+}
+
+// The pointer of a run that posts a click the moment the watch begins to open, and lets the opening take its
+// time: the interleaving in which a run's press used to come back unclaimable and pass for the user's.
+class PostingWhileTheWatchOpens final : public MouseInput {
+public:
+    explicit PostingWhileTheWatchOpens(X11MouseInput& input) : input_(input) {}
+    ~PostingWhileTheWatchOpens() override {
+        if (poster_.joinable()) poster_.join();
+    }
+
+    std::chrono::steady_clock::time_point startWatchingPresses(const std::function<void()>& startWatching) override {
+        return input_.startWatchingPresses([&] {
+            poster_ = std::thread([this] {
+                input_.post(std::vector{MouseEvent::down(MouseButton::left, {40, 40}),
+                                        MouseEvent::up(MouseButton::left, {40, 40})});
+            });
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            startWatching();
+        });
+    }
+    void post(std::span<const MouseEvent> events) override { input_.post(events); }
+    std::optional<GlobalPoint> cursorPosition() override { return input_.cursorPosition(); }
+    void readScreens(std::vector<ScreenRect>& out) override { input_.readScreens(out); }
+    bool canPost() override { return input_.canPost(); }
+    bool claimPostedPress(unsigned int button, std::chrono::steady_clock::time_point since) override {
+        return input_.claimPostedPress(button, since);
+    }
+
+private:
+    X11MouseInput& input_;
+    std::thread poster_;
+};
+
+TEST(X11MouseButtonMonitor, APressPostedWhileTheWatchOpensIsTheProgramsOwnAndTheUsersNextIsNot) {
+    X11MouseInput mouseInput;
+    ASSERT_TRUE(mouseInput.canPost());
+    PostingWhileTheWatchOpens racing(mouseInput);
+    X11MouseButtonMonitor monitor(racing);
+    std::vector<MouseButtonPress> presses;
+    ASSERT_TRUE(monitor.addMonitor([&](const MouseButtonPress& p) { presses.push_back(p); }));
+    ASSERT_TRUE(processEventsUntil([&] { return !presses.empty(); }));
+    ASSERT_EQ(runCommand({"xdotool", "click", "1"}), 0);
+    ASSERT_TRUE(processEventsUntil([&] { return presses.size() == 2; }));
+    EXPECT_TRUE(presses[0].postedByThisProgram);
+    EXPECT_FALSE(presses[1].postedByThisProgram);
 }
 
 std::vector<std::string> capturedWarnings;

@@ -311,7 +311,8 @@ TEST_F(ClicktroveAppTest, QuittingEndsARunUnderWayAndReleasesItsButtons) {
         const std::size_t recordsBefore = vm.historyManager().historyRecords().size();
 
         QTimer::singleShot(0, [] { QCoreApplication::quit(); });
-        QTimer::singleShot(10000, [] { QCoreApplication::exit(1); });
+        // Goes with the app, so that it cannot end a later test's loop.
+        QTimer::singleShot(10000, app.get(), [] { QCoreApplication::exit(1); });
         EXPECT_EQ(QApplication::exec(), 0);
         EXPECT_EQ(rig.mouse.events(), c.events);
         const auto& records = vm.historyManager().historyRecords();

@@ -143,7 +143,8 @@ public:
     void handleShortcutAction(ShortcutManager::Action action);
     void emergencyStop();
     // The program is quitting (the tray's Quit, the last window closed, a termination signal, a logout): a run
-    // under way ends as the emergency stop ends it, so that no button stays down at the server.
+    // under way ends as the emergency stop ends it, so that no button stays down at the server, and goes into the
+    // history as a stopped run.
     void applicationWillTerminate();
     // Reports of the run under way, handled at once as the engine's delegate handles them; without a run
     // under way they stand for one of the current configuration.

@@ -200,6 +200,10 @@ void RunController::applicationWillTerminate() {
     cancelCountdown();
     // Idle, nothing of ours is down, and a button the user holds is not ours to let go.
     if (engine_.isRunning()) engine_.emergencyStop();
+    // The stopped report would come on a later turn of the event loop, which a quit does not have: the run goes
+    // into the history now, with the totals reported so far, as a stopped run does. The report, should it still
+    // come, finds the run gone.
+    if (engineRun_) applyStop(engineRun_->id, false);
 }
 
 void RunController::emergencyStopAfterKey() {

@@ -48,7 +48,8 @@ public:
     // Why a run of this configuration must not start, if it must not.
     static std::optional<QString> refusalOf(const ClickConfig& config);
     // The program is quitting: a run under way (countdown, running or paused) ends here as the emergency stop
-    // ends it, releasing every button, so that none stays down at the server once the process is gone.
+    // ends it, releasing every button, so that none stays down at the server once the process is gone; an engine
+    // run is recorded in the history as a stopped one.
     void applicationWillTerminate();
     // Binds the shortcut callbacks, then starts the key monitor.
     void setupShortcuts();

@@ -1,4 +1,5 @@
 #include "app/clicktrove_app.hpp"
+#include "services/history_manager.hpp"
 #include "services/menu_bar_manager.hpp"
 #include "services/settings_manager.hpp"
 #include "session/view_model_rig.hpp"
@@ -267,7 +268,9 @@ TEST_F(ClicktroveAppTest, TerminationSignalsQuitThroughTheEventLoopAndTellAnalyt
 }
 
 // However the program quits (the tray's Quit, the last window closed, a signal, a logout: each ends the event
-// loop), a run under way ends first and lets go of every button, as Escape does; an idle program posts nothing.
+// loop), a run under way ends first and lets go of every button, as Escape does, and is in the history when the
+// program is gone (its stopped report would come on a turn of the loop that never comes); an idle program posts
+// nothing.
 TEST_F(ClicktroveAppTest, QuittingEndsARunUnderWayAndReleasesItsButtons) {
     using clicktrove::platform::MouseButton;
     using clicktrove::platform::MouseEvent;
@@ -279,13 +282,15 @@ TEST_F(ClicktroveAppTest, QuittingEndsARunUnderWayAndReleasesItsButtons) {
         const char* name;
         std::chrono::milliseconds runFor;  // from the start; none: no run
         std::vector<MouseEvent> events;
+        std::size_t records;  // added to the history
     } cases[] = {
-        {"holding the left button", 2300ms, {held, releases[0], releases[1], releases[2], releases[3]}},
+        {"holding the left button", 2300ms, {held, releases[0], releases[1], releases[2], releases[3]}, 1},
         {"paused with the button let go",
          2300ms,
-         {held, MouseEvent::up(MouseButton::left, {500, 400}), releases[0], releases[1], releases[2], releases[3]}},
-        {"during the countdown", 1000ms, {}},
-        {"idle", 0ms, {}},
+         {held, MouseEvent::up(MouseButton::left, {500, 400}), releases[0], releases[1], releases[2], releases[3]},
+         1},
+        {"during the countdown", 1000ms, {}, 0},
+        {"idle", 0ms, {}, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -303,13 +308,21 @@ TEST_F(ClicktroveAppTest, QuittingEndsARunUnderWayAndReleasesItsButtons) {
             rig.advance(c.runFor);
         }
         if (std::string(c.name).starts_with("paused")) vm.pauseClicking();
+        const std::size_t recordsBefore = vm.historyManager().historyRecords().size();
 
         QTimer::singleShot(0, [] { QCoreApplication::quit(); });
-        QTimer::singleShot(10000, [] { QCoreApplication::exit(1); });
+        // Goes with the app, so that it cannot end a later test's loop.
+        QTimer::singleShot(10000, app.get(), [] { QCoreApplication::exit(1); });
         EXPECT_EQ(QApplication::exec(), 0);
         EXPECT_EQ(rig.mouse.events(), c.events);
+        const auto& records = vm.historyManager().historyRecords();
+        ASSERT_EQ(records.size(), recordsBefore + c.records);
+        if (c.records > 0) {
+            EXPECT_EQ(records.front().totalClicks, 1) << "the run's one press";
+        }
         rig.advance(5s);
         EXPECT_EQ(rig.mouse.events(), c.events) << "nothing after the quit";
+        EXPECT_EQ(vm.historyManager().historyRecords().size(), recordsBefore + c.records) << "recorded once";
     }
 }
 

@@ -1,12 +1,7 @@
 // Two real launches of the program on a private X server: the second hands over to the first, which brings its
 // window back, and ends with status 0; over the session bus, over the socket without one, and across the two.
-#include "platform/fake/fake_activation_policy.hpp"
-#include "platform/fake/fake_clock.hpp"
-#include "platform/fake/fake_login_item.hpp"
-#include "platform/fake/recording_log_sink.hpp"
-#include "platform/file_user_defaults.hpp"
-#include "services/analytics_manager.hpp"
-#include "services/settings_manager.hpp"
+#include "program_window.hpp"
+#include "stored_settings.hpp"
 #include "support/child_process.hpp"
 #include "support/scoped_env.hpp"
 #include "support/session_bus.hpp"
@@ -33,23 +28,10 @@ using clicktrove::testing::waitUntil;
 
 namespace {
 
-class SilentClient final : public clicktrove::AnalyticsClient {
-public:
-    void initialize(const Configuration&) override {}
-    void signal(const std::string&, const Parameters&) override {}
-};
-
 // The program keeps running with its window closed only without a taskbar entry, while its tray icon is on show.
 void storeSettingsWithoutTaskbarEntry(const TempHome& home) {
-    clicktrove::platform::FileUserDefaults defaults(clicktrove::platform::FileUserDefaults::standardSuiteName,
-                                                    home.configHome() / "Clicktrove");
-    clicktrove::platform::FakeLoginItem loginItem;
-    clicktrove::platform::FakeActivationPolicy policy;
-    clicktrove::AnalyticsManager analytics{std::make_shared<SilentClient>()};
-    clicktrove::platform::FakeClock clock;
-    clicktrove::SettingsManager settings(
-        {defaults, loginItem, policy, analytics, std::make_shared<clicktrove::platform::RecordingLogSink>(), clock});
-    settings.setShowDockIcon(false);
+    clicktrove::testing::storeSettings(home,
+                                       [](clicktrove::SettingsManager& settings) { settings.setShowDockIcon(false); });
 }
 
 std::string startupWmClass() {
@@ -70,31 +52,8 @@ public:
     }
     Display* display() const { return display_; }
 
-    // The program's main window: the top-level window of that process with a WM_CLASS (Qt's helper windows
-    // have none), the mapped one where there are several.
-    std::optional<Window> mainWindowOf(pid_t pid) const {
-        Window root = 0, parent = 0;
-        Window* children = nullptr;
-        unsigned int count = 0;
-        if (!XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count)) return {};
-        std::optional<Window> found;
-        for (unsigned int i = 0; i < count; ++i) {
-            XClassHint hint{};
-            if (cardinal(children[i], "_NET_WM_PID") != static_cast<unsigned long>(pid)) continue;
-            if (XGetClassHint(display_, children[i], &hint)) {
-                if (!found || isMapped(children[i])) found = children[i];
-                XFree(hint.res_name);
-                XFree(hint.res_class);
-            }
-        }
-        if (children) XFree(children);
-        return found;
-    }
-
-    bool isMapped(Window window) const {
-        XWindowAttributes attributes{};
-        return XGetWindowAttributes(display_, window, &attributes) && attributes.map_state == IsViewable;
-    }
+    std::optional<Window> mainWindowOf(pid_t pid) const { return clicktrove::testing::mainWindowOf(display_, pid); }
+    bool isMapped(Window window) const { return clicktrove::testing::isMapped(display_, window); }
 
     std::string wmName(Window window) const {
         XTextProperty property{};
@@ -154,17 +113,7 @@ public:
         return found;
     }
 
-    void askToClose(Window window) const {
-        XEvent event{};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = window;
-        event.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
-        event.xclient.format = 32;
-        event.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
-        event.xclient.data.l[1] = CurrentTime;
-        XSendEvent(display_, window, False, NoEventMask, &event);
-        XFlush(display_);
-    }
+    void askToClose(Window window) const { clicktrove::testing::askToClose(display_, window); }
 
     // Listens for the startup-notification messages that launchers and programs broadcast on the root window.
     void watchStartupMessages() const {
@@ -194,21 +143,6 @@ public:
     }
 
 private:
-    unsigned long cardinal(Window window, const char* name) const {
-        Atom type = 0;
-        int format = 0;
-        unsigned long items = 0, after = 0;
-        unsigned char* data = nullptr;
-        unsigned long value = 0;
-        if (XGetWindowProperty(display_, window, XInternAtom(display_, name, False), 0, 1, False, XA_CARDINAL, &type,
-                               &format, &items, &after, &data) == Success &&
-            data && items == 1 && format == 32) {
-            value = *reinterpret_cast<unsigned long*>(data);
-        }
-        if (data) XFree(data);
-        return value;
-    }
-
     std::string text(Window window, const char* name, const char* typeName) const {
         Atom type = 0;
         int format = 0;

@@ -25,7 +25,6 @@ using Kind = MouseEvent::Kind;
 namespace {
 
 constexpr GlobalPoint kAt{500, 400};
-constexpr ScreenPoint kAtPoint{500, 400};
 
 struct TickCase {
     ClickType type;
@@ -379,13 +378,8 @@ TEST_F(StopDuringAHold, AStopBetweenAHoldsRecordAndItsPressReleasesAfterThePress
     BeforePostInput hooked(input);
     ClickEngine engine(hooked, mainQueue, queue, clock, random);
     input.setCursorFollowsEvents(false);
-    ClickConfig config(clock.now());
-    config.intervalSeconds = 0;
-    config.intervalMilliseconds = 100;
+    auto config = baseConfig();
     config.clickType = ClickType::holdLeft;
-    config.positionMode = ClickPositionMode::fixed;
-    config.fixedCoordinates = {kAtPoint};
-    config.edgeStopEnabled = false;
     std::thread mainThread;
     int presses = 0;
     hooked.beforePost = [&](std::span<const MouseEvent> events) {

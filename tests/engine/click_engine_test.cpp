@@ -23,6 +23,13 @@ std::vector<std::chrono::nanoseconds> clickTimes(const std::vector<clicktrove::p
     return out;
 }
 
+// config, waiting for a scheduled start at `at` on the wall clock.
+ClickConfig startingAt(ClickConfig config, clicktrove::Date at) {
+    config.scheduledStartEnabled = true;
+    config.scheduledStartTime = at;
+    return config;
+}
+
 using Timing = EngineTest;
 
 TEST_F(Timing, FirstClickAfter300MsThenOneIntervalApart) {
@@ -98,10 +105,7 @@ TEST_F(Timing, AnIntervalOfCenturiesNeverWrapsAroundToFireAtOnce) {
 }
 
 TEST_F(Timing, ScheduledStartDelaysTheFirstTickAndCountsInTheElapsedTime) {
-    auto config = baseConfig();
-    config.scheduledStartEnabled = true;
-    config.scheduledStartTime = clock.now() + 10s;
-    engine.start(config);
+    engine.start(startingAt(baseConfig(), clock.now() + 10s));
     advance(9999ms);
     EXPECT_TRUE(input.events().empty());
     advance(1ms);
@@ -110,10 +114,7 @@ TEST_F(Timing, ScheduledStartDelaysTheFirstTickAndCountsInTheElapsedTime) {
 }
 
 TEST_F(Timing, ScheduledStartInThePastStartsAfter300Ms) {
-    auto config = baseConfig();
-    config.scheduledStartEnabled = true;
-    config.scheduledStartTime = clock.now() - 1h;
-    engine.start(config);
+    engine.start(startingAt(baseConfig(), clock.now() - 1h));
     advance(300ms);
     EXPECT_EQ(clickTimes(input.recorded(), origin), std::vector<std::chrono::nanoseconds>{300ms});
 }
@@ -133,10 +134,7 @@ void PrintTo(const SuspendCase& c, std::ostream* os) {
 class ScheduledStartAcrossASuspend : public EngineTest, public ::testing::WithParamInterface<SuspendCase> {};
 
 TEST_P(ScheduledStartAcrossASuspend, KeepsTheWallClockTime) {
-    auto config = baseConfig();
-    config.scheduledStartEnabled = true;
-    config.scheduledStartTime = clock.now() + 1h;
-    engine.start(config);
+    engine.start(startingAt(baseConfig(), clock.now() + 1h));
     advance(10min);
     clock.setNow(clock.now() + GetParam().suspended);
     advance(GetParam().firstClick - 10min - 1ms);
@@ -443,10 +441,7 @@ TEST_F(Lifecycle, APauseBeforeAScheduledStartKeepsTheStartTime) {
         SCOPED_TRACE(c.resumeAt.count());
         input.clear();
         const auto begun = clock.monotonicNow();
-        auto config = baseConfig();
-        config.scheduledStartEnabled = true;
-        config.scheduledStartTime = clock.now() + 10s;
-        engine.start(config);
+        engine.start(startingAt(baseConfig(), clock.now() + 10s));
         advance(2s);
         engine.pause();
         advance(c.resumeAt - 2s);
@@ -488,12 +483,8 @@ TEST_F(ResumeRace, ADeadlineTakenJustBeforeThePauseDoesNotClickAtTheResume) {
     TimerTakenQueue taken(queue);
     ClickEngine engine(input, mainQueue, taken, clock, random);
     input.setCursorFollowsEvents(false);
-    ClickConfig config(clock.now());
-    config.intervalSeconds = 0;
-    config.intervalMilliseconds = 100;
-    config.edgeStopEnabled = false;
     const auto origin = clock.monotonicNow();
-    engine.start(config);
+    engine.start(baseConfig());
     queue.advance(300ms);
     taken.onTaken = [&] {
         engine.pause();
@@ -596,11 +587,8 @@ TEST_F(ClickEngineLifetime, AnEngineDestroyedDuringAHoldRunReleasesTheHeldButton
         {
             ClickEngine engine(input, mainQueue, queue, clock, random);
             engine.setDelegate(delegate);
-            ClickConfig config(clock.now());
+            auto config = baseConfig();
             config.clickType = c.type;
-            config.positionMode = clicktrove::ClickPositionMode::fixed;
-            config.fixedCoordinates = {{500, 400}};
-            config.edgeStopEnabled = false;
             engine.start(config);
             queue.advance(300ms);
             if (c.paused) engine.pause();

@@ -94,7 +94,7 @@ EngineTest::EngineTest() {
     input.setCursorFollowsEvents(false);
 }
 
-ClickConfig EngineTest::baseConfig() const {
+ClickConfig EngineSurroundings::baseConfig() const {
     ClickConfig c(clock.now());
     c.intervalSeconds = 0;
     c.intervalMilliseconds = 100;

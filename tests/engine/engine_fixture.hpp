@@ -74,6 +74,9 @@ private:
 // tests that make and destroy engines of their own.
 class EngineSurroundings : public ::testing::Test {
 protected:
+    // A configuration for fast tests: 100 ms interval, fixed point (500, 400), no corner stop.
+    ClickConfig baseConfig() const;
+
     platform::FakeClock clock;
     platform::ManualMainQueue mainQueue{clock};
     platform::ManualWorkQueue queue{clock};
@@ -88,8 +91,6 @@ class EngineTest : public EngineSurroundings {
 protected:
     EngineTest();
 
-    // A configuration for fast tests: 100 ms interval, fixed point (500, 400), no corner stop.
-    ClickConfig baseConfig() const;
     // Moves time on, firing due ticks, then delivers the reports.
     void advance(std::chrono::nanoseconds delta);
     // Fires the next timer only, wherever it lies, then delivers the reports.

@@ -23,20 +23,26 @@
 namespace clicktrove {
 
 namespace {
-// Runs its task at every show of the main window: the window names, and the tray wiring that a window scene's
-// on-appear would do.
+// How often a window put away in the tray makes sure the tray is still there.
+constexpr std::chrono::seconds kTrayCheckInterval{2};
+
+// Runs its tasks at every show and hide of the main window: on show the window names, and the tray wiring that a
+// window scene's on-appear would do.
 class ShowWatcher final : public QObject {
 public:
-    ShowWatcher(QObject* parent, std::function<void()> onShow) : QObject(parent), onShow_(std::move(onShow)) {}
+    ShowWatcher(QObject* parent, std::function<void()> onShow, std::function<void()> onHide)
+        : QObject(parent), onShow_(std::move(onShow)), onHide_(std::move(onHide)) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Show) onShow_();
+        if (event->type() == QEvent::Hide) onHide_();
         return QObject::eventFilter(watched, event);
     }
 
 private:
     std::function<void()> onShow_;
+    std::function<void()> onHide_;
 };
 }  // namespace
 
@@ -51,6 +57,7 @@ ClicktroveApp::~ClicktroveApp() {
     // The policy is the process's and outlives this shell.
     if (activationPolicy_) activationPolicy_->setTrayIconShown({});
     if (window_) delete window_.data();
+    if (trayCheck_) mainQueue_->cancel(*trayCheck_);
 }
 
 void ClicktroveApp::start() {
@@ -72,11 +79,14 @@ void ClicktroveApp::start() {
     if (options_.makeWindow) window_ = options_.makeWindow(*viewModel_);
     const auto self = QPointer<ClicktroveApp>(this);
     if (window_) {
-        window_->installEventFilter(new ShowWatcher(window_, [this] {
-            if (window_->windowHandle() != nullptr) platform::setWindowNames(*window_->windowHandle());
-            // The first show's wiring waits with the rest of the start-up work; each later show wires anew.
-            if (startUpFinished_) connectMenuBar();
-        }));
+        window_->installEventFilter(new ShowWatcher(
+            window_,
+            [this] {
+                if (window_->windowHandle() != nullptr) platform::setWindowNames(*window_->windowHandle());
+                // The first show's wiring waits with the rest of the start-up work; each later show wires anew.
+                if (startUpFinished_) connectMenuBar();
+            },
+            [this] { checkTrayWhileHidden(); }));
         window_->show();
         new FirstFrameWatch(*window_, mainQueue_, [this] { finishStartUp(); });
         startUpFallback_ = mainQueue_->postAfter(options_.startUpWorkFallback, [self] {
@@ -115,6 +125,22 @@ void ClicktroveApp::startMinimised() {
     } else {
         window_->showMinimized();
     }
+}
+
+void ClicktroveApp::checkTrayWhileHidden() {
+    // Hidden, the window is reached only through the tray icon: should the tray go meanwhile (its panel quit or
+    // crashed), the window comes back minimised, where the taskbar keeps it.
+    if (trayCheck_) mainQueue_->cancel(*trayCheck_);
+    trayCheck_ = mainQueue_->postAfter(kTrayCheckInterval, [self = QPointer<ClicktroveApp>(this)] {
+        if (!self) return;
+        self->trayCheck_.reset();
+        if (!self->window_ || self->window_->isVisible()) return;
+        if (self->trayIconShown()) {
+            self->checkTrayWhileHidden();
+        } else {
+            self->window_->showMinimized();
+        }
+    });
 }
 
 bool ClicktroveApp::trayIconShown() const {

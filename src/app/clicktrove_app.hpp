@@ -75,6 +75,8 @@ private:
     // wired at start and only afterFirstFrame is left.
     void finishStartUp();
     void startMinimised();
+    // While the window is hidden, brings it back minimised once the tray icon it was put away in is gone.
+    void checkTrayWhileHidden();
     bool trayIconShown() const;
     void reportDisplayFacts();
     void watchLifecycle();
@@ -91,6 +93,7 @@ private:
     bool terminated_ = false;
     bool startUpFinished_ = false;
     std::optional<platform::MainQueue::TaskId> startUpFallback_;
+    std::optional<platform::MainQueue::TaskId> trayCheck_;
 };
 
 }  // namespace clicktrove

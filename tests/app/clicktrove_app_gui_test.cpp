@@ -122,6 +122,21 @@ TEST_F(ClicktroveAppTest, WithoutATrayOnThisDesktopStartMinimisedMinimises) {
     EXPECT_TRUE(app->mainWindow()->isMinimized());
 }
 
+// Put away in the tray, the window comes back, minimised where the taskbar keeps it, once the tray is gone (its
+// panel quit or crashed): the program is never left running with no window, no taskbar entry and no icon.
+TEST_F(ClicktroveAppTest, AWindowPutAwayInTheTrayComesBackMinimisedWhenTheTrayGoes) {
+    bool trayIconShown = true;
+    auto app = makeApp(true, [&] { return trayIconShown; });
+    QWidget* window = app->mainWindow();
+    window->hide();
+    rig.advance(10s);
+    EXPECT_FALSE(window->isVisible()) << "it stays in the tray while the tray is there";
+    trayIconShown = false;
+    rig.advance(3s);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->isMinimized());
+}
+
 // The window comes first; the tray menu and the caller's other start-up work follow its first frame, once,
 // while the launch signal stays ahead of everything.
 TEST_F(ClicktroveAppTest, StartUpWorkTheFirstFrameDoesNotNeedFollowsItOnce) {

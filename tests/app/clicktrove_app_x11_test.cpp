@@ -6,19 +6,11 @@
 #include "services/menu_bar_manager.hpp"
 #include "services/settings_manager.hpp"
 #include "session/view_model_rig.hpp"
+#include "support/qt_window_taskbar_state.hpp"
 
-#include <QtGui/qguiapplication_platform.h>
 #include <gtest/gtest.h>
-#include <xcb/xcb.h>
-#include <QCloseEvent>
-#include <QCoreApplication>
-#include <QGuiApplication>
 #include <QPointer>
 #include <QSystemTrayIcon>
-#include <QWidget>
-#include <algorithm>
-#include <cstdlib>
-#include <cstring>
 
 using namespace std::chrono_literals;
 
@@ -30,49 +22,6 @@ public:
     void initialize(const Configuration&) override {}
     void signal(const std::string&, const Parameters&) override {}
 };
-
-// Notes, as its close begins, whether closing it quits the program.
-class ClosingWindow final : public QWidget {
-public:
-    bool quitsOnClose = false;
-
-protected:
-    void closeEvent(QCloseEvent* event) override {
-        quitsOnClose = QGuiApplication::quitOnLastWindowClosed();
-        QWidget::closeEvent(event);
-    }
-};
-
-xcb_atom_t atom(xcb_connection_t* c, const char* name) {
-    auto* reply =
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
-    const xcb_atom_t a = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
-    std::free(reply);
-    return a;
-}
-
-// The window's _NET_WM_STATE as a taskbar reads it, on a connection of the test's own.
-bool skipsTaskbar(const QWidget& widget) {
-    QCoreApplication::processEvents();
-    // A round trip on the application's connection first, so the server has what the program sent.
-    xcb_connection_t* own = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
-    std::free(xcb_get_input_focus_reply(own, xcb_get_input_focus(own), nullptr));
-    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-    const auto skip = atom(c, "_NET_WM_STATE_SKIP_TASKBAR");
-    auto* reply = xcb_get_property_reply(c,
-                                         xcb_get_property(c, 0, static_cast<xcb_window_t>(widget.winId()),
-                                                          atom(c, "_NET_WM_STATE"), XCB_ATOM_ATOM, 0, 64),
-                                         nullptr);
-    bool found = false;
-    if (reply) {
-        const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
-        const auto* end = atoms + xcb_get_property_value_length(reply) / 4;
-        found = std::find(atoms, end, skip) != end;
-        std::free(reply);
-    }
-    xcb_disconnect(c);
-    return found;
-}
 
 TEST(ClicktroveAppX11, WithoutATrayTheWindowWithItsTaskbarEntryOffIsNeverSkipTaskbar) {
     ASSERT_NE(qGuiApp->nativeInterface<QNativeInterface::QX11Application>(), nullptr);

@@ -268,8 +268,13 @@ bool RecordingView::isOnControls(const platform::GlobalPoint& point) const {
         const qreal ratio = screen->devicePixelRatio();
         if (!QRectF(corner, QSizeF(screen->geometry().size()) * ratio).contains(pixel)) continue;
         const QPoint logical = (corner + (pixel - corner) / ratio).toPoint();
+        // Under the mouse as the window system tells it: another program's window lying over the button takes
+        // the press, and it belongs in the macro.
         for (const QPushButton* button : {record_, playback_, import_, export_}) {
-            if (button->isVisible() && button->rect().contains(button->mapFromGlobal(logical))) return true;
+            if (button->isVisible() && button->underMouse() &&
+                button->rect().contains(button->mapFromGlobal(logical))) {
+                return true;
+            }
         }
         return false;
     }

@@ -37,7 +37,7 @@ public:
     QPushButton* exportButton() const { return export_; }
     QListView* clicksList() const { return list_; }
     // Whether a press at this point (global coordinates, in the screen's pixels) lands on one of the screen's
-    // buttons as they stand on screen now.
+    // buttons as they stand on screen now, with no other window lying over it.
     bool isOnControls(const platform::GlobalPoint& point) const;
     RecordedClicksModel* clicksModel() const { return model_; }
     bool isShowingEmptyState() const;

@@ -3,6 +3,7 @@
 #include "ui/design/design_font.hpp"
 #include "ui/design/theme_appearance.hpp"
 #include "ui/design/theme_colors.hpp"
+#include "ui/screens/view_style.hpp"
 #include "ui/shell/sidebar_header.hpp"
 #include "ui/shell/sidebar_tab_row.hpp"
 #include "ui/widgets/themed_label.hpp"
@@ -60,11 +61,7 @@ SidebarView::SidebarView(AutoClickerViewModel&, QWidget* parent) : QWidget(paren
     column->addSpacing(12);
 
     auto* scroll = new QScrollArea(this);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setWidgetResizable(true);
-    scroll->viewport()->setAutoFillBackground(false);
     auto* list = new QWidget(scroll);
     auto* rowsLayout = new QVBoxLayout(list);
     rowsLayout->setContentsMargins(10, 0, 10, 0);
@@ -77,9 +74,9 @@ SidebarView::SidebarView(AutoClickerViewModel&, QWidget* parent) : QWidget(paren
     }
     rowsLayout->addStretch();
     scroll->setWidget(list);
-    // After setWidget, which turns the filling on: filled, the list would paint the desktop's window colour under
-    // the "System" theme, a band of another grey below the header.
-    list->setAutoFillBackground(false);
+    // Filled, the list would paint the desktop's window colour under the "System" theme, a band of another grey
+    // below the header.
+    view_style::makeTransparent(scroll);
     column->addWidget(scroll, 1);
 
     column->addWidget(new SidebarDivider(this));

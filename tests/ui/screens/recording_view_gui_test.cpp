@@ -139,17 +139,32 @@ TEST_F(RecordingViewTest, PressesOnTheRecordersOwnButtonsStayOutOfTheMacro) {
         rig.drain();
     };
     const auto centreOf = [](const QWidget* w) { return w->mapToGlobal(w->rect().center()); };
+    // The pointer comes over the button, as it does before any press on it.
+    const auto pressOn = [&](QWidget* button) {
+        hover(button);
+        pressAt(centreOf(button));
+    };
     view->recordButton()->click();
     ASSERT_TRUE(vm->isRecordingMacro());
     const QPoint elsewhere = view->mapToGlobal(QPoint(300, 300));
     pressAt(elsewhere);
-    pressAt(centreOf(view->playbackButton()));  // disabled while recording, still the recorder's own
+    pressOn(view->playbackButton());  // disabled while recording, still the recorder's own
     const QPoint stop = centreOf(view->recordButton());
-    pressAt(stop);
+    pressOn(view->recordButton());
     view->recordButton()->click();
     ASSERT_FALSE(vm->isRecordingMacro());
     ASSERT_EQ(vm->recordedClicks().size(), 1u);
     EXPECT_EQ(vm->recordedClicks()[0].point, (ScreenPoint{double(elsewhere.x()), double(elsewhere.y())}));
+
+    // Another program's window over the buttons (a game in front, say): the pointer left this window for it, and
+    // the presses there, where the buttons would be, are the user's.
+    view->recordButton()->click();
+    unhover(view->recordButton());
+    unhover(view->playbackButton());
+    pressAt(stop);
+    pressAt(centreOf(view->playbackButton()));
+    vm->stopMacroRecording();
+    EXPECT_EQ(vm->recordedClicks().size(), 2u);
 
     // Off screen, the buttons are not there to be pressed: a press at that place belongs to what is there now.
     view->recordButton()->click();

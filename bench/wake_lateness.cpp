@@ -7,6 +7,8 @@
 // Without --interval-ms it measures 1, 10 and 100 ms; --samples is per interval (default 2000, at least 2 s'
 // worth at 1 ms). --load N measures each interval again with N busy threads at normal priority. --normal keeps
 // the thread at normal priority instead of raising it.
+#include "platform/linux_scheduling_system.hpp"
+#include "platform/sd_bus_realtime_kit.hpp"
 #include "platform/thread_priority.hpp"
 #include "support/busy_load.hpp"
 
@@ -38,7 +40,14 @@ Lateness measure(double intervalMs, int samples, bool raise) {
     Lateness result;
     std::thread([&] {
         ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
-        result.priority = raise ? describe(clicktrove::platform::raiseCurrentThreadPriority()) : "normal priority";
+        if (raise) {
+            // As the engine's thread is raised, but waiting for RealtimeKit's answer before the first sample.
+            clicktrove::platform::LinuxSchedulingSystem system;
+            clicktrove::platform::SdBusRealtimeKit realtimeKit;
+            result.priority = describe(raiseThreadPriority(system, realtimeKit));
+        } else {
+            result.priority = "normal priority";
+        }
         const auto period = static_cast<long long>(intervalMs * 1e6);
         long long deadline = monotonicNs() + period;
         result.ns.reserve(static_cast<std::size_t>(samples));

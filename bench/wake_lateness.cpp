@@ -11,13 +11,13 @@
 #include "platform/sd_bus_realtime_kit.hpp"
 #include "platform/thread_priority.hpp"
 #include "support/busy_load.hpp"
+#include "support/proc_sampler.hpp"
 
 #include <sys/prctl.h>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -101,11 +101,8 @@ int main(int argc, char** argv) {
         }
     }
     if (intervals.empty()) intervals = {1, 10, 100};
-    std::ifstream loadavg("/proc/loadavg");
-    std::string one, five, fifteen;
-    loadavg >> one >> five >> fifteen;
-    std::printf("wake_lateness: %d samples per interval, %u cores, load average %s %s %s\n", samples,
-                std::thread::hardware_concurrency(), one.c_str(), five.c_str(), fifteen.c_str());
+    std::printf("wake_lateness: %d samples per interval, %u cores, load average %s\n", samples,
+                std::thread::hardware_concurrency(), bench::machineLoadAverage().c_str());
     std::printf("lateness of the wake-up after the deadline, microseconds\n");
     std::printf("%9s %5s %8s %8s %8s %8s %9s %9s %9s\n", "interval", "load", "p50", "p90", "p99", "p99.9", "max",
                 ">50us", ">250us");

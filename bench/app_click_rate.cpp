@@ -27,6 +27,7 @@
 #include "support/app/figures_report.hpp"
 #include "support/child.hpp"
 #include "support/press_counter.hpp"
+#include "support/proc_sampler.hpp"
 #include "support/thread_scheduling.hpp"
 
 #include <unistd.h>
@@ -35,7 +36,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <thread>
@@ -50,14 +50,6 @@ std::string besideThisBench(const std::string& relative) {
     const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error) return relative;
     return (self.parent_path() / relative).lexically_normal().string();
-}
-
-// The three load averages of /proc/loadavg: how busy the shared machine was around the figures.
-std::string loadAverage() {
-    std::ifstream in("/proc/loadavg");
-    std::string one, five, fifteen;
-    in >> one >> five >> fifteen;
-    return one + " " + five + " " + fifteen;
 }
 
 std::optional<bench::AppBenchOptions> parse(int argc, char** argv) {
@@ -143,7 +135,7 @@ int main(int argc, char** argv) {
                 options->noPriority ? ", the program without any way to raise its priority" : "");
     std::printf("apparatus (Xvfb, counter): %s; machine load average at start: %s\n",
                 apparatusRaised ? "real-time priority 20" : "normal priority (the bench may not raise it)",
-                loadAverage().c_str());
+                bench::machineLoadAverage().c_str());
     std::fflush(stdout);
     bench::printStartUp(bench.measureStartUp(options->intervals.front()));
     std::fflush(stdout);
@@ -161,6 +153,6 @@ int main(int argc, char** argv) {
         std::printf("\n");
         bench::printQuitChecks(bench.measureQuitsWhileHolding());
     }
-    std::printf("machine load average at the end: %s\n", loadAverage().c_str());
+    std::printf("machine load average at the end: %s\n", bench::machineLoadAverage().c_str());
     return rows.size() == wanted ? 0 : 1;
 }

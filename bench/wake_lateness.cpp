@@ -7,15 +7,17 @@
 // Without --interval-ms it measures 1, 10 and 100 ms; --samples is per interval (default 2000, at least 2 s'
 // worth at 1 ms). --load N measures each interval again with N busy threads at normal priority. --normal keeps
 // the thread at normal priority instead of raising it.
+#include "platform/linux_scheduling_system.hpp"
+#include "platform/sd_bus_realtime_kit.hpp"
 #include "platform/thread_priority.hpp"
 #include "support/busy_load.hpp"
+#include "support/proc_sampler.hpp"
 
 #include <sys/prctl.h>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -38,7 +40,14 @@ Lateness measure(double intervalMs, int samples, bool raise) {
     Lateness result;
     std::thread([&] {
         ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
-        result.priority = raise ? describe(clicktrove::platform::raiseCurrentThreadPriority()) : "normal priority";
+        if (raise) {
+            // As the engine's thread is raised, but waiting for RealtimeKit's answer before the first sample.
+            clicktrove::platform::LinuxSchedulingSystem system;
+            clicktrove::platform::SdBusRealtimeKit realtimeKit;
+            result.priority = describe(raiseThreadPriority(system, realtimeKit));
+        } else {
+            result.priority = "normal priority";
+        }
         const auto period = static_cast<long long>(intervalMs * 1e6);
         long long deadline = monotonicNs() + period;
         result.ns.reserve(static_cast<std::size_t>(samples));
@@ -92,11 +101,8 @@ int main(int argc, char** argv) {
         }
     }
     if (intervals.empty()) intervals = {1, 10, 100};
-    std::ifstream loadavg("/proc/loadavg");
-    std::string one, five, fifteen;
-    loadavg >> one >> five >> fifteen;
-    std::printf("wake_lateness: %d samples per interval, %u cores, load average %s %s %s\n", samples,
-                std::thread::hardware_concurrency(), one.c_str(), five.c_str(), fifteen.c_str());
+    std::printf("wake_lateness: %d samples per interval, %u cores, load average %s\n", samples,
+                std::thread::hardware_concurrency(), bench::machineLoadAverage().c_str());
     std::printf("lateness of the wake-up after the deadline, microseconds\n");
     std::printf("%9s %5s %8s %8s %8s %8s %9s %9s %9s\n", "interval", "load", "p50", "p90", "p99", "p99.9", "max",
                 ">50us", ">250us");

@@ -98,4 +98,11 @@ std::map<std::string, double> threadCpuShares(const ProcSample& before, const Pr
     return shares;
 }
 
+std::string machineLoadAverage() {
+    std::ifstream in("/proc/loadavg");
+    std::string one, five, fifteen;
+    in >> one >> five >> fifteen;
+    return one + " " + five + " " + fifteen;
+}
+
 }  // namespace bench

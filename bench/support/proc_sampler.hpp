@@ -34,4 +34,8 @@ double cpuShare(const ProcSample& before, const ProcSample& after);
 // The same share per thread name, for the threads alive at both readings.
 std::map<std::string, double> threadCpuShares(const ProcSample& before, const ProcSample& after);
 
+// The machine's three load averages (1, 5 and 15 minutes) from /proc/loadavg: how busy the shared machine was
+// around the figures.
+std::string machineLoadAverage();
+
 }  // namespace bench

@@ -20,6 +20,8 @@ SchedulingSystem::Limit readLimit(int resource) {
 
 }  // namespace
 
+LinuxSchedulingSystem::LinuxSchedulingSystem() : thread_(static_cast<std::uint64_t>(::syscall(SYS_gettid))) {}
+
 SchedulingSystem::Limit LinuxSchedulingSystem::realTimePriorityLimit() {
     return readLimit(RLIMIT_RTPRIO);
 }
@@ -41,7 +43,7 @@ bool LinuxSchedulingSystem::setRealTimeBudgetLimit(const Limit& limit) {
 
 bool LinuxSchedulingSystem::mayRaiseAnyPriority() {
     // capget directly: libcap only for this one bit would be a dependency for nothing.
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, static_cast<int>(thread_)};
     __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3] = {};
     if (::syscall(SYS_capget, &header, data) != 0) return false;
     return (data[CAP_TO_INDEX(CAP_SYS_NICE)].effective & CAP_TO_MASK(CAP_SYS_NICE)) != 0;
@@ -51,24 +53,20 @@ bool LinuxSchedulingSystem::setRealTime(int priority) {
     sched_param param{};
     param.sched_priority = priority;
     // Round-robin rather than FIFO, and reset on fork: a child must not inherit a real-time class.
-    // sched_setscheduler with 0 acts on the calling thread only.
-    return ::sched_setscheduler(0, SCHED_RR | SCHED_RESET_ON_FORK, &param) == 0;
+    // sched_setscheduler with a thread id acts on that thread only.
+    return ::sched_setscheduler(static_cast<pid_t>(thread_), SCHED_RR | SCHED_RESET_ON_FORK, &param) == 0;
 }
 
 std::optional<int> LinuxSchedulingSystem::niceValue() {
     errno = 0;
-    const int nice = ::getpriority(PRIO_PROCESS, static_cast<id_t>(threadId()));
+    const int nice = ::getpriority(PRIO_PROCESS, static_cast<id_t>(thread_));
     if (errno != 0) return std::nullopt;
     return nice;
 }
 
 bool LinuxSchedulingSystem::setNiceValue(int nice) {
     // On Linux a thread id names the one thread: the rest of the process keeps its nice value.
-    return ::setpriority(PRIO_PROCESS, static_cast<id_t>(threadId()), nice) == 0;
-}
-
-std::uint64_t LinuxSchedulingSystem::threadId() {
-    return static_cast<std::uint64_t>(::syscall(SYS_gettid));
+    return ::setpriority(PRIO_PROCESS, static_cast<id_t>(thread_), nice) == 0;
 }
 
 }  // namespace clicktrove::platform

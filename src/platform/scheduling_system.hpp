@@ -5,8 +5,8 @@
 
 namespace clicktrove::platform {
 
-// The system calls that decide a thread's scheduling, for the calling thread: what the process may do and the
-// changes themselves. LinuxSchedulingSystem makes the real calls; tests put a stand-in in its place.
+// The system calls that decide a thread's scheduling, for one thread: what the process may do and the changes
+// themselves. LinuxSchedulingSystem makes the real calls; tests put a stand-in in its place.
 class SchedulingSystem {
 public:
     // A resource limit's soft and hard values; nullopt stands for unlimited.
@@ -32,7 +32,7 @@ public:
     virtual bool setRealTime(int priority) = 0;
     virtual std::optional<int> niceValue() = 0;
     virtual bool setNiceValue(int nice) = 0;
-    // The kernel's id of the calling thread (gettid), which RealtimeKit asks for.
+    // The kernel's id of the thread (gettid), which RealtimeKit asks for.
     virtual std::uint64_t threadId() = 0;
 };
 

@@ -19,11 +19,19 @@ constexpr const char* kInterface = "org.freedesktop.RealtimeKit1";
 // The first call may start the service (bus activation); a hung one must not hold a thread's start for long.
 constexpr std::uint64_t kCallTimeoutUsec = 3'000'000;
 
-// Errors that mean nothing is there to ask, as opposed to a service that said no.
+// Errors that mean nothing is there to ask, as opposed to a service that said no: among them the connection's
+// own failures, which sd-bus names System.Error.<errno> (a bus that dropped or never finished the connection).
 bool meansAbsent(const sd_bus_error& error) {
+    if (error.name != nullptr && std::strncmp(error.name, "System.Error.", 13) == 0) return true;
     return sd_bus_error_has_names(&error, SD_BUS_ERROR_SERVICE_UNKNOWN, SD_BUS_ERROR_NAME_HAS_NO_OWNER,
                                   SD_BUS_ERROR_NO_REPLY, SD_BUS_ERROR_TIMEOUT, SD_BUS_ERROR_DISCONNECTED,
                                   SD_BUS_ERROR_NO_SERVER);
+}
+
+// Errors of a service too old to have the property asked for.
+bool meansUnknownProperty(const sd_bus_error& error) {
+    return sd_bus_error_has_names(&error, SD_BUS_ERROR_UNKNOWN_PROPERTY, SD_BUS_ERROR_UNKNOWN_INTERFACE,
+                                  SD_BUS_ERROR_UNKNOWN_METHOD, SD_BUS_ERROR_INVALID_ARGS);
 }
 
 std::string describeError(const sd_bus_error& error, int result) {
@@ -71,14 +79,14 @@ sd_bus* SdBusRealtimeKit::bus() {
 std::optional<RealtimeKit::Limits> SdBusRealtimeKit::limits() {
     sd_bus* b = bus();
     if (b == nullptr) return std::nullopt;
-    // False when nothing answers; a property the service does not know (an old one) keeps its documented
-    // default.
+    // A property the service does not know (an old one) keeps its documented default; any other failure means
+    // there is no service to go by, and nothing of the process is changed for it.
     auto read = [&](const char* name, char type, void* value) {
         sd_bus_error error = SD_BUS_ERROR_NULL;
         const int result = sd_bus_get_property_trivial(b, kService, kPath, kInterface, name, &error, type, value);
-        const bool absent = result < 0 && meansAbsent(error);
+        const bool usable = result >= 0 || meansUnknownProperty(error);
         sd_bus_error_free(&error);
-        return !absent;
+        return usable;
     };
     std::int32_t maxPriority = 20;
     std::int32_t minNice = -15;

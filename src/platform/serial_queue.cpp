@@ -112,7 +112,7 @@ void SerialQueue::run() {
     const std::string name = label_.size() > 15 ? label_.substr(label_.size() - 15) : label_;
     ::pthread_setname_np(::pthread_self(), name.c_str());
     if (priority_ == Priority::timeCritical) raiseCurrentThreadPriority();
-    // Read after the priority step, which may have lowered the limit.
+    // Read once: RealtimeKit's real time, granted later, lowers the limit only where the bound keeps its length.
     SpinBound bound(SpinBound::budgetFor(LinuxSchedulingSystem().realTimeBudgetLimit()));
     long sleeps = sleepsSoFar();
     auto noteWait = [&] {

@@ -2,10 +2,14 @@
 
 #include "platform/linux_scheduling_system.hpp"
 #include "platform/sd_bus_realtime_kit.hpp"
+#include "platform/spin_bound.hpp"
 
+#include <pthread.h>
 #include <algorithm>
 #include <cstdio>
 #include <mutex>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace clicktrove::platform {
@@ -13,6 +17,11 @@ namespace clicktrove::platform {
 namespace {
 
 using Step = ThreadPriority::Step;
+
+// A timing thread reads its spin bound once, at its start, and RealtimeKit's real time may come after that: a
+// budget that leaves the bound its full length keeps the bound valid whenever it comes.
+constexpr std::chrono::microseconds kShortestRealTimeBudget =
+    std::chrono::duration_cast<std::chrono::microseconds>(SpinBound::kMaxRun * 4);
 
 // The real-time priority the limits let the thread take by itself; 0 for none.
 int directRealTimePriority(SchedulingSystem& system) {
@@ -49,18 +58,25 @@ bool isLower(std::optional<int> nice, SchedulingSystem& system) {
     return nice && current && *nice < *current;
 }
 
-}  // namespace
-
-ThreadPriority raiseThreadPriority(SchedulingSystem& system, RealtimeKit& realtimeKit) {
+// Real time the thread takes by itself, where the limits or the capability allow it and the kernel agrees.
+std::optional<ThreadPriority> takeRealTimeDirectly(SchedulingSystem& system) {
     const int priority = directRealTimePriority(system);
-    if (priority > 0 && system.setRealTime(priority)) return {Step::realTime, priority, {}};
+    if (priority > 0 && system.setRealTime(priority)) return ThreadPriority{Step::realTime, priority, {}};
+    return std::nullopt;
+}
 
+// The steps after the thread's own real time: RealtimeKit's real time, its raised nice value, the nice value the
+// limits allow.
+ThreadPriority askBeyondOwnRights(SchedulingSystem& system, RealtimeKit& realtimeKit) {
     std::string refusal;
     if (const auto limits = realtimeKit.limits()) {
         const std::uint64_t thread = system.threadId();
         const int kitPriority = std::min(kTimingRealTimePriority, limits->maxRealtimePriority);
         if (kitPriority < 1 || limits->rtTimeUSecMax <= 0) {
             refusal = "it hands out no real-time priority";
+        } else if (limits->rtTimeUSecMax < kShortestRealTimeBudget.count()) {
+            refusal = "its RTTimeUSecMax of " + std::to_string(limits->rtTimeUSecMax) + " us is shorter than the " +
+                      std::to_string(kShortestRealTimeBudget.count()) + " us a timing thread needs";
         } else if (!fitRealTimeBudget(system, static_cast<std::uint64_t>(limits->rtTimeUSecMax))) {
             refusal = "RLIMIT_RTTIME could not be lowered to its maximum";
         } else {
@@ -86,6 +102,24 @@ ThreadPriority raiseThreadPriority(SchedulingSystem& system, RealtimeKit& realti
     return {Step::none, 0, refusal};
 }
 
+// Says each different outcome once per process.
+void say(const ThreadPriority& priority) {
+    // Never destroyed: a thread may still start, or hear back from RealtimeKit, while the process exits.
+    static auto* mutex = new std::mutex;
+    static auto* said = new std::vector<ThreadPriority>;
+    std::lock_guard lock(*mutex);
+    if (std::find(said->begin(), said->end(), priority) != said->end()) return;
+    said->push_back(priority);
+    std::fprintf(stderr, "Clicktrove: %s\n", describe(priority).c_str());
+}
+
+}  // namespace
+
+ThreadPriority raiseThreadPriority(SchedulingSystem& system, RealtimeKit& realtimeKit) {
+    if (const auto direct = takeRealTimeDirectly(system)) return *direct;
+    return askBeyondOwnRights(system, realtimeKit);
+}
+
 std::string describe(const ThreadPriority& priority) {
     const std::string kit =
         priority.realtimeKitRefusal.empty() ? "" : " (RealtimeKit: " + priority.realtimeKitRefusal + ")";
@@ -107,20 +141,26 @@ std::string describe(const ThreadPriority& priority) {
            "; the rtkit package or a real-time limit (ulimit -r) lets them run at real-time priority";
 }
 
-ThreadPriority raiseCurrentThreadPriority() {
+void raiseCurrentThreadPriority() {
     LinuxSchedulingSystem system;
-    SdBusRealtimeKit realtimeKit;
-    ThreadPriority priority = raiseThreadPriority(system, realtimeKit);
-
-    // Never destroyed: a thread may still start while the process exits.
-    static auto* mutex = new std::mutex;
-    static auto* said = new std::vector<ThreadPriority>;
-    std::lock_guard lock(*mutex);
-    if (std::find(said->begin(), said->end(), priority) == said->end()) {
-        said->push_back(priority);
-        std::fprintf(stderr, "Clicktrove: %s\n", describe(priority).c_str());
+    if (const auto direct = takeRealTimeDirectly(system)) {
+        say(*direct);
+        return;
     }
-    return priority;
+    // RealtimeKit is on the system bus, which may be slow to answer (the service and polkit start on demand) or
+    // never answer (a hung bus keeps a new connection waiting for its 90 s authentication timeout): a timing thread
+    // must not wait for it, nor the program's exit for the thread. Its requests name the thread by its id, so they
+    // are made from a thread of their own.
+    try {
+        std::thread([thread = system.threadId()] {
+            ::pthread_setname_np(::pthread_self(), "clicktrove-prio");
+            LinuxSchedulingSystem target(thread);
+            SdBusRealtimeKit realtimeKit;
+            say(askBeyondOwnRights(target, realtimeKit));
+        }).detach();
+    } catch (const std::system_error&) {
+        say({Step::none, 0, "no thread could be started to ask it"});
+    }
 }
 
 }  // namespace clicktrove::platform

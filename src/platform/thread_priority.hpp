@@ -36,16 +36,19 @@ inline constexpr int kTimingRealTimePriority = 10;
 // No lower nice value than this, even where more is allowed: enough to win against a parallel build.
 inline constexpr int kTimingBestNice = -10;
 
-// Raises the calling thread as far as the process may, in this order: round-robin real time directly (the
-// limits or the capability allow it); else RealtimeKit's real time, with RLIMIT_RTTIME lowered to what the
-// service demands first; else RealtimeKit's raised nice value; else a nice value the limits allow. Keeps the
-// thread as it is when none works (a desktop user's default on Debian without RealtimeKit).
+// Raises the thread as far as the process may, in this order: round-robin real time directly (the limits or the
+// capability allow it); else RealtimeKit's real time, with RLIMIT_RTTIME lowered to what the service demands
+// first (where the service's maximum leaves a timing thread's spin bound its full length); else RealtimeKit's
+// raised nice value; else a nice value the limits allow. Keeps the thread as it is when none works (a desktop
+// user's default on Debian without RealtimeKit). Waits for RealtimeKit's answers.
 ThreadPriority raiseThreadPriority(SchedulingSystem& system, RealtimeKit& realtimeKit);
 
-// raiseThreadPriority for the calling thread with the real system calls and the system bus. Says on the
-// standard error which step took effect, once per process for each different outcome. Children forked later
-// start with the normal class again.
-ThreadPriority raiseCurrentThreadPriority();
+// raiseThreadPriority for the calling thread with the real system calls and the system bus, without waiting for
+// the bus: real time the thread may take by itself it takes before this returns; RealtimeKit is asked on its
+// behalf from a thread of its own, and the steps after it are taken there. Says on the standard error which step
+// took effect, once per process for each different outcome. Children forked later start with the normal class
+// again.
+void raiseCurrentThreadPriority();
 
 // One line for the user about the outcome.
 std::string describe(const ThreadPriority& priority);

@@ -128,6 +128,15 @@ const Case kCases[] = {
      -10,
      {{Request::Kind::highPriority, kThread, -10}},
      kUnlimited},
+    {"ARealtimeKitBudgetTooShortForTheSpinBoundIsNotTakenUp",
+     [](auto& system, auto& kit) {
+         system.realTimeBudget = kUnlimited;
+         kit.offered.rtTimeUSecMax = 30'000;
+     },
+     Step::niceThroughRealtimeKit,
+     -10,
+     {{Request::Kind::highPriority, kThread, -10}},
+     kUnlimited},
     {"BothRefusedFallsToTheNiceLimit",
      [](auto& system, auto& kit) {
          system.nice = {25, 25};

@@ -1,31 +1,15 @@
 #pragma once
 
-#include "support/child_process.hpp"
-#include "support/scoped_env.hpp"
-
-#include <memory>
-
-#include <optional>
-#include <string>
+#include "support/private_bus.hpp"
 
 namespace clicktrove::testing {
 
 // A private D-Bus session bus. While it runs, DBUS_SESSION_BUS_ADDRESS points at it.
-class SessionBus {
+class SessionBus final : public PrivateBus {
 public:
-    SessionBus() = default;
-    SessionBus(const SessionBus&) = delete;
-    SessionBus& operator=(const SessionBus&) = delete;
-    ~SessionBus() { stop(); }
+    SessionBus() : PrivateBus("DBUS_SESSION_BUS_ADDRESS") {}
 
-    bool start();
-    void stop();
-    const std::string& address() const { return address_; }
-
-private:
-    ChildProcess process_;
-    std::string address_;
-    std::unique_ptr<ScopedEnv> env_;
+    bool start() { return PrivateBus::start({"--session"}); }
 };
 
 }  // namespace clicktrove::testing

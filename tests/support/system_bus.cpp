@@ -2,17 +2,18 @@
 
 #include <unistd.h>
 #include <atomic>
+#include <filesystem>
 #include <fstream>
 
 namespace clicktrove::testing {
 
 bool SystemBus::start() {
-    stop();
     static std::atomic<int> count{0};
     const std::string name = "clicktrove-test-system-bus-" + std::to_string(::getpid()) + "-" + std::to_string(count++);
-    config_ = std::filesystem::temp_directory_path() / (name + ".conf");
+    const auto config = std::filesystem::temp_directory_path() / (name + ".conf");
+    bool written = false;
     {
-        std::ofstream out(config_);
+        std::ofstream out(config);
         out << "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
                " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
                "<busconfig>\n"
@@ -28,25 +29,13 @@ bool SystemBus::start() {
                "    <allow receive_sender=\"*\"/>\n"
                "  </policy>\n"
                "</busconfig>\n";
-        if (!out) return false;
+        written = static_cast<bool>(out);
     }
-    std::string line;
-    const bool started = startWithReadyLine(
-        process_,
-        {"dbus-daemon", "--config-file=" + config_.string(), "--nofork", "--nopidfile", "--print-address={fd}"}, line,
-        15000);
+    const bool started = written && PrivateBus::start({"--config-file=" + config.string()});
     // The daemon has read it.
     std::error_code ignored;
-    std::filesystem::remove(config_, ignored);
-    if (!started) return false;
-    address_ = line;
-    env_ = std::make_unique<ScopedEnv>("DBUS_SYSTEM_BUS_ADDRESS", address_);
-    return true;
-}
-
-void SystemBus::stop() {
-    process_.stop();
-    env_.reset();
+    std::filesystem::remove(config, ignored);
+    return started;
 }
 
 }  // namespace clicktrove::testing

@@ -1,11 +1,6 @@
 #pragma once
 
-#include "support/child_process.hpp"
-#include "support/scoped_env.hpp"
-
-#include <filesystem>
-#include <memory>
-#include <string>
+#include "support/private_bus.hpp"
 
 namespace clicktrove::testing {
 
@@ -13,22 +8,11 @@ namespace clicktrove::testing {
 // such as polkitd drop to users of their own) and lets anyone own any name. While it runs,
 // DBUS_SYSTEM_BUS_ADDRESS points at it. Its socket is abstract, so it leaves no file behind and services that
 // change their root still reach it.
-class SystemBus {
+class SystemBus final : public PrivateBus {
 public:
-    SystemBus() = default;
-    SystemBus(const SystemBus&) = delete;
-    SystemBus& operator=(const SystemBus&) = delete;
-    ~SystemBus() { stop(); }
+    SystemBus() : PrivateBus("DBUS_SYSTEM_BUS_ADDRESS") {}
 
     bool start();
-    void stop();
-    const std::string& address() const { return address_; }
-
-private:
-    ChildProcess process_;
-    std::filesystem::path config_;
-    std::string address_;
-    std::unique_ptr<ScopedEnv> env_;
 };
 
 }  // namespace clicktrove::testing

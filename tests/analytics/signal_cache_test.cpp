@@ -5,6 +5,9 @@
 #include "support/temp_home.hpp"
 
 #include <gtest/gtest.h>
+#include <atomic>
+#include <set>
+#include <thread>
 
 namespace clicktrove::analytics {
 namespace {
@@ -119,6 +122,44 @@ TEST_F(SignalCacheTest, TheFileHoldsWhatIsNotYetAcceptedAndBatchesInFlightAmongI
     cache.finishBatch(all.token);
     ASSERT_TRUE(cache.write());
     EXPECT_FALSE(std::filesystem::exists(file()));
+}
+
+// A write is encoded and written outside the cache's lock, beside pushes, pops and outcomes: whatever changes
+// while it is under way is in the next one, and the last write holds the last state.
+TEST_F(SignalCacheTest, AWriteUnderWayMissesNothingThatChangesMeanwhile) {
+    SignalCache cache(log.handler(), 10000, file());
+    std::multiset<std::string> unaccepted;
+    int next = 0;
+    for (int round = 0; round < 10; ++round) {
+        SCOPED_TRACE(round);
+        std::atomic<bool> stop{false};
+        std::atomic<int> writes{0};
+        std::thread writer([&] {
+            for (; !stop; ++writes) cache.write();
+        });
+        // Changes go on until a few writes have run beside them, so that the last one lands in a write.
+        for (int i = 0; i < 50 || writes < 3; ++i) {
+            const std::string type = numbered("s", next++);
+            cache.push(body(type));
+            unaccepted.insert(type);
+            if (i % 10 != 9) continue;
+            const auto batch = cache.popBatch();
+            if (i % 20 == 9) {
+                cache.returnBatch(batch.token);
+                continue;
+            }
+            for (const auto& s : batch.signals) unaccepted.erase(unaccepted.find(s.type));
+            cache.finishBatch(batch.token);
+        }
+        stop = true;
+        writer.join();
+        ASSERT_TRUE(cache.write());
+        // No file when nothing is left.
+        const auto inFile = std::filesystem::exists(file())
+                                ? types(*SignalCache::decodeFile(readFile(file()), skipped))
+                                : std::vector<std::string>{};
+        EXPECT_EQ(std::multiset<std::string>(inFile.begin(), inFile.end()), unaccepted);
+    }
 }
 
 TEST_F(SignalCacheTest, SaveWritesInFlightAndCachedSignalsThatTheNextCacheSendsAndKeepsUntilAccepted) {

@@ -39,8 +39,7 @@ SignalPostBody realisticSignal(int i) {
     body.sessionID = "0F0E0D0C-2222-4000-8000-000000000002";
     body.type = "StartClicking" + std::to_string(i);
     for (int k = 0; k < 61; ++k) {
-        body.payload["Tallywire.DefaultParameter.number" + std::to_string(k)] =
-            "value " + std::to_string(k * 7919 + i);
+        body.payload["Tallywire.DefaultParameter.number" + std::to_string(k)] = "value " + std::to_string(k * 7919 + i);
     }
     body.payload["clickType"] = "Double Click";
     body.isTestMode = "false";

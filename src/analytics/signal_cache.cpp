@@ -107,15 +107,15 @@ void SignalCache::loadLocked() {
     // Rewritten at once, which also proves it can be: signals of a file that can be neither replaced nor
     // removed would be sent again at every start. When it holds just what is listed now, its own bytes go
     // back, sparing the start the encoding of a large file.
-    const bool unchanged = skipped == 0 && held == 0 && inFlight_.empty() && !loaded->empty() &&
-                           cachedSignals_.size() == loaded->size();
+    const bool unchanged =
+        skipped == 0 && held == 0 && inFlight_.empty() && !loaded->empty() && cachedSignals_.size() == loaded->size();
     if (!(unchanged ? writeBytes(read.contents, loaded->size()) : writeSignals(unacceptedLocked()))) {
         const std::size_t taken = cachedSignals_.size() - std::min(held, cachedSignals_.size());
         cachedSignals_.erase(cachedSignals_.begin(), cachedSignals_.begin() + static_cast<long>(taken));
         ownership_ = Ownership::leftAlone;
         reportWriteProblemLocked("Telemetry cache " + file_.string() + " cannot be replaced or removed: its " +
                                  std::to_string(loaded->size()) +
-                                 " signals are not sent, so that no start sends them " + "again");
+                                 " signals are not sent, so that no start sends them again");
         return;
     }
     changed_ = false;

@@ -155,9 +155,8 @@ TEST_F(SignalCacheTest, AWriteUnderWayMissesNothingThatChangesMeanwhile) {
         writer.join();
         ASSERT_TRUE(cache.write());
         // No file when nothing is left.
-        const auto inFile = std::filesystem::exists(file())
-                                ? types(*SignalCache::decodeFile(readFile(file()), skipped))
-                                : std::vector<std::string>{};
+        const auto inFile = std::filesystem::exists(file()) ? types(*SignalCache::decodeFile(readFile(file()), skipped))
+                                                            : std::vector<std::string>{};
         EXPECT_EQ(std::multiset<std::string>(inFile.begin(), inFile.end()), unaccepted);
     }
 }

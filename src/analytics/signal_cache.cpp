@@ -231,13 +231,14 @@ void SignalCache::returnBatch(std::uint64_t token) {
     std::unique_lock lock(mutex_);
     const auto it = inFlight_.find(token);
     if (it == inFlight_.end()) return;
-    // The file lists the batch in flight in front of the list: with nothing else around it, it already holds
-    // what it would hold after the batch went back, and a service that is down rewrites no large file.
-    const bool sameOrder = cachedSignals_.empty() && inFlight_.size() == 1 && it->second.size() <= cacheLimit_;
+    const std::size_t listed = cachedSignals_.size() + it->second.size();
     cachedSignals_.insert(cachedSignals_.end(), it->second.begin(), it->second.end());
     inFlight_.erase(it);
     trimLocked();
-    if (!sameOrder) changed_ = true;
+    // The file lists a batch in flight among the rest, so it holds the same signals once the batch is back,
+    // only in another order: a service that is down costs no rewrite of a large file. What the limit drops
+    // now does change it.
+    if (cachedSignals_.size() < listed) changed_ = true;
     batchSettled_.notify_all();
 }
 

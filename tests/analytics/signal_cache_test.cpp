@@ -5,6 +5,7 @@
 #include "support/temp_home.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <atomic>
 #include <set>
 #include <thread>
@@ -122,6 +123,46 @@ TEST_F(SignalCacheTest, TheFileHoldsWhatIsNotYetAcceptedAndBatchesInFlightAmongI
     cache.finishBatch(all.token);
     ASSERT_TRUE(cache.write());
     EXPECT_FALSE(std::filesystem::exists(file()));
+}
+
+// Each write replaces the file with a new one.
+ino_t inodeOf(const std::filesystem::path& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
+// A service that is down fails every attempt: the batch going back must not cost a rewrite of a large file,
+// unless the limit drops something then.
+TEST_F(SignalCacheTest, AFailedBatchRewritesTheFileOnlyWhenTheLimitDropsASignal) {
+    struct Case {
+        int limit;
+        int queued;
+        int pushedDuringTheUpload;
+        bool rewritten;
+    };
+    for (const Case& c :
+         {Case{10000, 150, 0, false}, Case{10000, 150, 1, false}, Case{10000, 30, 0, false}, Case{150, 150, 1, true}}) {
+        SCOPED_TRACE(std::to_string(c.limit) + " " + std::to_string(c.queued) + " " +
+                     std::to_string(c.pushedDuringTheUpload));
+        std::filesystem::remove(file());
+        SignalCache cache(std::nullopt, c.limit, file());
+        int next = 0;
+        for (; next < c.queued; ++next) cache.push(body(numbered("s", next)));
+        const auto batch = cache.popBatch();
+        for (int i = 0; i < c.pushedDuringTheUpload; ++i, ++next) cache.push(body(numbered("s", next)));
+        ASSERT_TRUE(cache.write());
+        const ino_t before = inodeOf(file());
+        cache.returnBatch(batch.token);
+        ASSERT_TRUE(cache.write());
+        EXPECT_EQ(inodeOf(file()) != before, c.rewritten);
+        // Either way the file holds what the cache holds.
+        std::multiset<std::string> held;
+        for (auto popped = cache.pop(); !popped.empty(); popped = cache.pop()) {
+            for (const auto& s : popped) held.insert(s.type);
+        }
+        const auto inFile = types(*SignalCache::decodeFile(readFile(file()), skipped));
+        EXPECT_EQ(std::multiset<std::string>(inFile.begin(), inFile.end()), held);
+    }
 }
 
 // A write is encoded and written outside the cache's lock, beside pushes, pops and outcomes: whatever changes

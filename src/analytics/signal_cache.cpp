@@ -20,6 +20,7 @@ SignalCache::SignalCache(std::optional<LogHandler> logHandler, int cacheLimit, s
       cacheLimit_(cacheLimit < 0 ? 0 : static_cast<std::size_t>(cacheLimit)),
       file_(std::move(cacheFile)),
       dataFile_(file_) {
+    std::lock_guard file(fileMutex_);
     std::unique_lock lock(mutex_);
     if (!tryLockFolder()) {
         ownership_ = Ownership::waiting;
@@ -31,6 +32,7 @@ SignalCache::SignalCache(std::optional<LogHandler> logHandler, int cacheLimit, s
 }
 
 SignalCache::~SignalCache() {
+    std::lock_guard file(fileMutex_);
     std::unique_lock lock(mutex_);
     if (ownership_ == Ownership::owning && changed_ && !writeLocked()) {
         reportWriteProblemLocked("Error saving Telemetry cache");
@@ -97,50 +99,68 @@ void SignalCache::loadLocked() {
     }
     // Behind a cache that takes the file over are only signals of its own, which are newer.
     const std::size_t held = cachedSignals_.size();
-    for (auto it = loaded->rbegin(); it != loaded->rend(); ++it) cachedSignals_.push_front(std::move(*it));
+    for (auto it = loaded->rbegin(); it != loaded->rend(); ++it) {
+        cachedSignals_.push_front(std::make_shared<const SignalPostBody>(std::move(*it)));
+    }
     trimLocked();
     changed_ = true;
     // Rewritten at once, which also proves it can be: signals of a file that can be neither replaced nor
-    // removed would be sent again at every start.
-    if (!writeLocked()) {
+    // removed would be sent again at every start. When it holds just what is listed now, its own bytes go
+    // back, sparing the start the encoding of a large file.
+    const bool unchanged =
+        skipped == 0 && held == 0 && inFlight_.empty() && !loaded->empty() && cachedSignals_.size() == loaded->size();
+    if (!(unchanged ? writeBytes(read.contents, loaded->size()) : writeSignals(unacceptedLocked()))) {
         const std::size_t taken = cachedSignals_.size() - std::min(held, cachedSignals_.size());
         cachedSignals_.erase(cachedSignals_.begin(), cachedSignals_.begin() + static_cast<long>(taken));
         ownership_ = Ownership::leftAlone;
         reportWriteProblemLocked("Telemetry cache " + file_.string() + " cannot be replaced or removed: its " +
                                  std::to_string(loaded->size()) +
-                                 " signals are not sent, so that no start sends them " + "again");
+                                 " signals are not sent, so that no start sends them again");
         return;
-    }
-    logTo(logHandler_, Level::info, "Loaded " + std::to_string(loaded->size()) + " signals");
-}
-
-bool SignalCache::writeLocked() {
-    if (file_.empty()) return false;
-    std::vector<const SignalPostBody*> all;
-    // Batches in flight are older than anything still listed.
-    for (const auto& [token, signals] : inFlight_) {
-        for (const auto& s : signals) all.push_back(&s);
-    }
-    for (const auto& s : cachedSignals_) all.push_back(&s);
-    const std::size_t first = all.size() > cacheLimit_ ? all.size() - cacheLimit_ : 0;
-
-    std::error_code ec;
-    const auto status = fs::symlink_status(file_, ec);
-    std::string bytes;
-    if (first == all.size() && !fs::is_symlink(status)) {
-        if (fs::exists(status) && !fs::remove(file_, ec) && ec) return false;
-    } else {
-        // A link in the file's place stays: its target holds the signals, or an empty list.
-        nlohmann::ordered_json array = nlohmann::ordered_json::array();
-        for (std::size_t i = first; i < all.size(); ++i) array.push_back(all[i]->toCacheJson());
-        bytes = array.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-        fs::create_directories(file_.parent_path(), ec);
-        if (!dataFile_.replace(bytes)) return false;
     }
     changed_ = false;
     writeProblemReported_ = false;
+    logTo(logHandler_, Level::info, "Loaded " + std::to_string(loaded->size()) + " signals");
+}
+
+std::vector<SignalCache::Stored> SignalCache::unacceptedLocked() const {
+    std::vector<Stored> all;
+    // Batches in flight are older than anything still listed.
+    for (const auto& [token, signals] : inFlight_) all.insert(all.end(), signals.begin(), signals.end());
+    all.insert(all.end(), cachedSignals_.begin(), cachedSignals_.end());
+    if (all.size() > cacheLimit_) all.erase(all.begin(), all.end() - static_cast<long>(cacheLimit_));
+    return all;
+}
+
+bool SignalCache::writeSignals(const std::vector<Stored>& signals) {
+    if (file_.empty()) return false;
+    std::error_code ec;
+    const auto status = fs::symlink_status(file_, ec);
+    if (signals.empty() && !fs::is_symlink(status)) {
+        if (fs::exists(status) && !fs::remove(file_, ec) && ec) return false;
+        writtenBytes_ = 0;
+        writtenSignals_ = 0;
+        return true;
+    }
+    // A link in the file's place stays: its target holds the signals, or an empty list.
+    nlohmann::ordered_json array = nlohmann::ordered_json::array();
+    for (const auto& s : signals) array.push_back(s->toCacheJson());
+    return writeBytes(array.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace), signals.size());
+}
+
+bool SignalCache::writeBytes(std::string_view bytes, std::size_t signals) {
+    std::error_code ec;
+    fs::create_directories(file_.parent_path(), ec);
+    if (!dataFile_.replace(bytes)) return false;
     writtenBytes_ = bytes.size();
-    writtenSignals_ = all.size() - first;
+    writtenSignals_ = signals;
+    return true;
+}
+
+bool SignalCache::writeLocked() {
+    if (!writeSignals(unacceptedLocked())) return false;
+    changed_ = false;
+    writeProblemReported_ = false;
     return true;
 }
 
@@ -156,15 +176,18 @@ void SignalCache::trimLocked() {
 }
 
 void SignalCache::push(SignalPostBody signal) {
+    auto stored = std::make_shared<const SignalPostBody>(std::move(signal));
     std::unique_lock lock(mutex_);
-    cachedSignals_.push_back(std::move(signal));
+    cachedSignals_.push_back(std::move(stored));
     trimLocked();
     changed_ = true;
 }
 
 void SignalCache::push(std::vector<SignalPostBody> signals) {
+    std::vector<Stored> stored;
+    for (auto& s : signals) stored.push_back(std::make_shared<const SignalPostBody>(std::move(s)));
     std::unique_lock lock(mutex_);
-    for (auto& s : signals) cachedSignals_.push_back(std::move(s));
+    cachedSignals_.insert(cachedSignals_.end(), stored.begin(), stored.end());
     trimLocked();
     changed_ = true;
 }
@@ -172,8 +195,9 @@ void SignalCache::push(std::vector<SignalPostBody> signals) {
 std::vector<SignalPostBody> SignalCache::pop() {
     std::unique_lock lock(mutex_);
     const std::size_t n = std::min(cachedSignals_.size(), maximumNumberOfSignalsToPopAtOnce);
-    std::vector<SignalPostBody> batch(std::make_move_iterator(cachedSignals_.begin()),
-                                      std::make_move_iterator(cachedSignals_.begin() + static_cast<long>(n)));
+    // Copies: a write under way may still be encoding them.
+    std::vector<SignalPostBody> batch;
+    for (std::size_t i = 0; i < n; ++i) batch.push_back(*cachedSignals_[i]);
     cachedSignals_.erase(cachedSignals_.begin(), cachedSignals_.begin() + static_cast<long>(n));
     if (n > 0) changed_ = true;
     return batch;
@@ -188,11 +212,12 @@ SignalCache::Batch SignalCache::popBatch() {
     // One step: a write in between would find the batch neither listed nor in flight and leave it out.
     std::unique_lock lock(mutex_);
     const std::size_t n = std::min(cachedSignals_.size(), maximumNumberOfSignalsToPopAtOnce);
-    Batch batch{nextToken_++,
-                std::vector<SignalPostBody>(cachedSignals_.begin(), cachedSignals_.begin() + static_cast<long>(n))};
-    cachedSignals_.erase(cachedSignals_.begin(), cachedSignals_.begin() + static_cast<long>(n));
+    const auto end = cachedSignals_.begin() + static_cast<long>(n);
+    Batch batch{nextToken_++, {}};
+    for (auto it = cachedSignals_.begin(); it != end; ++it) batch.signals.push_back(**it);
     // Still in the file, in the same order: nothing to write.
-    if (n > 0) inFlight_[batch.token] = batch.signals;
+    if (n > 0) inFlight_[batch.token].assign(cachedSignals_.begin(), end);
+    cachedSignals_.erase(cachedSignals_.begin(), end);
     return batch;
 }
 
@@ -206,13 +231,14 @@ void SignalCache::returnBatch(std::uint64_t token) {
     std::unique_lock lock(mutex_);
     const auto it = inFlight_.find(token);
     if (it == inFlight_.end()) return;
-    // The file lists the batch in flight in front of the list: with nothing else around it, it already holds
-    // what it would hold after the batch went back, and a service that is down rewrites no large file.
-    const bool sameOrder = cachedSignals_.empty() && inFlight_.size() == 1 && it->second.size() <= cacheLimit_;
-    for (auto& s : it->second) cachedSignals_.push_back(std::move(s));
+    const std::size_t listed = cachedSignals_.size() + it->second.size();
+    cachedSignals_.insert(cachedSignals_.end(), it->second.begin(), it->second.end());
     inFlight_.erase(it);
     trimLocked();
-    if (!sameOrder) changed_ = true;
+    // The file lists a batch in flight among the rest, so it holds the same signals once the batch is back,
+    // only in another order: a service that is down costs no rewrite of a large file. What the limit drops
+    // now does change it.
+    if (cachedSignals_.size() < listed) changed_ = true;
     batchSettled_.notify_all();
 }
 
@@ -247,21 +273,37 @@ std::optional<std::vector<SignalPostBody>> SignalCache::decodeFile(std::string_v
 }
 
 bool SignalCache::write() {
-    std::unique_lock lock(mutex_);
-    if (ownership_ == Ownership::waiting) {
-        if (!tryLockFolder()) return true;
-        ownership_ = Ownership::owning;
-        changed_ = true;
-        loadLocked();
+    std::lock_guard file(fileMutex_);
+    std::vector<Stored> snapshot;
+    {
+        std::unique_lock lock(mutex_);
+        if (ownership_ == Ownership::waiting) {
+            if (!tryLockFolder()) return true;
+            ownership_ = Ownership::owning;
+            changed_ = true;
+            loadLocked();
+        }
+        if (ownership_ != Ownership::owning) return ownership_ == Ownership::released;
+        if (!changed_) return true;
+        snapshot = unacceptedLocked();
+        // What changes from here on is the next write's.
+        changed_ = false;
     }
-    if (ownership_ != Ownership::owning) return ownership_ == Ownership::released;
-    if (!changed_) return true;
-    if (writeLocked()) return true;
+    // Encoded and written outside the lock, which the quit and each upload's outcome need: a full file takes a
+    // second or more.
+    const bool written = writeSignals(snapshot);
+    std::unique_lock lock(mutex_);
+    if (written) {
+        writeProblemReported_ = false;
+        return true;
+    }
+    changed_ = true;
     reportWriteProblemLocked("Error saving Telemetry cache");
     return false;
 }
 
 bool SignalCache::save() {
+    std::lock_guard file(fileMutex_);
     std::unique_lock lock(mutex_);
     if (ownership_ == Ownership::waiting && tryLockFolder()) {
         ownership_ = Ownership::owning;
@@ -285,8 +327,8 @@ bool SignalCache::save() {
         reportWriteProblemLocked("Error saving Telemetry cache");
         return false;
     }
-    changed_ = true;
-    if (!writeLocked()) {
+    // Unchanged since the last write, the file holds it all already.
+    if (changed_ && !writeLocked()) {
         reportWriteProblemLocked("Error saving Telemetry cache");
         return false;
     }

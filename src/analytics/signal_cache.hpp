@@ -10,8 +10,11 @@
 #include <deque>
 #include <filesystem>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <shared_mutex>
+#include <string_view>
 #include <vector>
 
 namespace clicktrove::analytics {
@@ -58,7 +61,8 @@ public:
     // Brings the file up to date when anything changed since the last write, taking it over first when its
     // owner has let it go: every signal not yet accepted (batches in flight first), the oldest beyond the limit
     // left out, written atomically; no file at all when nothing is left. False when it could not be written
-    // (logged once, until a write succeeds again).
+    // (logged once, until a write succeeds again). The signals are encoded and written outside the cache's
+    // lock, so the cache stays usable meanwhile; writes land in the order they were called.
     bool write();
     // At termination: writes the file, empties the list and lets the file go, so that the signals of the rest
     // of the process stay in memory. Returns false (keeping the list) when the file cannot be written.
@@ -82,9 +86,20 @@ private:
         released,   // saved at termination: nothing more is written
     };
 
+    // One stored signal: shared, so that a write can take every signal under the lock without copying them.
+    using Stored = std::shared_ptr<const SignalPostBody>;
+
     bool tryLockFolder();
     void unlockFolder();
     void loadLocked();
+    // Every signal not yet accepted, as the file lists them: batches in flight first, then the list, the
+    // oldest beyond the limit left out.
+    std::vector<Stored> unacceptedLocked() const;
+    // Makes the file hold these signals: no file when there are none (a link in its place stays, its target
+    // then holding an empty list). Under fileMutex_ only, so that the cache stays usable meanwhile.
+    bool writeSignals(const std::vector<Stored>& signals);
+    bool writeBytes(std::string_view bytes, std::size_t signals);
+    // writeSignals of what is unaccepted now, holding both locks.
     bool writeLocked();
     void reportWriteProblemLocked(const std::string& message);
     void trimLocked();
@@ -93,20 +108,25 @@ private:
     const std::size_t cacheLimit_;
     const std::filesystem::path file_;
 
-    mutable std::shared_mutex mutex_;
-    std::condition_variable_any batchSettled_;
-    std::deque<SignalPostBody> cachedSignals_;
-    std::map<std::uint64_t, std::vector<SignalPostBody>> inFlight_;
-    std::uint64_t nextToken_ = 1;
+    // Taken before mutex_ by everything that touches the file, so that writes land in the order of their
+    // snapshots. Guards dataFile_, folderLock_ and the written figures.
+    std::mutex fileMutex_;
     platform::DataFile dataFile_;
-    Ownership ownership_ = Ownership::owning;
     // The folder's descriptor while this cache holds its lock.
     int folderLock_ = -1;
+    std::size_t writtenBytes_ = 0;
+    std::size_t writtenSignals_ = 0;
+
+    mutable std::shared_mutex mutex_;
+    std::condition_variable_any batchSettled_;
+    std::deque<Stored> cachedSignals_;
+    std::map<std::uint64_t, std::vector<Stored>> inFlight_;
+    std::uint64_t nextToken_ = 1;
+    // Changed under both locks, read under either.
+    Ownership ownership_ = Ownership::owning;
     // What the file holds differs from the list and the batches in flight.
     bool changed_ = false;
     bool writeProblemReported_ = false;
-    std::size_t writtenBytes_ = 0;
-    std::size_t writtenSignals_ = 0;
 };
 
 }  // namespace clicktrove::analytics

@@ -5,6 +5,10 @@
 #include "support/temp_home.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <atomic>
+#include <set>
+#include <thread>
 
 namespace clicktrove::analytics {
 namespace {
@@ -119,6 +123,83 @@ TEST_F(SignalCacheTest, TheFileHoldsWhatIsNotYetAcceptedAndBatchesInFlightAmongI
     cache.finishBatch(all.token);
     ASSERT_TRUE(cache.write());
     EXPECT_FALSE(std::filesystem::exists(file()));
+}
+
+// Each write replaces the file with a new one.
+ino_t inodeOf(const std::filesystem::path& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
+// A service that is down fails every attempt: the batch going back must not cost a rewrite of a large file,
+// unless the limit drops something then.
+TEST_F(SignalCacheTest, AFailedBatchRewritesTheFileOnlyWhenTheLimitDropsASignal) {
+    struct Case {
+        int limit;
+        int queued;
+        int pushedDuringTheUpload;
+        bool rewritten;
+    };
+    for (const Case& c :
+         {Case{10000, 150, 0, false}, Case{10000, 150, 1, false}, Case{10000, 30, 0, false}, Case{150, 150, 1, true}}) {
+        SCOPED_TRACE(std::to_string(c.limit) + " " + std::to_string(c.queued) + " " +
+                     std::to_string(c.pushedDuringTheUpload));
+        std::filesystem::remove(file());
+        SignalCache cache(std::nullopt, c.limit, file());
+        int next = 0;
+        for (; next < c.queued; ++next) cache.push(body(numbered("s", next)));
+        const auto batch = cache.popBatch();
+        for (int i = 0; i < c.pushedDuringTheUpload; ++i, ++next) cache.push(body(numbered("s", next)));
+        ASSERT_TRUE(cache.write());
+        const ino_t before = inodeOf(file());
+        cache.returnBatch(batch.token);
+        ASSERT_TRUE(cache.write());
+        EXPECT_EQ(inodeOf(file()) != before, c.rewritten);
+        // Either way the file holds what the cache holds.
+        std::multiset<std::string> held;
+        for (auto popped = cache.pop(); !popped.empty(); popped = cache.pop()) {
+            for (const auto& s : popped) held.insert(s.type);
+        }
+        const auto inFile = types(*SignalCache::decodeFile(readFile(file()), skipped));
+        EXPECT_EQ(std::multiset<std::string>(inFile.begin(), inFile.end()), held);
+    }
+}
+
+// A write is encoded and written outside the cache's lock, beside pushes, pops and outcomes: whatever changes
+// while it is under way is in the next one, and the last write holds the last state.
+TEST_F(SignalCacheTest, AWriteUnderWayMissesNothingThatChangesMeanwhile) {
+    SignalCache cache(log.handler(), 10000, file());
+    std::multiset<std::string> unaccepted;
+    int next = 0;
+    for (int round = 0; round < 10; ++round) {
+        SCOPED_TRACE(round);
+        std::atomic<bool> stop{false};
+        std::atomic<int> writes{0};
+        std::thread writer([&] {
+            for (; !stop; ++writes) cache.write();
+        });
+        // Changes go on until a few writes have run beside them, so that the last one lands in a write.
+        for (int i = 0; i < 50 || writes < 3; ++i) {
+            const std::string type = numbered("s", next++);
+            cache.push(body(type));
+            unaccepted.insert(type);
+            if (i % 10 != 9) continue;
+            const auto batch = cache.popBatch();
+            if (i % 20 == 9) {
+                cache.returnBatch(batch.token);
+                continue;
+            }
+            for (const auto& s : batch.signals) unaccepted.erase(unaccepted.find(s.type));
+            cache.finishBatch(batch.token);
+        }
+        stop = true;
+        writer.join();
+        ASSERT_TRUE(cache.write());
+        // No file when nothing is left.
+        const auto inFile = std::filesystem::exists(file()) ? types(*SignalCache::decodeFile(readFile(file()), skipped))
+                                                            : std::vector<std::string>{};
+        EXPECT_EQ(std::multiset<std::string>(inFile.begin(), inFile.end()), unaccepted);
+    }
 }
 
 TEST_F(SignalCacheTest, SaveWritesInFlightAndCachedSignalsThatTheNextCacheSendsAndKeepsUntilAccepted) {

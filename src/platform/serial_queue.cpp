@@ -7,7 +7,6 @@
 
 #include <pthread.h>
 #include <sys/prctl.h>
-#include <sys/resource.h>
 #include <algorithm>
 #include <cerrno>
 #include <condition_variable>
@@ -18,18 +17,6 @@ namespace clicktrove::platform {
 namespace {
 
 using Steady = std::chrono::steady_clock;
-
-// Long enough that the thread really leaves the CPU (a shorter sleep may end before it is descheduled).
-constexpr auto kBreather = std::chrono::microseconds(50);
-
-// Voluntary context switches of the calling thread: each is a sleep the kernel counts as one, which restarts
-// its RLIMIT_RTTIME count. A timed wait that ends before the thread is descheduled (a short one often does)
-// is none.
-long sleepsSoFar() {
-    rusage usage{};
-    ::getrusage(RUSAGE_THREAD, &usage);
-    return usage.ru_nvcsw;
-}
 
 inline void cpuRelax() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -113,25 +100,22 @@ void SerialQueue::run() {
     ::pthread_setname_np(::pthread_self(), name.c_str());
     if (priority_ == Priority::timeCritical) raiseCurrentThreadPriority();
     // Read once: RealtimeKit's real time, granted later, lowers the limit only where the bound keeps its length.
-    SpinBound bound(SpinBound::budgetFor(LinuxSchedulingSystem().realTimeBudgetLimit()));
-    long sleeps = sleepsSoFar();
-    auto noteWait = [&] {
-        const long now = sleepsSoFar();
-        if (now != sleeps) bound.slept(Steady::now());
-        sleeps = now;
-    };
-    // Work that has kept the thread on the CPU for the whole budget waits for a short real sleep first.
+    SpinBound bound(SpinBound::budgetFor(LinuxSchedulingSystem().realTimeBudgetLimit()),
+                    SpinBound::readCallingThread());
+    // Work that has kept the thread on the CPU for the whole budget waits for a short real sleep first; the next
+    // turn's reading tells whether it was one.
     auto breatheIfDue = [&](std::unique_lock<std::mutex>& lock) {
-        if (!bound.mustSleep(Steady::now())) return false;
+        if (!bound.mustSleep()) return false;
         lock.unlock();
-        std::this_thread::sleep_for(kBreather);
+        std::this_thread::sleep_for(SpinBound::kBreather);
         lock.lock();
-        noteWait();
         return true;
     };
 
     std::unique_lock lock(mutex_);
     while (!stopping_) {
+        // One reading a turn: taken before a wait, it is where the run after that wait is counted from.
+        bound.note(SpinBound::readCallingThread());
         if (!tasks_.empty()) {
             if (breatheIfDue(lock)) continue;
             Task task = std::move(tasks_.front());
@@ -145,7 +129,6 @@ void SerialQueue::run() {
         auto next = timers_.nextDueLocked();
         if (!next) {
             cv_.wait(lock);
-            noteWait();
             continue;
         }
         const auto deadline = *next->deadline;
@@ -154,10 +137,9 @@ void SerialQueue::run() {
             const auto wakeAt = deadline - wakeLatency_.marginFor(deadline - now);
             // Inside the window the kernel's wake-up latency would overshoot, the rest is waited out on the CPU,
             // unless that would keep the thread from sleeping for longer than the bound allows.
-            if (now < wakeAt || !bound.maySpinUntil(deadline)) {
+            if (now < wakeAt || !bound.maySpinFor(deadline - now)) {
                 const auto asked = now < wakeAt ? wakeAt : deadline;
                 if (cv_.wait_until(lock, asked) == std::cv_status::timeout) learnWakeLatency(asked);
-                noteWait();
             } else {
                 // Without the lock, so that callers are never held up by it.
                 lock.unlock();

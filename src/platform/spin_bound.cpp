@@ -1,6 +1,8 @@
 #include "platform/spin_bound.hpp"
 
+#include <sys/resource.h>
 #include <algorithm>
+#include <ctime>
 
 namespace clicktrove::platform {
 
@@ -13,6 +15,19 @@ std::chrono::nanoseconds SpinBound::budgetFor(const SchedulingSystem::Limit& rea
         budget = std::min(budget, std::chrono::nanoseconds(std::chrono::microseconds(quarter)));
     }
     return budget;
+}
+
+SpinBound::Reading SpinBound::readCallingThread() {
+    Reading reading;
+    rusage usage{};
+    if (::getrusage(RUSAGE_THREAD, &usage) == 0) reading.sleeps = usage.ru_nvcsw;
+    // Not getrusage's times: with tick-based accounting they lag the running thread by up to a tick, while the
+    // thread's CPU clock includes the run under way.
+    timespec cpu{};
+    if (::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpu) == 0) {
+        reading.cpu = std::chrono::seconds(cpu.tv_sec) + std::chrono::nanoseconds(cpu.tv_nsec);
+    }
+    return reading;
 }
 
 }  // namespace clicktrove::platform

@@ -1,8 +1,10 @@
 #include "platform/thread_priority.hpp"
 
 #include "platform/linux_scheduling_system.hpp"
+#include "platform/realtime_overrun_guard.hpp"
 #include "platform/sd_bus_realtime_kit.hpp"
 #include "platform/spin_bound.hpp"
+#include "platform/thread_id_lease.hpp"
 
 #include <pthread.h>
 #include <algorithm>
@@ -19,9 +21,9 @@ namespace {
 using Step = ThreadPriority::Step;
 
 // A timing thread reads its spin bound once, at its start, and RealtimeKit's real time may come after that: a
-// budget that leaves the bound its full length keeps the bound valid whenever it comes.
+// budget whose soft half leaves the bound its full length keeps the bound valid whenever it comes.
 constexpr std::chrono::microseconds kShortestRealTimeBudget =
-    std::chrono::duration_cast<std::chrono::microseconds>(SpinBound::kMaxRun * 4);
+    std::chrono::duration_cast<std::chrono::microseconds>(SpinBound::kMaxRun * 4 * 2);
 
 // The real-time priority the limits let the thread take by itself; 0 for none.
 int directRealTimePriority(SchedulingSystem& system) {
@@ -45,12 +47,10 @@ std::optional<int> directNiceFloor(SchedulingSystem& system) {
 // that a runaway thread is stopped by the kernel. Lowering a limit needs no privilege; a soft limit already
 // lower is kept.
 bool fitRealTimeBudget(SchedulingSystem& system, std::uint64_t maxMicroseconds) {
-    const auto current = system.realTimeBudgetLimit();
-    if (current.hard && *current.hard <= maxMicroseconds) return true;
-    SchedulingSystem::Limit wanted;
-    wanted.soft = current.soft && *current.soft <= maxMicroseconds ? *current.soft : maxMicroseconds;
-    wanted.hard = maxMicroseconds;
-    return system.setRealTimeBudgetLimit(wanted);
+    auto wanted = system.realTimeBudgetLimit();
+    if (!wanted.hard || *wanted.hard > maxMicroseconds) wanted.hard = maxMicroseconds;
+    wanted = withRoomToDemote(wanted);
+    return wanted == system.realTimeBudgetLimit() || system.setRealTimeBudgetLimit(wanted);
 }
 
 bool isLower(std::optional<int> nice, SchedulingSystem& system) {
@@ -58,18 +58,23 @@ bool isLower(std::optional<int> nice, SchedulingSystem& system) {
     return nice && current && *nice < *current;
 }
 
-// Real time the thread takes by itself, where the limits or the capability allow it and the kernel agrees.
+// Real time the thread takes by itself, where the limits or the capability allow it and the kernel agrees. A hard
+// RLIMIT_RTTIME the process already has (set by the user or the session) gets a soft limit below it first.
 std::optional<ThreadPriority> takeRealTimeDirectly(SchedulingSystem& system) {
     const int priority = directRealTimePriority(system);
-    if (priority > 0 && system.setRealTime(priority)) return ThreadPriority{Step::realTime, priority, {}};
+    if (priority <= 0) return std::nullopt;
+    const auto budget = system.realTimeBudgetLimit();
+    if (withRoomToDemote(budget) != budget) system.setRealTimeBudgetLimit(withRoomToDemote(budget));
+    if (system.setRealTime(priority)) return ThreadPriority{Step::realTime, priority, {}};
     return std::nullopt;
 }
 
 // The steps after the thread's own real time: RealtimeKit's real time, its raised nice value, the nice value the
 // limits allow.
-ThreadPriority askBeyondOwnRights(SchedulingSystem& system, RealtimeKit& realtimeKit) {
+ThreadPriority askBeyondOwnRights(SchedulingSystem& system, RealtimeKit& realtimeKit,
+                                  const std::optional<RealtimeKit::Limits>& limits) {
     std::string refusal;
-    if (const auto limits = realtimeKit.limits()) {
+    if (limits) {
         const std::uint64_t thread = system.threadId();
         const int kitPriority = std::min(kTimingRealTimePriority, limits->maxRealtimePriority);
         if (kitPriority < 1 || limits->rtTimeUSecMax <= 0) {
@@ -115,9 +120,26 @@ void say(const ThreadPriority& priority) {
 
 }  // namespace
 
+SchedulingSystem::Limit withRoomToDemote(SchedulingSystem::Limit budget) {
+    if (!budget.hard) return budget;
+    const std::uint64_t half = *budget.hard / 2;
+    if (!budget.soft || *budget.soft > half) budget.soft = half;
+    return budget;
+}
+
 ThreadPriority raiseThreadPriority(SchedulingSystem& system, RealtimeKit& realtimeKit) {
     if (const auto direct = takeRealTimeDirectly(system)) return *direct;
-    return askBeyondOwnRights(system, realtimeKit);
+    return askBeyondOwnRights(system, realtimeKit, realtimeKit.limits());
+}
+
+std::optional<ThreadPriority> raiseThreadPriorityOnBehalf(ThreadIdLease& lease, SchedulingSystem& target,
+                                                          RealtimeKit& realtimeKit) {
+    // The bus may take long to answer the first question (the connection, the service starting on demand): asked
+    // before the lease is taken, it never holds up the thread's end.
+    const auto limits = realtimeKit.limits();
+    std::optional<ThreadPriority> outcome;
+    lease.use([&](std::uint64_t) { outcome = askBeyondOwnRights(target, realtimeKit, limits); });
+    return outcome;
 }
 
 std::string describe(const ThreadPriority& priority) {
@@ -142,21 +164,26 @@ std::string describe(const ThreadPriority& priority) {
 }
 
 void raiseCurrentThreadPriority() {
+    RealTimeOverrunGuard::install();
     LinuxSchedulingSystem system;
     if (const auto direct = takeRealTimeDirectly(system)) {
+        RealTimeOverrunGuard::keepSoftLimit();
         say(*direct);
         return;
     }
     // RealtimeKit is on the system bus, which may be slow to answer (the service and polkit start on demand) or
     // never answer (a hung bus keeps a new connection waiting for its 90 s authentication timeout): a timing thread
     // must not wait for it, nor the program's exit for the thread. Its requests name the thread by its id, so they
-    // are made from a thread of their own.
+    // are made from a thread of their own, and only while the thread lives: once it has ended its id may be
+    // another thread's.
     try {
-        std::thread([thread = system.threadId()] {
+        std::thread([lease = ThreadIdLease::ofCallingThread()] {
             ::pthread_setname_np(::pthread_self(), "clicktrove-prio");
-            LinuxSchedulingSystem target(thread);
             SdBusRealtimeKit realtimeKit;
-            say(askBeyondOwnRights(target, realtimeKit));
+            LinuxSchedulingSystem target(lease->threadId());
+            const auto outcome = raiseThreadPriorityOnBehalf(*lease, target, realtimeKit);
+            RealTimeOverrunGuard::keepSoftLimit();
+            if (outcome) say(*outcome);
         }).detach();
     } catch (const std::system_error&) {
         say({Step::none, 0, "no thread could be started to ask it"});

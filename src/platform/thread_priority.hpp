@@ -3,6 +3,7 @@
 #include "platform/realtime_kit.hpp"
 #include "platform/scheduling_system.hpp"
 
+#include <optional>
 #include <string>
 
 namespace clicktrove::platform {
@@ -36,12 +37,27 @@ inline constexpr int kTimingRealTimePriority = 10;
 // No lower nice value than this, even where more is allowed: enough to win against a parallel build.
 inline constexpr int kTimingBestNice = -10;
 
+// RLIMIT_RTTIME with a soft limit at most half the hard one (unlimited stays unlimited). Past the soft limit the
+// kernel sends SIGXCPU, and the process demotes the thread to normal scheduling (RealTimeOverrunGuard); past the
+// hard one it sends SIGKILL. The kernel counts in scheduler ticks (up to 10 ms) and checks the hard limit first, so
+// a soft limit just below the hard one would often be passed in the same tick as the hard one: the process would
+// be killed, never told.
+SchedulingSystem::Limit withRoomToDemote(SchedulingSystem::Limit budget);
+
 // Raises the thread as far as the process may, in this order: round-robin real time directly (the limits or the
 // capability allow it); else RealtimeKit's real time, with RLIMIT_RTTIME lowered to what the service demands
 // first (where the service's maximum leaves a timing thread's spin bound its full length); else RealtimeKit's
 // raised nice value; else a nice value the limits allow. Keeps the thread as it is when none works (a desktop
 // user's default on Debian without RealtimeKit). Waits for RealtimeKit's answers.
 ThreadPriority raiseThreadPriority(SchedulingSystem& system, RealtimeKit& realtimeKit);
+
+class ThreadIdLease;
+
+// The steps of raiseThreadPriority after the thread's own real time, taken from another thread on behalf of the
+// lease's thread (target acts on it): RealtimeKit is asked for its limits first, however long the bus takes, and
+// then, only while the thread still lives, for the thread. None when the thread ended before.
+std::optional<ThreadPriority> raiseThreadPriorityOnBehalf(ThreadIdLease& lease, SchedulingSystem& target,
+                                                          RealtimeKit& realtimeKit);
 
 // raiseThreadPriority for the calling thread with the real system calls and the system bus, without waiting for
 // the bus: real time the thread may take by itself it takes before this returns; RealtimeKit is asked on its

@@ -40,17 +40,36 @@ TEST(SpinBound, BudgetIsAQuarterOfTheLowerRealTimeLimitAndNeverMoreThanTheMaximu
     }
 }
 
-TEST(SpinBound, ASpinMayLastOnlyTillTheBudgetSinceTheLastSleepRunsOut) {
-    SpinBound bound(5ms);
-    const auto slept = std::chrono::steady_clock::now();
-    bound.slept(slept);
-    EXPECT_TRUE(bound.maySpinUntil(slept + 5ms));
-    EXPECT_FALSE(bound.maySpinUntil(slept + 5ms + 1ns));
-    EXPECT_FALSE(bound.mustSleep(slept + 4ms));
-    EXPECT_TRUE(bound.mustSleep(slept + 5ms));
-    bound.slept(slept + 6ms);
-    EXPECT_TRUE(bound.maySpinUntil(slept + 10ms));
-    EXPECT_FALSE(bound.mustSleep(slept + 10ms));
+using Reading = SpinBound::Reading;
+
+TEST(SpinBound, ARunIsTheCpuTimeSinceTheReadingBeforeTheLastSleep) {
+    SpinBound bound(5ms, Reading{0, 100ms});
+    bound.note({0, 102ms});
+    EXPECT_TRUE(bound.maySpinFor(3ms));
+    EXPECT_FALSE(bound.maySpinFor(3ms + 1ns));
+    EXPECT_FALSE(bound.mustSleep());
+    bound.note({0, 105ms});
+    EXPECT_TRUE(bound.mustSleep());
+
+    // A sleep between the readings at 105 and 109 ms: however long it was, the kernel's count restarted at its
+    // wake-up, and what the thread ran on its CPU after that, before it looked, is part of the new run.
+    bound.note({1, 109ms});
+    EXPECT_FALSE(bound.mustSleep());
+    EXPECT_TRUE(bound.maySpinFor(1ms));
+    EXPECT_FALSE(bound.maySpinFor(1ms + 1ns)) << "4 ms may have been run since the wake-up";
+    bound.note({1, 110ms});
+    EXPECT_TRUE(bound.mustSleep());
+}
+
+TEST(SpinBound, TheCallingThreadsReadingCountsItsCpuTimeAndItsSleeps) {
+    const Reading start = SpinBound::readCallingThread();
+    Reading spun = start;
+    while (spun.cpu < start.cpu + 2ms) spun = SpinBound::readCallingThread();
+    EXPECT_EQ(spun.sleeps, start.sleeps) << "a thread that only ran did not sleep";
+    std::this_thread::sleep_for(2ms);
+    const Reading slept = SpinBound::readCallingThread();
+    EXPECT_GT(slept.sleeps, spun.sleeps);
+    EXPECT_LT(slept.cpu - spun.cpu, 2ms) << "the time asleep is not CPU time";
 }
 
 // Whether a new thread of this process may take round-robin real time by itself.

@@ -3,6 +3,7 @@
 #include "platform/thread_priority.hpp"
 #include "platform/fake/fake_realtime_kit.hpp"
 #include "platform/fake/fake_scheduling_system.hpp"
+#include "platform/thread_id_lease.hpp"
 
 #include <gtest/gtest.h>
 #include <functional>
@@ -12,6 +13,7 @@ namespace {
 
 using clicktrove::platform::FakeRealtimeKit;
 using clicktrove::platform::FakeSchedulingSystem;
+using clicktrove::platform::ThreadIdLease;
 using clicktrove::platform::ThreadPriority;
 using Limit = clicktrove::platform::SchedulingSystem::Limit;
 using Request = FakeRealtimeKit::Request;
@@ -19,7 +21,8 @@ using Step = ThreadPriority::Step;
 
 constexpr std::uint64_t kThread = 4242;
 const Limit kUnlimited{std::nullopt, std::nullopt};
-const Limit kServiceBudget{200'000, 200'000};
+// RealtimeKit's own RTTimeUSecMax as the hard limit, with a soft one at half of it (the room to be demoted in).
+const Limit kServiceBudget{100'000, 200'000};
 
 struct Case {
     const char* name;
@@ -38,6 +41,15 @@ const Case kCases[] = {
      10,
      {},
      kUnlimited},
+    {"AHardRealTimeBudgetTheProcessHasGetsASoftLimitAtHalfOfIt",
+     [](auto& system, auto&) {
+         system.realTimePriority = {5, 5};
+         system.realTimeBudget = {20'000, 20'000};
+     },
+     Step::realTime,
+     5,
+     {},
+     Limit{10'000, 20'000}},
     {"RealTimeLimitCapsThePriority",
      [](auto& system, auto&) {
          system.realTimePriority = {5, 5};
@@ -92,6 +104,14 @@ const Case kCases[] = {
      10,
      {{Request::Kind::realTime, kThread, 10}},
      Limit{50'000, 100'000}},
+    {"AnEqualSoftBudgetWithinTheServicesMaximumIsHalved",
+     [](auto& system, auto&) {
+         system.realTimeBudget = {100'000, 100'000};
+     },
+     Step::realTimeThroughRealtimeKit,
+     10,
+     {{Request::Kind::realTime, kThread, 10}},
+     Limit{50'000, 100'000}},
     {"ALowerSoftBudgetIsKeptUnderTheNewHardOne",
      [](auto& system, auto&) {
          system.realTimeBudget = {50'000, std::nullopt};
@@ -113,7 +133,7 @@ const Case kCases[] = {
      [](auto& system, auto& kit) {
          kit.grantsRealTime = false;
          kit.offered.minNiceLevel = -5;
-         system.realTimeBudget = kServiceBudget;
+         system.realTimeBudget = {200'000, 200'000};
      },
      Step::niceThroughRealtimeKit,
      -5,
@@ -131,7 +151,8 @@ const Case kCases[] = {
     {"ARealtimeKitBudgetTooShortForTheSpinBoundIsNotTakenUp",
      [](auto& system, auto& kit) {
          system.realTimeBudget = kUnlimited;
-         kit.offered.rtTimeUSecMax = 30'000;
+         // Its soft half, 30 ms, would leave the spin bound a quarter of that: less than its full length.
+         kit.offered.rtTimeUSecMax = 60'000;
      },
      Step::niceThroughRealtimeKit,
      -10,
@@ -225,6 +246,36 @@ TEST(ThreadPriorityReport, SaysWhyRealtimeKitGaveNothingAndHowToGrantIt) {
     kit.running = false;
     const std::string absent = describe(raiseThreadPriority(system, kit));
     EXPECT_NE(absent.find("RealtimeKit: not running"), std::string::npos) << absent;
+}
+
+// The requests RealtimeKit answers slowly are made on the thread's behalf by another thread; meanwhile the thread
+// may end and its id go to another thread.
+TEST(ThreadPriorityOnBehalf, AsksForTheThreadWhileItLives) {
+    FakeSchedulingSystem target;
+    target.thread = kThread;
+    FakeRealtimeKit kit(target);
+    ThreadIdLease lease(kThread);
+    const auto outcome = raiseThreadPriorityOnBehalf(lease, target, kit);
+    ASSERT_TRUE(outcome);
+    EXPECT_EQ(outcome->step, Step::realTimeThroughRealtimeKit);
+    EXPECT_EQ(kit.requests, (std::vector<Request>{{Request::Kind::realTime, kThread, 10}}));
+}
+
+TEST(ThreadPriorityOnBehalf, AThreadThatEndedWhileTheBusWasSlowIsNeverNamed) {
+    for (const bool grantsRealTime : {true, false}) {
+        SCOPED_TRACE(grantsRealTime ? "real time offered" : "only a nice value offered");
+        FakeSchedulingSystem target;
+        target.thread = kThread;
+        target.nice = {40, 40};
+        FakeRealtimeKit kit(target);
+        kit.grantsRealTime = grantsRealTime;
+        ThreadIdLease lease(kThread);
+        kit.whileAskedForLimits = [&] { lease.end(); };
+        EXPECT_FALSE(raiseThreadPriorityOnBehalf(lease, target, kit));
+        EXPECT_TRUE(kit.requests.empty());
+        EXPECT_TRUE(target.budgetsSet.empty());
+        EXPECT_EQ(target.currentNice, 0) << "the id may be a stranger's by now";
+    }
 }
 
 }  // namespace

@@ -12,6 +12,7 @@ const RealtimeKit::Answer kRefused{RealtimeKit::Answer::Kind::refused,
 }  // namespace
 
 std::optional<RealtimeKit::Limits> FakeRealtimeKit::limits() {
+    if (whileAskedForLimits) whileAskedForLimits();
     if (!running) return std::nullopt;
     return offered;
 }

@@ -3,6 +3,7 @@
 #include "platform/realtime_kit.hpp"
 #include "platform/scheduling_system.hpp"
 
+#include <functional>
 #include <vector>
 
 namespace clicktrove::platform {
@@ -27,6 +28,8 @@ public:
         bool operator==(const Request&) const = default;
     };
     std::vector<Request> requests;
+    // Runs as the limits are asked for, as a slow bus would let other things happen meanwhile.
+    std::function<void()> whileAskedForLimits;
 
     std::optional<Limits> limits() override;
     Answer makeThreadRealtime(std::uint64_t threadId, std::uint32_t priority) override;

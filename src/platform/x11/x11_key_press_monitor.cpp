@@ -1,6 +1,8 @@
 #include "platform/x11/x11_key_press_monitor.hpp"
 
 #include "platform/alternate_signal_stack.hpp"
+#include "platform/linux_scheduling_system.hpp"
+#include "platform/spin_bound.hpp"
 #include "platform/thread_priority.hpp"
 #include "platform/x11/x11_raw_input_watcher.hpp"
 
@@ -100,10 +102,13 @@ void X11KeyPressMonitor::deliverPending() {
     readAndDispatch();
 }
 
-void X11KeyPressMonitor::readAndDispatch() {
+void X11KeyPressMonitor::readAndDispatch(const std::function<void()>& afterEachPress) {
     std::lock_guard lock(reading_);
     const X11RawInputWatcher::Batch batch = watcher_->readPending();
-    for (const KeyPressEvent& press : batch.keyPresses) dispatch(press);
+    for (const KeyPressEvent& press : batch.keyPresses) {
+        dispatch(press);
+        if (afterEachPress) afterEachPress();
+    }
 }
 
 void X11KeyPressMonitor::run(std::stop_token stop) {
@@ -111,11 +116,23 @@ void X11KeyPressMonitor::run(std::stop_token stop) {
     useAlternateSignalStack();
     // The emergency stop starts here: a press waits for no other thread of the program.
     raiseCurrentThreadPriority();
+    // At real time it runs the handlers too (the emergency stop's releases among them): a flood of presses, or
+    // handlers that keep it busy, must not keep it on the CPU into RLIMIT_RTTIME.
+    SpinBound bound(SpinBound::budgetFor(LinuxSchedulingSystem().realTimeBudgetLimit()),
+                    SpinBound::readCallingThread());
+    // Until a real sleep comes: one breather may end before the thread leaves its CPU.
+    const auto breatheIfDue = [&] {
+        for (bound.note(SpinBound::readCallingThread()); bound.mustSleep();
+             bound.note(SpinBound::readCallingThread())) {
+            std::this_thread::sleep_for(SpinBound::kBreather);
+        }
+    };
     const int connection = watcher_->connectionFd();
     while (!stop.stop_requested()) {
+        breatheIfDue();
         // Also right after the set-up: its round trip may have queued events that the socket will not
         // announce.
-        readAndDispatch();
+        readAndDispatch(breatheIfDue);
         pollfd fds[2] = {{connection, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
         if (::poll(fds, 2, -1) < 0 && errno != EINTR) break;
         if (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) break;

@@ -41,8 +41,9 @@ public:
 private:
     bool openLocked();
     void run(std::stop_token stop);
-    // Reads what the connection holds and hands it out, on the calling thread.
-    void readAndDispatch();
+    // Reads what the connection holds and hands it out, on the calling thread, running afterEachPress after each
+    // press's handlers.
+    void readAndDispatch(const std::function<void()>& afterEachPress = {});
     void dispatch(const KeyPressEvent& press);
 
     Warn warn_;

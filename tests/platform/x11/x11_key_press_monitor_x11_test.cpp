@@ -1,6 +1,7 @@
 // gtest first: X.h defines None, which gtest's own headers use as a name.
 #include <gtest/gtest.h>
 
+#include "platform/linux_scheduling_system.hpp"
 #include "platform/modifier_flags.hpp"
 #include "platform/x11/x11_key_press_monitor.hpp"
 #include "support/child_process.hpp"
@@ -12,7 +13,12 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include <sched.h>
+#include <sys/resource.h>
 #include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -198,6 +204,65 @@ TEST(X11KeyPressMonitor, TellsOnceThatAWaylandSessionHidesKeys) {
     }
     ASSERT_EQ(told.size(), 1u);
     EXPECT_NE(told[0].find("keyboard shortcuts"), std::string::npos) << told[0];
+}
+
+std::chrono::nanoseconds threadCpuTime() {
+    timespec cpu{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpu);
+    return std::chrono::seconds(cpu.tv_sec) + std::chrono::nanoseconds(cpu.tv_nsec);
+}
+
+// Bursts of presses of a key that types nothing, each press keeping its handler busy for a millisecond: the
+// watcher's thread is left 40 ms of work with no press to wait for. Under a 20 ms RLIMIT_RTTIME it must still
+// sleep often enough to stay at real time. Exit codes: 0 held, 2 never real time, 3 demoted, 4 set-up failed,
+// 5 the presses did not all arrive.
+int keepTheWatcherBusyUnderASmallRealTimeLimit() {
+    constexpr int kBursts = 3;
+    constexpr int kPressesPerBurst = 40;
+    const rlimit budget{20'000, 20'000};
+    if (::setrlimit(RLIMIT_RTTIME, &budget) != 0) return 4;
+    Display* keyboard = XOpenDisplay(nullptr);
+    if (keyboard == nullptr) return 4;
+    int minCode = 0, maxCode = 0;
+    XDisplayKeycodes(keyboard, &minCode, &maxCode);
+    int unused = 0;
+    for (int code = maxCode; code >= minCode && !unused; --code) {
+        if (XkbKeycodeToKeysym(keyboard, static_cast<KeyCode>(code), 0, 0) == NoSymbol) unused = code;
+    }
+    if (unused == 0) return 4;
+
+    std::atomic<int> heard{0}, notRealTime{0};
+    {
+        X11KeyPressMonitor monitor;
+        const auto token = monitor.addMonitor([&](const KeyPressEvent&) {
+            if ((::sched_getscheduler(0) & ~SCHED_RESET_ON_FORK) != SCHED_RR) ++notRealTime;
+            const auto until = threadCpuTime() + std::chrono::milliseconds(1);
+            while (threadCpuTime() < until) {
+            }
+            ++heard;
+        });
+        if (!token) return 4;
+        for (int burst = 1; burst <= kBursts; ++burst) {
+            for (int press = 0; press < kPressesPerBurst; ++press) {
+                XTestFakeKeyEvent(keyboard, static_cast<unsigned int>(unused), True, CurrentTime);
+                XTestFakeKeyEvent(keyboard, static_cast<unsigned int>(unused), False, CurrentTime);
+            }
+            XSync(keyboard, False);
+            if (!waitUntil([&] { return heard == burst * kPressesPerBurst; })) return 5;
+        }
+        monitor.removeMonitor(*token);
+    }
+    XCloseDisplay(keyboard);
+    return notRealTime == heard ? 2 : notRealTime > 0 ? 3 : 0;
+}
+
+TEST(X11KeyPressMonitor, BusyHandlersKeepTheThreadWithinItsRealTimeLimit) {
+    bool mayRunRealTime = false;
+    std::thread([&] { mayRunRealTime = LinuxSchedulingSystem().setRealTime(1); }).join();
+    if (!mayRunRealTime) GTEST_SKIP() << "this process may not run threads at real-time priority";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // Killed by SIGKILL, or demoted, when the thread runs into the limit.
+    EXPECT_EXIT(std::exit(keepTheWatcherBusyUnderASmallRealTimeLimit()), ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

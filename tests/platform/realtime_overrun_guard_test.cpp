@@ -1,8 +1,8 @@
 // A real-time thread that runs past its RLIMIT_RTTIME soft limit: demoted to normal scheduling, told once on the
 // standard error and in the system log, and the process lives on, in a child under a small limit.
 #include "platform/realtime_overrun_guard.hpp"
-#include "platform/linux_scheduling_system.hpp"
 #include "platform/thread_priority.hpp"
+#include "support/real_time.hpp"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -15,28 +15,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <filesystem>
 #include <string>
 #include <thread>
 
 using namespace std::chrono_literals;
-using clicktrove::platform::LinuxSchedulingSystem;
 using clicktrove::platform::RealTimeOverrunGuard;
+using clicktrove::testing::burnCpu;
+using clicktrove::testing::callingThreadPolicy;
 
 namespace {
-
-bool threadsMayRunRealTime() {
-    bool may = false;
-    std::thread([&] { may = LinuxSchedulingSystem().setRealTime(1); }).join();
-    return may;
-}
-
-std::chrono::nanoseconds threadCpuTime() {
-    timespec cpu{};
-    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpu);
-    return std::chrono::seconds(cpu.tv_sec) + std::chrono::nanoseconds(cpu.tv_nsec);
-}
 
 // Exit codes of the child, so that a failure says which check it was.
 enum Outcome { demoted = 0, noRealTime = 2, stillRealTime = 3, toldOnStderr = 4, notInTheLog = 5, setUp = 6 };
@@ -61,14 +49,12 @@ int overrunOneAfterAnother(rlimit budget, const std::string& scratch) {
         Outcome outcome = demoted;
         std::thread([&] {
             clicktrove::platform::raiseCurrentThreadPriority();
-            if ((::sched_getscheduler(0) & ~SCHED_RESET_ON_FORK) != SCHED_RR) {
+            if (callingThreadPolicy() != SCHED_RR) {
                 outcome = noRealTime;
                 return;
             }
-            const auto until = threadCpuTime() + 200ms;
-            while (threadCpuTime() < until) {
-            }
-            if ((::sched_getscheduler(0) & ~SCHED_RESET_ON_FORK) != SCHED_OTHER) outcome = stillRealTime;
+            burnCpu(200ms);
+            if (callingThreadPolicy() != SCHED_OTHER) outcome = stillRealTime;
         }).join();
         if (outcome != demoted) return outcome;
     }
@@ -95,7 +81,7 @@ int overrunOneAfterAnother(rlimit budget, const std::string& scratch) {
 class RealTimeOverrun : public ::testing::TestWithParam<rlimit> {};
 
 TEST_P(RealTimeOverrun, DemotesTheThreadThatOverranAndTheProcessLivesOn) {
-    if (!threadsMayRunRealTime()) GTEST_SKIP() << "this process may not run threads at real-time priority";
+    if (!clicktrove::testing::threadsMayRunRealTime()) GTEST_SKIP() << "this process may not run threads at real-time priority";
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     char scratch[] = "/tmp/clicktrove-overrun-XXXXXX";
     ASSERT_NE(::mkdtemp(scratch), nullptr);

@@ -2,8 +2,8 @@
 // real-time queue whose timer never leaves it time to sleep, run in a child under a small RLIMIT_RTTIME (the
 // kernel kills a real-time thread that runs past it without blocking).
 #include "platform/spin_bound.hpp"
-#include "platform/linux_scheduling_system.hpp"
 #include "platform/serial_queue.hpp"
+#include "support/real_time.hpp"
 
 #include <gtest/gtest.h>
 #include <sched.h>
@@ -14,7 +14,6 @@
 #include <thread>
 
 using namespace std::chrono_literals;
-using clicktrove::platform::LinuxSchedulingSystem;
 using clicktrove::platform::SerialQueue;
 using clicktrove::platform::SpinBound;
 using Limit = clicktrove::platform::SchedulingSystem::Limit;
@@ -72,13 +71,6 @@ TEST(SpinBound, TheCallingThreadsReadingCountsItsCpuTimeAndItsSleeps) {
     EXPECT_LT(slept.cpu - spun.cpu, 2ms) << "the time asleep is not CPU time";
 }
 
-// Whether a new thread of this process may take round-robin real time by itself.
-bool threadsMayRunRealTime() {
-    bool may = false;
-    std::thread([&] { may = LinuxSchedulingSystem().setRealTime(1); }).join();
-    return may;
-}
-
 // Deadlines 5 us apart, each set by the handler of the one before: closer than any wake-up lateness the queue
 // learns, so without the bound it would wait every one out on the CPU and never sleep again.
 int runTimerThatLeavesNoTimeToSleep() {
@@ -91,7 +83,7 @@ int runTimerThatLeavesNoTimeToSleep() {
         const auto until = std::chrono::steady_clock::now() + 400ms;
         std::unique_ptr<clicktrove::platform::OneShotTimer> timer;
         timer = queue.createTimer([&] {
-            realTime = (::sched_getscheduler(0) & ~SCHED_RESET_ON_FORK) == SCHED_RR;
+            realTime = clicktrove::testing::callingThreadPolicy() == SCHED_RR;
             const auto now = std::chrono::steady_clock::now();
             if (now >= until) {
                 done.set_value();
@@ -107,7 +99,8 @@ int runTimerThatLeavesNoTimeToSleep() {
 }
 
 TEST(SpinBound, ARealTimeQueueThatIsNeverLeftTimeToSleepStaysClearOfTheRealTimeLimit) {
-    if (!threadsMayRunRealTime()) GTEST_SKIP() << "this process may not run threads at real-time priority";
+    if (!clicktrove::testing::threadsMayRunRealTime())
+        GTEST_SKIP() << "this process may not run threads at real-time priority";
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     // Killed by SIGKILL (or SIGXCPU) when the queue spins past the limit.
     EXPECT_EXIT(std::exit(runTimerThatLeavesNoTimeToSleep()), ::testing::ExitedWithCode(0), "");

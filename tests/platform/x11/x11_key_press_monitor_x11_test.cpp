@@ -1,10 +1,10 @@
 // gtest first: X.h defines None, which gtest's own headers use as a name.
 #include <gtest/gtest.h>
 
-#include "platform/linux_scheduling_system.hpp"
 #include "platform/modifier_flags.hpp"
 #include "platform/x11/x11_key_press_monitor.hpp"
 #include "support/child_process.hpp"
+#include "support/real_time.hpp"
 #include "support/scoped_env.hpp"
 #include "support/wait_until.hpp"
 
@@ -13,12 +13,10 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
-#include <sched.h>
 #include <sys/resource.h>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
-#include <ctime>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -206,12 +204,6 @@ TEST(X11KeyPressMonitor, TellsOnceThatAWaylandSessionHidesKeys) {
     EXPECT_NE(told[0].find("keyboard shortcuts"), std::string::npos) << told[0];
 }
 
-std::chrono::nanoseconds threadCpuTime() {
-    timespec cpu{};
-    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpu);
-    return std::chrono::seconds(cpu.tv_sec) + std::chrono::nanoseconds(cpu.tv_nsec);
-}
-
 // Bursts of presses of a key that types nothing, each press keeping its handler busy for a millisecond: the
 // watcher's thread is left 40 ms of work with no press to wait for. Under a 20 ms RLIMIT_RTTIME it must still
 // sleep often enough to stay at real time. Exit codes: 0 held, 2 never real time, 3 demoted, 4 set-up failed,
@@ -235,10 +227,8 @@ int keepTheWatcherBusyUnderASmallRealTimeLimit() {
     {
         X11KeyPressMonitor monitor;
         const auto token = monitor.addMonitor([&](const KeyPressEvent&) {
-            if ((::sched_getscheduler(0) & ~SCHED_RESET_ON_FORK) != SCHED_RR) ++notRealTime;
-            const auto until = threadCpuTime() + std::chrono::milliseconds(1);
-            while (threadCpuTime() < until) {
-            }
+            if (clicktrove::testing::callingThreadPolicy() != SCHED_RR) ++notRealTime;
+            clicktrove::testing::burnCpu(std::chrono::milliseconds(1));
             ++heard;
         });
         if (!token) return 4;
@@ -257,9 +247,8 @@ int keepTheWatcherBusyUnderASmallRealTimeLimit() {
 }
 
 TEST(X11KeyPressMonitor, BusyHandlersKeepTheThreadWithinItsRealTimeLimit) {
-    bool mayRunRealTime = false;
-    std::thread([&] { mayRunRealTime = LinuxSchedulingSystem().setRealTime(1); }).join();
-    if (!mayRunRealTime) GTEST_SKIP() << "this process may not run threads at real-time priority";
+    if (!clicktrove::testing::threadsMayRunRealTime())
+        GTEST_SKIP() << "this process may not run threads at real-time priority";
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     // Killed by SIGKILL, or demoted, when the thread runs into the limit.
     EXPECT_EXIT(std::exit(keepTheWatcherBusyUnderASmallRealTimeLimit()), ::testing::ExitedWithCode(0), "");

@@ -324,5 +324,15 @@ TEST_F(PendingCrashReportsTest, SetsAsideAReportThatCannotBeReadAndSendsTheRest)
     EXPECT_EQ(reports(dsnFor(server.port())).process().setAside, 0);
 }
 
+TEST_F(PendingCrashReportsTest, APartialReportWhoseAgeCannotBeReadIsLeftForTheNextStart) {
+    // A name whose time cannot be read, as for a report its handler renamed between the listing and the look at
+    // its age.
+    fs::create_directories(folder);
+    fs::create_symlink(folder / "gone", folder / "20240501T120000Z.crash.partial");
+    const auto summary = reports(std::nullopt).process();
+    EXPECT_EQ(summary.setAside, 0);
+    EXPECT_EQ(filesInFolder(), std::vector<std::string>{"20240501T120000Z.crash.partial"});
+}
+
 }  // namespace
 }  // namespace clicktrove::crash

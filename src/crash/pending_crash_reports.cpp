@@ -28,8 +28,8 @@ bool isSetAsideReport(const std::string& name) {
     const auto at = name.find(report);
     if (at == std::string::npos) return false;
     const std::string_view kind = std::string_view(name).substr(at + report.size());
-    for (const std::string_view prefix : {std::string_view("unreadable-"), std::string_view("refused-"),
-                                          std::string_view("partial.unreadable-")}) {
+    for (const std::string_view prefix :
+         {std::string_view("unreadable-"), std::string_view("refused-"), std::string_view("partial.unreadable-")}) {
         if (kind.substr(0, prefix.size()) == prefix) return true;
     }
     return false;
@@ -43,12 +43,24 @@ fs::path refusedPath(const fs::path& path, std::chrono::system_clock::time_point
     const std::string base = path.filename().string() + kRefusedMark + stamp;
     fs::path candidate = path.parent_path() / base;
     std::error_code error;
-    for (int n = 2; fs::exists(candidate, error); ++n) candidate = path.parent_path() / (base + "-" + std::to_string(n));
+    for (int n = 2; fs::exists(candidate, error); ++n)
+        candidate = path.parent_path() / (base + "-" + std::to_string(n));
     return candidate;
 }
 
 bool permanentlyRefused(const platform::HttpResponse& response) {
     return !response.error && response.status >= 400 && response.status <= 499 && response.status != 429;
+}
+
+// A report its handler never finished (a second fault while writing): last written before then. One still being
+// written, by a crash happening now, is younger. One whose time cannot be read counts as young, to be looked at
+// again at the next start: most often it is gone since it was listed, renamed by the handler that just finished
+// it. The time a failed call answers, file_time_type::min(), would make it the oldest file there is, and an age
+// computed from it overflows on a clock whose epoch lies before now.
+bool abandonedBefore(const fs::directory_entry& partial, fs::file_time_type then) {
+    std::error_code error;
+    const fs::file_time_type written = partial.last_write_time(error);
+    return !error && written < then;
 }
 
 std::string describe(const platform::HttpResponse& response) {
@@ -83,9 +95,7 @@ PendingCrashReports::Summary PendingCrashReports::process(const std::atomic<bool
         } else if (isSetAsideReport(path.filename().string())) {
             kept.push_back(path);
         } else if (path.extension() == kPartialExtension && path.stem().extension() == kReportExtension &&
-                   now - it->last_write_time(ignored) > std::chrono::hours(1)) {
-            // A handler that never finished its report (a second fault while writing); one still being
-            // written, by a crash happening now, is younger than that.
+                   abandonedBefore(*it, now - std::chrono::hours(1))) {
             abandoned.push_back(path);
         }
     }

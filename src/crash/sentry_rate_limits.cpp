@@ -6,7 +6,6 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -57,7 +56,7 @@ int number(std::string_view text) {
 }
 
 // The preferred form of an HTTP date, IMF-fixdate: "Sun, 06 Nov 1994 08:49:37 GMT".
-std::optional<system_clock::time_point> httpDate(std::string_view text) {
+std::optional<std::chrono::sys_seconds> httpDate(std::string_view text) {
     static constexpr std::array<std::string_view, 12> kMonths{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                               "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     const auto parts = split(trimmed(text), ' ');
@@ -72,33 +71,53 @@ std::optional<system_clock::time_point> httpDate(std::string_view text) {
     const int minute = number(clock[1]);
     const int second = number(clock[2]);
     if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 60) return std::nullopt;
-    const std::chrono::year_month_day date{std::chrono::year(year), std::chrono::month(static_cast<unsigned>(month + 1)),
+    const std::chrono::year_month_day date{std::chrono::year(year),
+                                           std::chrono::month(static_cast<unsigned>(month + 1)),
                                            std::chrono::day(static_cast<unsigned>(day))};
     if (!date.ok()) return std::nullopt;
-    return std::chrono::time_point_cast<system_clock::duration>(std::chrono::sys_days(date) + std::chrono::hours(hour) +
-                                                                std::chrono::minutes(minute) + seconds(second));
+    // Kept in seconds: a date in the year 9999 is valid but beyond what a nanosecond time point can hold.
+    return std::chrono::sys_days(date) + std::chrono::hours(hour) + std::chrono::minutes(minute) + seconds(second);
+}
+
+// now + span (span >= 0), stopping at the end of the clock: a clock set to its last day must not wrap a pause
+// into the past.
+system_clock::time_point later(system_clock::time_point now, seconds span) {
+    return now > system_clock::time_point::max() - span ? system_clock::time_point::max() : now + span;
+}
+
+// One line of the file, "<category> <seconds since 1970>". Nothing for a line that is not one, or whose time does
+// not fit a time point (a damaged file): converting that to the clock's nanoseconds would overflow.
+std::optional<std::pair<Category, system_clock::time_point>> storedPause(std::string_view line) {
+    const auto fields = split(trimmed(line), ' ');
+    if (fields.size() != 2) return std::nullopt;
+    long long until = -1;
+    const auto [end, error] = std::from_chars(fields[1].data(), fields[1].data() + fields[1].size(), until);
+    constexpr auto kLatest = std::chrono::floor<seconds>(system_clock::time_point::max().time_since_epoch()).count();
+    if (error != std::errc() || end != fields[1].data() + fields[1].size() || until < 0 || until > kLatest) {
+        return std::nullopt;
+    }
+    for (const auto& [category, name] : kCategoryNames) {
+        if (fields[0] == name) return std::make_pair(category, system_clock::time_point(seconds(until)));
+    }
+    return std::nullopt;
 }
 
 }  // namespace
 
-SentryRateLimits::SentryRateLimits(std::filesystem::path file) : file_(std::move(file)) {
+SentryRateLimits::SentryRateLimits(std::filesystem::path file, TimePoint now) : file_(std::move(file)) {
     if (file_.empty()) return;
-    // A few short lines: "<category> <seconds since 1970>".
     const platform::FileRead read = platform::readRegularFile(file_, 4096);
     if (!read.ok()) return;
-    std::istringstream lines(read.contents);
-    std::string name;
-    long long until = 0;
-    while (lines >> name >> until) {
-        for (const auto& [category, categoryName] : kCategoryNames) {
-            if (name == categoryName) until_[category] = TimePoint(seconds(until));
-        }
+    for (const std::string_view line : split(read.contents, '\n')) {
+        if (const auto stored = storedPause(line)) until_[stored->first] = stored->second;
     }
+    if (cutToLongestPause(now)) save();
 }
 
 void SentryRateLimits::update(const platform::HttpResponse& response, TimePoint now) {
     std::lock_guard lock(mutex_);
     const auto before = until_;
+    cutToLongestPause(now);
     if (const std::string header = response.header("X-Sentry-Rate-Limits"); !header.empty()) {
         for (const std::string_view limit : split(header, ',')) {
             const auto fields = split(trimmed(limit), ':');
@@ -108,12 +127,12 @@ void SentryRateLimits::update(const platform::HttpResponse& response, TimePoint 
             for (const auto& [category, name] : kCategoryNames) {
                 bool named = categories.empty();
                 for (const std::string_view listed : split(categories, ';')) named = named || trimmed(listed) == name;
-                if (named) pause(category, now + *delay, now);
+                if (named) pause(category, *delay, now);
             }
         }
     } else if (response.status == 429) {
         const auto delay = retryAfter(response.header("Retry-After"), now).value_or(kDefaultPause);
-        for (const auto& entry : kCategoryNames) pause(entry.first, now + delay, now);
+        for (const auto& entry : kCategoryNames) pause(entry.first, delay, now);
     }
     if (until_ != before) save();
 }
@@ -122,23 +141,39 @@ std::optional<SentryRateLimits::TimePoint> SentryRateLimits::pausedUntil(Categor
     std::lock_guard lock(mutex_);
     const auto found = until_.find(category);
     if (found == until_.end() || found->second <= now) return std::nullopt;
-    // A pause that reaches further than any the service can ask for was written under another clock.
-    return std::min(found->second, now + kLongestPause);
+    // The clock was set back since the pause was taken; the next answer or start cuts what is stored.
+    return std::min(found->second, later(now, kLongestPause));
 }
 
 std::optional<seconds> SentryRateLimits::retryAfter(std::string_view value, TimePoint now) {
     if (const auto delay = secondsIn(value)) return delay;
     if (const auto date = httpDate(value)) {
-        return std::max(seconds(0), std::chrono::ceil<seconds>(*date - now));
+        // The date is whole seconds, so rounding now down rounds the delay up.
+        return std::max(seconds(0), *date - std::chrono::floor<seconds>(now));
     }
     return std::nullopt;
 }
 
-void SentryRateLimits::pause(Category category, TimePoint until, TimePoint now) {
-    until = std::min(until, now + kLongestPause);
+void SentryRateLimits::pause(Category category, seconds delay, TimePoint now) {
+    const TimePoint until = later(now, std::min<seconds>(delay, kLongestPause));
     auto& current = until_[category];
     // A longer pause already under way stands; the service tells each limit it knows about anew.
     if (until > current) current = until;
+}
+
+// A pause held beyond the longest the service asks for was taken under a clock that was ahead, since corrected,
+// or read from a damaged file. Kept as it is, it would answer "another day" at every start until the wall clock
+// reached it, and the oldest reports would be deleted unsent meanwhile.
+bool SentryRateLimits::cutToLongestPause(TimePoint now) {
+    const TimePoint latest = later(now, kLongestPause);
+    bool cut = false;
+    for (auto& entry : until_) {
+        if (entry.second > latest) {
+            entry.second = latest;
+            cut = true;
+        }
+    }
+    return cut;
 }
 
 void SentryRateLimits::save() const {

@@ -26,14 +26,18 @@ public:
     // A 429 that names no delay pauses everything this long.
     static constexpr std::chrono::seconds kDefaultPause{60};
 
-    // Reads the pauses an earlier run left in file, which may be missing; an empty path keeps them in memory.
-    explicit SentryRateLimits(std::filesystem::path file = {});
+    // Keeps the pauses in memory only.
+    SentryRateLimits() = default;
+    // Reads the pauses an earlier run left in file, which may be missing, at now; an empty path keeps them in
+    // memory. A pause that ends further than kLongestPause after now is cut to end then, and written back so
+    // that the next start does not count the day again.
+    SentryRateLimits(std::filesystem::path file, std::chrono::system_clock::time_point now);
 
     // Takes the pauses an answer announces, received at now, and writes them to the file when they changed.
     void update(const platform::HttpResponse& response, std::chrono::system_clock::time_point now);
     // When the pause of the category ends; nothing when there is none at now.
-    std::optional<std::chrono::system_clock::time_point> pausedUntil(
-        Category category, std::chrono::system_clock::time_point now) const;
+    std::optional<std::chrono::system_clock::time_point> pausedUntil(Category category,
+                                                                     std::chrono::system_clock::time_point now) const;
 
     // The delay of a Retry-After header: seconds, or an HTTP date ("Sun, 06 Nov 1994 08:49:37 GMT") after now.
     static std::optional<std::chrono::seconds> retryAfter(std::string_view value,
@@ -41,7 +45,8 @@ public:
 
 private:
     using TimePoint = std::chrono::system_clock::time_point;
-    void pause(Category category, TimePoint until, TimePoint now);
+    void pause(Category category, std::chrono::seconds delay, TimePoint now);
+    bool cutToLongestPause(TimePoint now);
     void save() const;
 
     std::filesystem::path file_;

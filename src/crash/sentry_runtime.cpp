@@ -39,7 +39,8 @@ EventContexts currentContexts(const SentryOptions& options) {
 }  // namespace
 
 SentryRuntime::SentryRuntime(SentryOptions options)
-    : options_(std::move(options)), rateLimits_(options_.reportsDirectory / kRateLimitsFile) {
+    : options_(std::move(options)),
+      rateLimits_(options_.reportsDirectory / kRateLimitsFile, std::chrono::system_clock::now()) {
     if (!options_.dsn.empty()) {
         dsn_ = SentryDsn::parse(options_.dsn);
         if (!dsn_) say("The DSN \"" + options_.dsn + "\" is not a valid address; nothing will be sent");
@@ -73,8 +74,7 @@ SentryRuntime::SentryRuntime(SentryOptions options)
         const auto summary = reports.process(&stopping_);
         say("Earlier crash reports: " + std::to_string(summary.sent) + " sent, " + std::to_string(summary.kept) +
             " kept, " + std::to_string(summary.setAside) + " set aside, " + std::to_string(summary.refused) +
-            " refused, " + std::to_string(summary.dropped) +
-            " deleted as the oldest beyond the limit");
+            " refused, " + std::to_string(summary.dropped) + " deleted as the oldest beyond the limit");
         std::lock_guard lock(mutex_);
         workerDone_ = true;
         idle_.notify_all();

@@ -50,7 +50,7 @@ protected:
     // Sends through libcurl as the program does, and counts what it was asked to send. Each call stands for one
     // start of the program: it reads the pauses the service asked for afresh from the reports folder.
     PendingCrashReports reports(const std::optional<std::string>& dsn) {
-        limits = std::make_unique<SentryRateLimits>(folder / "rate-limits");
+        limits = std::make_unique<SentryRateLimits>(folder / "rate-limits", clock.now());
         return PendingCrashReports(
             folder, dsn ? SentryDsn::parse(*dsn) : std::nullopt,
             [this](platform::HttpRequest request) {
@@ -200,6 +200,24 @@ TEST_F(PendingCrashReportsTest, NothingIsSentWhileTheServiceAsksForAPause) {
     }
 }
 
+TEST_F(PendingCrashReportsTest, APauseLeftByAClockThatWasAheadHoldsReportsBackADayAtMost) {
+    writeReport("20240501T120000Z.crash", testing::sampleReport().serialize());
+    const auto aYearAhead = std::chrono::floor<std::chrono::seconds>((clock.now() + 24h * 365).time_since_epoch());
+    writeFile(folder / "rate-limits", "error " + std::to_string(aYearAhead.count()) + "\n");
+    LoopbackIngestionServer server;
+    ASSERT_TRUE(server.started());
+
+    // Every start within a day of the first that read the pause holds the report back; none counts the day anew.
+    for (const auto step : {0h, 12h, 11h}) {
+        clock.advance(step);
+        EXPECT_EQ(reports(dsnFor(server.port())).process().kept, 1);
+    }
+    EXPECT_TRUE(server.requests().empty());
+    clock.advance(1h);
+    EXPECT_EQ(reports(dsnFor(server.port())).process().sent, 1);
+    EXPECT_EQ(server.requests().size(), 1u);
+}
+
 TEST_F(PendingCrashReportsTest, KeepsTheReportWhenTheServiceFailsOrCannotBeReached) {
     LoopbackIngestionServer failing({500, 429});
     ASSERT_TRUE(failing.started());
@@ -304,6 +322,16 @@ TEST_F(PendingCrashReportsTest, SetsAsideAReportThatCannotBeReadAndSendsTheRest)
 
     // What was set aside is not looked at again.
     EXPECT_EQ(reports(dsnFor(server.port())).process().setAside, 0);
+}
+
+TEST_F(PendingCrashReportsTest, APartialReportWhoseAgeCannotBeReadIsLeftForTheNextStart) {
+    // A name whose time cannot be read, as for a report its handler renamed between the listing and the look at
+    // its age.
+    fs::create_directories(folder);
+    fs::create_symlink(folder / "gone", folder / "20240501T120000Z.crash.partial");
+    const auto summary = reports(std::nullopt).process();
+    EXPECT_EQ(summary.setAside, 0);
+    EXPECT_EQ(filesInFolder(), std::vector<std::string>{"20240501T120000Z.crash.partial"});
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace clicktrove {
@@ -111,7 +112,7 @@ ClickEngine::~ClickEngine() {
         ended = endRunLocked(std::nullopt);
         timer = std::move(timer_);
         // A drag under way must not hold the destructor for its whole duration; cut short, it releases its button.
-        dragAbort_.request_stop();
+        tickAbort_.request_stop();
     }
     // The timers belong to the queue's timer table: both must be gone before the queue is (a run still going when
     // the engine goes left the tick timer to cancel itself in a freed table).
@@ -163,15 +164,11 @@ std::optional<ClickRunId> ClickEngine::start(const ClickConfig& config) {
     ++runId_;
     isRunningInternal_ = true;
     isPausedInternal_ = false;
-    totalClicks_ = 0;
-    startTime_ = clock_.now();
-    pausedTimeAccumulated_ = 0;
-    pauseStart_.reset();
-    clickTimestamps_.clear();
+    tally_ = std::make_shared<RunTally>(runId_, config_->maxClicks, clock_.now());
     currentCoordIndex_ = 0;
     lastHeldType_.reset();
     lastHeldPoint_.reset();
-    dragAbort_ = std::stop_source();
+    tickAbort_ = std::stop_source();
     if (timer_) timer_->cancel();
     timer_ = queue_.createTimer([this, life = std::weak_ptr<int>(lifeToken_)] {
         if (life.expired()) return;
@@ -218,7 +215,9 @@ std::optional<ClickEngine::EndedRun> ClickEngine::endRunLocked(std::optional<Run
     const bool wasPaused = isPausedInternal_;
     isRunningInternal_ = false;
     isPausedInternal_ = false;
-    dragAbort_.request_stop();
+    tickAbort_.request_stop();
+    tally_->end(clock_.now());
+    ended.tally = tally_;
     if (timer_) {
         timer_->cancel();
         if (wasPaused) timer_->resume();
@@ -235,28 +234,54 @@ void ClickEngine::finishStop(EndedRun ended, bool completed) {
     // before this release instead of after it, and no click follows the stop.
     { std::lock_guard gate(postGate_); }
     if (ended.heldType) postHoldEvent(*ended.heldType, false, ended.heldPoint);
-    // Totals the pace still held back ride with the stopped report, taken now: a new run's ticks may
-    // overwrite the pacer's slot before the report is delivered.
-    auto last = pacer_.finishRun(ended.run);
-    mainQueue_.post([this, life = std::weak_ptr<int>(lifeToken_), run = ended.run, completed, last] {
+    // The stopped report carries the final totals; what the pace still holds back need not go out first.
+    pacer_.finishRun(ended.run);
+    {
+        std::lock_guard lock(stateLock_);
+        // Past the gate every click that went out is counted, and none can be counted any more.
+        pendingStops_.push_back({ended.run, completed, ended.tally->newest()});
+    }
+    mainQueue_.post([this, life = std::weak_ptr<int>(lifeToken_), run = ended.run] {
         if (life.expired()) return;
-        deliverStop(run, completed, last);
+        deliverStopsThrough(run);
     });
 }
 
 void ClickEngine::deliverProgress(const ClickProgress& p) {
     if (p.run <= stopDelivered_) return;
+    deliveredRun_ = p.run;
+    deliveredTotal_ = p.totalClicks;
     if (auto d = delegate().lock()) {
         d->clickEngineDidUpdate(p.run, p.totalClicks, p.cps, p.remainingClicks, p.elapsedTime);
     }
 }
 
-void ClickEngine::deliverStop(RunId run, bool completed, std::optional<ClickProgress> last) {
-    // A tick that was posting when the run stopped may have counted its click since: those are the last totals.
-    if (auto newer = pacer_.finishRun(run)) last = newer;
-    if (last) deliverProgress(*last);
-    stopDelivered_ = std::max(stopDelivered_, run);
-    if (auto d = delegate().lock()) d->clickEngineDidStop(run, completed);
+void ClickEngine::deliverStoppedReports() {
+    deliverStopsThrough(std::numeric_limits<RunId>::max());
+}
+
+void ClickEngine::deliverStopsThrough(RunId last) {
+    std::vector<StoppedReport> due;
+    {
+        std::lock_guard lock(stateLock_);
+        const auto later = std::stable_partition(pendingStops_.begin(), pendingStops_.end(),
+                                                 [last](const StoppedReport& r) { return r.run <= last; });
+        due.assign(pendingStops_.begin(), later);
+        pendingStops_.erase(pendingStops_.begin(), later);
+    }
+    // Two stops on two threads may have queued their reports out of order.
+    std::sort(due.begin(), due.end(), [](const auto& a, const auto& b) { return a.run < b.run; });
+    for (const auto& report : due) deliverStop(report);
+}
+
+void ClickEngine::deliverStop(const StoppedReport& report) {
+    // The final totals, unless the run's last report had them already.
+    const bool delivered = deliveredRun_ == report.run && report.last && deliveredTotal_ == report.last->totalClicks;
+    if (report.last && !delivered) deliverProgress(*report.last);
+    stopDelivered_ = std::max(stopDelivered_, report.run);
+    // A tick that reported after the stop had taken the totals may have left them waiting for the pace.
+    pacer_.finishRun(report.run);
+    if (auto d = delegate().lock()) d->clickEngineDidStop(report.run, report.completed);
 }
 
 void ClickEngine::pause() {
@@ -266,13 +291,20 @@ void ClickEngine::pause() {
         std::lock_guard lock(stateLock_);
         if (!isRunningInternal_ || isPausedInternal_) return;
         isPausedInternal_ = true;
-        pauseStart_ = clock_.now();
+        tally_->pause(clock_.now());
+        // A tick under way posts nothing more, and a drag under way wakes and lets its button go where the
+        // pointer is; the ticks after the resume must not be born cut short.
+        tickAbort_.request_stop();
+        tickAbort_ = std::stop_source();
         if (timer_) {
             // Suspended first, so that the queue cannot take the deadline while it is looked at.
             timer_->suspend();
             const Deadline now = clock_.monotonicNow();
             if (timer_->isPending()) {
                 leftAtPause_ = std::max(deadline_ - now, Deadline::duration::zero());
+            } else if (servedDeadline_ == deadline_ && config_->isDragEnabled) {
+                // A drag's tick is under way, which ends here: the next drag comes an interval after it.
+                leftAtPause_ = nominalInterval(*config_);
             } else if (servedDeadline_ == deadline_) {
                 // Its tick is under way, and would have laid the next deadline about an interval after its own.
                 leftAtPause_ =
@@ -285,6 +317,9 @@ void ClickEngine::pause() {
         heldType = lastHeldType_;
         heldPoint = lastHeldPoint_;
     }
+    // A posting on its way goes out first (a hold's press, a drag's step), so that the release below follows
+    // it and nothing of the run follows the pause.
+    { std::lock_guard gate(postGate_); }
     if (heldType) postHoldEvent(*heldType, false, heldPoint);
 }
 
@@ -296,10 +331,7 @@ void ClickEngine::resume() {
     std::lock_guard lock(stateLock_);
     if (!isRunningInternal_ || !isPausedInternal_) return;
     isPausedInternal_ = false;
-    if (pauseStart_) {
-        pausedTimeAccumulated_ += std::chrono::duration<double>(clock_.now() - *pauseStart_).count();
-        pauseStart_.reset();
-    }
+    tally_->resume(clock_.now());
     if (!timer_) return;
     // Laid before the timer resumes, so that a deadline that passed during the pause is replaced, never fired.
     if (awaitingScheduledStart_) {
@@ -317,7 +349,7 @@ void ClickEngine::emergencyStop() {
     std::optional<EndedRun> ended;
     {
         std::lock_guard lock(stateLock_);
-        dragAbort_.request_stop();
+        tickAbort_.request_stop();
         ended = endRunLocked(std::nullopt);
     }
     // The run has ended first, so the releases below are the last events: a tick that was posting has
@@ -328,129 +360,112 @@ void ClickEngine::emergencyStop() {
 }
 
 void ClickEngine::tick() {
-    std::shared_ptr<const ClickConfig> config;
-    std::shared_ptr<const std::function<void()>> beforeClick;
-    std::int64_t total = 0;
-    RunId run = 0;
-    std::stop_token abort;
-    Deadline deadline;
-    std::uint64_t resumes = 0;
-    const Deadline firedAt = clock_.monotonicNow();
-    {
-        std::lock_guard lock(stateLock_);
-        if (!isRunningInternal_ || isPausedInternal_) return;
-        // The queue took a deadline just before a pause, and the resume has laid a new one since: that one is
-        // the run's next tick.
-        if (firedAt < deadline_ && timer_ && timer_->isPending()) return;
-        if (awaitingScheduledStart_) {
-            const Date wallNow = clock_.now();
-            if (wallNow < config_->scheduledStartTime) {
-                armTowardsScheduledStartLocked(wallNow, std::chrono::nanoseconds(0));
-                return;
-            }
-            awaitingScheduledStart_ = false;
-        }
-        config = config_;
-        beforeClick = beforeClick_;
-        total = totalClicks_;
-        run = runId_;
-        abort = dragAbort_.get_token();
-        deadline = deadline_;
-        servedDeadline_ = deadline_;
-        resumes = resumes_;
-    }
-    const std::int64_t perTick = clicksPerTick(*config);
-
+    auto tick = beginTick(clock_.monotonicNow());
+    if (!tick) return;
     // Clicks at the cursor go out as button events at the pointer, which need no reading at all; the corner
     // test then takes the reading that rode behind the previous tick's events. Only radius jitter at the
     // cursor needs to know where the pointer is now, once per tick, and the corner test shares that reading.
-    const bool atCursor = config->positionMode == ClickPositionMode::current && !config->isDragEnabled;
-    std::optional<GlobalPoint> cursor;
-    const bool freshReading = atCursor && hasRadiusJitter(*config);
-    if (freshReading) cursor = input_.cursorPosition();
-    if (config->edgeStopEnabled &&
-        isCursorInScreenCorner(freshReading ? cursor : input_.recentCursorPosition(kCornerReadingMaxAge))) {
-        stopRun(run, false);
-        return;
+    const auto& config = *tick->config;
+    tick->cursorRead =
+        config.positionMode == ClickPositionMode::current && !config.isDragEnabled && hasRadiusJitter(config);
+    if (tick->cursorRead) tick->cursor = input_.cursorPosition();
+    if (stopsBeforeClicking(*tick)) return;
+    // A stop it sets off makes the posting refuse.
+    if (tick->beforeClick) (*tick->beforeClick)();
+    // The run ended or was paused before anything went out: nothing to count or report.
+    if (!postTick(*tick)) return;
+    finishTick(*tick);
+}
+
+std::optional<ClickEngine::Tick> ClickEngine::beginTick(Deadline firedAt) {
+    std::lock_guard lock(stateLock_);
+    if (!isRunningInternal_ || isPausedInternal_) return std::nullopt;
+    // The queue took a deadline just before a pause, and the resume has laid a new one since: that one is
+    // the run's next tick.
+    if (firedAt < deadline_ && timer_ && timer_->isPending()) return std::nullopt;
+    if (awaitingScheduledStart_) {
+        const Date wallNow = clock_.now();
+        if (wallNow < config_->scheduledStartTime) {
+            armTowardsScheduledStartLocked(wallNow, std::chrono::nanoseconds(0));
+            return std::nullopt;
+        }
+        awaitingScheduledStart_ = false;
     }
-    if (config->scheduledStopEnabled && clock_.now() >= config->scheduledStopTime) {
-        stopRun(run, true);
-        return;
+    servedDeadline_ = deadline_;
+    Tick tick;
+    tick.config = config_;
+    tick.beforeClick = beforeClick_;
+    tick.tally = tally_;
+    tick.run = runId_;
+    tick.totalBefore = tally_->total();
+    tick.abort = tickAbort_.get_token();
+    tick.deadline = deadline_;
+    tick.firedAt = firedAt;
+    tick.resumes = resumes_;
+    return tick;
+}
+
+bool ClickEngine::stopsBeforeClicking(const Tick& tick) {
+    const auto& config = *tick.config;
+    if (config.edgeStopEnabled &&
+        isCursorInScreenCorner(tick.cursorRead ? tick.cursor : input_.recentCursorPosition(kCornerReadingMaxAge))) {
+        stopRun(tick.run, false);
+        return true;
+    }
+    if (config.scheduledStopEnabled && clock_.now() >= config.scheduledStopTime) {
+        stopRun(tick.run, true);
+        return true;
     }
     // A maximum that a whole tick would overshoot (the second half of a double click) ends the run as
     // reached.
-    if (config->maxClicks >= 1 && total + perTick > config->maxClicks) {
-        stopRun(run, true);
-        return;
+    if (config.maxClicks >= 1 && tick.totalBefore + clicksPerTick(config) > config.maxClicks) {
+        stopRun(tick.run, true);
+        return true;
     }
+    return false;
+}
 
-    // A stop it sets off makes the posting below refuse.
-    if (beforeClick) (*beforeClick)();
+bool ClickEngine::postTick(const Tick& tick) {
+    // A drag has its own end points: no target to work out, so no cursor reading either.
+    if (tick.config->isDragEnabled) return performDrag(tick);
+    return postClick(tick, nextClickPoint(*tick.config, tick.run, tick.cursor));
+}
 
-    bool posted = false;
-    std::optional<std::optional<ScreenPoint>> held;
-    if (config->isDragEnabled) {
-        // A drag has its own end points: no target to work out, so no cursor reading either.
-        posted = performDrag(run, config->dragStartPoint, config->dragEndPoint, config->dragDuration, abort);
-    } else {
-        const auto target = nextClickPoint(*config, run, cursor);
-        posted = postClick(run, config->clickType, target);
-        if (posted && heldButton(config->clickType)) held = target;
-    }
-    // The run ended (or a pause came before a hold's press) before anything went out: nothing to count.
-    if (!posted) return;
-
-    std::int64_t newTotal = 0;
-    std::int64_t cps = 0;
-    double elapsed = 0;
+void ClickEngine::finishTick(const Tick& tick) {
+    const auto& config = *tick.config;
+    std::optional<ClickProgress> progress;
     bool reachedMax = false;
-    bool stillRunning = false;
     {
-        std::unique_lock lock(stateLock_);
-        // A pause between the hold's last look at the run and its press released the button before the press
-        // may have reached the system; without a second release the button would stay down through the pause.
-        // (A stop cannot come in between: it waits for the press, then releases.)
-        if (held && run == runId_ && isPausedInternal_) {
-            lock.unlock();
-            postHoldEvent(config->clickType, false, *held);
-            lock.lock();
-        }
-        // A stop and a new start while this tick posted: its click belongs to no run that is still counting.
-        if (run != runId_) return;
-        totalClicks_ += perTick;
-        newTotal = totalClicks_;
-        const Date now = clock_.now();
-        cps = clickTimestamps_.record(now);
-        elapsed = elapsedTimeLocked(now);
-        reachedMax = config->maxClicks >= 1 && newTotal + perTick > config->maxClicks;
-        stillRunning = isRunningInternal_;
+        std::lock_guard lock(stateLock_);
+        // A stop while this tick posted: its stopped report carries the totals.
+        if (tick.run != runId_ || !isRunningInternal_) return;
+        progress = tick.tally->newest();
+        reachedMax = config.maxClicks >= 1 && tick.tally->total() + clicksPerTick(config) > config.maxClicks;
         // A tick that came more than an interval late starts the grid again from now instead of catching up
         // with a burst of clicks; one less late keeps its place, so the lost time is made up by the next one. A
         // drag's duration adds to the period: the next one comes an interval after it ended, not at once.
-        if (!reachedMax && isRunningInternal_ && !isPausedInternal_ && timer_) {
-            const auto late = firedAt - deadline;
-            Deadline base = late > nominalInterval(*config) ? firedAt : deadline;
-            if (config->isDragEnabled) base = clock_.monotonicNow();
+        if (!reachedMax && !isPausedInternal_ && timer_) {
+            const auto late = tick.firedAt - tick.deadline;
+            Deadline base = late > nominalInterval(config) ? tick.firedAt : tick.deadline;
+            if (config.isDragEnabled) base = clock_.monotonicNow();
             // Paused and resumed while this tick worked: the resume laid a deadline already, and the later of
             // the two holds.
-            const auto laidByResume = resumes != resumes_ ? std::optional<Deadline>(deadline_) : std::nullopt;
-            armNextTickLocked(*config, base, laidByResume);
+            const auto laidByResume = tick.resumes != resumes_ ? std::optional<Deadline>(deadline_) : std::nullopt;
+            armNextTickLocked(config, base, laidByResume);
         }
     }
-    const std::int64_t remaining = config->maxClicks >= 1 ? std::max<std::int64_t>(config->maxClicks - newTotal, 0) : 0;
-    const ClickProgress progress{run, newTotal, cps, remaining, elapsed};
-    // A run stopped while this tick posted: its stopped report, already on its way, takes these totals from
-    // the pacer's slot if it has not been delivered yet.
-    if (reportsPaced(*config) || !stillRunning) {
-        pacer_.offer(progress);
-    } else {
-        mainQueue_.post([this, life = std::weak_ptr<int>(lifeToken_), progress] {
-            if (life.expired()) return;
-            deliverProgress(progress);
-        });
+    if (progress) {
+        if (reportsPaced(config)) {
+            pacer_.offer(*progress);
+        } else {
+            mainQueue_.post([this, life = std::weak_ptr<int>(lifeToken_), p = *progress] {
+                if (life.expired()) return;
+                deliverProgress(p);
+            });
+        }
     }
     // The run completes with the click that reached its maximum, not one interval later.
-    if (reachedMax) stopRun(run, true);
+    if (reachedMax) stopRun(tick.run, true);
 }
 
 void ClickEngine::armNextTickLocked(const ClickConfig& config, Deadline base, std::optional<Deadline> notBefore) {
@@ -462,13 +477,6 @@ void ClickEngine::armNextTickLocked(const ClickConfig& config, Deadline base, st
     deadline_ = deadlineAfter(base, std::chrono::nanoseconds(interval));
     if (notBefore) deadline_ = std::max(deadline_, *notBefore);
     timer_->schedule(deadline_);
-}
-
-double ClickEngine::elapsedTimeLocked(Date now) const {
-    if (!startTime_) return 0;
-    double elapsed = std::chrono::duration<double>(now - *startTime_).count() - pausedTimeAccumulated_;
-    if (pauseStart_) elapsed -= std::chrono::duration<double>(now - *pauseStart_).count();
-    return elapsed < 0 ? 0 : elapsed;
 }
 
 std::optional<ScreenPoint> ClickEngine::nextClickPoint(const ClickConfig& config, RunId run,
@@ -524,17 +532,32 @@ std::optional<GlobalPoint> ClickEngine::jitterAnchor(RunId run, std::optional<Gl
     return anchor_;
 }
 
-bool ClickEngine::postForRun(RunId run, std::span<const MouseEvent> events) {
+bool ClickEngine::mayPostLocked(const Tick& tick) const {
+    // A tick left over from a run that was stopped must not post into the next run, nor a tick that a pause came
+    // to (whose drag ends there) even once the run has been resumed.
+    return tick.run == runId_ && isRunningInternal_ && !isPausedInternal_ && !tick.abort.stop_requested();
+}
+
+void ClickEngine::countPosted(const Tick& tick, std::int64_t clicks, bool lasting) {
+    if (clicks == 0) return;
+    std::lock_guard lock(stateLock_);
+    tick.tally->count(clicks, clock_.now(), lasting);
+}
+
+bool ClickEngine::postForRun(const Tick& tick, std::span<const MouseEvent> events, std::int64_t clicks, bool lasting) {
     std::lock_guard gate(postGate_);
     {
         std::lock_guard lock(stateLock_);
-        if (run != runId_ || !isRunningInternal_) return false;
+        if (!mayPostLocked(tick)) return false;
     }
     input_.post(events);
+    countPosted(tick, clicks, lasting);
     return true;
 }
 
-bool ClickEngine::postClick(RunId run, ClickType type, std::optional<ScreenPoint> target) {
+bool ClickEngine::postClick(const Tick& tick, std::optional<ScreenPoint> target) {
+    const ClickType type = tick.config->clickType;
+    const std::int64_t clicks = clicksPerTick(*tick.config);
     const GlobalPoint p = target ? toGlobal(*target) : GlobalPoint{};
     const auto down = [&](MouseButton b, int state = 1) {
         return target ? MouseEvent::down(b, p, state) : MouseEvent::downAtPointer(b, state);
@@ -550,12 +573,12 @@ bool ClickEngine::postClick(RunId run, ClickType type, std::optional<ScreenPoint
                                   : type == ClickType::right ? MouseButton::right
                                                              : MouseButton::middle;
             const std::array events{down(b), up(b)};
-            return postForRun(run, events);
+            return postForRun(tick, events, clicks);
         }
         case ClickType::doubleClick: {
             const std::array events{down(MouseButton::left, 1), up(MouseButton::left, 1), down(MouseButton::left, 2),
                                     up(MouseButton::left, 2)};
-            return postForRun(run, events);
+            return postForRun(tick, events, clicks);
         }
         case ClickType::holdLeft:
         case ClickType::holdRight:
@@ -564,22 +587,22 @@ bool ClickEngine::postClick(RunId run, ClickType type, std::optional<ScreenPoint
             std::lock_guard gate(postGate_);
             {
                 std::lock_guard lock(stateLock_);
-                // A tick left over from a run that was stopped must not plant its hold in the next run, whose
-                // pause and stop would then release a button it never pressed; and a paused run keeps its
-                // button up until resume presses it again.
-                if (run != runId_ || !isRunningInternal_ || isPausedInternal_) return false;
+                // A hold of a stopped run planted in the next one would be released by a pause or stop of a run
+                // that never pressed it; and a paused run keeps its button up until the resume presses it again.
+                if (!mayPostLocked(tick)) return false;
                 lastHeldType_ = type;
                 lastHeldPoint_ = target;
             }
             input_.post(events);
+            countPosted(tick, clicks, false);
             return true;
         }
         case ClickType::scrollUp:
         case ClickType::scrollDown: {
             const auto wheel = MouseEvent::scroll(type == ClickType::scrollUp ? kScrollLines : -kScrollLines);
             // At the cursor the wheel turns where the pointer is; there is nowhere to move it first.
-            if (!target) return postForRun(run, std::array{wheel});
-            return postForRun(run, std::array{MouseEvent::move(p), wheel});
+            if (!target) return postForRun(tick, std::array{wheel}, clicks);
+            return postForRun(tick, std::array{MouseEvent::move(p), wheel}, clicks);
         }
     }
     return false;
@@ -596,27 +619,33 @@ void ClickEngine::postHoldEvent(ClickType type, bool down, std::optional<ScreenP
     input_.post(std::array{down ? MouseEvent::down(*button, p) : MouseEvent::up(*button, p)});
 }
 
-bool ClickEngine::performDrag(RunId run, ScreenPoint from, ScreenPoint to, double duration, std::stop_token abort) {
-    if (!postForRun(run, std::array{MouseEvent::down(MouseButton::left, toGlobal(from))})) return false;
-    const auto step = secondsToNanoseconds(duration / kDragSteps);
-    bool aborted = abort.stop_requested();
-    for (int i = 1; i <= kDragSteps && !aborted; ++i) {
+bool ClickEngine::performDrag(const Tick& tick) {
+    const ScreenPoint from = tick.config->dragStartPoint;
+    const ScreenPoint to = tick.config->dragEndPoint;
+    // The drag's one click, counted with its press: a drag cut short counts too.
+    if (!postForRun(tick, std::array{MouseEvent::down(MouseButton::left, toGlobal(from))}, 1, true)) return false;
+    const auto step = secondsToNanoseconds(tick.config->dragDuration / kDragSteps);
+    for (int i = 1; i <= kDragSteps; ++i) {
         const double f = static_cast<double>(i) / kDragSteps;
-        if (!postForRun(run, std::array{MouseEvent::drag(
-                                 MouseButton::left, {from.x + (to.x - from.x) * f, from.y + (to.y - from.y) * f})})) {
-            break;
-        }
-        queue_.sleepFor(step, abort);
+        const GlobalPoint at{from.x + (to.x - from.x) * f, from.y + (to.y - from.y) * f};
+        if (!postForRun(tick, std::array{MouseEvent::drag(MouseButton::left, at)}, 0)) break;
+        queue_.sleepFor(step, tick.abort);
         if (i == kDragSteps) {
-            input_.buttonUp(MouseButton::left, toGlobal(to));
+            releaseDrag(tick, toGlobal(to));
             return true;
         }
-        aborted = abort.stop_requested();
+        if (tick.abort.stop_requested()) break;
     }
-    // Cut short by a stop: the button comes up where the pointer is now.
+    // Cut short by a stop or a pause: the button comes up where the pointer is now.
     const auto cursor = input_.cursorPosition();
-    input_.buttonUp(MouseButton::left, cursor ? *cursor : toGlobal(from));
+    releaseDrag(tick, cursor ? *cursor : toGlobal(from));
     return true;
+}
+
+void ClickEngine::releaseDrag(const Tick& tick, GlobalPoint at) {
+    input_.buttonUp(MouseButton::left, at);
+    std::lock_guard lock(stateLock_);
+    tick.tally->endLasting(clock_.now());
 }
 
 void ClickEngine::releaseAllButtons() {

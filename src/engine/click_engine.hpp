@@ -3,9 +3,9 @@
 #include "engine/click_config.hpp"
 #include "engine/click_engine_delegate.hpp"
 #include "engine/click_progress.hpp"
-#include "engine/click_rate_window.hpp"
 #include "engine/click_type.hpp"
 #include "engine/progress_pacer.hpp"
+#include "engine/run_tally.hpp"
 #include "engine/screen_point.hpp"
 #include "platform/clock.hpp"
 #include "platform/main_queue.hpp"
@@ -30,18 +30,22 @@ namespace clicktrove {
 // the previous one, so neither a tick's own work nor a late wake-up stretches the period; only a drag's
 // duration adds to it (the next tick comes an interval after the drag ended). Each tick tests the stop
 // conditions, posts one click, hold, scroll or drag through the input layer, counts and reports to the
-// delegate on the main queue. After a resume the next tick comes after what was left of the wait at the
-// pause, and never sooner than a new run's first tick (300 ms); the grid starts again from it.
+// delegate on the main queue. A pause lets go of what the run holds at once: a held button, and a drag under
+// way, whose button comes up where the pointer is. After a resume the next tick comes after what was left of
+// the wait at the pause (an interval after a drag the pause cut short), and never sooner than a new run's
+// first tick (300 ms); the grid starts again from it.
 //
 // Reports: a run whose configured interval is at least kReportPace reports every tick that clicked. A faster
 // run still counts every click, but its reports reach the main queue at most once per kReportPace, each
 // carrying the newest totals (ProgressPacer): a 1 ms run would otherwise queue a thousand reports a second
 // for the main thread to work through. Either way a run's last totals arrive no later than its stopped
-// report, just ahead of it, and nothing of a run arrives after it.
+// report, just ahead of it, and nothing of a run arrives after it. A click is counted as it goes out, so the
+// stopped report has every click of the run, those the pace held back included.
 //
 // Public operations may be called from any thread (the program calls them from the main thread, and the
 // emergency stop and the stop shortcut also from the thread that watches the keyboard). Once stop() or
-// emergencyStop() has returned, no tick of that run posts anything more. The engine must be destroyed on the
+// emergencyStop() has returned, no tick of that run posts anything more, nor once pause() has returned until
+// the resume (but a drag's release, where the pointer is). The engine must be destroyed on the
 // main thread; destroying it ends a run still going without reporting it and lets go of the button that run
 // holds (a hold's, or a drag's under way), and no tick or report runs after the destructor returns.
 class ClickEngine {
@@ -74,7 +78,8 @@ public:
     // Ends the active run, cuts a drag under way short (its button is released at once), releases a held
     // button and reports; ignored without an active run. A click on its way out goes first.
     void stop(bool completed);
-    // Lets a held button go; nothing is reported.
+    // Lets a held button go and cuts a drag under way short (its button comes up where the pointer is, and it
+    // counts as one click, as at a stop); nothing is reported. A click on its way out goes first.
     void pause();
     // The held button goes down again with the next tick, not at once.
     void resume();
@@ -83,6 +88,10 @@ public:
 
     bool isRunning() const;
     bool isPaused() const;
+    // Main thread: delivers at once the stopped reports of the runs that have stopped, each with its final totals
+    // ahead of it, which otherwise come on a later turn of the main queue (a quitting program has none). The
+    // reports still queued then deliver nothing.
+    void deliverStoppedReports();
 
 private:
     using RunId = ClickRunId;
@@ -94,22 +103,54 @@ private:
         std::optional<ClickType> heldType;
         std::optional<ScreenPoint> heldPoint;
         std::unique_ptr<platform::OneShotTimer> timer;
+        std::shared_ptr<RunTally> tally;
+    };
+    // A stopped report on its way to the delegate.
+    struct StoppedReport {
+        RunId run = 0;
+        bool completed = false;
+        std::optional<ClickProgress> last;
+    };
+    // What a tick took from the run's state at its first look.
+    struct Tick {
+        std::shared_ptr<const ClickConfig> config;
+        std::shared_ptr<const std::function<void()>> beforeClick;
+        // The tick's run's own: a stop, and a start after it, may come while the tick posts.
+        std::shared_ptr<RunTally> tally;
+        RunId run = 0;
+        std::int64_t totalBefore = 0;
+        // Requested by a stop or a pause since the tick began: it posts nothing more.
+        std::stop_token abort;
+        Deadline deadline{};
+        Deadline firedAt{};
+        std::uint64_t resumes = 0;
+        // Where the pointer is, read for this tick when it needs to know.
+        bool cursorRead = false;
+        std::optional<platform::GlobalPoint> cursor;
     };
 
     void tick();
+    std::optional<Tick> beginTick(Deadline firedAt);
+    // Ends the run when a stop condition holds before the tick clicks; true then.
+    bool stopsBeforeClicking(const Tick& tick);
+    // False when nothing was posted.
+    bool postTick(const Tick& tick);
+    // Lays the next deadline and reports.
+    void finishTick(const Tick& tick);
     // Ends the run; with a run id only when that run is still the current one.
     void stopRun(std::optional<RunId> run, bool completed);
     std::optional<EndedRun> endRunLocked(std::optional<RunId> run);
     void finishStop(EndedRun ended, bool completed);
     // Main thread: hands a report to the delegate unless its run's stopped report has gone out already.
     void deliverProgress(const ClickProgress& progress);
-    void deliverStop(RunId run, bool completed, std::optional<ClickProgress> last);
+    // Main thread: the stopped reports of the runs up to last.
+    void deliverStopsThrough(RunId last);
+    void deliverStop(const StoppedReport& report);
     // Arms the timer one interval (with jitter) after base, and not before notBefore. The lock must be held.
     void armNextTickLocked(const ClickConfig& config, Deadline base, std::optional<Deadline> notBefore = {});
     // Arms the timer for the scheduled start, or atLeast from now when that is later, but no further ahead than
     // the next look at the wall clock. The lock must be held.
     void armTowardsScheduledStartLocked(Date wallNow, std::chrono::nanoseconds atLeast);
-    double elapsedTimeLocked(Date now) const;
 
     // The point this tick clicks at; none: wherever the pointer is. cursor: this tick's reading, when the
     // target needs one.
@@ -118,15 +159,20 @@ private:
     // Where radius jitter centres at the cursor: the user's position, which the jittered clicks themselves
     // must not drag along.
     std::optional<platform::GlobalPoint> jitterAnchor(RunId run, std::optional<platform::GlobalPoint> cursor);
-    // Posts one tick's events unless the run has ended since the tick began; run: the tick's run, which alone
-    // may record a hold. False when nothing was posted.
-    bool postClick(RunId run, ClickType type, std::optional<ScreenPoint> point);
-    bool postForRun(RunId run, std::span<const platform::MouseEvent> events);
+    // Posts one tick's events unless the run has ended or been paused since the tick began, and counts them
+    // into its run's tally before the gate opens. False when nothing was posted.
+    bool postClick(const Tick& tick, std::optional<ScreenPoint> point);
+    bool postForRun(const Tick& tick, std::span<const platform::MouseEvent> events, std::int64_t clicks,
+                    bool lasting = false);
+    // Whether the tick may post. The lock must be held.
+    bool mayPostLocked(const Tick& tick) const;
+    void countPosted(const Tick& tick, std::int64_t clicks, bool lasting);
     // point none: wherever the pointer is.
     void postHoldEvent(ClickType type, bool down, std::optional<ScreenPoint> point);
-    // Blocks the queue for about duration seconds; any stop cuts it short within one step. False when the
-    // run ended before the button went down.
-    bool performDrag(RunId run, ScreenPoint from, ScreenPoint to, double duration, std::stop_token abort);
+    // Blocks the queue for about the drag's duration; a stop or a pause cuts it short within one step. False
+    // when the run ended or was paused before the button went down.
+    bool performDrag(const Tick& tick);
+    void releaseDrag(const Tick& tick, platform::GlobalPoint at);
     void releaseAllButtons();
     bool isCursorInScreenCorner(std::optional<platform::GlobalPoint> cursor);
 
@@ -139,10 +185,11 @@ private:
     // Reports posted to the main queue hold this weakly and do nothing once the engine is gone.
     std::shared_ptr<int> lifeToken_ = std::make_shared<int>(0);
 
-    // Held by a tick from its last look at the run's state to the end of its posting, and taken by every stop
-    // once it has ended the run: a stop thus waits for a click already on its way (a few microseconds), and
-    // no click can follow the stop's releases. Taken before stateLock_, never while holding it; and so no stop
-    // may be made from inside a posting on the thread that posts.
+    // Held by a tick from its last look at the run's state to the end of its posting and its count, and taken
+    // by every stop once it has ended the run and every pause once it has paused it: a stop or a pause thus
+    // waits for a click already on its way (a few microseconds), no click can follow its releases, and a stop
+    // finds every click that went out counted. Taken before stateLock_, never while holding it; and so no stop
+    // or pause may be made from inside a posting on the thread that posts.
     std::mutex postGate_;
     mutable std::mutex stateLock_;
     std::unique_ptr<platform::OneShotTimer> timer_;
@@ -151,11 +198,8 @@ private:
     RunId runId_ = 0;
     bool isRunningInternal_ = false;
     bool isPausedInternal_ = false;
-    std::int64_t totalClicks_ = 0;
-    std::optional<Date> startTime_;
-    double pausedTimeAccumulated_ = 0;
-    std::optional<Date> pauseStart_;
-    ClickRateWindow clickTimestamps_;
+    // The current run's; a tick and a stop keep theirs while a newer run starts.
+    std::shared_ptr<RunTally> tally_;
     std::int64_t currentCoordIndex_ = 0;
     std::optional<ClickType> lastHeldType_;
     // None with a held type: held wherever the pointer was, and released there.
@@ -165,20 +209,26 @@ private:
     // The deadline whose tick got past its first look at the run's state: while it equals deadline_ and nothing
     // is pending, that tick is under way.
     Deadline servedDeadline_{};
-    // What was left of the wait for the next tick when the run was paused.
+    // What was left of the wait for the next tick when the run was paused: during a drag's tick, which the
+    // pause ends, an interval, as after any drag.
     std::chrono::nanoseconds leftAtPause_{0};
     // Counts resumes: a tick during which one came leaves the deadline it laid in place.
     std::uint64_t resumes_ = 0;
     // No tick has clicked yet and the scheduled start lies ahead on the wall clock.
     bool awaitingScheduledStart_ = false;
-    // Requested by every stop: ends a drag under way and wakes it from its sleep between steps.
-    std::stop_source dragAbort_;
+    // Requested by every stop and pause: a tick under way posts nothing more, and a drag under way ends, woken
+    // from its sleep between steps. A pause gives the ticks after it a fresh one.
+    std::stop_source tickAbort_;
     std::weak_ptr<ClickEngineDelegate> delegate_;
     std::shared_ptr<const std::function<void()>> beforeClick_;
 
+    // Stopped reports that have not reached the delegate yet, guarded by stateLock_.
+    std::vector<StoppedReport> pendingStops_;
     ProgressPacer pacer_;
-    // Main thread only: the newest run whose stopped report was delivered.
+    // Main thread only: the newest run whose stopped report was delivered, and the last report delivered.
     RunId stopDelivered_ = 0;
+    RunId deliveredRun_ = 0;
+    std::int64_t deliveredTotal_ = 0;
 
     // Used by ticks only, which never run concurrently.
     std::vector<platform::ScreenRect> screens_;

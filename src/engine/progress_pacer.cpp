@@ -37,18 +37,16 @@ void ProgressPacer::offer(const ClickProgress& progress) {
     if (post) postDelivery();
 }
 
-std::optional<ClickProgress> ProgressPacer::finishRun(ClickRunId run) {
-    std::optional<ClickProgress> last;
+void ProgressPacer::finishRun(ClickRunId run) {
     std::unique_ptr<platform::OneShotTimer> idleTimer;
     {
         std::lock_guard lock(mutex_);
-        if (waiting_ && waiting_->run == run) last = std::exchange(waiting_, std::nullopt);
+        if (waiting_ && waiting_->run == run) waiting_.reset();
         if (!waiting_) {
             idleTimer = std::move(flushTimer_);
             flushArmed_ = false;
         }
     }
-    return last;
 }
 
 bool ProgressPacer::claimDeliveryLocked() {

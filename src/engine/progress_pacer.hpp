@@ -35,9 +35,9 @@ public:
 
     // The newest totals of a tick.
     void offer(const ClickProgress& progress);
-    // run has stopped: removes and returns its totals still waiting (its last ones, which its stopped report
-    // carries ahead of itself). With nothing left waiting the timer goes until a fast run needs it again.
-    std::optional<ClickProgress> finishRun(ClickRunId run);
+    // run has stopped: drops its totals still waiting (its stopped report carries its final ones). With nothing
+    // left waiting the timer goes until a fast run needs it again.
+    void finishRun(ClickRunId run);
     // Drops the timer for good. It must happen before the work queue goes away; a timer run under way
     // finishes and arms nothing more. Deliveries already posted do nothing once the pacer is gone.
     void shutdown();

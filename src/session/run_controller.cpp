@@ -200,9 +200,11 @@ void RunController::applicationWillTerminate() {
     cancelCountdown();
     // Idle, nothing of ours is down, and a button the user holds is not ours to let go.
     if (engine_.isRunning()) engine_.emergencyStop();
-    // The stopped report would come on a later turn of the event loop, which a quit does not have: the run goes
-    // into the history now, with the totals reported so far, as a stopped run does. The report, should it still
-    // come, finds the run gone.
+    // The stopped report would come on a later turn of the event loop, which a quit does not have: the engine
+    // hands it over now, with the run's final totals ahead of it (whatever its reports had not told yet), and the
+    // run goes into the history as a stopped run does.
+    engine_.deliverStoppedReports();
+    // Should the engine have had no report of the run, it goes in with the totals its reports told.
     if (engineRun_) applyStop(engineRun_->id, false);
 }
 

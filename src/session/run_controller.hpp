@@ -49,7 +49,7 @@ public:
     static std::optional<QString> refusalOf(const ClickConfig& config);
     // The program is quitting: a run under way (countdown, running or paused) ends here as the emergency stop
     // ends it, releasing every button, so that none stays down at the server once the process is gone; an engine
-    // run is recorded in the history as a stopped one.
+    // run is recorded in the history as a stopped one, with every click that went out.
     void applicationWillTerminate();
     // Binds the shortcut callbacks, then starts the key monitor.
     void setupShortcuts();

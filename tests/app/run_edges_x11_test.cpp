@@ -1,6 +1,6 @@
-// The real program on a private X server, driven as a user drives it: a run started and resumed with the global
-// shortcuts, and the program quit while a button is held or a drag is under way; what happened is read back
-// from the server.
+// The real program on a private X server, driven as a user drives it: a run started, paused and resumed with the
+// global shortcuts, and the program quit while a button is held, a drag is under way or a fast run clicks; what
+// happened is read back from the server and the program's history file.
 #include "engine/click_config.hpp"
 #include "program_window.hpp"
 #include "stored_settings.hpp"
@@ -21,6 +21,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 using namespace std::chrono_literals;
@@ -41,11 +42,14 @@ void rememberRun(const TempHome& home, const ClickConfig& config) {
     });
 }
 
-// The runs in the program's history file, as it left them.
-std::size_t historyRecords(const TempHome& home) {
+// The clicks of each run in the program's history file, as it left it.
+std::vector<std::int64_t> recordedClicks(const TempHome& home) {
     std::ifstream file(home.dataHome() / "Clicktrove" / "history.json");
     const auto records = nlohmann::json::parse(file, nullptr, false);
-    return records.is_array() ? records.size() : 0;
+    std::vector<std::int64_t> clicks;
+    if (!records.is_array()) return clicks;
+    for (const auto& record : records) clicks.push_back(record.value("totalClicks", std::int64_t{-1}));
+    return clicks;
 }
 
 // The test's own client of the server: a window over the whole screen, above the program's, that receives the
@@ -58,6 +62,7 @@ public:
         unsigned long time = 0;   // server milliseconds
         unsigned int detail = 0;  // button or keycode
         unsigned int state = 0;   // modifiers and buttons down, for button events
+        int x = 0, y = 0;         // where the pointer was, for button events
     };
 
     Desk() : display_(XOpenDisplay(nullptr)) {
@@ -125,12 +130,11 @@ public:
     }
     unsigned int keycodeOf(KeySym key) { return XKeysymToKeycode(display_, key); }
 
-    unsigned int buttonsDown() {
-        Window root = 0, child = 0;
-        int rootX = 0, rootY = 0, x = 0, y = 0;
-        unsigned int mask = 0;
-        XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &rootX, &rootY, &x, &y, &mask);
-        return mask & (Button1Mask | Button2Mask | Button3Mask | Button4Mask | Button5Mask);
+    unsigned int buttonsDown() { return queryPointer().buttons; }
+    // Where the pointer is on the screen.
+    std::pair<int, int> pointer() {
+        const auto p = queryPointer();
+        return {p.x, p.y};
     }
 
     // Everything received so far, in the order the server sent it.
@@ -140,20 +144,46 @@ public:
             XNextEvent(display_, &e);
             if (e.type == ButtonPress || e.type == ButtonRelease) {
                 events_.push_back({e.type == ButtonPress ? Event::Kind::press : Event::Kind::release, e.xbutton.time,
-                                   e.xbutton.button, e.xbutton.state});
+                                   e.xbutton.button, e.xbutton.state, e.xbutton.x_root, e.xbutton.y_root});
             } else if (e.type == GenericEvent && e.xcookie.extension == xiOpcode_ &&
                        XGetEventData(display_, &e.xcookie)) {
                 const auto* raw = static_cast<const XIRawEvent*>(e.xcookie.data);
                 if (e.xcookie.evtype == XI_RawKeyPress) {
-                    events_.push_back({Event::Kind::key, raw->time, static_cast<unsigned int>(raw->detail), 0});
+                    events_.push_back({Event::Kind::key, raw->time, static_cast<unsigned int>(raw->detail), 0, 0, 0});
                 }
                 XFreeEventData(display_, &e.xcookie);
             }
         }
         return events_;
     }
+    // Every event the server has sent so far, and those still on their way to this client.
+    const std::vector<Event>& allEvents() {
+        XSync(display_, False);
+        return events();
+    }
+    std::vector<Event> pressesSince(std::size_t from) {
+        std::vector<Event> presses;
+        const auto& all = events();
+        for (std::size_t i = from; i < all.size(); ++i) {
+            if (all[i].kind == Event::Kind::press) presses.push_back(all[i]);
+        }
+        return presses;
+    }
 
 private:
+    struct PointerState {
+        int x = 0, y = 0;
+        unsigned int buttons = 0;
+    };
+    PointerState queryPointer() {
+        Window root = 0, child = 0;
+        int x = 0, y = 0;
+        PointerState state;
+        XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &state.x, &state.y, &x, &y, &state.buttons);
+        state.buttons &= Button1Mask | Button2Mask | Button3Mask | Button4Mask | Button5Mask;
+        return state;
+    }
+
     Display* display_ = nullptr;
     Window window_ = 0;
     int xiOpcode_ = -1;
@@ -226,11 +256,83 @@ TEST(ProgramOnX11, QuittingWhileAButtonIsHeldLeavesNoButtonDownAtTheServer) {
         }
         EXPECT_EQ(program.waitForExit(20000), 0);
         EXPECT_EQ(desk.buttonsDown(), 0u) << "every later pointer move would be a drag";
-        // The hold's one press was counted; a drag counts when it ends, which this one never did.
-        if (!c.drag) {
-            EXPECT_EQ(historyRecords(home), 1u) << "the run is in the history, as a stopped one is";
-        }
+        // The hold's one press counts, and so does the drag's, which counts at its press as a cut drag does.
+        EXPECT_EQ(recordedClicks(home), std::vector<std::int64_t>{1})
+            << "the run is in the history, as a stopped one is";
     }
+}
+
+// A quit has no later turn of the event loop for the engine's reports, and a 1 ms run's totals wait up to a report
+// pace: the record must still hold every press the server saw.
+TEST(ProgramOnX11, QuittingDuringAOneMillisecondRunRecordsEveryPressTheServerSaw) {
+    TempHome home;
+    ClickConfig config;
+    config.intervalSeconds = 0;
+    config.intervalMilliseconds = 1;
+    config.edgeStopEnabled = false;
+    rememberRun(home, config);
+    Desk desk;
+    ASSERT_TRUE(desk.isOpen());
+    ChildProcess program;
+    ASSERT_TRUE(launchAndStart(program, desk, [&] { return !desk.pressesSince(0).empty(); }));
+    std::this_thread::sleep_for(500ms);
+    ::kill(program.pid(), SIGTERM);
+    ASSERT_EQ(program.waitForExit(20000), 0);
+    desk.allEvents();
+    const auto presses = static_cast<std::int64_t>(desk.pressesSince(0).size());
+    EXPECT_GT(presses, 50) << "the run went on clicking";
+    EXPECT_EQ(recordedClicks(home), std::vector<std::int64_t>{presses});
+    EXPECT_EQ(desk.buttonsDown(), 0u);
+}
+
+// A pause stops what the user sees at once, as it does for a hold: the drag's button comes up where the pointer is
+// and the pointer stays there. The resume starts a fresh drag from its start point, no sooner than 300 ms on.
+TEST(ProgramOnX11, PauseDuringADragLetsTheButtonGoAndThePointerRest) {
+    TempHome home;
+    ClickConfig config;
+    config.edgeStopEnabled = false;
+    config.intervalSeconds = 1;
+    config.intervalMilliseconds = 0;
+    config.isDragEnabled = true;
+    config.dragStartPoint = {200, 200};
+    config.dragEndPoint = {900, 700};
+    config.dragDuration = 4;
+    rememberRun(home, config);
+    Desk desk;
+    ASSERT_TRUE(desk.isOpen());
+    ChildProcess program;
+    ASSERT_TRUE(launchAndStart(program, desk, [&] { return desk.buttonsDown() == Button1Mask; }))
+        << "the drag holds the left button";
+    std::this_thread::sleep_for(1500ms);
+    ASSERT_EQ(desk.buttonsDown(), static_cast<unsigned int>(Button1Mask)) << "still dragging";
+
+    desk.pressKeys(kPause);
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(desk.buttonsDown(), 0u) << "the drag's button came up at the pause";
+    const auto restedAt = desk.pointer();
+    const std::size_t paused = desk.events().size();
+    std::this_thread::sleep_for(1s);
+    EXPECT_EQ(desk.pointer(), restedAt) << "the pointer stopped with the drag";
+    EXPECT_NE(restedAt, std::make_pair(900, 700)) << "cut short, not finished";
+    EXPECT_TRUE(desk.pressesSince(paused).empty());
+
+    const unsigned int r = desk.keycodeOf(XK_r);
+    desk.pressKeys(kResume, 100ms);
+    ASSERT_TRUE(waitUntil([&] { return !desk.pressesSince(paused).empty(); }, 10s, 5ms));
+    std::optional<unsigned long> keyAt;
+    for (std::size_t i = paused; i < desk.events().size() && !keyAt; ++i) {
+        const auto& e = desk.events()[i];
+        if (e.kind == Desk::Event::Kind::key && e.detail == r) keyAt = e.time;
+    }
+    ASSERT_TRUE(keyAt.has_value()) << "the R of the shortcut";
+    const Desk::Event first = desk.pressesSince(paused).front();
+    // Server times are whole milliseconds.
+    EXPECT_GE(first.time, *keyAt + 299) << "pressed " << first.time - *keyAt << " ms after the R";
+    EXPECT_EQ(std::make_pair(first.x, first.y), std::make_pair(200, 200)) << "a fresh drag from its start point";
+
+    desk.pressKeys({XK_Escape});
+    EXPECT_EQ(program.stop(), 0);
+    EXPECT_EQ(desk.buttonsDown(), 0u);
 }
 
 // Ctrl and Shift are still down when the resume shortcut's R arrives: a click at once would reach the window
@@ -244,14 +346,7 @@ TEST(ProgramOnX11, TheFirstPressAfterTheResumeShortcutWaitsAndCarriesNoModifier)
     rememberRun(home, config);
     Desk desk;
     ASSERT_TRUE(desk.isOpen());
-    const auto pressesSince = [&](std::size_t from) {
-        std::vector<Desk::Event> presses;
-        const auto& events = desk.events();
-        for (std::size_t i = from; i < events.size(); ++i) {
-            if (events[i].kind == Desk::Event::Kind::press) presses.push_back(events[i]);
-        }
-        return presses;
-    };
+    const auto pressesSince = [&](std::size_t from) { return desk.pressesSince(from); };
     ChildProcess program;
     ASSERT_TRUE(launchAndStart(program, desk, [&] { return !pressesSince(0).empty(); }));
 

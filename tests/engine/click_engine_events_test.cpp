@@ -2,6 +2,7 @@
 #include "engine_fixture.hpp"
 #include "support/wait_until.hpp"
 
+#include <atomic>
 #include <cmath>
 #include <functional>
 #include <optional>
@@ -549,6 +550,130 @@ TEST_F(Drags, EmergencyStopBeforeTheRunDoesNotLeakIntoTheNextRun) {
     advance(300ms);
     EXPECT_EQ(events().back(), MouseEvent::up(MouseButton::left, {200, 0}));
     EXPECT_EQ(events().size(), 3u + 12u);
+}
+
+// A pause ends a drag at once, as a stop does: its button comes up where the pointer is, no step follows, and it
+// counts as the run's one click. Whatever comes next finds no button of the drag down.
+struct DragPauseCase {
+    const char* name;
+    // At 2 s, long after the pause.
+    std::function<void(ClickEngine&)> then;
+    // Posted after the pause's release, until 4.5 s.
+    std::vector<MouseEvent> after;
+    std::vector<std::int64_t> totals;
+    std::vector<bool> stops;
+};
+
+void PrintTo(const DragPauseCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class DragPause : public Drags, public ::testing::WithParamInterface<DragPauseCase> {};
+
+TEST_P(DragPause, APauseInAStepsSleepEndsTheDragThereAndWhatFollowsFindsNoButtonDown) {
+    const auto& param = GetParam();
+    input.setCursorFollowsEvents(true);
+    int sleeps = 0;
+    queue.setSleepHook([&](auto) {
+        if (++sleeps == 4) engine.pause();  // at 0.6 s
+    });
+    engine.start(dragConfig());
+    advance(300ms);
+    const std::vector<MouseEvent> untilThePause{
+        MouseEvent::down(MouseButton::left, {100, 200}), MouseEvent::drag(MouseButton::left, {110, 180}),
+        MouseEvent::drag(MouseButton::left, {120, 160}), MouseEvent::drag(MouseButton::left, {130, 140}),
+        MouseEvent::drag(MouseButton::left, {140, 120}), MouseEvent::up(MouseButton::left, {140, 120})};
+    ASSERT_EQ(events(), untilThePause);
+    EXPECT_EQ(eventTimes().back(), 600ms);
+    queue.setSleepHook({});
+    advance(2s - (clock.monotonicNow() - origin));
+    param.then(engine);
+    advance(4500ms - (clock.monotonicNow() - origin));
+    const auto all = events();
+    EXPECT_EQ(std::vector<MouseEvent>(all.begin() + static_cast<std::ptrdiff_t>(untilThePause.size()), all.end()),
+              param.after);
+    std::vector<std::int64_t> totals;
+    for (const auto& u : delegate->updates()) totals.push_back(u.totalClicks);
+    EXPECT_EQ(totals, param.totals) << "the cut drag reported once, before any stopped report";
+    EXPECT_DOUBLE_EQ(delegate->updates().front().elapsedTime, 0.6);
+    EXPECT_EQ(delegate->stops(), param.stops);
+}
+
+std::vector<MouseEvent> wholeDrag() {
+    std::vector<MouseEvent> out{MouseEvent::down(MouseButton::left, {100, 200})};
+    for (int i = 1; i <= 10; ++i) out.push_back(MouseEvent::drag(MouseButton::left, {100 + 10.0 * i, 200 - 20.0 * i}));
+    out.push_back(MouseEvent::up(MouseButton::left, {200, 0}));
+    return out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Then, DragPause,
+                         ::testing::Values(
+                             // The drag ended at the pause, and the next comes an interval (1 s) after a drag ends: 1 s
+                             // after the resume, afresh from its start point.
+                             DragPauseCase{"Resume", [](ClickEngine& e) { e.resume(); }, wholeDrag(), {1, 2}, {}},
+                             DragPauseCase{"Stop", [](ClickEngine& e) { e.stop(false); }, {}, {1}, {false}},
+                             DragPauseCase{"EmergencyStop",
+                                           [](ClickEngine& e) { e.emergencyStop(); },
+                                           {MouseEvent::upAtPointer(MouseButton::left),
+                                            MouseEvent::upAtPointer(MouseButton::right),
+                                            MouseEvent::upAtPointer(MouseButton::middle)},
+                                           {1},
+                                           {false}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Drags, APauseBeforeTheDragsPressKeepsThePressBackUntilTheTickAfterTheResume) {
+    int calls = 0;
+    engine.setBeforeClick([&] {
+        if (++calls == 1) engine.pause();
+    });
+    engine.start(dragConfig());
+    advance(2s);
+    EXPECT_TRUE(events().empty()) << "no button down during the pause";
+    EXPECT_TRUE(delegate->updates().empty()) << "nothing counted";
+    engine.resume();  // at 2 s; the paused tick was a drag's, so an interval is left
+    advance(1s);
+    ASSERT_EQ(events(), wholeDrag());
+    EXPECT_EQ(eventTimes().front(), 3000ms);
+    ASSERT_EQ(delegate->updates().size(), 1u);
+    EXPECT_EQ(delegate->updates()[0].totalClicks, 1);
+}
+
+using PauseDuringADrag = clicktrove::testing::EngineSurroundings;
+
+// The user's Pause comes from the main thread while a drag's step is on its way to the pointer: once pause() has
+// returned, that step is out and nothing follows but the release.
+TEST_F(PauseDuringADrag, APauseReturnsOnlyOnceTheStepOnItsWayIsOut) {
+    BeforePostInput hooked(input);
+    ClickEngine engine(hooked, mainQueue, queue, clock, random);
+    std::thread mainThread;
+    std::atomic<bool> returned{false};
+    std::size_t postedAtPause = 0;
+    int steps = 0;
+    hooked.beforePost = [&](std::span<const MouseEvent> events) {
+        if (events.size() != 1 || events[0].kind != Kind::dragged || ++steps != 3) return;
+        mainThread = std::thread([&] {
+            engine.pause();
+            postedAtPause = input.events().size();
+            returned = true;
+        });
+        ASSERT_TRUE(clicktrove::testing::waitUntil([&] { return engine.isPaused(); }, 10s));
+        // Time enough for a pause that would not wait for this step to return ahead of it.
+        clicktrove::testing::waitUntil([&] { return returned.load(); }, 200ms);
+    };
+    auto config = baseConfig();
+    config.isDragEnabled = true;
+    config.dragStartPoint = {100, 200};
+    config.dragEndPoint = {200, 0};
+    config.dragDuration = 1.0;
+    engine.start(config);
+    queue.advance(300ms);
+    if (mainThread.joinable()) mainThread.join();
+    // The release may follow at once, before the pause's own thread looks.
+    EXPECT_GE(postedAtPause, 4u) << "the press and three steps";
+    const auto events = input.events();
+    ASSERT_EQ(events.size(), 5u);
+    EXPECT_EQ(events.back(), MouseEvent::up(MouseButton::left, {130, 140})) << "released where the step left it";
+    engine.stop(false);
 }
 
 struct CornerCase {

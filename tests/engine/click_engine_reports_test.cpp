@@ -146,4 +146,52 @@ TEST_F(Reports, AClickUnderWayWhenTheRunStopsIsInTheTotalsBeforeTheStoppedReport
     }
 }
 
+// A quitting program stops the engine and has no later turn of its event loop for the stopped report: the engine
+// hands it over at once, with the run's final totals (whatever the pace held back or the main queue still
+// holds) just ahead of it, once, and what was queued for the main thread delivers nothing more.
+struct QuitCase {
+    const char* name;
+    std::chrono::milliseconds interval;
+    // The main thread took the reports as they came, the last tick's included.
+    bool deliveredAsTheyCame;
+    std::vector<std::int64_t> totals;
+};
+
+void PrintTo(const QuitCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class QuitDelivery : public Reports, public ::testing::WithParamInterface<QuitCase> {};
+
+TEST_P(QuitDelivery, HandsOverTheFinalTotalsAndTheStoppedReportOnceAtOnce) {
+    const auto& param = GetParam();
+    auto config = baseConfig();
+    config.intervalMilliseconds = param.interval.count();
+    engine.start(config);
+    if (param.deliveredAsTheyCame) {
+        advanceDelivering(300ms + 4 * param.interval);
+    } else {
+        queue.advance(300ms + 123 * param.interval);
+    }
+    engine.emergencyStop();
+    engine.deliverStoppedReports();
+    EXPECT_EQ(totals(), param.totals);
+    ASSERT_FALSE(totals().empty());
+    EXPECT_EQ(totals().back(), static_cast<std::int64_t>(presses()));
+    EXPECT_EQ(delegate->stops(), std::vector<bool>{false});
+    EXPECT_EQ(delegate->updatesAtStops(), std::vector<std::size_t>{delegate->updates().size()});
+
+    mainQueue.drain();
+    engine.deliverStoppedReports();
+    EXPECT_EQ(totals(), param.totals) << "nothing of the run after its stopped report";
+    EXPECT_EQ(delegate->stops(), std::vector<bool>{false});
+}
+
+INSTANTIATE_TEST_SUITE_P(Paces, QuitDelivery,
+                         ::testing::Values(QuitCase{"PacedTotalsHeldBack", 1ms, false, {124}},
+                                           QuitCase{"EveryTicksReportStillQueued", 100ms, false, {124}},
+                                           // No second report of the same totals.
+                                           QuitCase{"TheLastReportDeliveredAlready", 100ms, true, {1, 2, 3, 4, 5}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace

@@ -1,6 +1,8 @@
 // The run lifecycle: timing of ticks, stop conditions and their order, pause and resume, reports.
 #include "engine_fixture.hpp"
+#include "support/wait_until.hpp"
 
+#include <thread>
 #include <utility>
 
 using namespace std::chrono_literals;
@@ -346,21 +348,48 @@ TEST_F(Lifecycle, PauseIsExcludedFromTheElapsedTime) {
     EXPECT_EQ(delegate->updates().size(), 3u);
 }
 
-TEST_F(Lifecycle, ATickFinishingDuringAPauseReportsTheElapsedTimeWithoutThePause) {
+// A pause stops what the user sees at once: the drag's button comes up where the pointer is, the pointer stays,
+// and the resume starts a drag afresh from its start point, as the first tick after any resume, 300 ms on.
+TEST_F(Lifecycle, APauseCutsADragShortWhereThePointerIsAndTheResumeStartsAFreshOne) {
+    using clicktrove::platform::MouseButton;
     auto config = baseConfig();
     config.isDragEnabled = true;
+    config.dragStartPoint = {100, 200};
+    config.dragEndPoint = {200, 0};
     config.dragDuration = 1.0;
+    input.setCursorFollowsEvents(true);
     int sleeps = 0;
+    std::size_t postedAtPause = 0;
     queue.setSleepHook([&](auto) {
-        if (++sleeps == 5) engine.pause();  // at 0.7 s, half-way through the drag
+        if (++sleeps != 5) return;  // at 0.7 s, half-way through the drag
+        engine.pause();
+        postedAtPause = input.events().size();
     });
     engine.start(config);
     advance(300ms);
-    const auto updates = delegate->updates();
+    ASSERT_EQ(postedAtPause, 6u) << "the press and five steps";
+    ASSERT_EQ(events().size(), 7u) << "then only the release";
+    EXPECT_EQ(events().back(), MouseEvent::up(MouseButton::left, {150, 100}));
+    EXPECT_EQ(eventTimes().back(), 700ms);
+    // The cut drag is the run's one click, with the elapsed time of the pause.
+    auto updates = delegate->updates();
     ASSERT_EQ(updates.size(), 1u);
-    // Reported at 1.3 s, when the drag ends; the 0.6 s since the pause began do not count.
+    EXPECT_EQ(updates[0].totalClicks, 1);
     EXPECT_DOUBLE_EQ(updates[0].elapsedTime, 0.7);
+
+    advance(5s);
+    EXPECT_EQ(events().size(), 7u) << "nothing during the pause";
     EXPECT_TRUE(engine.isPaused());
+    engine.resume();  // at 5.7 s
+    advance(300ms);
+    ASSERT_EQ(events().size(), 7u + 12u) << "a whole drag";
+    EXPECT_EQ(events()[7], MouseEvent::down(MouseButton::left, {100, 200}));
+    EXPECT_EQ(eventTimes()[7], 6000ms);
+    EXPECT_EQ(events().back(), MouseEvent::up(MouseButton::left, {200, 0}));
+    updates = delegate->updates();
+    ASSERT_EQ(updates.size(), 2u);
+    EXPECT_EQ(updates[1].totalClicks, 2);
+    EXPECT_DOUBLE_EQ(updates[1].elapsedTime, 0.7 + 0.3 + 1.0) << "the pause left out";
 }
 
 // A resume never clicks at once: the pointer may still be on the button that resumed (now Pause), and the keys
@@ -389,18 +418,27 @@ TEST_P(ResumeSpacing, TheNextClickComesAfterWhatWasLeftAndNeverSoonerThanAFirstC
     auto config = baseConfig();
     config.intervalMilliseconds = param.interval.count();
     bool paused = false;
+    std::thread mainThread;
     if (param.pause != Pause::betweenTicks) {
         input.setOnPost([&](auto) {
             if (paused) return;
             paused = true;
-            engine.pause();
-            if (param.pause == Pause::pausedAndResumedDuringTheFirstTick) engine.resume();
+            // The pause waits for the posting under way, which is this one: it must not be made on this thread.
+            mainThread = std::thread([&] {
+                engine.pause();
+                if (param.pause == Pause::pausedAndResumedDuringTheFirstTick) engine.resume();
+            });
+            ASSERT_TRUE(clicktrove::testing::waitUntil([&] { return engine.isPaused(); }, 10s));
         });
     }
     engine.start(config);
     if (param.pause == Pause::betweenTicks) {
         advance(param.pauseAt);
         engine.pause();
+    } else {
+        advance(300ms);
+        ASSERT_TRUE(mainThread.joinable());
+        mainThread.join();
     }
     if (param.pause != Pause::pausedAndResumedDuringTheFirstTick) {
         advance(param.resumeAt - (clock.monotonicNow() - origin));
@@ -499,7 +537,7 @@ TEST_F(ResumeRace, ADeadlineTakenJustBeforeThePauseDoesNotClickAtTheResume) {
     EXPECT_EQ(clickTimes(input.recorded(), origin).size(), 3u) << "and on at the interval";
 }
 
-TEST_F(Lifecycle, ATickUnderWayWhenANewRunStartsDoesNotCountOrStopInIt) {
+TEST_F(Lifecycle, ATickUnderWayWhenANewRunStartsCountsInItsOwnRunOnly) {
     auto drag = baseConfig();
     drag.isDragEnabled = true;
     drag.dragDuration = 1.0;
@@ -515,12 +553,17 @@ TEST_F(Lifecycle, ATickUnderWayWhenANewRunStartsDoesNotCountOrStopInIt) {
     engine.start(drag);
     advance(300ms + 500ms);
     advance(1s);
-    // The new run: one click of its own, which completes it; the old drag counted nowhere.
+    // The old drag, cut short, is its own run's one click, ahead of that run's stopped report; the new run has one
+    // click of its own, which completes it.
     const auto updates = delegate->updates();
-    ASSERT_EQ(updates.size(), 1u);
+    ASSERT_EQ(updates.size(), 2u);
     EXPECT_EQ(updates[0].totalClicks, 1);
+    EXPECT_DOUBLE_EQ(updates[0].elapsedTime, 0.7) << "the drag lasted until the stop cut it";
+    EXPECT_EQ(updates[1].totalClicks, 1);
+    EXPECT_EQ(updates[1].run, updates[0].run + 1);
     EXPECT_EQ(delegate->stops(), (std::vector<bool>{false, true}));
-    EXPECT_EQ(delegate->stoppedRuns()[0], updates[0].run - 1);
+    EXPECT_EQ(delegate->stoppedRuns(), (std::vector<clicktrove::ClickRunId>{updates[0].run, updates[1].run}));
+    EXPECT_EQ(delegate->updatesAtStops(), (std::vector<std::size_t>{1, 2}));
     // The old drag's press at 0.3 s, cut short by the stop during its fifth step at 0.7 s; the new run's
     // click 300 ms after its start.
     EXPECT_EQ(clickTimes(input.recorded(), origin), (std::vector<std::chrono::nanoseconds>{300ms, 1000ms}));

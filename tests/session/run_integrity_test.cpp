@@ -220,6 +220,33 @@ TEST_F(RunIntegrityTest, EscapeDuringAFastRunComesBeforeStoppedAndTheRecordHolds
     EXPECT_EQ(history()[0].totalClicks, clicks);
 }
 
+// A quit has no later turn of the event loop for the engine's reports: the run's record must still hold every
+// click that went out, those whose totals waited for the report pace or sat in the main queue included.
+TEST_F(RunIntegrityTest, AQuitDuringARunRecordsEveryClickThatWentOut) {
+    const struct {
+        std::chrono::milliseconds interval;
+        // The engine's thread clicked on while the main thread, busy, took none of its reports.
+        std::chrono::milliseconds unreported;
+    } cases[] = {{1ms, 0ms}, {1ms, 30ms}, {100ms, 250ms}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.interval.count() << " ms, " << c.unreported.count() << " ms unreported");
+        vm->historyManager().clearHistory();
+        rig.mouse.clear();
+        vm->editConfig([&](ClickConfig& config) { config.intervalMilliseconds = c.interval.count(); });
+        startAndPassCountdown();
+        rig.advance(300ms + 123ms);
+        rig.engineQueue.advance(c.unreported);
+        vm->applicationWillTerminate();
+        const auto clicks = static_cast<std::int64_t>(rig.presses().size());
+        ASSERT_EQ(history().size(), 1u);
+        EXPECT_EQ(history()[0].totalClicks, clicks);
+        EXPECT_EQ(vm->totalClicks(), clicks);
+        EXPECT_FALSE(vm->isRunning());
+        rig.drain();
+        EXPECT_EQ(history().size(), 1u) << "the queued stopped report records nothing more";
+    }
+}
+
 // On a loaded machine the key watcher's thread may wait for a CPU while the engine's keeps clicking; the
 // engine hands out the presses that have arrived before each click.
 TEST_F(RunIntegrityTest, AnEscapeThatArrivedStopsTheRunBeforeTheNextClickEvenBeforeItsThreadRuns) {

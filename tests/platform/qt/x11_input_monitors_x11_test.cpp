@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -55,22 +56,33 @@ TEST(X11MouseButtonMonitor, ReportsKindAndGlobalPositionOfPressesButNotWheelStep
     EXPECT_EQ(presses, expected);
 }
 
-// The pointer of a run that posts a click the moment the watch's selection begins to go out, and lets the
-// selection take its time: the interleaving in which a run's press used to come back unclaimable and pass for the
-// user's.
-class PostingWhileTheWatchOpens final : public MouseInput {
+// When a run's click goes out as the watch opens: each moment once lost the click or let it pass for the user's.
+enum class ClickAt {
+    // Posting waits for the selection, which takes its time.
+    duringTheSelection,
+    // Before the monitor begins reading: it must find the press already waiting, and hand it to its handler.
+    rightAfterTheSelection,
+};
+
+// The pointer of such a run.
+class ClickingAsTheWatchOpens final : public MouseInput {
 public:
-    explicit PostingWhileTheWatchOpens(X11MouseInput& input) : input_(input) {}
-    ~PostingWhileTheWatchOpens() override {
+    ClickingAsTheWatchOpens(X11MouseInput& input, ClickAt at) : input_(input), at_(at) {}
+    ~ClickingAsTheWatchOpens() override {
         if (poster_.joinable()) poster_.join();
     }
 
     std::chrono::steady_clock::time_point startWatchingPresses(const std::function<void()>& selectPresses) override {
+        if (at_ == ClickAt::rightAfterTheSelection) {
+            const auto since = input_.startWatchingPresses(selectPresses);
+            click();
+            // A round trip on the posting connection: the server has handed the press to the watch before the
+            // monitor goes on.
+            (void)input_.cursorPosition();
+            return since;
+        }
         return input_.startWatchingPresses([&] {
-            poster_ = std::thread([this] {
-                input_.post(std::vector{MouseEvent::down(MouseButton::left, {40, 40}),
-                                        MouseEvent::up(MouseButton::left, {40, 40})});
-            });
+            poster_ = std::thread([this] { click(); });
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
             selectPresses();
         });
@@ -84,14 +96,22 @@ public:
     }
 
 private:
+    void click() {
+        input_.post(
+            std::vector{MouseEvent::down(MouseButton::left, {40, 40}), MouseEvent::up(MouseButton::left, {40, 40})});
+    }
+
     X11MouseInput& input_;
+    ClickAt at_;
     std::thread poster_;
 };
 
-TEST(X11MouseButtonMonitor, APressPostedWhileTheWatchOpensIsTheProgramsOwnAndTheUsersNextIsNot) {
+class X11MouseButtonMonitorOpening : public ::testing::TestWithParam<ClickAt> {};
+
+TEST_P(X11MouseButtonMonitorOpening, APressPostedWhileTheWatchOpensIsTheProgramsOwnAndTheUsersNextIsNot) {
     X11MouseInput mouseInput;
     ASSERT_TRUE(mouseInput.canPost());
-    PostingWhileTheWatchOpens racing(mouseInput);
+    ClickingAsTheWatchOpens racing(mouseInput, GetParam());
     X11MouseButtonMonitor monitor(racing);
     std::vector<MouseButtonPress> presses;
     ASSERT_TRUE(monitor.addMonitor([&](const MouseButtonPress& p) { presses.push_back(p); }));
@@ -101,6 +121,17 @@ TEST(X11MouseButtonMonitor, APressPostedWhileTheWatchOpensIsTheProgramsOwnAndThe
     EXPECT_TRUE(presses[0].postedByThisProgram);
     EXPECT_FALSE(presses[1].postedByThisProgram);
 }
+
+const char* nameOf(ClickAt at) {
+    return at == ClickAt::duringTheSelection ? "duringTheSelection" : "rightAfterTheSelection";
+}
+void PrintTo(ClickAt at, std::ostream* os) {
+    *os << nameOf(at);
+}
+
+INSTANTIATE_TEST_SUITE_P(Moments, X11MouseButtonMonitorOpening,
+                         ::testing::Values(ClickAt::duringTheSelection, ClickAt::rightAfterTheSelection),
+                         [](const ::testing::TestParamInfo<ClickAt>& info) { return std::string(nameOf(info.param)); });
 
 // The watch's connection is made while the program goes on posting: on a slow or remote display its set-up takes
 // seconds, and the emergency stop posts too, so an Escape waiting behind it would leave a run clicking. The watch

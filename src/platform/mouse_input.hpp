@@ -91,12 +91,14 @@ public:
         return false;
     }
 
-    // Runs startWatching, which begins watching the session's presses, while nothing can be posted and once all
-    // that was posted before has reached the system; answers the moment it returned. Presses posted before that
-    // moment never come back to the new watcher and every press posted after does, so this moment, passed as
-    // `since` to claimPostedPress, tells the program's own presses from the user's exactly.
-    virtual std::chrono::steady_clock::time_point startWatchingPresses(const std::function<void()>& startWatching) {
-        startWatching();
+    // Runs selectPresses while nothing can be posted and once all that was posted before has reached the system;
+    // answers the moment it returned. selectPresses makes a watcher that is already connected and set up begin
+    // watching the session's presses, and does nothing else: every posting operation, the emergency stop's too,
+    // waits for it, so connecting to the display and all that is slow comes before this call. Presses posted
+    // before the moment answered never come back to the watcher and every press posted after does, so this
+    // moment, passed as `since` to claimPostedPress, tells the program's own presses from the user's exactly.
+    virtual std::chrono::steady_clock::time_point startWatchingPresses(const std::function<void()>& selectPresses) {
+        selectPresses();
         return std::chrono::steady_clock::now();
     }
 

@@ -17,21 +17,25 @@ X11MouseButtonMonitor::X11MouseButtonMonitor(MouseInput& mouseInput, QObject* pa
 X11MouseButtonMonitor::~X11MouseButtonMonitor() = default;
 
 std::optional<MouseButtonMonitor::Token> X11MouseButtonMonitor::addMonitor(Handler handler) {
-    std::string error;
-    if (!source_->isOpen()) {
-        // Opened with posting held back: a press of a run in flight while the selection went out could otherwise
-        // come back unclaimable and be taken for the user's.
-        bool opened = false;
-        const auto since = mouseInput_.startWatchingPresses([&] { opened = source_->connectWatcher(error); });
-        if (!opened) {
+    const bool opening = !source_->isOpen();
+    if (opening) {
+        std::string error;
+        // Connected while posting goes on: that takes seconds on a slow or remote display, and an emergency stop
+        // posts.
+        if (!source_->connectWatcher(error)) {
             if (!warned_) qWarning("Clicktrove: global mouse monitoring is unavailable: %s", error.c_str());
             warned_ = true;
             return std::nullopt;
         }
-        watchingSince_ = since;
-        source_->startReading();
+        // Selected with posting held back: a press of a run in flight while the selection went out could
+        // otherwise come back unclaimable and be taken for the user's.
+        watchingSince_ = mouseInput_.startWatchingPresses([this] { source_->selectPresses(); });
     }
-    return handlers_.add(std::move(handler));
+    const Token token = handlers_.add(std::move(handler));
+    // Reading starts with what has already arrived and hands it over at once, so the handler is there first:
+    // a press posted the moment the selection was in force would otherwise reach nobody.
+    if (opening) source_->startReading();
+    return token;
 }
 
 void X11MouseButtonMonitor::removeMonitor(Token token) {

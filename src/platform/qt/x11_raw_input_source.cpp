@@ -18,13 +18,18 @@ X11RawInputSource::~X11RawInputSource() {
 bool X11RawInputSource::open(std::string& error) {
     if (watcher_) return true;
     if (!connectWatcher(error)) return false;
+    selectPresses();
     startReading();
     return true;
 }
 
 bool X11RawInputSource::connectWatcher(std::string& error) {
-    if (!watcher_) watcher_ = X11RawInputWatcher::open(watch_, error);
+    if (!watcher_) watcher_ = X11RawInputWatcher::connect(watch_, error);
     return watcher_ != nullptr;
+}
+
+void X11RawInputSource::selectPresses() {
+    if (watcher_) watcher_->select();
 }
 
 void X11RawInputSource::startReading() {

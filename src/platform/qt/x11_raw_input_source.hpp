@@ -23,9 +23,12 @@ public:
 
     // Connects and starts watching; true when already open. On failure, error says why.
     bool open(std::string& error);
-    // open() in two steps, for a caller that must hold something while the selection goes out: connectWatcher()
-    // makes the selection (in force when it returns), startReading() hands over what arrives from then on.
+    // open() in three steps, for a caller that must hold something while the selection goes out, and nothing
+    // longer: connectWatcher() connects and sets up (the slow part, seconds on a remote display), selectPresses()
+    // makes the selection (one round trip; in force when it returns), startReading() hands over what arrives
+    // from then on.
     bool connectWatcher(std::string& error);
+    void selectPresses();
     void startReading();
     // Stops watching and closes the connection. Safe from inside the batch handler.
     void close();

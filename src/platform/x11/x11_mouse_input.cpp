@@ -281,13 +281,13 @@ bool X11MouseInput::claimPostedPress(unsigned int physicalButton, std::chrono::s
     return posted_.claim(physicalButton, since);
 }
 
-std::chrono::steady_clock::time_point X11MouseInput::startWatchingPresses(const std::function<void()>& startWatching) {
+std::chrono::steady_clock::time_point X11MouseInput::startWatchingPresses(const std::function<void()>& selectPresses) {
     std::lock_guard lock(mutex_);
     // A round trip on the posting connection: the server has taken every press sent so far into its input
     // before the watcher's selection can reach it, so none of those comes back, and the lock keeps the next
     // ones from going out until the selection is in force, so all of those do.
     if (xcb_) std::free(xcb_get_input_focus_reply(xcb_, xcb_get_input_focus(xcb_), nullptr));
-    startWatching();
+    selectPresses();
     return std::chrono::steady_clock::now();
 }
 

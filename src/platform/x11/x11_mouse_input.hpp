@@ -36,7 +36,7 @@ public:
     // Connects again when the display was not there before, so a poll can notice a server that came later.
     bool canPost() override;
     bool claimPostedPress(unsigned int physicalButton, std::chrono::steady_clock::time_point since) override;
-    std::chrono::steady_clock::time_point startWatchingPresses(const std::function<void()>& startWatching) override;
+    std::chrono::steady_clock::time_point startWatchingPresses(const std::function<void()>& selectPresses) override;
 
 private:
     bool connectLocked();

@@ -11,8 +11,8 @@
 
 namespace clicktrove::platform {
 
-std::unique_ptr<X11RawInputWatcher> X11RawInputWatcher::open(Watch watch, std::string& error,
-                                                             const std::string& displayName) {
+std::unique_ptr<X11RawInputWatcher> X11RawInputWatcher::connect(Watch watch, std::string& error,
+                                                                const std::string& displayName) {
     const char* name = displayName.empty() ? std::getenv("DISPLAY") : displayName.c_str();
     if (name == nullptr || *name == '\0') {
         error = "no X display (DISPLAY is not set); global input monitoring needs an X11 session";
@@ -25,6 +25,13 @@ std::unique_ptr<X11RawInputWatcher> X11RawInputWatcher::open(Watch watch, std::s
     }
     std::unique_ptr<X11RawInputWatcher> watcher(new X11RawInputWatcher(display, watch));
     if (!watcher->setUp(error)) return nullptr;
+    return watcher;
+}
+
+std::unique_ptr<X11RawInputWatcher> X11RawInputWatcher::open(Watch watch, std::string& error,
+                                                             const std::string& displayName) {
+    auto watcher = connect(watch, error, displayName);
+    if (watcher) watcher->select();
     return watcher;
 }
 
@@ -45,31 +52,37 @@ bool X11RawInputWatcher::setUp(std::string& error) {
         error = "the X server lacks XInput 2";
         return false;
     }
+    if (watch_ == Watch::keyPresses) return setUpKeyboard(error);
+    // A mapping changed between this reading and the selection still arrives: MappingNotify reaches every
+    // client unasked.
+    refreshPointerMapping();
+    return true;
+}
 
-    if (watch_ == Watch::keyPresses) {
-        int opcode = 0, xkbError = 0, xkbMajor = XkbMajorVersion, xkbMinor = XkbMinorVersion;
-        if (!XkbQueryExtension(display_, &opcode, &xkbEventBase_, &xkbError, &xkbMajor, &xkbMinor)) {
-            error = "the X server lacks the XKEYBOARD extension";
-            return false;
-        }
-        constexpr unsigned long stateChanges =
-            XkbModifierStateMask | XkbModifierBaseMask | XkbModifierLatchMask | XkbModifierLockMask | XkbGroupStateMask;
-        XkbSelectEventDetails(display_, XkbUseCoreKbd, XkbStateNotify, stateChanges, stateChanges);
-        XkbSelectEvents(display_, XkbUseCoreKbd, XkbNewKeyboardNotifyMask | XkbMapNotifyMask,
-                        XkbNewKeyboardNotifyMask | XkbMapNotifyMask);
-        XkbStateRec state{};
-        if (XkbGetState(display_, XkbUseCoreKbd, &state) == Success) {
-            modifierState_ = state.mods;
-            group_ = state.group;
-        }
-        modifiers_ = X11ModifierMapping::read(display_);
-        // Loads the keyboard map now, a round trip that would otherwise delay the first press (an Escape,
-        // perhaps).
-        (void)XkbKeycodeToKeysym(display_, 9, 0, 0);
-    } else {
-        refreshPointerMapping();
+bool X11RawInputWatcher::setUpKeyboard(std::string& error) {
+    int opcode = 0, xkbError = 0, xkbMajor = XkbMajorVersion, xkbMinor = XkbMinorVersion;
+    if (!XkbQueryExtension(display_, &opcode, &xkbEventBase_, &xkbError, &xkbMajor, &xkbMinor)) {
+        error = "the X server lacks the XKEYBOARD extension";
+        return false;
     }
+    constexpr unsigned long stateChanges =
+        XkbModifierStateMask | XkbModifierBaseMask | XkbModifierLatchMask | XkbModifierLockMask | XkbGroupStateMask;
+    XkbSelectEventDetails(display_, XkbUseCoreKbd, XkbStateNotify, stateChanges, stateChanges);
+    XkbSelectEvents(display_, XkbUseCoreKbd, XkbNewKeyboardNotifyMask | XkbMapNotifyMask,
+                    XkbNewKeyboardNotifyMask | XkbMapNotifyMask);
+    XkbStateRec state{};
+    if (XkbGetState(display_, XkbUseCoreKbd, &state) == Success) {
+        modifierState_ = state.mods;
+        group_ = state.group;
+    }
+    modifiers_ = X11ModifierMapping::read(display_);
+    // Loads the keyboard map now, a round trip that would otherwise delay the first press (an Escape,
+    // perhaps).
+    (void)XkbKeycodeToKeysym(display_, 9, 0, 0);
+    return true;
+}
 
+void X11RawInputWatcher::select() {
     unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
     XISetMask(bits, watch_ == Watch::keyPresses ? XI_RawKeyPress : XI_RawButtonPress);
     XIEventMask mask{};
@@ -79,9 +92,8 @@ bool X11RawInputWatcher::setUp(std::string& error) {
     mask.mask_len = sizeof bits;
     mask.mask = bits;
     XISelectEvents(display_, DefaultRootWindow(display_), &mask, 1);
-    // A round trip, so that presses made after open() returns are certain to be seen.
+    // A round trip, so that presses made after this returns are certain to be seen.
     XSync(display_, False);
-    return true;
 }
 
 int X11RawInputWatcher::connectionFd() const {

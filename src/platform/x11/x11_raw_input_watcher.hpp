@@ -37,11 +37,20 @@ public:
         std::vector<ButtonPress> buttonPresses;
     };
 
-    // Connects to displayName ($DISPLAY when empty) and selects the raw presses of every master device. None,
-    // with the reason in error, when there is no display or it lacks XInput2 2.0 (or XKB for key presses).
-    // No Xlib call is made without a display name.
+    // Connects to displayName ($DISPLAY when empty) and reads what decoding needs (extensions, the keyboard or
+    // pointer mapping), but selects no presses yet: that is select(). The slow part of opening (seconds on a remote
+    // display), kept apart so that a caller can hold a lock across the selection alone. None, with the reason in
+    // error, when there is no display or it lacks XInput2 2.0 (or XKB for key presses). No Xlib call is made
+    // without a display name.
+    static std::unique_ptr<X11RawInputWatcher> connect(Watch watch, std::string& error,
+                                                       const std::string& displayName = {});
+    // connect() and select().
     static std::unique_ptr<X11RawInputWatcher> open(Watch watch, std::string& error,
                                                     const std::string& displayName = {});
+
+    // Selects the raw presses of every master device and waits for the server to have done it (one round trip):
+    // a press the server takes in after this returns is reported, one taken in before is not.
+    void select();
 
     X11RawInputWatcher(const X11RawInputWatcher&) = delete;
     X11RawInputWatcher& operator=(const X11RawInputWatcher&) = delete;
@@ -58,6 +67,7 @@ public:
 private:
     X11RawInputWatcher(Display* display, Watch watch);
     bool setUp(std::string& error);
+    bool setUpKeyboard(std::string& error);
     void handle(_XEvent& event, Batch& batch);
     void refreshKeyboardMapping();
     void refreshPointerMapping();

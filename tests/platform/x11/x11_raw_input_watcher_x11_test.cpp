@@ -6,11 +6,13 @@
 #include "support/child_process.hpp"
 
 #include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
 #include <poll.h>
 
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -168,6 +170,59 @@ TEST(RawButtonPresses, FollowThePointerMappingAndItsChanges) {
     EXPECT_EQ(buttons(batch), (std::vector<unsigned int>{9, 1}));
     EXPECT_EQ(buttons(stock), (std::vector<unsigned int>{1, 3}));
 }
+
+// Connecting is the slow part a caller keeps out of its locks, so it must select nothing: a press it let through
+// would come back unclaimable. Each press goes out on a control connection and waits for the server to have taken
+// it in, which is what a caller's round trip before select() stands for.
+struct SelectCase {
+    const char* name;
+    Watch watch;
+    unsigned int before;  // keycode or physical button, pressed between connect() and select()
+    unsigned int after;
+};
+
+void PrintTo(const SelectCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class RawInputWatcherConnect : public ::testing::TestWithParam<SelectCase> {};
+
+TEST_P(RawInputWatcherConnect, ReportsNoPressBeforeSelectAndThoseAfter) {
+    const SelectCase& c = GetParam();
+    Display* control = XOpenDisplay(nullptr);
+    ASSERT_NE(control, nullptr);
+    const auto press = [&](unsigned int code) {
+        if (c.watch == Watch::keyPresses) {
+            XTestFakeKeyEvent(control, code, True, CurrentTime);
+            XTestFakeKeyEvent(control, code, False, CurrentTime);
+        } else {
+            XTestFakeButtonEvent(control, code, True, CurrentTime);
+            XTestFakeButtonEvent(control, code, False, CurrentTime);
+        }
+        XSync(control, False);
+    };
+    std::string error;
+    auto watcher = X11RawInputWatcher::connect(c.watch, error);
+    ASSERT_NE(watcher, nullptr) << error;
+    press(c.before);
+    watcher->select();
+    press(c.after);
+    const auto seen = [&](const X11RawInputWatcher::Batch& b) {
+        std::vector<unsigned int> codes;
+        for (const auto& k : b.keyPresses) codes.push_back(k.keyCode);
+        for (const auto& p : b.buttonPresses) codes.push_back(p.physicalButton);
+        return codes;
+    };
+    const auto batch = readUntil(
+        *watcher, [&](const X11RawInputWatcher::Batch& b) { return !seen(b).empty() && seen(b).back() == c.after; });
+    XCloseDisplay(control);
+    EXPECT_EQ(seen(batch), std::vector<unsigned int>{c.after});
+}
+
+INSTANTIATE_TEST_SUITE_P(Watches, RawInputWatcherConnect,
+                         ::testing::Values(SelectCase{"keys", Watch::keyPresses, 38, 39},
+                                           SelectCase{"buttons", Watch::buttonPresses, 3, 1}),
+                         [](const ::testing::TestParamInfo<SelectCase>& info) { return std::string(info.param.name); });
 
 TEST(RawInputWatcherOpen, FailsWithAReasonAndNoConnectionWhenThereIsNoDisplay) {
     std::string error;

@@ -43,21 +43,22 @@ struct Rig {
 TEST(RunReportDelivery, ProgressReachesTheDelegateUntilItsRunsStoppedReport) {
     const struct {
         const char* name;
-        std::optional<ClickRunId> stopped;  // whose stopped report went out first
+        Runs stopped;  // whose stopped reports went out first, in this order
         ClickRunId run;
         bool reaches;
     } cases[] = {
-        {"no run has stopped", std::nullopt, 1, true},
-        {"its own run has stopped", 1, 1, false},
-        {"a newer run has stopped", 2, 1, false},
-        {"only an older run has stopped", 1, 2, true},
+        {"no run has stopped", {}, 1, true},
+        {"its own run has stopped", {1}, 1, false},
+        {"a newer run has stopped", {2}, 1, false},
+        {"only an older run has stopped", {1}, 2, true},
+        {"an older run's stop went out after its own", {2, 1}, 2, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Rig rig;
-        if (c.stopped) {
-            rig.reports.queueStop(*c.stopped, false, std::nullopt);
-            rig.reports.deliverStopsThrough(*c.stopped, rig.delegate.get());
+        for (const auto run : c.stopped) {
+            rig.reports.queueStop(run, false, std::nullopt);
+            rig.reports.deliverStopsThrough(run, rig.delegate.get());
         }
         rig.reports.deliverProgress({c.run, 7, 3, 2, 1.5}, rig.delegate.get());
         const auto got = rig.delegate->updates();
@@ -100,15 +101,26 @@ TEST(RunReportDelivery, TheFinalTotalsGoAheadOfTheStoppedReportUnlessTheDelegate
 }
 
 // Two stops on two threads, the later run's report queued first. The deliveries the stops posted run in either
-// order, or a quit delivers everything at once before them.
+// order, each delivering no run later than its own, or a quit delivers everything at once before them.
 TEST(RunReportDelivery, StoppedReportsQueuedOutOfOrderFromTwoThreadsArriveInRunOrder) {
-    const std::vector<Runs> deliveryOrders = {{2, 1}, {1, 2}, {kEveryRun, 1, 2}};
-    for (const auto& order : deliveryOrders) {
-        SCOPED_TRACE(::testing::PrintToString(order));
+    const struct {
+        Runs deliveries;
+        Runs stoppedAfterTheFirst;
+    } cases[] = {
+        {{2, 1}, {1, 2}},
+        {{1, 2}, {1}},
+        {{kEveryRun, 1, 2}, {1, 2}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.deliveries));
         Rig rig;
         std::thread([&] { rig.reports.queueStop(2, false, totals(2, 4)); }).join();
         std::thread([&] { rig.reports.queueStop(1, true, totals(1, 3)); }).join();
-        for (const auto through : order) rig.reports.deliverStopsThrough(through, rig.delegate.get());
+        rig.reports.deliverStopsThrough(c.deliveries.front(), rig.delegate.get());
+        EXPECT_EQ(rig.delegate->stoppedRuns(), c.stoppedAfterTheFirst);
+        for (std::size_t i = 1; i < c.deliveries.size(); ++i) {
+            rig.reports.deliverStopsThrough(c.deliveries[i], rig.delegate.get());
+        }
         EXPECT_EQ(rig.updates(), (Delivered{{1, 3}, {2, 4}}));
         EXPECT_EQ(rig.delegate->stoppedRuns(), (Runs{1, 2}));
         EXPECT_EQ(rig.delegate->stops(), (std::vector<bool>{true, false}));

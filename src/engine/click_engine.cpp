@@ -91,7 +91,10 @@ ClickEngine::ClickEngine(platform::MouseInput& input, platform::MainQueue& mainQ
       clock_(platform::SystemClock::instance()),
       random_(platform::SecureRandom::instance()),
       config_(std::make_shared<const ClickConfig>()),
-      pacer_(mainQueue_, queue_, clock_, kReportPace, [this](const ClickProgress& p) { deliverProgress(p); }) {}
+      pacer_(mainQueue_, queue_, clock_, kReportPace,
+             [this](const ClickProgress& p) { reports_.deliverProgress(p, delegate().lock().get()); }),
+      // A tick that reported after the stop had taken the totals may have left them waiting for the pace.
+      reports_([this](RunId run) { pacer_.finishRun(run); }) {}
 
 ClickEngine::ClickEngine(platform::MouseInput& input, platform::MainQueue& mainQueue, platform::WorkQueue& queue,
                          const platform::Clock& clock, platform::RandomSource& random)
@@ -101,7 +104,10 @@ ClickEngine::ClickEngine(platform::MouseInput& input, platform::MainQueue& mainQ
       clock_(clock),
       random_(random),
       config_(std::make_shared<const ClickConfig>(clock.now())),
-      pacer_(mainQueue_, queue_, clock_, kReportPace, [this](const ClickProgress& p) { deliverProgress(p); }) {}
+      pacer_(mainQueue_, queue_, clock_, kReportPace,
+             [this](const ClickProgress& p) { reports_.deliverProgress(p, delegate().lock().get()); }),
+      // A tick that reported after the stop had taken the totals may have left them waiting for the pace.
+      reports_([this](RunId run) { pacer_.finishRun(run); }) {}
 
 ClickEngine::~ClickEngine() {
     std::optional<EndedRun> ended;
@@ -239,49 +245,16 @@ void ClickEngine::finishStop(EndedRun ended, bool completed) {
     {
         std::lock_guard lock(stateLock_);
         // Past the gate every click that went out is counted, and none can be counted any more.
-        pendingStops_.push_back({ended.run, completed, ended.tally->newest()});
+        reports_.queueStop(ended.run, completed, ended.tally->newest());
     }
     mainQueue_.post([this, life = std::weak_ptr<int>(lifeToken_), run = ended.run] {
         if (life.expired()) return;
-        deliverStopsThrough(run);
+        reports_.deliverStopsThrough(run, delegate().lock().get());
     });
 }
 
-void ClickEngine::deliverProgress(const ClickProgress& p) {
-    if (p.run <= stopDelivered_) return;
-    deliveredRun_ = p.run;
-    deliveredTotal_ = p.totalClicks;
-    if (auto d = delegate().lock()) {
-        d->clickEngineDidUpdate(p.run, p.totalClicks, p.cps, p.remainingClicks, p.elapsedTime);
-    }
-}
-
 void ClickEngine::deliverStoppedReports() {
-    deliverStopsThrough(std::numeric_limits<RunId>::max());
-}
-
-void ClickEngine::deliverStopsThrough(RunId last) {
-    std::vector<StoppedReport> due;
-    {
-        std::lock_guard lock(stateLock_);
-        const auto later = std::stable_partition(pendingStops_.begin(), pendingStops_.end(),
-                                                 [last](const StoppedReport& r) { return r.run <= last; });
-        due.assign(pendingStops_.begin(), later);
-        pendingStops_.erase(pendingStops_.begin(), later);
-    }
-    // Two stops on two threads may have queued their reports out of order.
-    std::sort(due.begin(), due.end(), [](const auto& a, const auto& b) { return a.run < b.run; });
-    for (const auto& report : due) deliverStop(report);
-}
-
-void ClickEngine::deliverStop(const StoppedReport& report) {
-    // The final totals, unless the run's last report had them already.
-    const bool delivered = deliveredRun_ == report.run && report.last && deliveredTotal_ == report.last->totalClicks;
-    if (report.last && !delivered) deliverProgress(*report.last);
-    stopDelivered_ = std::max(stopDelivered_, report.run);
-    // A tick that reported after the stop had taken the totals may have left them waiting for the pace.
-    pacer_.finishRun(report.run);
-    if (auto d = delegate().lock()) d->clickEngineDidStop(report.run, report.completed);
+    reports_.deliverStopsThrough(std::numeric_limits<RunId>::max(), delegate().lock().get());
 }
 
 void ClickEngine::pause() {
@@ -460,7 +433,7 @@ void ClickEngine::finishTick(const Tick& tick) {
         } else {
             mainQueue_.post([this, life = std::weak_ptr<int>(lifeToken_), p = *progress] {
                 if (life.expired()) return;
-                deliverProgress(p);
+                reports_.deliverProgress(p, delegate().lock().get());
             });
         }
     }

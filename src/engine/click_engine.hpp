@@ -2,9 +2,9 @@
 
 #include "engine/click_config.hpp"
 #include "engine/click_engine_delegate.hpp"
-#include "engine/click_progress.hpp"
 #include "engine/click_type.hpp"
 #include "engine/progress_pacer.hpp"
+#include "engine/run_report_delivery.hpp"
 #include "engine/run_tally.hpp"
 #include "engine/screen_point.hpp"
 #include "platform/clock.hpp"
@@ -105,12 +105,6 @@ private:
         std::unique_ptr<platform::OneShotTimer> timer;
         std::shared_ptr<RunTally> tally;
     };
-    // A stopped report on its way to the delegate.
-    struct StoppedReport {
-        RunId run = 0;
-        bool completed = false;
-        std::optional<ClickProgress> last;
-    };
     // What a tick took from the run's state at its first look.
     struct Tick {
         std::shared_ptr<const ClickConfig> config;
@@ -141,11 +135,6 @@ private:
     void stopRun(std::optional<RunId> run, bool completed);
     std::optional<EndedRun> endRunLocked(std::optional<RunId> run);
     void finishStop(EndedRun ended, bool completed);
-    // Main thread: hands a report to the delegate unless its run's stopped report has gone out already.
-    void deliverProgress(const ClickProgress& progress);
-    // Main thread: the stopped reports of the runs up to last.
-    void deliverStopsThrough(RunId last);
-    void deliverStop(const StoppedReport& report);
     // Arms the timer one interval (with jitter) after base, and not before notBefore. The lock must be held.
     void armNextTickLocked(const ClickConfig& config, Deadline base, std::optional<Deadline> notBefore = {});
     // Arms the timer for the scheduled start, or atLeast from now when that is later, but no further ahead than
@@ -222,13 +211,8 @@ private:
     std::weak_ptr<ClickEngineDelegate> delegate_;
     std::shared_ptr<const std::function<void()>> beforeClick_;
 
-    // Stopped reports that have not reached the delegate yet, guarded by stateLock_.
-    std::vector<StoppedReport> pendingStops_;
     ProgressPacer pacer_;
-    // Main thread only: the newest run whose stopped report was delivered, and the last report delivered.
-    RunId stopDelivered_ = 0;
-    RunId deliveredRun_ = 0;
-    std::int64_t deliveredTotal_ = 0;
+    RunReportDelivery reports_;
 
     // Used by ticks only, which never run concurrently.
     std::vector<platform::ScreenRect> screens_;

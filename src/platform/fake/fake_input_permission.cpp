@@ -1,10 +1,17 @@
 #include "platform/fake/fake_input_permission.hpp"
 
+#include <thread>
+
 namespace clicktrove::platform {
 
 bool FakeInputPermission::inputMayBePosted() {
     std::unique_lock lock(mutex_);
     ++checks_;
+    if (delay_.count() > 0) {
+        lock.unlock();
+        std::this_thread::sleep_for(delay_);
+        lock.lock();
+    }
     if (held_) {
         ++blocked_;
         changed_.notify_all();
@@ -12,6 +19,11 @@ bool FakeInputPermission::inputMayBePosted() {
         --blocked_;
     }
     return answer_;
+}
+
+void FakeInputPermission::setDelay(std::chrono::milliseconds delay) {
+    std::lock_guard lock(mutex_);
+    delay_ = delay;
 }
 
 void FakeInputPermission::setAnswer(bool answer) {

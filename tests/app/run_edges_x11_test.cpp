@@ -169,6 +169,14 @@ public:
         }
         return presses;
     }
+    // The server time of the first press of this key from event `from` on.
+    std::optional<unsigned long> keyPressedSince(std::size_t from, unsigned int keycode) {
+        const auto& all = events();
+        for (std::size_t i = from; i < all.size(); ++i) {
+            if (all[i].kind == Event::Kind::key && all[i].detail == keycode) return all[i].time;
+        }
+        return std::nullopt;
+    }
 
 private:
     struct PointerState {
@@ -319,11 +327,7 @@ TEST(ProgramOnX11, PauseDuringADragLetsTheButtonGoAndThePointerRest) {
     const unsigned int r = desk.keycodeOf(XK_r);
     desk.pressKeys(kResume, 100ms);
     ASSERT_TRUE(waitUntil([&] { return !desk.pressesSince(paused).empty(); }, 10s, 5ms));
-    std::optional<unsigned long> keyAt;
-    for (std::size_t i = paused; i < desk.events().size() && !keyAt; ++i) {
-        const auto& e = desk.events()[i];
-        if (e.kind == Desk::Event::Kind::key && e.detail == r) keyAt = e.time;
-    }
+    const auto keyAt = desk.keyPressedSince(paused, r);
     ASSERT_TRUE(keyAt.has_value()) << "the R of the shortcut";
     const Desk::Event first = desk.pressesSince(paused).front();
     // Server times are whole milliseconds.
@@ -361,11 +365,7 @@ TEST(ProgramOnX11, TheFirstPressAfterTheResumeShortcutWaitsAndCarriesNoModifier)
 
         desk.pressKeys(kResume, 100ms);
         ASSERT_TRUE(waitUntil([&] { return !pressesSince(paused).empty(); }, 10s, 5ms));
-        std::optional<unsigned long> keyAt;
-        for (std::size_t i = paused; i < desk.events().size() && !keyAt; ++i) {
-            const auto& e = desk.events()[i];
-            if (e.kind == Desk::Event::Kind::key && e.detail == r) keyAt = e.time;
-        }
+        const auto keyAt = desk.keyPressedSince(paused, r);
         ASSERT_TRUE(keyAt.has_value()) << "the R of the shortcut";
         const Desk::Event first = pressesSince(paused).front();
         // Server times are whole milliseconds.
